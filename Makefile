@@ -1,0 +1,49 @@
+# Front door: `make run` and `make test` do all set-up on a fresh machine.
+BUILD      ?= build
+GENERATOR  ?= Ninja
+JOBS       ?= $(shell nproc)
+EXAMPLE    ?= examples/two_step_pathway.krm
+
+.PHONY: deps configure build run test bench bench-compare asan tsan format clean
+
+deps:
+	bash scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# The desktop application when a display is there, the batch tool otherwise.
+run: build
+	@if [ -x $(BUILD)/src/app/kora ] && [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD)/src/app/kora $(EXAMPLE); \
+	else \
+	  $(BUILD)/src/cli/kora-batch check $(EXAMPLE) && \
+	  $(BUILD)/src/cli/kora-batch run $(EXAMPLE) || true; \
+	fi
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+
+asan: deps
+	cmake -S . -B build-asan -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
+	  -DKORA_SANITIZE="address;undefined" -DKORA_BUILD_BENCH=OFF
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+tsan: deps
+	cmake -S . -B build-tsan -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
+	  -DKORA_SANITIZE=thread -DKORA_BUILD_BENCH=OFF
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R 'solve|script'
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) build-asan build-tsan

@@ -1,0 +1,168 @@
+#include "cli_options.h"
+
+#include <charconv>
+#include <cstdlib>
+
+namespace kora::cli {
+namespace {
+
+bool ParseInt(const std::string& text, int& out) {
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+bool ParseDouble(const std::string& text, double& out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return end == text.c_str() + text.size();
+}
+
+Command CommandFromWord(const std::string& word) {
+    if (word == "check") return Command::Check;
+    if (word == "run") return Command::Run;
+    if (word == "ss") return Command::SteadyState;
+    if (word == "plot") return Command::Plot;
+    if (word == "--help" || word == "-h" || word == "help") return Command::Help;
+    if (word == "--version") return Command::Version;
+    return Command::None;
+}
+
+// Which options each command accepts.
+bool Accepts(Command command, const std::string& option) {
+    if (option == "--settings") return true;
+    switch (command) {
+    case Command::Run:
+        return option == "--method" || option == "--tol" || option == "--min-order" ||
+               option == "--max-order" || option == "--set" || option == "-o" ||
+               option == "--plot" || option == "--view" || option == "--size" ||
+               option == "--stats";
+    case Command::SteadyState:
+        return option == "--threshold" || option == "-o";
+    case Command::Plot:
+        return option == "--plot" || option == "--view" || option == "--size";
+    default:
+        return false;
+    }
+}
+
+bool TakesValue(const std::string& option) { return option != "--stats"; }
+
+std::string ApplyOption(CliOptions& o, const std::string& option, const std::string& value) {
+    int number = 0;
+    if (option == "--settings") {
+        o.settingsFile = value;
+    } else if (option == "--method") {
+        if (value != "taylor" && value != "lsoda") return "--method takes taylor or lsoda";
+        o.method = value;
+    } else if (option == "--tol" || option == "--min-order" || option == "--max-order") {
+        if (!ParseInt(value, number)) return option + " takes a whole number, got '" + value + "'";
+        if (option == "--tol") {
+            if (number < 0 || number > 18) return "--tol takes 0 to 18, got " + value;
+            o.tolerance = number;
+        } else {
+            if (number < 2 || number > 20) return option + " takes 2 to 20, got " + value;
+            (option == "--min-order" ? o.minOrder : o.maxOrder) = number;
+        }
+    } else if (option == "--set") {
+        auto eq = value.find('=');
+        if (eq == std::string::npos || eq == 0) return "--set takes NAME=VALUE, got '" + value + "'";
+        o.assignments.emplace_back(value.substr(0, eq), value.substr(eq + 1));
+    } else if (option == "-o") {
+        o.output = value;
+    } else if (option == "--plot") {
+        o.plot = value;
+    } else if (option == "--view") {
+        if (value != "time" && value != "phase2d" && value != "phase3d")
+            return "--view takes time, phase2d or phase3d";
+        o.view = value;
+    } else if (option == "--size") {
+        auto x = value.find('x');
+        int w = 0, h = 0;
+        if (x == std::string::npos || !ParseInt(value.substr(0, x), w) ||
+            !ParseInt(value.substr(x + 1), h) || w < 16 || h < 16 || w > 10000 || h > 10000)
+            return "--size takes WxH between 16 and 10000, got '" + value + "'";
+        o.size = std::make_pair(w, h);
+    } else if (option == "--threshold") {
+        double x = 0;
+        if (!ParseDouble(value, x)) return "--threshold takes a number, got '" + value + "'";
+        o.threshold = x;
+    }
+    return {};
+}
+
+} // namespace
+
+ParseResult ParseCommandLine(const std::vector<std::string>& args) {
+    ParseResult result;
+    CliOptions& o = result.options;
+    if (args.empty()) {
+        result.error = "no command given";
+        return result;
+    }
+    o.command = CommandFromWord(args[0]);
+    if (o.command == Command::None) {
+        result.error = "unknown command '" + args[0] + "'";
+        return result;
+    }
+    if (o.command == Command::Help || o.command == Command::Version) return result;
+
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.size() > 1 && a[0] == '-') {
+            if (!Accepts(o.command, a)) {
+                result.error = "unknown option '" + a + "' for '" + args[0] + "'";
+                return result;
+            }
+            if (!TakesValue(a)) {
+                if (a == "--stats") o.stats = true;
+                continue;
+            }
+            if (i + 1 >= args.size()) {
+                result.error = a + " needs a value";
+                return result;
+            }
+            result.error = ApplyOption(o, a, args[++i]);
+            if (!result.error.empty()) return result;
+        } else if (o.input.empty()) {
+            o.input = a;
+        } else {
+            result.error = "unexpected argument '" + a + "'";
+            return result;
+        }
+    }
+    if (o.input.empty()) result.error = "'" + args[0] + "' needs a file name";
+    if (o.command == Command::Plot && !o.plot) result.error = "'plot' needs --plot FILE";
+    return result;
+}
+
+std::string UsageText() {
+    return "Usage: kora-batch COMMAND FILE [options]\n"
+           "\n"
+           "Commands:\n"
+           "  check MODEL.krm              read and compile a model\n"
+           "  run MODEL.krm                run the model's script (or one solve)\n"
+           "  ss MODEL.krm                 steady state, eigenvalues and sensitivities\n"
+           "  plot RESULTS.res --plot IMG  render a results file\n"
+           "\n"
+           "Options of run:\n"
+           "  --method taylor|lsoda        integration method\n"
+           "  --tol N                      MLogTolerance (tolerance 10^-N)\n"
+           "  --min-order N, --max-order N Taylor order limits\n"
+           "  --set NAME=VALUE             assignment before the script (repeatable)\n"
+           "  -o RESULTS.res               write the results file\n"
+           "  --plot IMAGE.png|.svg|.pdf   render the final results\n"
+           "  --view time|phase2d|phase3d  plot view\n"
+           "  --size WxH                   image size in pixels\n"
+           "  --stats                      solver statistics on stderr\n"
+           "Options of ss:\n"
+           "  --threshold X                sensitivity threshold\n"
+           "  -o REPORT.txt                write the report to a file\n"
+           "Every command:\n"
+           "  --settings FILE.ini          read settings from an INI file\n"
+           "\n"
+           "Exit codes: 0 success, 1 model or script error, 2 solver failure,\n"
+           "3 stopped, 64 usage, 66 unreadable input.\n";
+}
+
+} // namespace kora::cli

@@ -1,0 +1,54 @@
+// Command-line options of kora-batch, parsed once for every command.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kora::cli {
+
+// Exit codes (sysexits-style where one fits).
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitModelError = 1;
+inline constexpr int kExitSolverFailure = 2;
+inline constexpr int kExitStopped = 3;
+inline constexpr int kExitUsage = 64;
+inline constexpr int kExitNoInput = 66;
+inline constexpr int kExitUnavailable = 69;
+inline constexpr int kExitCantCreate = 73;
+
+enum class Command { None, Check, Run, SteadyState, Plot, Help, Version };
+
+struct CliOptions {
+    Command command = Command::None;
+    std::string input; // model or results file
+
+    // run
+    std::optional<std::string> method; // "taylor" | "lsoda"
+    std::optional<int> tolerance;       // MLogTolerance
+    std::optional<int> minOrder;
+    std::optional<int> maxOrder;
+    std::vector<std::pair<std::string, std::string>> assignments; // --set NAME=VALUE
+    std::optional<std::string> output;                            // -o FILE
+    std::optional<std::string> plot;                              // --plot IMAGE
+    std::optional<std::string> view;                              // time|phase2d|phase3d
+    std::optional<std::pair<int, int>> size;                      // --size WxH
+    bool stats = false;
+
+    // ss
+    std::optional<double> threshold;
+
+    // every command
+    std::optional<std::string> settingsFile; // --settings FILE.ini
+};
+
+struct ParseResult {
+    CliOptions options;
+    std::string error; // empty on success
+};
+
+ParseResult ParseCommandLine(const std::vector<std::string>& args);
+std::string UsageText();
+
+} // namespace kora::cli

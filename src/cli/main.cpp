@@ -1,0 +1,39 @@
+// kora-batch: the headless front end.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli_options.h"
+#include "commands.h"
+
+using namespace kora::cli;
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    ParseResult parsed = ParseCommandLine(args);
+    if (!parsed.error.empty()) {
+        std::cerr << "kora-batch: " << parsed.error << "\n\n" << UsageText();
+        return kExitUsage;
+    }
+    const CliOptions& options = parsed.options;
+    switch (options.command) {
+    case Command::Help:
+        std::cout << UsageText();
+        return kExitOk;
+    case Command::Version:
+        std::cout << "kora-batch " << KORA_VERSION << "\n";
+        return kExitOk;
+    case Command::Check:
+        return RunCheckCommand(options);
+    case Command::Run:
+        return RunRunCommand(options);
+    case Command::SteadyState:
+        return RunSteadyStateCommand(options);
+    case Command::Plot:
+        return RunPlotCommand(options);
+    case Command::None:
+        break;
+    }
+    std::cerr << UsageText();
+    return kExitUsage;
+}

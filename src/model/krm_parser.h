@@ -1,0 +1,111 @@
+// The compiled model of one document: statement lists, constants, events,
+// postfix code and the evaluator.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "error_display.h"
+#include "gma_form.h"
+
+namespace kora {
+
+using TextLines = std::vector<std::string>;
+
+// Evaluator status codes (the solver outcome codes they become).
+inline constexpr int kEvalDomain = 3;
+inline constexpr int kEvalSingularity = 4;
+inline constexpr int kEvalOverflow = 5;
+inline constexpr int kEvalUnderflow = 6;
+inline constexpr int kEvalTotalLoss = 7;
+inline constexpr int kEvalPower = 8;
+
+// Statement states.
+inline constexpr uint8_t kStateUndefined = 0;
+inline constexpr uint8_t kStateDefined = 1;
+inline constexpr uint8_t kStateReported = 2;
+inline constexpr uint8_t kStateEventDropped = 3;
+
+struct Statement {
+    std::string name;
+    std::string text; // the logical line, comment removed
+    bool changed = false;
+    int32_t offset = 0;
+    int32_t length = 0;
+    int32_t start = 0;
+    std::vector<int32_t> code; // compiled right side, ends with word 0; empty when none
+    double value = 0.0;
+    double eventTime = 0.0;
+    std::string eventTimeName;
+    uint8_t state = kStateUndefined;
+    int32_t reportIndex = 0;
+    int32_t valueIndex = 0; // 0 means none
+};
+
+class KRMparser {
+public:
+    struct TokenRec {
+        int32_t kind = 0;
+        int32_t index = 0;
+        double value = 0.0;
+        GMAexpression expr;
+    };
+
+    // Indexes into predefinedNames.
+    enum PredefinedName { kInitialTime, kFinalTime, kReportInterval, kPoints, kTimeVariable, kPi };
+
+    KRMparser(KRMForm* form, ErrorDisplay* errorSink);
+
+    void Clear();
+    bool ReadStatements();
+    void Build(const TextLines& modelLines);
+    bool BuildForm();
+
+    // Kind 0: derivative of dependent variable `index`; else auxiliary `index`.
+    // `stack` holds at least stackDepth doubles; nothing is allocated.
+    double Evaluate(int kind, int index, double time, const double* dependent,
+                    const double* auxiliary, const double* constants, int& error,
+                    double* stack) const;
+
+    bool ApplyEvent(const TextLines& modelLines, bool rebuildForm);
+    bool Locate(const TextLines& modelLines, std::string& text, int32_t& offset, int32_t& length,
+                bool returnText);
+
+    // Returns 0 on failure, 1 when not constant, 2 when constant.
+    int Compile(int mode, const std::string& text, int32_t start, double& value,
+                std::vector<int32_t>* code, GMAexpression* expr, bool wantConstancy);
+    int32_t NextToken(const std::string& text, int32_t& position, TokenRec& token) const;
+
+    // Number of dependent variables and of reported columns (1 + reported).
+    size_t VariableCount() const { return equations.size(); }
+    int32_t ReportedColumns() const;
+    bool HasErrors() const { return errorSink != nullptr && errorSink->code != 0; }
+
+    const TextLines* lines = nullptr;
+    std::vector<std::string> keywords{"&&", "!!", "DESCRIPTION", "NAME", "~"};
+    std::vector<std::string> predefinedNames{"t0", "tf", "hr", "Npoints", "_time", "_pi"};
+    KRMForm* form = nullptr;
+    ErrorDisplay* errorSink = nullptr;
+
+    std::vector<Statement> equations;
+    std::vector<Statement> constants;
+    std::vector<Statement> definitions;
+    std::vector<Statement> events;
+    std::vector<Statement> keywordLines;
+
+    uint32_t eventIndex = 0;
+    int32_t nIndependent = 0;
+    int32_t nParameters = 0;
+    uint32_t stackDepth = 0;
+    int32_t defaultPoints = 200;
+    int32_t nPoints = 200;
+    double t0 = 0.0;
+    double tf = 1.0;
+    double hr = 0.1;
+    double tCurrent = 0.0;
+    bool backward = false;
+    std::string title;
+};
+
+} // namespace kora

@@ -1,0 +1,43 @@
+// One stored solution: a row-major table of doubles whose column 0 is the
+// time, with the names of its columns and the display records of its lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "double_array.h"
+#include "line_style.h"
+
+namespace kora {
+
+// Index of the four phase-plot records after the column records.
+inline constexpr int32_t kTrajectoryRecord = 0;
+inline constexpr int32_t kProjectionRecord1 = 1;
+inline constexpr int32_t kProjectionRecord2 = 2;
+inline constexpr int32_t kProjectionRecord3 = 3;
+
+class TimeCourse {
+public:
+    TimeCourse() = default;
+    // Column record c takes stock colour c mod 18; the trajectory is visible
+    // in stock colour 1, the projections invisible in stock colours 2, 3, 4.
+    TimeCourse(int32_t columns, std::string title,
+               const StockColourTable& stock = kDefaultStockColours);
+
+    // Copies share `data` and copy everything else (the default copy does so).
+
+    double Value(int32_t row, int32_t column) const { return data.data()[row * columns + column]; }
+    const double* Row(int32_t row) const { return data.data() + static_cast<size_t>(row) * columns; }
+    LineStyle& PhaseRecord(int32_t which) { return lineStyles[columns + which]; }
+    const LineStyle& PhaseRecord(int32_t which) const { return lineStyles[columns + which]; }
+
+    int32_t columns = 0;
+    int32_t rows = 0;
+    std::vector<std::string> names;
+    std::string title;
+    std::vector<LineStyle> lineStyles; // columns + 4 records
+    DoubleArray data;
+};
+
+} // namespace kora

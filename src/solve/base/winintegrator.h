@@ -1,0 +1,98 @@
+// The integrator base shared by every solver: run settings, slice state,
+// outcome status, progress snapshot and the row buffer of report rows.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "double_array.h"
+
+namespace kora {
+
+class KRMparser;
+
+// Solver states.
+inline constexpr int8_t kSolverInitialise = 0;
+inline constexpr int8_t kSolverStepping = 1;
+inline constexpr int8_t kSolverFinished = 3;
+inline constexpr int8_t kSolverModelError = -1;
+inline constexpr int8_t kSolverNoMemory = -2;
+inline constexpr int8_t kSolverException = -3;
+
+// Solver outcome codes (`status`); evaluator codes 3..8 come from the model.
+inline constexpr int32_t kStatusRunning = 0;
+inline constexpr int32_t kStatusComplete = 1;
+inline constexpr int32_t kStatusStopped = 2;
+inline constexpr int32_t kStatusTooBig = 5;
+inline constexpr int32_t kStatusTooSmall = 6;
+inline constexpr int32_t kStatusStepTooSmall = 11;
+inline constexpr int32_t kStatusStepLimit = 12;
+
+// Milliseconds of a monotonic clock.
+int64_t TickCountMs();
+
+class winintegrator {
+public:
+    explicit winintegrator(KRMparser* model);
+    virtual ~winintegrator();
+    winintegrator(const winintegrator&) = delete;
+    winintegrator& operator=(const winintegrator&) = delete;
+
+    virtual void Run() {}
+    virtual void Reset();
+
+    bool Init();
+    void BeginRows();
+    void StoreRow(double t, const double* variables);
+    void EndRows();
+    void Progress(double time, int32_t stepCount, double stepSize, int32_t order, double measure);
+
+    // The k-th report time of a segment: start + k * interval, with the
+    // segment end taken for any time within 1e-9 of an interval of it.
+    double ReportTime(double segmentStart, int64_t k) const;
+
+    uint32_t stepsSinceReport = 0;
+    std::vector<double> values;
+    double t0 = 0.0;
+    double reportInterval = 0.1;
+    double segmentEnd = 1.0;
+    double tolerance = 1e-6;
+    int32_t minOrder = 3;
+    int32_t maxOrder = 20;
+    uint32_t maxSteps = 1000000;
+
+    double progTime = 0.0;
+    double progStepSize = 0.0;
+    double progMeasure = 0.0;
+    int32_t progOrder = 0;
+    int32_t progPercent = 0;
+    int32_t progStepCount = 0;
+
+    const char* name = "base name";
+    int8_t state = kSolverInitialise;
+    int32_t status = kStatusRunning;
+    uint32_t errorIndex = 0;
+    double totalSpan = 0.0;
+    double runStart = 0.0;
+    double runEnd = 1.0;
+    bool createResults = false;
+
+    int32_t columns = 0;
+    int32_t capacity = 0;
+    int32_t rows = 0;
+    double* writePosition = nullptr;
+    DoubleArray results;
+
+    int64_t startTicks = 0;
+    int64_t lastProgressTicks = 0;
+    int64_t elapsedMs = 0;
+    int64_t msSinceProgress = 0;
+
+    std::vector<double> auxValues;
+    std::vector<double> constValues;
+    std::vector<double> evalStack; // the evaluator's stack, sized at Init
+    bool backward = false;
+    KRMparser* model = nullptr;
+};
+
+} // namespace kora
