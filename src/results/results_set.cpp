@@ -1,0 +1,72 @@
+#include "results_set.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+namespace kora {
+
+DisplaySet DisplaySet::Fresh(int32_t columns, const StockColourTable& stock) {
+    TimeCourse course(columns, std::string(), stock);
+    return DisplaySet{columns, std::move(course.lineStyles)};
+}
+
+void ResultsSet::Clear() {
+    timeCourses.clear();
+    rangesKnown = false;
+}
+
+void ResultsSet::RememberDisplaySets() {
+    if (displaySets.size() < timeCourses.size()) displaySets.resize(timeCourses.size());
+    for (size_t k = 0; k < timeCourses.size(); ++k)
+        displaySets[k] = DisplaySet{timeCourses[k].columns, timeCourses[k].lineStyles};
+}
+
+void ResultsSet::ApplyDisplaySet(size_t position, TimeCourse& course) const {
+    if (position >= displaySets.size()) return;
+    const DisplaySet& set = displaySets[position];
+    if (set.records.size() != static_cast<size_t>(set.columns) + 4 ||
+        course.lineStyles.size() != static_cast<size_t>(course.columns) + 4)
+        return;
+    const int32_t shared = std::min(set.columns, course.columns);
+    std::copy_n(set.records.begin(), shared, course.lineStyles.begin());
+    for (int32_t which = kTrajectoryRecord; which <= kProjectionRecord3; ++which)
+        course.PhaseRecord(which) = set.PhaseRecord(which);
+}
+
+void ResultsSet::AppendSolution(TimeCourse course, bool replace) {
+    if (replace) timeCourses.clear();
+    if (rangesKnown) ApplyDisplaySet(timeCourses.size(), course);
+    timeCourses.push_back(std::move(course));
+    modified = true;
+}
+
+void ResultsSet::Merge(const ResultsSet& source) {
+    // Copy first: merging a set into itself must not read a growing vector.
+    std::vector<TimeCourse> copies = source.timeCourses;
+    for (TimeCourse& course : copies)
+        timeCourses.push_back(std::move(course));
+    modified = true;
+}
+
+namespace {
+
+std::string UpperCase(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+} // namespace
+
+std::string ResultsFileName(const std::string& documentFileName) {
+    if (documentFileName.empty()) return std::string();
+    std::string base = documentFileName;
+    if (base.size() >= 4) {
+        const std::string extension = UpperCase(base.substr(base.size() - 4));
+        if (extension == ".KRM" || extension == ".RES") base.erase(base.size() - 4);
+    }
+    return base + ".res";
+}
+
+} // namespace kora
