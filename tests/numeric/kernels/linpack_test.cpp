@@ -1,0 +1,141 @@
+#include "numeric/kernels/linpack.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace kora {
+namespace {
+
+// Column-major n x n matrix with a deterministic, well-conditioned fill.
+std::vector<double> testMatrix(int n, int ml = -1, int mu = -1) {
+    std::vector<double> a(n * n, 0.0);
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            if (ml >= 0 && (i - j > ml || j - i > mu)) continue;
+            a[j * n + i] = std::sin(1.0 + 3 * i + 7 * j) + (i == j ? 0.5 : 0.0);
+        }
+    return a;
+}
+
+std::vector<double> multiply(const std::vector<double>& a, int n, const std::vector<double>& x,
+                             bool transpose) {
+    std::vector<double> b(n, 0.0);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            b[i] += (transpose ? a[i * n + j] : a[j * n + i]) * x[j];
+    return b;
+}
+
+TEST(Linpack, DenseSolveRecoversKnownSolutionForBothJobs) {
+    const int n = 6;
+    const std::vector<double> a = testMatrix(n);
+    std::vector<double> x(n);
+    for (int i = 0; i < n; ++i)
+        x[i] = i - 2.5;
+    for (int job : {0, 1}) {
+        std::vector<double> lu = a;
+        std::vector<int> ipvt(n);
+        int info = -1;
+        dgefa(lu.data(), n, n, ipvt.data(), info);
+        ASSERT_EQ(info, 0);
+        for (int p : ipvt)
+            EXPECT_TRUE(p >= 1 && p <= n);
+        std::vector<double> b = multiply(a, n, x, job != 0);
+        dgesl(lu.data(), n, n, ipvt.data(), b.data(), job);
+        for (int i = 0; i < n; ++i)
+            EXPECT_NEAR(b[i], x[i], 1e-12) << "job=" << job << " i=" << i;
+    }
+}
+
+TEST(Linpack, DenseHonoursLeadingDimensionAndPivotsOnFirstLargest) {
+    // 2 x 2 matrix inside a 3-row array; column 1 is (2, -2): the tie picks row 1.
+    double a[] = {2, -2, 99, 1, 3, 99};
+    int ipvt[2];
+    int info = -1;
+    dgefa(a, 3, 2, ipvt, info);
+    EXPECT_EQ(info, 0);
+    EXPECT_EQ(ipvt[0], 1);
+    EXPECT_EQ(ipvt[1], 2);
+    EXPECT_EQ(a[2], 99); // padding untouched
+    double b[] = {3, 1}; // A * (1, 1)
+    dgesl(a, 3, 2, ipvt, b, 0);
+    EXPECT_DOUBLE_EQ(b[0], 1);
+    EXPECT_DOUBLE_EQ(b[1], 1);
+}
+
+TEST(Linpack, ZeroColumnReportsItsNumberAndSingularLastPivot) {
+    // Column 2 is exactly zero.
+    double a[] = {1, 2, 3, 0, 0, 0, 4, 5, 7};
+    int ipvt[3];
+    int info = 0;
+    dgefa(a, 3, 3, ipvt, info);
+    EXPECT_EQ(info, 2);
+
+    // Rank-deficient in the last column only: the final pivot is zero.
+    double b[] = {1, 0, 0, 1, 2, 0};
+    dgefa(b, 2, 2, ipvt, info);
+    EXPECT_EQ(info, 0);
+    double c[] = {1, 2, 2, 4};
+    dgefa(c, 2, 2, ipvt, info);
+    EXPECT_EQ(info, 2);
+
+    int none = 7;
+    dgefa(nullptr, 1, 0, nullptr, none); // empty system: nothing touched
+    EXPECT_EQ(none, 0);
+}
+
+// Band storage of a dense column-major matrix for dgbfa: rows ml+1 .. 2ml+mu+1.
+std::vector<double> toBand(const std::vector<double>& a, int n, int ml, int mu, int lda) {
+    std::vector<double> abd(lda * n, -1e300); // garbage the fill-in rows must not leak
+    const int m = ml + mu + 1;
+    for (int j = 1; j <= n; ++j)
+        for (int i = std::max(1, j - mu); i <= std::min(n, j + ml); ++i)
+            abd[(j - 1) * lda + (i - j + m - 1)] = a[(j - 1) * n + (i - 1)];
+    return abd;
+}
+
+TEST(Linpack, BandedSolveEqualsDenseSolve) {
+    const int n = 9;
+    for (auto [ml, mu] : {std::pair{2, 1}, std::pair{0, 2}, std::pair{3, 0}, std::pair{1, 1}}) {
+        const std::vector<double> a = testMatrix(n, ml, mu);
+        const int lda = 2 * ml + mu + 1;
+        std::vector<double> abd = toBand(a, n, ml, mu, lda);
+        std::vector<double> lu = a;
+        std::vector<int> pb(n), pd(n);
+        int infoB = -1, infoD = -1;
+        dgbfa(abd.data(), lda, n, ml, mu, pb.data(), infoB);
+        dgefa(lu.data(), n, n, pd.data(), infoD);
+        ASSERT_EQ(infoB, 0);
+        ASSERT_EQ(infoD, 0);
+        EXPECT_EQ(pb, pd) << "ml=" << ml << " mu=" << mu;
+        for (int job : {0, 1}) {
+            std::vector<double> xb(n), xd;
+            for (int i = 0; i < n; ++i)
+                xb[i] = std::cos(i + 0.3);
+            xd = xb;
+            dgbsl(abd.data(), lda, n, ml, mu, pb.data(), xb.data(), job);
+            dgesl(lu.data(), n, n, pd.data(), xd.data(), job);
+            for (int i = 0; i < n; ++i)
+                EXPECT_NEAR(xb[i], xd[i], 1e-12 * (1 + std::fabs(xd[i])))
+                    << "ml=" << ml << " mu=" << mu << " job=" << job;
+        }
+    }
+}
+
+TEST(Linpack, BandedZeroColumnReportsItsNumber) {
+    const int n = 4, ml = 1, mu = 1, lda = 4;
+    std::vector<double> a = testMatrix(n, ml, mu);
+    for (int i = 0; i < n; ++i)
+        a[2 * n + i] = 0.0; // column 3
+    std::vector<double> abd = toBand(a, n, ml, mu, lda);
+    int ipvt[4];
+    int info = 0;
+    dgbfa(abd.data(), lda, n, ml, mu, ipvt, info);
+    EXPECT_EQ(info, 3);
+}
+
+} // namespace
+} // namespace kora
