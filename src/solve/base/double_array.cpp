@@ -10,7 +10,9 @@ DoubleChunk::DoubleChunk(size_t n) {
     if (data) size = n;
 }
 
-DoubleChunk::~DoubleChunk() { delete[] data; }
+DoubleChunk::~DoubleChunk() {
+    delete[] data;
+}
 
 DoubleArray& DoubleArray::operator=(const DoubleArray& other) {
     if (this != &other && chunk_ != other.chunk_) {
@@ -54,7 +56,10 @@ void DoubleArray::Release() {
 }
 
 bool DoubleArray::Grow(size_t n, size_t keep) {
-    if (!chunk_ || chunk_->refCount != 1 || n <= chunk_->size) return chunk_ != nullptr;
+    if (!chunk_) return false;
+    if (n <= chunk_->size) return true;
+    // Moving a shared block would leave the other owners on freed memory.
+    if (chunk_->refCount != 1) return false;
     double* bigger = new (std::nothrow) double[n];
     if (!bigger) return false;
     if (keep > chunk_->size) keep = chunk_->size;

@@ -51,6 +51,10 @@ public:
     // segment end taken for any time within 1e-9 of an interval of it.
     double ReportTime(double segmentStart, int64_t k) const;
 
+    // Makes room for one more row, doubling the buffer when it is full.
+    // False when it cannot grow.
+    bool EnsureRowRoom();
+
     uint32_t stepsSinceReport = 0;
     std::vector<double> values;
     double t0 = 0.0;
