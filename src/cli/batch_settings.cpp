@@ -1,0 +1,51 @@
+#include "batch_settings.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "settings/settings_store.h"
+
+#ifdef KORA_WITH_QT
+#include "settings/qt/qt_settings_store.h"
+#endif
+
+namespace kora::cli {
+
+namespace {
+
+// QSettings treats a missing file as an empty one; the caller must not.
+std::string CheckIniFile(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) return "settings file '" + path + "' does not exist";
+    if (std::filesystem::is_directory(path, error))
+        return "settings file '" + path + "' is a directory";
+    if (!std::ifstream(path)) return "settings file '" + path + "' cannot be read";
+    return std::string();
+}
+
+} // namespace
+
+BatchSettings LoadBatchSettings(const CliOptions& options) {
+    BatchSettings result;
+#ifdef KORA_WITH_QT
+    if (options.settingsFile) {
+        result.error = CheckIniFile(*options.settingsFile);
+        if (!result.ok()) return result;
+        QtSettingsStore store(*options.settingsFile);
+        if (!store.Readable()) {
+            result.error = "settings file '" + *options.settingsFile + "' is not a valid INI file";
+            return result;
+        }
+        LoadSettings(result.settings, store);
+    } else {
+        const QtSettingsStore store;
+        LoadSettings(result.settings, store);
+    }
+#else
+    if (options.settingsFile) result.error = "settings files are not supported in this build";
+#endif
+    return result;
+}
+
+} // namespace kora::cli

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include "settings/memory_store.h"
+#include "settings/settings_store.h"
+
+namespace kora {
+namespace {
+
+TEST(SettingsStore, EmptyStoreKeepsInitialValuesAndWritesNothing) {
+    Settings settings;
+    MemoryStore store;
+    LoadSettings(settings, store);
+    EXPECT_EQ(settings.method, "BDF");
+    EXPECT_EQ(settings.mLogTolerance, 6);
+    EXPECT_EQ(settings.defaultRepPoints, 200);
+    EXPECT_TRUE(settings.solverCreateResults);
+    EXPECT_FALSE(settings.noWarnOverwritingResults);
+    EXPECT_EQ(settings.timeVariableName, "_time");
+    EXPECT_EQ(settings.editorColor, 0xFFFFFFu);
+    EXPECT_EQ(settings.editorFont, FontSpec{});
+    EXPECT_EQ(settings.stockColours, kDefaultStockColours);
+    EXPECT_TRUE(store.values.empty());
+}
+
+TEST(SettingsStore, UnusableIntegersFallBackToTheOptionDefault) {
+    Settings settings;
+    settings.defaultRepPoints = 500;
+    settings.filePrec = 12;
+    settings.minOrder = 5;
+    MemoryStore store;
+    store.values = {
+        {"DefaultRepPoints", "abc"}, {"FilePrec", "99"}, {"MinOrder", "4x"},
+        {"TablePrec", " 12 "},       {"SSPrec", "+9"},   {"MLogTolerance", "99999999999"}};
+    LoadSettings(settings, store);
+    EXPECT_EQ(settings.defaultRepPoints, 200);
+    EXPECT_EQ(settings.filePrec, 7); // outside the dialog's 4..15
+    EXPECT_EQ(settings.minOrder, 2);
+    EXPECT_EQ(settings.tablePrec, 12);
+    EXPECT_EQ(settings.ssPrec, 9);
+    EXPECT_EQ(settings.mLogTolerance, 6);
+}
+
+TEST(SettingsStore, MaxOrderNeverBelowMinOrder) {
+    Settings settings;
+    MemoryStore store;
+    store.values = {{"MinOrder", "12"}, {"MaxOrder", "5"}};
+    LoadSettings(settings, store);
+    EXPECT_EQ(settings.minOrder, 12);
+    EXPECT_EQ(settings.maxOrder, 12);
+}
+
+TEST(SettingsStore, BoolTextOtherThanZeroOrOneYieldsTheDefault) {
+    Settings settings;
+    MemoryStore store;
+    store.values = {{"SolverCreateResults", "yes"},
+                    {"GraphShowHotSpots", "true"},
+                    {"SolverShowInfo", "0"},
+                    {"BeepOnCompletion", "1"},
+                    {"AutoCloseInfo", ""}};
+    LoadSettings(settings, store);
+    EXPECT_TRUE(settings.solverCreateResults);
+    EXPECT_FALSE(settings.graphShowHotSpots);
+    EXPECT_FALSE(settings.solverShowInfo);
+    EXPECT_TRUE(settings.beepOnCompletion);
+    EXPECT_TRUE(settings.autoCloseInfo);
+}
+
+TEST(SettingsStore, SaveThenLoadRestoresEveryField) {
+    Settings saved;
+    saved.method = "Taylor";
+    saved.mLogTolerance = 9;
+    saved.maxOrder = 15;
+    saved.noAskSaveResults = true;
+    saved.solverCreateResults = false;
+    saved.openDir = "/home/u/models";
+    saved.editorColor = 0x80000005; // a system-colour code survives as a signed integer
+    saved.editorFont =
+        FontSpec{"DejaVu Sans Mono", 12, 0x0000FF, 1, kPitchVariable, true, false, true, true};
+    saved.stockColours[3] = 0x123456;
+    saved.recentFiles = {"a.krm", "b.res"};
+    MemoryStore store;
+    ASSERT_TRUE(SaveSettings(saved, store));
+    EXPECT_EQ(store.values.at("SolverCreateResults"), "0");
+    EXPECT_EQ(store.values.at("GraphStockColor3"), "1193046");
+    EXPECT_EQ(store.values.at("EditorFont"),
+              "DejaVu Sans Mono|12|255|1|1|Bold|NotItalic|StrikeOut|Underline");
+
+    Settings loaded;
+    LoadSettings(loaded, store);
+    EXPECT_EQ(loaded.method, "Taylor");
+    EXPECT_EQ(loaded.mLogTolerance, 9);
+    EXPECT_EQ(loaded.maxOrder, 15);
+    EXPECT_TRUE(loaded.noAskSaveResults);
+    EXPECT_FALSE(loaded.solverCreateResults);
+    EXPECT_EQ(loaded.openDir, "/home/u/models");
+    EXPECT_EQ(loaded.editorColor, 0x80000005u);
+    EXPECT_EQ(loaded.editorFont, saved.editorFont);
+    EXPECT_EQ(loaded.stockColours, saved.stockColours);
+    EXPECT_EQ(loaded.recentFiles, saved.recentFiles);
+}
+
+TEST(SettingsStore, OptionsComeInTableOrder) {
+    Settings settings;
+    const auto options = CreateSettingsOptions(settings);
+    ASSERT_EQ(options.size(), 26u + kStockColourCount - 1);
+    EXPECT_EQ(options.front()->name(), "Method");
+    EXPECT_EQ(options[1]->name(), "MLogTolerance");
+    EXPECT_EQ(options[9]->name(), "DefaultRepPoints");
+    EXPECT_EQ(options[10]->name(), "SolverCreateResults");
+    EXPECT_EQ(options[17]->name(), "InitialTimeName");
+    EXPECT_EQ(options[23]->name(), "EditorColor");
+    EXPECT_EQ(options[24]->name(), "EditorFont");
+    EXPECT_EQ(options[25]->name(), "GraphStockColor0");
+    EXPECT_EQ(options.back()->name(), "GraphStockColor17");
+}
+
+TEST(SettingsStore, ShorterRecentListLeavesOlderValuesUntouched) {
+    MemoryStore store;
+    store.values = {{"MRU1", "old1"}, {"MRU2", "old2"}, {"MRU3", "old3"}};
+    Settings settings;
+    settings.recentFiles = {"new1"};
+    SaveSettings(settings, store);
+    EXPECT_EQ(store.values.at("MRU1"), "new1");
+    EXPECT_EQ(store.values.at("MRU2"), "old2");
+    EXPECT_EQ(store.values.at("MRU3"), "old3");
+
+    settings.recentFiles.assign(12, "x");
+    SaveSettings(settings, store);
+    EXPECT_EQ(store.values.count("MRU9"), 1u);
+    EXPECT_EQ(store.values.count("MRU10"), 0u);
+}
+
+TEST(FontSpec, PartialOrDamagedTextChangesOnlyTheFieldsItHolds) {
+    FontSpec font;
+    ApplySerialisedFont("Arial|x|255", font);
+    EXPECT_EQ(font.name, "Arial");
+    EXPECT_EQ(font.size, 10); // not a number: unchanged
+    EXPECT_EQ(font.colour, 255u);
+    EXPECT_EQ(font.pitch, kPitchFixed);
+
+    ApplySerialisedFont("Arial|9|0|0|0|Bold|Italic", font);
+    EXPECT_TRUE(font.bold);
+    EXPECT_TRUE(font.italic);
+    EXPECT_FALSE(font.underline);
+
+    Settings settings;
+    MemoryStore store;
+    store.values = {{"EditorFont", ""}};
+    LoadSettings(settings, store);
+    EXPECT_EQ(settings.editorFont, FontSpec{});
+}
+
+} // namespace
+} // namespace kora
