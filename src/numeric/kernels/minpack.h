@@ -1,0 +1,104 @@
+#pragma once
+
+#include <type_traits>
+
+// Powell's hybrid method for systems of nonlinear equations and its helpers.
+// Sizes, indices and scalar inputs are passed by value, outputs through
+// pointers. Matrices are column-major with a leading dimension; triangular
+// factors handed between the helpers are packed row after row (r, s).
+
+namespace kora {
+
+// Machine constants: 1 = precision, 2 = smallest magnitude, 3 = largest magnitude.
+// The precision is the value the stiff solver and the steady-state search share.
+double dpmpar(int i);
+
+// A non-owning reference to the function whose zero is sought, with the shape
+// fcn(n, x, fvec, iflag): fill fvec from x; set *iflag negative to stop the
+// calling routine. State travels with the callable or through a context
+// pointer, so that no process-wide variable is required.
+class MinpackFcn {
+public:
+    using Plain = void (*)(int n, const double* x, double* fvec, int* iflag);
+    using WithContext = void (*)(void* context, int n, const double* x, double* fvec, int* iflag);
+
+    MinpackFcn(Plain f) : thunk_(&callPlain), plain_(f) {}
+    MinpackFcn(WithContext f, void* context)
+        : thunk_(&callWithContext), withContext_(f), context_(context) {}
+    // The callable must outlive every call made through this reference.
+    template <class F>
+    requires(!std::is_same_v<std::remove_cv_t<F>, MinpackFcn> &&
+             std::is_invocable_v<F&, int, const double*, double*, int*>) MinpackFcn(F& callable)
+        : thunk_(&callObject<F>), context_(&callable) {}
+
+    void operator()(int n, const double* x, double* fvec, int* iflag) const {
+        thunk_(*this, n, x, fvec, iflag);
+    }
+
+private:
+    using Thunk = void (*)(const MinpackFcn&, int, const double*, double*, int*);
+
+    static void callPlain(const MinpackFcn& self, int n, const double* x, double* fvec,
+                          int* iflag) {
+        self.plain_(n, x, fvec, iflag);
+    }
+    static void callWithContext(const MinpackFcn& self, int n, const double* x, double* fvec,
+                                int* iflag) {
+        self.withContext_(self.context_, n, x, fvec, iflag);
+    }
+    template <class F>
+    static void callObject(const MinpackFcn& self, int n, const double* x, double* fvec,
+                           int* iflag) {
+        (*static_cast<F*>(self.context_))(n, x, fvec, iflag);
+    }
+
+    Thunk thunk_;
+    Plain plain_ = nullptr;
+    WithContext withContext_ = nullptr;
+    void* context_ = nullptr;
+};
+
+// Solves fcn(x) = 0 from the start point in x with the default choices of
+// hybrd. x receives the last iterate and fvec fcn at it. info: 0 improper
+// input (n <= 0, tol < 0, lwa < n(3n + 13)/2), 1 converged to tol, 2 too many
+// calls, 3 tol too small, 4 no good progress, negative = stopped by fcn.
+void hybrd1(MinpackFcn fcn, int n, double* x, double* fvec, double tol, int* info, double* wa,
+            int lwa);
+
+// The Powell hybrid method with every control exposed; info 1 to 5 as
+// published (5 = no progress over the last ten iterations).
+void hybrd(MinpackFcn fcn, int n, double* x, double* fvec, double xtol, int maxfev, int ml, int mu,
+           double epsfcn, double* diag, int mode, double factor, int nprint, int* info, int* nfev,
+           double* fjac, int ldfjac, double* r, int lr, double* qtf, double* wa1, double* wa2,
+           double* wa3, double* wa4);
+
+// Forward-difference Jacobian of fcn at x into fjac; fvec must hold fcn(x).
+// Banded grouping is used when ml + mu + 1 < n. *iflag is passed to fcn and
+// holds its value on return; x is restored even when fcn stops.
+void fdjac1(MinpackFcn fcn, int n, double* x, const double* fvec, double* fjac, int ldfjac,
+            int* iflag, int ml, int mu, double epsfcn, double* wa1, double* wa2);
+
+// Convex combination of the Gauss-Newton and scaled gradient directions
+// within the trust region |diag * x| <= delta; r is packed by rows.
+void dogleg(int n, const double* r, int lr, const double* diag, const double* qtb, double delta,
+            double* x, double* wa1, double* wa2);
+
+// Euclidean norm, safe from overflow and destructive underflow.
+double enorm(int n, const double* x);
+
+// Accumulates the m x m orthogonal matrix Q from qrfac's factored form in q.
+void qform(int m, int n, double* q, int ldq, double* wa);
+
+// Householder QR factorisation of the m x n matrix a, with optional column
+// pivoting (ipvt then holds 1-based column numbers).
+void qrfac(int m, int n, double* a, int lda, bool pivot, int* ipvt, int lipvt, double* rdiag,
+           double* acnorm, double* wa);
+
+// a = a * Q for the Givens rotations recorded by r1updt in v and w.
+void r1mpyq(int m, int n, double* a, int lda, const double* v, const double* w);
+
+// Rank-one update of a lower trapezoidal s (packed by columns): finds Q with
+// (s + u v^T) Q lower trapezoidal again. *sing reports a zero diagonal.
+void r1updt(int m, int n, double* s, int ls, const double* u, double* v, double* w, bool* sing);
+
+} // namespace kora
