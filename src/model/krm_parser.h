@@ -8,6 +8,7 @@
 
 #include "error_display.h"
 #include "gma_form.h"
+#include "model_functions.h"
 
 namespace kora {
 
@@ -82,6 +83,11 @@ public:
     int32_t ReportedColumns() const;
     bool HasErrors() const { return errorSink != nullptr && errorSink->code != 0; }
 
+    // Writes a model-text error into the sink (when there is one).
+    void SetError(int32_t code, const std::string& context, const std::string& detail = {});
+    // The model lines joined as the offsets count them (each line end is 2).
+    std::string WholeText() const;
+
     const TextLines* lines = nullptr;
     std::vector<std::string> keywords{"&&", "!!", "DESCRIPTION", "NAME", "~"};
     std::vector<std::string> predefinedNames{"t0", "tf", "hr", "Npoints", "_time", "_pi"};
@@ -93,6 +99,9 @@ public:
     std::vector<Statement> definitions;
     std::vector<Statement> events;
     std::vector<Statement> keywordLines;
+    // Assignments as read, before the build sorts them into initial values,
+    // constants and definitions.
+    std::vector<Statement> assignments;
 
     uint32_t eventIndex = 0;
     int32_t nIndependent = 0;
@@ -106,6 +115,7 @@ public:
     double tCurrent = 0.0;
     bool backward = false;
     std::string title;
+    RandomSource random; // rand[x]; restarted by every build
 };
 
 } // namespace kora

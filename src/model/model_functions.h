@@ -1,0 +1,59 @@
+// The model's mathematical functions and the power function, with the checks
+// that turn domain errors, singularities, overflow, underflow and total loss
+// of significance into a MathErrorRecord. A failing function records itself
+// and yields 1.0, so that the surrounding evaluation can carry on to its check.
+#pragma once
+
+#include <atomic>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+
+#include "math_error.h"
+
+namespace kora {
+
+inline constexpr int kFunctionCount = 11;
+inline constexpr int kFunctionRand = 10;
+
+// Model name of function `number` (1 to 11), or "" for any other number.
+const char* FunctionName(int number);
+// Function number of `name`, or 0.
+int FunctionNumber(const char* name, size_t length);
+
+// Uniform numbers in [0, 1) for rand[x]. A counter-based hash of (seed, draw
+// index): the only state is one atomic counter, so a model may be evaluated
+// from several threads, and a build restarts the sequence, so runs repeat.
+class RandomSource {
+public:
+    RandomSource() = default;
+    RandomSource(const RandomSource& other) : draws_(other.draws_.load()) {}
+    RandomSource& operator=(const RandomSource& other) {
+        draws_.store(other.draws_.load());
+        return *this;
+    }
+
+    void Restart() { draws_.store(0, std::memory_order_relaxed); }
+    double Next() const;
+
+private:
+    mutable std::atomic<uint64_t> draws_{0};
+};
+
+// Function `number` of x. On a mathematical error the record is filled,
+// `failed` is set and 1.0 is returned.
+double CallFunction(int number, double x, const RandomSource& random, bool& failed);
+
+double PowerSlowPath(double base, double exponent, bool& failed);
+
+// base ^ exponent with the same convention. The common case (positive base,
+// normal result) stays inline for the evaluator.
+inline double CheckedPower(double base, double exponent, bool& failed) {
+    if (base > 0.0) {
+        double result = std::pow(base, exponent);
+        if (result < DBL_MAX && result >= DBL_MIN) return result;
+    }
+    return PowerSlowPath(base, exponent, failed);
+}
+
+} // namespace kora

@@ -1,0 +1,124 @@
+#include <cmath>
+
+#include "model_fixture.h"
+
+namespace kora::test {
+namespace {
+
+struct Folded {
+    const char* expression;
+    double value;
+};
+
+TEST(ExpressionCompile, PrecedenceAndGrouping) {
+    const Folded cases[] = {
+        {"2^3^2", 64},     {"-2^2", -4},     {"2^-1", 0.5},     {"2 3", 6},      {"6/2*3", 9},
+        {"1-2-3", -4},     {"1+2*3", 7},     {"(1+2)*3", 9},    {"2(3+1)", 8},   {"-3*-2", 6},
+        {"+4", 4},         {"2*3^2", 18},    {"8/2/2", 2},      {"1 - -1", 2},   {"-(2)^2", -4},
+        {"2^(1+1)^2", 16}, {"abs[-3] 2", 6}, {"floor[2.7]", 2}, {"flag[-1]", 0}, {"flag[0.1]", 1},
+        {"sqrt[16]+1", 5}, {"log[1000]", 3}, {"exp[0]", 1},     {"_pi", M_PI},   {"3 // 4", 3},
+        {"1.5e1", 15},     {".5", 0.5},      {"t0 + tf", 1},
+    };
+    for (const Folded& c : cases) {
+        int code = -1;
+        double value = ConstantValue(c.expression, code);
+        EXPECT_EQ(code, 0) << c.expression;
+        EXPECT_DOUBLE_EQ(value, c.value) << c.expression;
+    }
+}
+
+struct Failing {
+    const char* expression;
+    int code;
+};
+
+TEST(ExpressionCompile, SyntaxErrorsGiveTheirCodes) {
+    const Failing cases[] = {
+        {"", 1},      {"1 +", 1},     {"(1 + 2", 7},         {"1 + 2)", 2}, {"sin[1)", 8},
+        {"sin[1", 8}, {"sin(1)", 2},  {"undefined_name", 2}, {"1 $", 2},    {"hr * 2", 2},
+        {"(1]", 2},   {"2 * * 3", 2}, {"_time", 0},
+    };
+    for (const Failing& c : cases) {
+        BuiltModel built({"X' = 1", "X = 1", "k = " + std::string(c.expression)});
+        EXPECT_EQ(built.Code(), c.code) << c.expression;
+        if (c.code != 0) {
+            EXPECT_EQ(built.sink.context, "k = " + std::string(c.expression));
+        }
+    }
+}
+
+TEST(ExpressionCompile, MathematicalErrorsNameTheFunction) {
+    const struct {
+        const char* expression;
+        int code;
+        const char* function;
+    } cases[] = {
+        {"1/0", 13, ""},           {"ln[0]", 15, "ln"},      {"sqrt[-1]", 15, "sqrt"},
+        {"(-8)^(1/3)", 17, "pow"}, {"0^-1", 17, "pow"},      {"exp[1000]", 12, "exp"},
+        {"exp[-1000]", 16, "exp"}, {"10^400", 12, "pow"},    {"1e200*1e200", 12, ""},
+        {"log[-2]", 15, "log"},    {"sin[1e30]", 15, "sin"}, {"1e-200*1e-110", 16, ""},
+    };
+    for (const auto& c : cases) {
+        BuiltModel built({"k = " + std::string(c.expression)});
+        EXPECT_EQ(built.Code(), c.code) << c.expression;
+        EXPECT_EQ(built.sink.detail, c.function) << c.expression;
+    }
+}
+
+TEST(ExpressionCompile, RightSidesAreCheckedAtTheInitialState) {
+    BuiltModel division({"X' = 1/X", "X = 0"});
+    EXPECT_EQ(division.Code(), 13);
+    EXPECT_EQ(division.sink.context, "X' = 1/X");
+    BuiltModel logarithm({"X' = ln[X]", "X = 0"});
+    EXPECT_EQ(logarithm.Code(), 15);
+    EXPECT_EQ(logarithm.sink.detail, "ln");
+}
+
+TEST(ExpressionCompile, FunctionNamesNeedABracket) {
+    BuiltModel built({"sin = 2", "exp = 3", "k = sin exp"});
+    ASSERT_EQ(built.Code(), 0);
+    EXPECT_DOUBLE_EQ(built.Constant("k")->value, 6);
+}
+
+TEST(ExpressionCompile, NamesAndNumbersJuxtapose) {
+    BuiltModel built({"x = 3", "x2 = 5", "a = 2x", "b = x2"});
+    ASSERT_EQ(built.Code(), 0);
+    EXPECT_DOUBLE_EQ(built.Constant("a")->value, 6);
+    EXPECT_DOUBLE_EQ(built.Constant("b")->value, 5);
+}
+
+TEST(ExpressionCompile, NumbersAreInternedOnceAndOnlyAmongNamelessConstants) {
+    BuiltModel built({"X' = 2*X + 2 + k", "X = 1", "k = 2"});
+    ASSERT_EQ(built.Code(), 0);
+    int nameless = 0;
+    for (const Statement& s : built.model.constants)
+        if (s.name.empty() && s.value == 2) ++nameless;
+    EXPECT_EQ(nameless, 1);
+    // The literal 2 is pushed from the nameless constant, never from k.
+    const std::vector<int32_t>& code = built.model.equations[0].code;
+    const auto* k = built.Constant("k");
+    int32_t kIndex = static_cast<int32_t>(k - built.model.constants.data());
+    int pushesOfK = 0;
+    for (size_t i = 0; i + 1 < code.size(); ++i)
+        if (code[i] == 256 && code[i + 1] == kIndex) ++pushesOfK, ++i;
+    EXPECT_EQ(pushesOfK, 1);
+}
+
+TEST(ExpressionCompile, CodeIsPostfixEndingInZero) {
+    BuiltModel built({"X' = -X + 2*X^3", "X = 1"});
+    ASSERT_EQ(built.Code(), 0);
+    const std::vector<int32_t>& code = built.model.equations[0].code;
+    ASSERT_GE(code.size(), 2u);
+    EXPECT_EQ(code.back(), 0);
+    // X, negate, 2, X, 3, ^, *, +, end
+    std::vector<int32_t> words;
+    for (size_t i = 0; i < code.size(); ++i) {
+        words.push_back(code[i]);
+        if (code[i] >= 256 && code[i] <= 259) ++i;
+    }
+    EXPECT_EQ(words, (std::vector<int32_t>{257, 260, 256, 257, 256, 265, 263, 261, 0}));
+    EXPECT_GE(built.model.stackDepth, code.size());
+}
+
+} // namespace
+} // namespace kora::test
