@@ -11,6 +11,9 @@
 
 namespace kora {
 
+class KRMparser;
+class winintegrator;
+
 // Index of the four phase-plot records after the column records.
 inline constexpr int32_t kTrajectoryRecord = 0;
 inline constexpr int32_t kProjectionRecord1 = 1;
@@ -28,7 +31,9 @@ public:
     // Copies share `data` and copy everything else (the default copy does so).
 
     double Value(int32_t row, int32_t column) const { return data.data()[row * columns + column]; }
-    const double* Row(int32_t row) const { return data.data() + static_cast<size_t>(row) * columns; }
+    const double* Row(int32_t row) const {
+        return data.data() + static_cast<size_t>(row) * columns;
+    }
     LineStyle& PhaseRecord(int32_t which) { return lineStyles[columns + which]; }
     const LineStyle& PhaseRecord(int32_t which) const { return lineStyles[columns + which]; }
 
@@ -39,5 +44,16 @@ public:
     std::vector<LineStyle> lineStyles; // columns + 4 records
     DoubleArray data;
 };
+
+// The time course of a finished run: it shares the solver's rows (no copy),
+// names column 0 "t" and every other column after the model quantity reported
+// there, and takes the model's title.
+TimeCourse MakeRunTimeCourse(const winintegrator& solver, const KRMparser& model,
+                             const StockColourTable& stock = kDefaultStockColours);
+
+// Appends the run's time course to `courses`, after removing the earlier ones
+// when `replace` is set.
+void AppendRunTimeCourse(const winintegrator& solver, const KRMparser& model,
+                         std::vector<TimeCourse>& courses, bool replace);
 
 } // namespace kora
