@@ -13,36 +13,15 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+// clang-format off
 const Lines kSeedLines = {
-    "SCRIPT",
-    "SETTING k = 0 : 2 : 0.5",
-    "SETTING j = 1, 2:4, 9",
-    "NEXT",
-    "run",
-    "solve k=2, j = 3",
-    "-> k=1",
-    "->",
-    "RESTORE",
-    "r",
-    "SET a=1,b=2",
-    "OPEN other.krm",
-    "ACTIVATE",
-    "ACTIVATE b.krm",
-    "WRITE \"k = \", k; x@LAST",
-    "w",
-    "RESET_TIMER",
-    "MERGE r.res",
-    "SAVE RES TO out",
-    "CLEAR RESULTS",
-    "CLOSE b.krm",
-    "SUPERIMPOSE SOLUTIONS ON",
-    "superimpose off",
-    "STEADY STATE",
-    "ss",
-    "// comment",
-    "",
-    "SETTING x=-1e-2:1e-2:5e-3",
+    "SCRIPT", "SETTING k = 0 : 2 : 0.5", "SETTING j = 1, 2:4, 9", "NEXT", "NEXT", "run",
+    "solve k=2, j = 3", "-> k=1", "->", "RESTORE", "r", "SET a=1,b=2", "OPEN other.krm",
+    "ACTIVATE", "ACTIVATE b.krm", "WRITE \"k = \", k; x@LAST", "w", "RESET_TIMER", "MERGE r.res",
+    "SAVE RES TO out", "CLEAR RESULTS", "CLOSE b.krm", "SUPERIMPOSE SOLUTIONS ON",
+    "superimpose off", "STEADY STATE", "ss", "// comment", "", "SETTING x=-1e-2:1e-2:5e-3",
 };
+// clang-format on
 
 class ScriptFuzzer {
 public:
