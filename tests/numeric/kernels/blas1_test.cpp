@@ -49,16 +49,6 @@ TEST(Blas1, StridesIncludingNegativeWalkFromTheFarEnd) {
     EXPECT_EQ(z[0], 2);
 }
 
-TEST(Blas1, DegenerateArgumentsLeaveDataAlone) {
-    double x[] = {1, 2};
-    double y[] = {3, 4};
-    daxpy(2, 0.0, x, 1, y, 1);
-    daxpy(0, 5.0, x, 1, y, 1);
-    EXPECT_EQ(y[0], 3);
-    EXPECT_EQ(y[1], 4);
-    EXPECT_EQ(ddot(-1, x, 1, y, 1), 0.0);
-}
-
 TEST(Blas1, IdamaxReturnsFirstOfTheLargestAndOneBasedIndices) {
     const double tie[] = {1, -7, 3, 7, -7};
     EXPECT_EQ(idamax(5, tie, 1), 2);

@@ -174,5 +174,24 @@ TEST(Eigenvalues, NonFiniteEntriesDoNotHang) {
     EXPECT_GE(s.ierr, 0); // reaching here is the point
 }
 
+TEST(Eigenvalues, IterationLimitReportsThePositionBeingSought) {
+    // Hessenberg input (no balancing): row 4 splits off at once; the NaN in
+    // the leading block prevents any further split until the 30 n iterations
+    // are spent on position 3.
+    const int n = 4;
+    const double nan = std::nan("");
+    const double rows[n][n] = {{1, 2, 3, 4}, {nan, 1, 2, 3}, {0, 1, 1, 2}, {0, 0, 0, 7}};
+    double h[n * n];
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            h[j * n + i] = rows[i][j];
+    double wr[n], wi[n];
+    int ierr = 0;
+    hqr(n, 1, n, h, wr, wi, &ierr);
+    EXPECT_EQ(ierr, 3);
+    EXPECT_EQ(wr[3], 7);
+    EXPECT_EQ(wi[3], 0);
+}
+
 } // namespace
 } // namespace kora

@@ -198,11 +198,5 @@ TEST(RankOneUpdate, FactorsOfTheUpdatedMatrixStayConsistent) {
     }
 }
 
-TEST(Dpmpar, MachineConstants) {
-    EXPECT_EQ(dpmpar(1), 2.22044604926e-16);
-    EXPECT_EQ(dpmpar(2), std::numeric_limits<double>::min());
-    EXPECT_EQ(dpmpar(3), std::numeric_limits<double>::max());
-}
-
 } // namespace
 } // namespace kora
