@@ -1,0 +1,243 @@
+#include "run_driver.h"
+
+#include <cmath>
+
+#include "general_format.h"
+#include "krm_form_integrator.h"
+#include "model/messages.h"
+
+namespace kora {
+
+namespace {
+
+bool IsEvaluatorStatus(int32_t status) {
+    return status >= 3 && status <= 9;
+}
+
+std::string QuantityName(uint32_t errorIndex, const KRMparser& model) {
+    const size_t n = model.equations.size();
+    if (errorIndex < n) return model.equations[errorIndex].name;
+    const size_t aux = errorIndex - n;
+    return aux < model.definitions.size() ? model.definitions[aux].name : std::string();
+}
+
+} // namespace
+
+std::string FailureDetail(int32_t status, uint32_t errorIndex, const MathErrorRecord& record,
+                          const KRMparser& model, int digits) {
+    std::string detail;
+    if (status == 3 || status == 4 || status == 7)
+        detail = std::string(record.function) + " [" + FormatGeneral(record.arg1, digits) +
+                 "] attempted ";
+    else if (status == 8)
+        detail = "(" + FormatGeneral(record.arg1, digits) + ")^(" +
+                 FormatGeneral(record.arg2, digits) + ") attempted ";
+    if (IsEvaluatorStatus(status))
+        detail += "while computing " + QuantityName(errorIndex, model) + ".";
+    return detail;
+}
+
+std::vector<std::string> ErrorReportLines(const RunOutcome& outcome, const char* solverName) {
+    std::vector<std::string> lines;
+    std::string message;
+    if (outcome.category == kCategoryModel) {
+        lines.emplace_back("CRITICAL ERROR:");
+        message = std::string(ModelMessage(outcome.code));
+    } else if (outcome.category == kCategorySolver) {
+        lines.emplace_back(solverName != nullptr ? solverName : "");
+        message = std::string(SolverMessage(outcome.code));
+    }
+    lines.push_back(message + outcome.context);
+    if (!outcome.detail.empty()) lines.push_back(outcome.detail);
+    return lines;
+}
+
+RunDriver::RunDriver(KRMparser& model, KRMForm& form, ErrorDisplay& sink)
+    : model_(model), form_(form), sink_(sink) {}
+
+RunDriver::~RunDriver() = default;
+
+bool RunDriver::Fail(int32_t category, int32_t code) {
+    pending_.category = category;
+    pending_.code = code;
+    if (category == kCategoryModel) {
+        pending_.context = sink_.context;
+        pending_.detail = sink_.detail;
+    }
+    sink_.category = category;
+    return false;
+}
+
+bool RunDriver::Start(const TextLines& modelLines, const RunConfiguration& configuration) {
+    configuration_ = configuration;
+    pending_ = RunOutcome{};
+    failureCaptured_ = false;
+    started_ = false;
+    lines_ = modelLines;
+
+    model_.Build(lines_);
+    if (sink_.code != 0) return Fail(kCategoryModel, sink_.code);
+    if (configuration_.method == SolverMethod::Taylor && (!model_.BuildForm() || sink_.code != 0))
+        return Fail(kCategoryModel, sink_.code != 0 ? sink_.code : 18);
+    if (!MakeSolver()) {
+        pending_.category = kCategoryUnavailable;
+        pending_.detail = "The LSODA solver is not available in this build.";
+        return false;
+    }
+    if (!solver_->Init()) {
+        sink_.code = solver_->state;
+        return Fail(kCategorySolver, solver_->state);
+    }
+    Configure();
+    started_ = true;
+    Slice(false);
+    return true;
+}
+
+bool RunDriver::MakeSolver() {
+    // One solver object serves every solve of a driver, as it serves every
+    // solve command of one script.
+    if (configuration_.method == SolverMethod::Taylor) {
+        if (dynamic_cast<KRMForm_integrator*>(solver_.get()) == nullptr)
+            solver_ = std::make_unique<KRMForm_integrator>(&model_, &form_);
+        return true;
+    }
+    return false;
+}
+
+void RunDriver::Configure() {
+    winintegrator& solver = *solver_;
+    solver.createResults = configuration_.createResults;
+    solver.minOrder = configuration_.minOrder;
+    solver.maxOrder = configuration_.maxOrder;
+    solver.tolerance = std::pow(10.0, -configuration_.logTolerance);
+    solver.state = kSolverInitialise;
+    solver.startTicks = solver.lastProgressTicks = TickCountMs();
+}
+
+void RunDriver::CaptureFailureRecord() {
+    // The record belongs to the thread that evaluated; keep the failing one
+    // for the detail, which is written later, maybe on another thread.
+    if (failureCaptured_ || !IsEvaluatorStatus(solver_->status)) return;
+    failure_ = CurrentMathError();
+    failureCaptured_ = true;
+}
+
+void RunDriver::Slice(bool stopRequested) {
+    if (!started_) return;
+    winintegrator& solver = *solver_;
+    if (stopRequested && solver.state == kSolverStepping) solver.status = kStatusStopped;
+    solver.Run();
+    CaptureFailureRecord();
+}
+
+bool RunDriver::SegmentFinished() const {
+    return !started_ || solver_->state == kSolverFinished || solver_->state < 0;
+}
+
+bool RunDriver::RebuildFormForSegment() {
+    // Building the form refuses a non-positive initial value, but a value an
+    // event made negative is legitimate mid-run (the solver integrates it as
+    // -exp(y)); the form itself does not depend on the values.
+    std::vector<double> saved;
+    saved.reserve(model_.equations.size());
+    for (Statement& equation : model_.equations) {
+        saved.push_back(equation.value);
+        if (equation.value <= 0.0) equation.value = 1.0;
+    }
+    const bool built = model_.BuildForm();
+    for (size_t i = 0; i < saved.size(); ++i)
+        model_.equations[i].value = saved[i];
+    return built && sink_.code == 0;
+}
+
+bool RunDriver::ContinueAfterEvent() {
+    if (!started_ || pending_.category != 0) return false;
+    winintegrator& solver = *solver_;
+    if (solver.state != kSolverFinished || solver.status != kStatusComplete ||
+        model_.eventIndex >= model_.events.size())
+        return false;
+
+    const size_t n = model_.equations.size();
+    for (size_t i = 0; i < n; ++i)
+        model_.equations[i].value = solver.values[i];
+    solver.t0 = model_.events[model_.eventIndex].eventTime;
+
+    const bool taylor = configuration_.method == SolverMethod::Taylor;
+    model_.ApplyEvent(lines_, false);
+    if (taylor && !RebuildFormForSegment()) {
+        Fail(kCategoryModel, sink_.code != 0 ? sink_.code : 18);
+        return false;
+    }
+    solver.segmentEnd = model_.eventIndex < model_.events.size()
+                            ? model_.events[model_.eventIndex].eventTime
+                            : model_.tf;
+    solver.reportInterval = model_.hr;
+    for (size_t i = 0; i < n; ++i)
+        solver.values[i] = model_.equations[i].value;
+    if (taylor)
+        for (const Statement& constant : model_.constants)
+            if (constant.valueIndex > 0 &&
+                static_cast<size_t>(constant.valueIndex) < solver.values.size())
+                solver.values[constant.valueIndex] = constant.value;
+    solver.state = kSolverInitialise;
+    Slice(false);
+    return true;
+}
+
+RunOutcome RunDriver::Finish() {
+    RunOutcome outcome = pending_;
+    outcome.statistics.method = configuration_.method == SolverMethod::Taylor ? "taylor" : "lsoda";
+    if (!started_) {
+        if (outcome.category == kCategorySolver) outcome.statistics.status = outcome.code;
+        pending_ = RunOutcome{};
+        return outcome;
+    }
+    winintegrator& solver = *solver_;
+    RunStatistics& statistics = outcome.statistics;
+    statistics.status = solver.status;
+    statistics.steps = solver.progStepCount;
+    statistics.order = solver.progOrder;
+    statistics.stepSize = solver.progStepSize;
+    statistics.rows = solver.createResults ? solver.rows : 0;
+    statistics.elapsedMs = solver.elapsedMs;
+
+    if (outcome.category == 0 && solver.status != kStatusComplete) {
+        outcome.category = kCategorySolver;
+        outcome.code = solver.status;
+        outcome.detail = FailureDetail(solver.status, solver.errorIndex, failure_, model_,
+                                       configuration_.filePrecision);
+        sink_.code = outcome.code;
+        sink_.category = kCategorySolver;
+        sink_.context.clear();
+        sink_.detail = outcome.detail;
+    }
+    if (solver.createResults) outcome.timeCourse = MakeRunTimeCourse(solver, model_);
+
+    solver.Reset();
+    model_.Clear();
+    started_ = false;
+    pending_ = RunOutcome{};
+    return outcome;
+}
+
+RunOutcome RunDriver::RunToEnd(const TextLines& modelLines, const RunConfiguration& configuration,
+                               const std::atomic<bool>* stop, const ProgressCallback& progress) {
+    if (Start(modelLines, configuration)) {
+        winintegrator& solver = *solver_;
+        do {
+            while (!SegmentFinished()) {
+                Slice(stop != nullptr && stop->load(std::memory_order_relaxed));
+                if (progress && solver.msSinceProgress > kProgressIntervalMs) {
+                    solver.lastProgressTicks = TickCountMs();
+                    solver.msSinceProgress = 0;
+                    progress(solver);
+                }
+            }
+        } while (ContinueAfterEvent());
+        if (progress) progress(solver);
+    }
+    return Finish();
+}
+
+} // namespace kora
