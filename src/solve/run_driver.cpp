@@ -73,6 +73,7 @@ bool RunDriver::Start(const TextLines& modelLines, const RunConfiguration& confi
     pending_ = RunOutcome{};
     failureCaptured_ = false;
     started_ = false;
+    stepsOfEarlierSegments_ = 0;
     lines_ = modelLines;
 
     model_.Build(lines_);
@@ -158,6 +159,7 @@ bool RunDriver::ContinueAfterEvent() {
         model_.eventIndex >= model_.events.size())
         return false;
 
+    stepsOfEarlierSegments_ += solver.progStepCount;
     const size_t n = model_.equations.size();
     for (size_t i = 0; i < n; ++i)
         model_.equations[i].value = solver.values[i];
@@ -196,7 +198,7 @@ RunOutcome RunDriver::Finish() {
     winintegrator& solver = *solver_;
     RunStatistics& statistics = outcome.statistics;
     statistics.status = solver.status;
-    statistics.steps = solver.progStepCount;
+    statistics.steps = stepsOfEarlierSegments_ + solver.progStepCount;
     statistics.order = solver.progOrder;
     statistics.stepSize = solver.progStepSize;
     statistics.rows = solver.createResults ? solver.rows : 0;

@@ -118,6 +118,7 @@ private:
     bool started_ = false;
     MathErrorRecord failure_; // the evaluator's record at the failing slice
     bool failureCaptured_ = false;
+    int32_t stepsOfEarlierSegments_ = 0; // a segment's solver counts from 0
 };
 
 // The failure detail of a solver outcome: the failing function and its

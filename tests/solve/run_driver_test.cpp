@@ -64,6 +64,7 @@ TEST(RunDriver, EventsStartNewSegments) {
         EXPECT_EQ(At(course, 6, 0), 0.5);
         EXPECT_EQ(At(course, 11, 0), 1.0);
         EXPECT_NEAR(At(course, 11, 1), std::exp(-0.5 - 2.0 * 0.5), 1e-9);
+        EXPECT_EQ(outcome.statistics.steps, 2); // one per segment, counted over both
     }
     {
         // Two assignments at one time apply together; one makes X negative.
