@@ -1,0 +1,66 @@
+#include "model_text.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "lexical.h"
+
+namespace kora {
+namespace {
+
+std::string UpperCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+} // namespace
+
+TextLines SplitTextLines(std::string_view text) {
+    TextLines lines;
+    size_t begin = 0;
+    while (begin < text.size()) {
+        size_t end = text.find('\n', begin);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(begin, end - begin);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.emplace_back(line);
+        begin = end + 1;
+    }
+    return lines;
+}
+
+TextReadStatus ReadTextLines(const std::string& path, TextLines& lines) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) return TextReadStatus::CannotOpen;
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) return TextReadStatus::CannotOpen;
+    std::ostringstream content;
+    content << file.rdbuf();
+    if (file.bad()) return TextReadStatus::ReadFailed;
+    lines = SplitTextLines(content.str());
+    return TextReadStatus::Ok;
+}
+
+ExtractedLines ExtractModelLines(const TextLines& lines, bool dropScript) {
+    ExtractedLines result;
+    bool inScript = false;
+    for (const std::string& raw : lines) {
+        std::string line = TrimBlanks(raw);
+        if (dropScript) {
+            std::string upper = UpperCase(line);
+            if (upper == "SCRIPT")
+                inScript = true;
+            else if (upper == "END SCRIPT" || upper == "ENDSCRIPT")
+                inScript = false;
+        }
+        if (line.empty() || line.compare(0, 2, "//") == 0) continue;
+        (inScript ? result.scriptLines : result.modelLines).push_back(std::move(line));
+    }
+    return result;
+}
+
+} // namespace kora
