@@ -12,6 +12,7 @@
 
 namespace kora::cli {
 
+#ifdef KORA_WITH_QT
 namespace {
 
 // QSettings treats a missing file as an empty one; the caller must not.
@@ -25,6 +26,7 @@ std::string CheckIniFile(const std::string& path) {
 }
 
 } // namespace
+#endif
 
 BatchSettings LoadBatchSettings(const CliOptions& options) {
     BatchSettings result;

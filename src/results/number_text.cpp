@@ -1,0 +1,48 @@
+#include "number_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+namespace kora {
+
+std::string FormatGeneral(double value, int32_t precision, char decimalSeparator) {
+    char buffer[64];
+    const int digits = std::clamp(precision, 1, 17);
+    // to_chars ignores the process locale: it always writes a point, which
+    // is then swapped for the separator asked for.
+    const std::to_chars_result written =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
+    std::string text(buffer, written.ptr);
+    if (decimalSeparator != '.') std::replace(text.begin(), text.end(), '.', decimalSeparator);
+    return text;
+}
+
+namespace {
+
+std::optional<double> ConvertWith(std::string_view token, char separator) {
+    const char other = separator == '.' ? ',' : '.';
+    if (token.empty() || token.find(other) != std::string_view::npos || token.size() > 400)
+        return std::nullopt;
+    char buffer[401];
+    std::copy(token.begin(), token.end(), buffer);
+    std::replace(buffer, buffer + token.size(), separator, '.');
+    const char* first = buffer;
+    const char* last = buffer + token.size();
+    // from_chars takes no explicit plus sign, which some writers put.
+    if (last - first > 1 && *first == '+' && first[1] != '-') ++first;
+    double value = 0;
+    const std::from_chars_result read = std::from_chars(first, last, value);
+    if (read.ec != std::errc() || read.ptr != last) return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<double> ParseNumber(std::string_view token, char localeSeparator) {
+    const char first = localeSeparator == ',' ? ',' : '.';
+    if (std::optional<double> value = ConvertWith(token, first)) return value;
+    return ConvertWith(token, first == '.' ? ',' : '.');
+}
+
+} // namespace kora
