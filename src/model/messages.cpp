@@ -13,6 +13,14 @@ struct Entry {
 
 // Sorted by id; looked up by binary search.
 constexpr std::array kTable{
+    // Steady-state outcomes (one per status flag, then second lines).
+    Entry{31600, "There are no diff equations defined!"},
+    Entry{31601, "WARNING: matrix A = G - H is singular."},
+    Entry{31602, "NO FINITE STEADY STATE WAS FOUND."},
+    Entry{31603, "ERROR: Eigenvalue computation failed!"},
+    Entry{31604, "Matrix A = G - H is singular."},
+    Entry{31605, "There is more than one finite steady state."},
+    Entry{31606, "No sensitivities were computed."},
     // Model text (32000 + code).
     Entry{32000, "Parsing successful."},
     Entry{32001, "Unexpected end of line in:"},

@@ -1,0 +1,221 @@
+#include "krmform_ss.h"
+
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "kernels/eispack.h"
+#include "kernels/linpack.h"
+#include "kernels/minpack.h"
+#include "ss_residuals.h"
+#include "ss_sensitivities.h"
+
+namespace kora {
+namespace {
+
+constexpr double kMachinePrecision = 2.22044604926e-16;
+
+// Work space of one computation, freed when it returns.
+struct Workspace {
+    Workspace(uint32_t n, uint32_t m, uint32_t nTerms)
+        : matrix(size_t{n} * n), wa(WorkLength(n)), xe(n + m), termValues(nTerms), fvec(n), x(n),
+          wa1(n), wa2(n), scale(n), wr(n), wi(n), rhs(n), pivots(n), intch(n) {}
+
+    static size_t WorkLength(uint32_t n) { return size_t{n} * (3 * size_t{n} + 13) / 2; }
+
+    std::vector<double> matrix, wa, xe, termValues, fvec, x, wa1, wa2, scale, wr, wi, rhs;
+    std::vector<int> pivots, intch;
+};
+
+// exp of the solution of A y = b, A = G - H over the dependent variables;
+// nothing when A is singular.
+std::optional<bool> SolveSSystemClosedForm(const PowerLawTable& t, Workspace& w) {
+    const uint32_t n = t.n;
+    const int nn = static_cast<int>(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        const uint32_t first = t.termStart[i];
+        const uint32_t second = first + 1;
+        for (uint32_t j = 0; j < n; ++j)
+            w.matrix[j * n + i] = t.OrderOf(first, j) - t.OrderOf(second, j);
+        double b = std::log(-t.coefficient[second] / t.coefficient[first]);
+        for (uint32_t p = n; p < w.xe.size(); ++p)
+            b += (t.OrderOf(second, p) - t.OrderOf(first, p)) * std::log(w.xe[p]);
+        w.rhs[i] = b;
+    }
+    int info = 0;
+    dgefa(w.matrix.data(), nn, nn, w.pivots.data(), info);
+    if (info != 0) return std::nullopt;
+    dgesl(w.matrix.data(), nn, nn, w.pivots.data(), w.rhs.data(), 0);
+    for (uint32_t i = 0; i < n; ++i)
+        w.x[i] = std::exp(w.rhs[i]);
+    // Overflow or underflow of exp gives no usable steady state; the search
+    // may still find one.
+    for (uint32_t i = 0; i < n; ++i)
+        if (!(w.x[i] > 0.0) || !std::isfinite(w.x[i])) return false;
+    return true;
+}
+
+// The start point of attempt `attempt` (0 = initial values).
+void StartPoint(const KRMparser& model, int attempt, uint32_t n, double* x) {
+    // Attempts 1, 2, 3, 4, 5, ... start at 1, 2, 1/2, 4, 1/4, ...
+    double value = std::ldexp(1.0, attempt / 2);
+    if (attempt % 2 == 1 && attempt > 1) value = 1.0 / value;
+    for (uint32_t i = 0; i < n; ++i)
+        x[i] = attempt == 0 && i < model.equations.size() ? model.equations[i].value : value;
+}
+
+bool Search(const MinpackFcn& fcn, const KRMparser& model, uint32_t n, Workspace& w) {
+    const double tolerance = std::sqrt(kMachinePrecision);
+    for (int attempt = 0; attempt < kSsMaxAttempts; ++attempt) {
+        StartPoint(model, attempt, n, w.x.data());
+        int info = 0;
+        hybrd1(fcn, static_cast<int>(n), w.x.data(), w.fvec.data(), tolerance, &info, w.wa.data(),
+               static_cast<int>(w.wa.size()));
+        if (info == 1) return true;
+    }
+    return false;
+}
+
+// Forward-difference Jacobian at x into w.matrix; false when the residual
+// stopped or gave a non-finite entry.
+bool Jacobian(const MinpackFcn& fcn, uint32_t n, Workspace& w) {
+    const int nn = static_cast<int>(n);
+    int iflag = 1;
+    fcn(nn, w.x.data(), w.fvec.data(), &iflag);
+    if (iflag < 0) return false;
+    fdjac1(fcn, nn, w.x.data(), w.fvec.data(), w.matrix.data(), nn, &iflag, nn, nn, 0.0,
+           w.wa1.data(), w.wa2.data());
+    if (iflag < 0) return false;
+    for (double entry : w.matrix)
+        if (!std::isfinite(entry)) return false;
+    return true;
+}
+
+bool Eigenvalues(uint32_t n, Workspace& w) {
+    const int nn = static_cast<int>(n);
+    int low = 0, igh = 0, ierr = 0;
+    balanc(nn, w.matrix.data(), &low, &igh, w.scale.data());
+    elmhes(nn, low, igh, w.matrix.data(), w.intch.data());
+    hqr(nn, low, igh, w.matrix.data(), w.wr.data(), w.wi.data(), &ierr);
+    return ierr == 0;
+}
+
+} // namespace
+
+void KRMForm_ss::Reset() {
+    results.reset();
+    status = 0;
+    nVars = nIndep = nFluxes = nTerms = nFactors = 0;
+    classification = 0;
+    steadyState = influx = fValue = eigenvalues = nullptr;
+    sensIndep = sensRate = sensOrder = nullptr;
+}
+
+void KRMForm_ss::AllocateResults() {
+    const size_t n = nVars;
+    const size_t columns = size_t{nIndep} + nTerms + nFactors;
+    const size_t total = 5 * n + size_t{ColumnLength()} * columns;
+    results = std::make_unique<double[]>(total);
+    double* next = results.get();
+    auto take = [&next](size_t count) {
+        double* start = next;
+        next += count;
+        return start;
+    };
+    steadyState = take(n);
+    influx = take(n);
+    fValue = take(n);
+    eigenvalues = take(2 * n);
+    sensIndep = take(size_t{ColumnLength()} * nIndep);
+    sensRate = take(size_t{ColumnLength()} * nTerms);
+    sensOrder = take(size_t{ColumnLength()} * nFactors);
+}
+
+bool KRMForm_ss::compute(bool powerLaw) {
+    Reset();
+    isPowerLaw = powerLaw;
+    PowerLawTable table;
+    if (isPowerLaw) {
+        classification = ClassifyForm(form);
+        table.Build(form);
+        nVars = table.n;
+        nTerms = table.TermCount();
+        nFactors = table.FactorCount();
+        nFluxes = static_cast<uint32_t>(table.fluxTerm.size());
+    } else {
+        nVars = static_cast<uint32_t>(model.VariableCount());
+    }
+    // A general model without equations has nothing to solve either.
+    if (nVars == 0) {
+        Reset();
+        isPowerLaw = powerLaw;
+        status = SS_NO_EQUATIONS;
+        return true;
+    }
+    nIndep = static_cast<uint32_t>(model.nIndependent);
+    AllocateResults();
+    const uint32_t n = nVars;
+    Workspace w(n, nIndep, nTerms);
+    for (const Statement& constant : model.constants) {
+        const auto p = static_cast<uint32_t>(constant.valueIndex);
+        if (p >= n && p < n + nIndep) w.xe[p] = constant.value;
+    }
+
+    PowerLawResidualContext powerContext{&table, w.xe.data()};
+    ModelResidualContext modelContext(model);
+    const MinpackFcn fcn = isPowerLaw ? MinpackFcn(powerLawResidual, &powerContext)
+                                      : MinpackFcn(modelResidual, &modelContext);
+
+    bool found = false;
+    if (isPowerLaw && table.AllSSystem()) {
+        const std::optional<bool> closed = SolveSSystemClosedForm(table, w);
+        if (!closed) status |= SS_SINGULAR;
+        found = closed.value_or(false);
+    }
+    if (!found) found = Search(fcn, model, n, w);
+    if (!found) {
+        status |= SS_NOT_FOUND;
+        return true;
+    }
+
+    for (uint32_t i = 0; i < n; ++i) {
+        w.xe[i] = w.x[i];
+        steadyState[i] = w.x[i];
+        influx[i] = 0.0;
+    }
+    if (isPowerLaw) {
+        for (uint32_t i = 0; i < n; ++i) {
+            for (uint32_t t = table.termStart[i]; t < table.termStart[i + 1]; ++t) {
+                w.termValues[t] = table.TermValue(t, w.xe.data());
+                if (w.termValues[t] > 0.0) influx[i] += w.termValues[t];
+            }
+            fValue[i] = influx[i] > 0.0 ? influx[i] / w.x[i] : std::nan("");
+        }
+    }
+
+    if (!Jacobian(fcn, n, w)) status |= SS_EIGEN_FAILED;
+    if ((status & ~SS_SINGULAR) == 0) {
+        if (Eigenvalues(n, w)) {
+            for (uint32_t i = 0; i < n; ++i) {
+                eigenvalues[i] = w.wr[i];
+                eigenvalues[n + i] = w.wi[i];
+            }
+        } else {
+            status |= SS_EIGEN_FAILED;
+        }
+        if (!isPowerLaw) status |= SS_NO_SENSITIVITIES;
+    }
+
+    if ((status & ~SS_SINGULAR) == 0) {
+        // The difference Jacobian left its trial points in xe.
+        for (uint32_t i = 0; i < n; ++i)
+            w.xe[i] = steadyState[i];
+        const SensitivityInput input{&table, nIndep, w.xe.data(), w.termValues.data(), influx};
+        const SensitivityWork work{w.matrix.data(), w.pivots.data(), w.rhs.data()};
+        if (!ComputeSensitivities(input, work, sensIndep, sensRate, sensOrder))
+            status |= SS_NO_SENSITIVITIES;
+    }
+    return true;
+}
+
+} // namespace kora

@@ -1,0 +1,79 @@
+// Steady state of a document's model: the state itself, the eigenvalues of
+// the Jacobian there and, for a power-law form, fluxes and logarithmic
+// sensitivities (log gains) to every parameter.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "model/gma_form.h"
+#include "model/krm_parser.h"
+
+namespace kora {
+
+// Status flags of a computation; several may be set together.
+inline constexpr uint32_t SS_NO_EQUATIONS = 1;
+inline constexpr uint32_t SS_SINGULAR = 2;
+inline constexpr uint32_t SS_NOT_FOUND = 4;
+inline constexpr uint32_t SS_EIGEN_FAILED = 8;
+inline constexpr uint32_t SS_NO_SENSITIVITIES = 16;
+
+// String-table entries of the flags' texts, and the second lines of the two
+// texts that take two.
+inline constexpr int kSsMessageNoEquations = 31600;
+inline constexpr int kSsMessageSingular = 31601;
+inline constexpr int kSsMessageNotFound = 31602;
+inline constexpr int kSsMessageEigenFailed = 31603;
+inline constexpr int kSsMessageNoSensitivities = 31604;
+inline constexpr int kSsMessageManySteadyStates = 31605;
+inline constexpr int kSsMessageNoSensitivitiesComputed = 31606;
+
+// Attempts of the numerical search: the initial values, then 1, 2, 1/2, ...,
+// 512, 1/512.
+inline constexpr int kSsMaxAttempts = 20;
+
+class KRMForm_ss {
+public:
+    KRMForm_ss(KRMForm& form, KRMparser& model) : form(form), model(model) {}
+    virtual ~KRMForm_ss() = default;
+    KRMForm_ss(const KRMForm_ss&) = delete;
+    KRMForm_ss& operator=(const KRMForm_ss&) = delete;
+
+    // Computes everything for the present form and model; always returns
+    // true, outcomes are in `status`. `isPowerLaw`: the form was built from
+    // the model without errors.
+    virtual bool compute(bool isPowerLaw);
+
+    // Length of one sensitivity column: the variables, then the fluxes.
+    uint32_t ColumnLength() const { return nVars + nFluxes; }
+
+    KRMForm& form;
+    KRMparser& model;
+    std::unique_ptr<double[]> results; // every output below points into it
+    bool isPowerLaw = false;
+    uint32_t status = 0;
+    uint32_t nVars = 0;
+    uint32_t nIndep = 0;
+    uint32_t nFluxes = 0;
+    uint32_t nTerms = 0;
+    uint32_t nFactors = 0;
+    unsigned classification = 0; // the form's property bits (power-law only)
+    double* steadyState = nullptr;
+    double* influx = nullptr;
+    double* fValue = nullptr;      // NaN where the influx is 0
+    double* eigenvalues = nullptr; // n real parts, then n imaginary parts
+    double* sensIndep = nullptr;
+    double* sensRate = nullptr;
+    double* sensOrder = nullptr;
+
+private:
+    void Reset();
+    void AllocateResults();
+};
+
+// The residual callbacks, in the shape the nonlinear solver calls them; the
+// context carries the form or model, so computations do not share state.
+void powerLawResidual(void* context, int n, const double* x, double* f, int* iflag);
+void modelResidual(void* context, int n, const double* x, double* f, int* iflag);
+
+} // namespace kora

@@ -1,0 +1,138 @@
+#include "ss_sensitivities.h"
+
+#include <cmath>
+
+#include "kernels/linpack.h"
+
+namespace kora {
+namespace {
+
+// Builds M: for an S-system equation g - h; otherwise the flux-weighted
+// kinetic orders, consuming terms counting negatively.
+void BuildMatrix(const SensitivityInput& in, double* a) {
+    const PowerLawTable& t = *in.table;
+    const uint32_t n = t.n;
+    for (uint32_t k = 0; k < n * n; ++k)
+        a[k] = 0.0;
+    for (uint32_t i = 0; i < n; ++i) {
+        for (uint32_t term = t.termStart[i]; term < t.termStart[i + 1]; ++term) {
+            const double weight = t.sSystemEquation[i] ? (term == t.termStart[i] ? 1.0 : -1.0)
+                                                       : in.termValues[term] / in.influx[i];
+            for (uint32_t f = t.factorStart[term]; f < t.factorStart[term + 1]; ++f) {
+                const uint32_t j = t.factorIndex[f];
+                if (j < n) a[j * n + i] += weight * t.factorOrder[f];
+            }
+        }
+    }
+}
+
+// Completes a column: s is already in column[0 .. n); each flux adds its
+// direct dependence on the parameter to the effect through the state.
+template <class Direct> void FinishColumn(const PowerLawTable& t, double* column, Direct direct) {
+    const uint32_t n = t.n;
+    for (size_t flux = 0; flux < t.fluxTerm.size(); ++flux) {
+        const uint32_t term = t.fluxTerm[flux];
+        double value = direct(term);
+        for (uint32_t f = t.factorStart[term]; f < t.factorStart[term + 1]; ++f)
+            if (t.factorIndex[f] < n) value += t.factorOrder[f] * column[t.factorIndex[f]];
+        column[n + flux] = value;
+    }
+}
+
+class ColumnSolver {
+public:
+    ColumnSolver(const SensitivityInput& in, const SensitivityWork& work)
+        : in_(in), work_(work), n_(static_cast<int>(in.table->n)) {}
+
+    // Solves M s = r for the r in work.rhs and stores s at the column's top.
+    void Solve(double* column) const {
+        dgesl(work_.matrix, n_, n_, work_.pivots, work_.rhs, 0);
+        for (int i = 0; i < n_; ++i)
+            column[i] = work_.rhs[i];
+    }
+    void ClearRhs() const {
+        for (int i = 0; i < n_; ++i)
+            work_.rhs[i] = 0.0;
+    }
+    double Weight(uint32_t equation, uint32_t term) const {
+        return in_.termValues[term] / in_.influx[equation];
+    }
+
+private:
+    const SensitivityInput& in_;
+    const SensitivityWork& work_;
+    int n_;
+};
+
+void IndependentColumns(const SensitivityInput& in, const ColumnSolver& solver,
+                        const SensitivityWork& work, double* out) {
+    const PowerLawTable& t = *in.table;
+    const uint32_t length = t.n + static_cast<uint32_t>(t.fluxTerm.size());
+    for (uint32_t j = 0; j < in.m; ++j) {
+        const uint32_t p = t.n + j;
+        double* column = out + static_cast<size_t>(j) * length;
+        for (uint32_t i = 0; i < t.n; ++i) {
+            double r = 0.0;
+            for (uint32_t term = t.termStart[i]; term < t.termStart[i + 1]; ++term)
+                r -= solver.Weight(i, term) * t.OrderOf(term, p);
+            work.rhs[i] = r;
+        }
+        solver.Solve(column);
+        FinishColumn(t, column, [&](uint32_t term) { return t.OrderOf(term, p); });
+    }
+}
+
+void RateColumns(const SensitivityInput& in, const ColumnSolver& solver,
+                 const SensitivityWork& work, double* out) {
+    const PowerLawTable& t = *in.table;
+    const uint32_t length = t.n + static_cast<uint32_t>(t.fluxTerm.size());
+    for (uint32_t i = 0; i < t.n; ++i) {
+        for (uint32_t term = t.termStart[i]; term < t.termStart[i + 1]; ++term) {
+            double* column = out + static_cast<size_t>(term) * length;
+            solver.ClearRhs();
+            work.rhs[i] = -solver.Weight(i, term);
+            solver.Solve(column);
+            FinishColumn(t, column, [&](uint32_t w) { return w == term ? 1.0 : 0.0; });
+        }
+    }
+}
+
+void OrderColumns(const SensitivityInput& in, const ColumnSolver& solver,
+                  const SensitivityWork& work, double* out) {
+    const PowerLawTable& t = *in.table;
+    const uint32_t length = t.n + static_cast<uint32_t>(t.fluxTerm.size());
+    for (uint32_t i = 0; i < t.n; ++i) {
+        for (uint32_t term = t.termStart[i]; term < t.termStart[i + 1]; ++term) {
+            for (uint32_t f = t.factorStart[term]; f < t.factorStart[term + 1]; ++f) {
+                double* column = out + static_cast<size_t>(f) * length;
+                const double direct = t.factorOrder[f] * std::log(in.xe[t.factorIndex[f]]);
+                solver.ClearRhs();
+                work.rhs[i] = -solver.Weight(i, term) * direct;
+                solver.Solve(column);
+                FinishColumn(t, column, [&](uint32_t w) { return w == term ? direct : 0.0; });
+            }
+        }
+    }
+}
+
+} // namespace
+
+bool ComputeSensitivities(const SensitivityInput& in, const SensitivityWork& work,
+                          double* sensIndep, double* sensRate, double* sensOrder) {
+    const PowerLawTable& t = *in.table;
+    // Without an influx the weights v/V+ do not exist.
+    for (uint32_t i = 0; i < t.n; ++i)
+        if (!(in.influx[i] > 0.0) || !std::isfinite(in.influx[i])) return false;
+    BuildMatrix(in, work.matrix);
+    const int n = static_cast<int>(t.n);
+    int info = 0;
+    dgefa(work.matrix, n, n, work.pivots, info);
+    if (info != 0) return false;
+    const ColumnSolver solver(in, work);
+    IndependentColumns(in, solver, work, sensIndep);
+    RateColumns(in, solver, work, sensRate);
+    OrderColumns(in, solver, work, sensOrder);
+    return true;
+}
+
+} // namespace kora
