@@ -1,0 +1,96 @@
+// The content of the steady-state report window, free of any toolkit: its
+// grids as text, which pages, panels and controls show, the information line,
+// and the text it copies and saves. A window only displays this.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "numeric/krmform_ss.h"
+#include "report_grid.h"
+
+namespace kora {
+
+// The threshold choices of the report, by item index.
+inline constexpr std::array<double, 9> kSensThresholds{0, 0.001, 0.01, 0.1, 0.5, 1, 2, 5, 10};
+inline constexpr std::array<std::string_view, 9> kSensThresholdTexts{
+    "0", "0.001", "0.01", "0.1", "0.5", "1", "2", "5", "10"};
+
+// The last chosen threshold index, shared by every report of the process
+// (persisted as "SensThreshold"); out-of-range indexes read as 0.
+int SensThresholdIndex();
+void SetSensThresholdIndex(int index);
+
+enum class ReportPage {
+    General,
+    SteadyState,
+    Eigenvalues,
+    VariableSensitivities,
+    FluxSensitivities
+};
+inline constexpr size_t kReportPageCount = 5;
+std::string_view ReportPageCaption(ReportPage page);
+
+// A value smaller in magnitude than the threshold.
+inline constexpr std::string_view kHiddenSensitivity = "  ---";
+
+class SsReport {
+public:
+    SsReport();
+
+    // Builds everything from a finished computation, with `precision`
+    // significant digits ("SSPrec").
+    void Fill(const KRMForm& form, const KRMparser& model, int precision,
+              const KRMForm_ss& computation);
+
+    // A new threshold item: stored process-wide, values re-read from the
+    // computation.
+    void ThresholdChange(int index);
+    // A new active page; the threshold controls follow it.
+    void PageChange(ReportPage page);
+    // The saved text file's lines, in order.
+    std::vector<std::string> SaveLines() const;
+    // The lines, each ended by `lineEnd`.
+    std::string SaveText(std::string_view lineEnd) const;
+
+    ReportGrid& Grid(ReportPage page);
+    const ReportGrid& Grid(ReportPage page) const;
+    bool PageVisible(ReportPage page) const { return pageVisible[Index(page)]; }
+
+    ReportGrid varsGrid{"VarsGrid", false};
+    ReportGrid ssVarsGrid{"SSVarsGrid", true};
+    ReportGrid eigenGrid{"EigenGrid", false};
+    ReportGrid sVarsGrid{"SVarsGrid", true};
+    ReportGrid sFluxesGrid{"SFluxesGrid", true};
+    std::array<bool, kReportPageCount> pageVisible{true, true, true, true, true};
+    ReportPage activePage = ReportPage::SteadyState;
+    std::string info;
+    bool thresholdControlsVisible = false; // "Hide if absolute value <" and its list
+    bool noSSPanel = false;
+    bool singWarnPanel = false;
+    bool eigenWarnPanel = false;
+    bool sVarsWarnPanel = false;
+    bool sFluxesWarnPanel = false;
+    int precision = 7;
+    int thresholdIndex = 0;
+    double threshold = 0.0;
+
+private:
+    static size_t Index(ReportPage page) { return static_cast<size_t>(page); }
+    void SetHeadings(const KRMForm& form, const KRMparser& model);
+    void FillGeneralInformation(const KRMForm& form, const KRMparser& model);
+    void FillSteadyState(const KRMparser& model);
+    void FillEigenvalues();
+    void FillSensitivityLabels(const KRMForm& form, const KRMparser& model);
+    void ShowSensitivities();
+    void ShowPanels();
+
+    const KRMForm_ss* computation_ = nullptr;
+};
+
+// The "ODE" column: X1' = 2 X2 -(X1^0.5)  (with a blank at the end).
+std::string EquationText(const GMAexpression& equation, size_t variable);
+
+} // namespace kora
