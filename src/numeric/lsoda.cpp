@@ -1,0 +1,251 @@
+#include "lsoda.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/krm_parser.h"
+
+namespace kora {
+
+lsoda::lsoda(KRMparser* boundModel) : winintegrator(boundModel) {
+    name = "LSODA solver.";
+    SetDefaults();
+}
+
+void lsoda::SetDefaults() {
+    n = 0;
+    t0 = 0.0;
+    reportInterval = 0.1;
+    segmentEnd = 1.0;
+    tolerance = 1e-6;
+    minOrder = 3;
+    maxOrder = 10;
+    t = tout = 0.0;
+    istate = 1;
+    itask = 1;
+    iopt = 0;
+    itol = 1;
+    jt = 2;
+    lastPoint = false;
+    firstStepPending = false;
+    reportIndex = 0;
+    std::vector<double>().swap(y);
+    engine.Release();
+}
+
+void lsoda::Reset() {
+    winintegrator::Reset();
+    SetDefaults();
+    statistics = LsodaStatistics{};
+}
+
+void lsoda::Run() {
+    if (state < 0 || state >= 2) return;
+    if (state == kSolverInitialise) {
+        Initialise();
+        return;
+    }
+    if (status != kStatusRunning) {
+        Close();
+        return;
+    }
+    try {
+        SteppingSlice();
+    } catch (...) {
+        status = kStatusMathError;
+    }
+}
+
+double lsoda::ModelTime(double time) const {
+    return backward ? runStart - std::fabs(runStart - time) : time;
+}
+
+bool lsoda::Derivatives(double time, const double* yv, double* ydot) {
+    const double tau = ModelTime(time);
+    const size_t definitions = model->definitions.size();
+    for (size_t j = 0; j < definitions; ++j) {
+        int error = 0;
+        const double value = model->Evaluate(1, static_cast<int>(j), tau, yv, auxValues.data(),
+                                             constValues.data(), error, evalStack.data());
+        if (error != 0) {
+            status = error;
+            errorIndex = static_cast<uint32_t>(n) + static_cast<uint32_t>(j);
+            return false;
+        }
+        auxValues[j] = value;
+    }
+    for (int32_t i = 0; i < n; ++i) {
+        int error = 0;
+        const double value = model->Evaluate(0, i, tau, yv, auxValues.data(), constValues.data(),
+                                             error, evalStack.data());
+        if (error != 0) {
+            status = error;
+            errorIndex = static_cast<uint32_t>(i);
+            return false;
+        }
+        ydot[i] = backward ? -value : value;
+    }
+    return true;
+}
+
+void lsoda::Initialise() {
+    state = kSolverStepping;
+    status = kStatusRunning;
+    errorIndex = 0;
+    istate = 1;
+    firstStepPending = false;
+    if (t0 == runStart) statistics = LsodaStatistics{};
+    try {
+        n = static_cast<int32_t>(model->VariableCount());
+        // Report times are counted from the segment start, not accumulated,
+        // so the grid does not drift and the last row is the segment end.
+        reportIndex = 1;
+        tout = ReportTime(t0, reportIndex);
+        lastPoint = false;
+        if (tout >= segmentEnd) {
+            tout = segmentEnd;
+            lastPoint = true;
+        }
+        t = t0;
+        y.assign(values.begin(), values.begin() + std::min<size_t>(n, values.size()));
+        y.resize(static_cast<size_t>(n), 0.0);
+        BeginRows();
+        StoreRow(t0, y.data());
+        if (status != kStatusRunning) return; // an auxiliary failed at the start
+        StartEngine();
+    } catch (...) {
+        // Allocation of the work arrays failed; the next slice closes the run.
+        status = kStatusMathError;
+    }
+}
+
+void lsoda::StartEngine() {
+    engine.Allocate(n);
+    const double atol = 1000.0 * kLsodaEta;
+    switch (engine.Start(*rhs_, t, tout, y.data(), tolerance, atol)) {
+    case LsodaEngine::StartResult::Ok:
+        firstStepPending = true;
+        break;
+    case LsodaEngine::StartResult::IllegalInput:
+        ++engine.illin;
+        istate = -3;
+        status = kStatusIllegalInput;
+        break;
+    case LsodaEngine::StartResult::RhsFailed:
+        break; // the evaluator's code is in status
+    }
+}
+
+void lsoda::SteppingSlice() {
+    bool firstStep = false;
+    if (firstStepPending) {
+        firstStepPending = false;
+        firstStep = true;
+    } else if (istate == 2) {
+        // A new report interval; the last step may already cover it.
+        engine.BeginInterval();
+        if (engine.Reached(tout)) {
+            if (engine.intdy(tout, 0, y.data()) != 0) {
+                istate = -3;
+                status = kStatusIllegalInput;
+                return;
+            }
+            t = tout;
+            Report();
+            return;
+        }
+    }
+
+    switch (engine.CheckBeforeStep(firstStep)) {
+    case LsodaEngine::CheckResult::Ok:
+        break;
+    case LsodaEngine::CheckResult::TooManySteps:
+        FailureExit(kStatusStepLimit, -1);
+        return;
+    case LsodaEngine::CheckResult::ErrorWeight:
+        FailureExit(kStatusErrorWeight, -6);
+        return;
+    case LsodaEngine::CheckResult::TooMuchAccuracy:
+        FailureExit(kStatusTooMuchAccuracy, -2);
+        return;
+    case LsodaEngine::CheckResult::IllegalInput:
+        ++engine.illin;
+        FailureExit(kStatusIllegalInput, -3);
+        return;
+    }
+
+    switch (engine.Step(*rhs_)) {
+    case LsodaEngine::StepResult::Ok:
+        break;
+    case LsodaEngine::StepResult::RhsFailed:
+        return; // the evaluator's code is in status; the next slice closes
+    case LsodaEngine::StepResult::ErrorTestFailed:
+        FailureExit(kStatusErrorTestFailed, -4);
+        return;
+    case LsodaEngine::StepResult::ConvergenceFailed:
+        FailureExit(kStatusConvergenceFailed, -5);
+        return;
+    }
+    Progress(engine.tn, engine.nst, engine.hu, engine.nqu, 0.0);
+    if (!engine.Reached(tout)) {
+        istate = 4;
+        return;
+    }
+    engine.intdy(tout, 0, y.data());
+    t = tout;
+    Report();
+}
+
+void lsoda::Report() {
+    istate = 2;
+    engine.illin = 0;
+    if (lastPoint) status = kStatusComplete;
+    engine.LoadStatistics();
+    StoreRow(t, y.data());
+    ++reportIndex;
+    const double next = ReportTime(t0, reportIndex);
+    if (!lastPoint && next >= segmentEnd) {
+        tout = segmentEnd;
+        lastPoint = true;
+    } else {
+        tout = next;
+    }
+}
+
+// A failed run ends with a row at the time reached, holding the solution there.
+void lsoda::FailureExit(int32_t code, int32_t publishedState) {
+    istate = publishedState;
+    status = code;
+    engine.CurrentSolution(y.data());
+    t = engine.tn;
+    // The row's auxiliaries may fail too; the step failure stays the outcome.
+    const uint32_t failedIndex = errorIndex;
+    StoreRow(t, y.data());
+    status = code;
+    errorIndex = failedIndex;
+    Progress(engine.tn, engine.nst, engine.hu, engine.nqu, 0.0);
+    status = code;
+    engine.LoadStatistics();
+}
+
+void lsoda::AccumulateStatistics() {
+    statistics.steps += engine.nst;
+    statistics.rhsEvaluations += engine.nfe;
+    statistics.jacobianEvaluations += engine.nje;
+    if (engine.mused != 0) statistics.methodInUse = engine.mused;
+    statistics.switchCount += engine.switchCount;
+    for (double time : engine.switchTimes)
+        statistics.switchTimes.push_back(ModelTime(time));
+}
+
+void lsoda::Close() {
+    EndRows();
+    const size_t count = std::min({static_cast<size_t>(n), y.size(), values.size()});
+    std::copy_n(y.begin(), count, values.begin());
+    AccumulateStatistics();
+    std::vector<double>().swap(y);
+    engine.Release();
+    state = kSolverFinished;
+}
+
+} // namespace kora

@@ -1,0 +1,163 @@
+// The LSODA core: the published driver pieces, the single step `stoda` and its
+// helpers, with every piece of state the published code keeps in common
+// storage held in this object, so that any number of solvers may run at once.
+//
+// Index conventions follow the published routines: orders, columns of the
+// Nordsieck array and the statistics slots of rwork/iwork are 1-based.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kora {
+
+// Unit roundoff used throughout the solver.
+inline constexpr double kLsodaEta = 2.22044604926e-16;
+
+// The right-hand side being integrated. Returning false stops the solver at
+// once; the implementer records the reason.
+class LsodaRhs {
+public:
+    virtual ~LsodaRhs() = default;
+    virtual bool Derivatives(double t, const double* y, double* ydot) = 0;
+};
+
+// Method coefficients of every order of one method.
+struct LsodaCoefficients {
+    double elco[12][13]; // elco[nq-1][i-1]: coefficient l(i) of order nq
+    double tesco[12][3]; // tesco[nq-1][k-1]: test constant k of order nq
+};
+
+// Published helper routines that hold no state.
+void cfode(int meth, LsodaCoefficients& table);
+void ewset(int n, double rtol, double atol, const double* ycur, double* ewt);
+double vmnorm(int n, const double* v, const double* w);
+double fnorm(int n, const double* a, const double* w);
+double bnorm(int n, const double* a, int nra, int ml, int mu, const double* w);
+
+class LsodaEngine {
+public:
+    enum class StartResult { Ok, IllegalInput, RhsFailed };
+    enum class CheckResult { Ok, TooManySteps, ErrorWeight, TooMuchAccuracy, IllegalInput };
+    enum class StepResult { Ok, ErrorTestFailed, ConvergenceFailed, RhsFailed };
+
+    // Fixed options of this system (itol 1, jt 2, iopt 0 with these values).
+    static constexpr int kMxstep = 100000;
+    static constexpr int kMxhnil = 10;
+    static constexpr int kMxordn = 12;
+    static constexpr int kMxords = 5;
+    static constexpr int kJt = 2;
+
+    // Published work-array lengths for the full-Jacobian stiff method and the
+    // order-12 Adams method, so that both methods always fit.
+    static int RealWorkLength(int n);
+    static int IntWorkLength(int n) { return 20 + n; }
+
+    // Sizes the work arrays for n equations; the only allocation of a run.
+    void Allocate(int n);
+    void Release();
+
+    // The published first call (istate 1): checks, first evaluation of f into
+    // the second Nordsieck column, error weights and the initial step size.
+    StartResult Start(LsodaRhs& f, double t, double tout, const double* y, double rtol,
+                      double atol);
+
+    // Checks made before every step: step limit per output interval, error
+    // weights, accuracy against machine precision, t + h = t.
+    CheckResult CheckBeforeStep(bool firstStep);
+
+    // One internal step (`stoda`) and the driver's method-switch bookkeeping.
+    StepResult Step(LsodaRhs& f);
+
+    // A new output interval begins: the step limit counts from here.
+    void BeginInterval() { nslast = nst; }
+    // The current internal time has passed tout.
+    bool Reached(double tout) const { return (tn - tout) * h >= 0.0; }
+    // Interpolated k-th derivative at t from the Nordsieck array; iflag 0 when legal.
+    int intdy(double t, int k, double* dky) const;
+    // The solution at tn (first Nordsieck column).
+    void CurrentSolution(double* y) const;
+    // Loads the published optional outputs into rwork and iwork.
+    void LoadStatistics();
+    // After a failed step: the component with the largest weighted local error.
+    void RecordLargestError();
+
+    // Published optional outputs (rwork(11..15), iwork(11..20)); 0 once the
+    // work arrays are released at the end of a segment.
+    double RealOutput(int index) const {
+        return index >= 1 && index <= static_cast<int>(rwork.size()) ? rwork[index - 1] : 0.0;
+    }
+    int32_t IntOutput(int index) const {
+        return index >= 1 && index <= static_cast<int>(iwork.size()) ? iwork[index - 1] : 0;
+    }
+
+    // Unit roundoff; the published code asks the machine, this system fixes it.
+    double unitRoundoff = kLsodaEta;
+
+    // Work arrays with the published layout.
+    std::vector<double> rwork;
+    std::vector<int32_t> iwork;
+    std::vector<double> ywork; // the y argument of f and of the corrector
+    int lrw = 0, liw = 0;
+    int lyh = 21, lewt = 0, lsavf = 0, lacor = 0, lwm = 0, liwm = 1;
+
+    // Driver state (published common storage of the driver).
+    double rtol = 0.0, atol = 0.0, tolsf = 0.0, tsw = 0.0;
+    int illin = 0, nhnil = 0, nslast = 0, nyh = 0, mxstep = kMxstep, mxhnil = kMxhnil;
+    int insufr = 0, insufi = 0;
+
+    // Communication between the routines (published common ls0001/lsa001).
+    double ccmax = 0.3, el0 = 1.0, h = 0.0, hmin = 0.0, hmxi = 0.0, hu = 0.0, rc = 0.0;
+    double tn = 0.0, uround = kLsodaEta, pdnorm = 0.0;
+    int icf = 0, ierpj = 0, iersl = 0, jcur = 0, jstart = 0, kflag = 0, l = 0, meth = 1;
+    int miter = 0, maxord = kMxordn, maxcor = 3, msbp = 20, mxncf = 10, n = 0, nq = 0;
+    int nst = 0, nfe = 0, nje = 0, nqu = 0, jtyp = kJt, mused = 0;
+    int mxordn = kMxordn, mxords = kMxords;
+
+    // stoda's own variables, kept between steps.
+    double conit = 0.0, crate = 0.0, hold = 0.0, rmax = 0.0;
+    double el[13] = {};
+    LsodaCoefficients coef = {};
+    int ialth = 0, ipup = 0, lmax = 0, nqnyh = 0, nslp = 0;
+    double pdest = 0.0, pdlast = 0.0, ratio = 0.0;
+    double cm1[12] = {}, cm2[5] = {};
+    int icount = 0, irflag = 0;
+
+    // Views of the work arrays (published layout, 1-based indices in YH).
+    double* yh() { return rwork.data() + (lyh - 1); }
+    const double* yh() const { return rwork.data() + (lyh - 1); }
+    double& YH(int i, int j) { return rwork[lyh - 1 + (j - 1) * nyh + (i - 1)]; }
+    double YH(int i, int j) const { return rwork[lyh - 1 + (j - 1) * nyh + (i - 1)]; }
+    double* ewt() { return rwork.data() + (lewt - 1); }
+    double* savf() { return rwork.data() + (lsavf - 1); }
+    double* acor() { return rwork.data() + (lacor - 1); }
+    double* wm() { return rwork.data() + (lwm - 1); }
+    int32_t* iwm() { return iwork.data() + (liwm - 1); }
+
+    // Method switches of this segment, with the times of the first
+    // kRecordedSwitches of them (kept without allocating during steps).
+    static constexpr size_t kRecordedSwitches = 64;
+    int64_t switchCount = 0;
+    std::vector<double> switchTimes;
+
+private:
+    struct StodaCall;
+
+    // Loads and inverts the error weights; false when one is <= 0.
+    bool LoadWeights();
+    void stoda(LsodaRhs& f, bool& rhsFailed);
+    void prja(LsodaRhs& f, bool& rhsFailed);
+    void solsy(double* x);
+    void AfterSuccessfulStep();
+
+    void FirstStepSetup(StodaCall& s);
+    void Predict();
+    void Retract();
+    bool ChangeStepSize(StodaCall& s);
+    bool AdamsToBdfTest(StodaCall& s);
+    bool BdfToAdamsTest(StodaCall& s);
+    void OrderFactors(StodaCall& s);
+};
+
+} // namespace kora
