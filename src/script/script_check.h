@@ -1,0 +1,17 @@
+// Checking the script of a model text without running it (the batch tool's
+// "check" command).
+#pragma once
+
+#include "model/model_text.h"
+#include "script_resolve.h"
+
+namespace kora {
+
+class Host;
+
+// Splits `editorLines` as Run does (a text without a script block is the
+// script "run"), prepares the script and shows its first error through
+// host.WarningBox. True when the script is valid.
+bool CheckScript(const TextLines& editorLines, const ScriptDocumentInfo& document, Host& host);
+
+} // namespace kora
