@@ -1,5 +1,5 @@
-// kora-batch run: one solve of a model file, its time course on stdout or in
-// a results-file data section.
+// kora-batch run: one solve of a model file (its script block is not run
+// yet), its time course on stdout or in a results-file data section.
 #include <unistd.h>
 
 #include <atomic>
@@ -9,6 +9,7 @@
 
 #include "batch_settings.h"
 #include "commands.h"
+#include "model/model_text.h"
 #include "run_model_file.h"
 #include "run_output.h"
 #include "solve/run_driver.h"
@@ -83,7 +84,7 @@ int RunRunCommand(const CliOptions& options) {
         return kExitNoInput;
     }
     TextLines text;
-    if (!ReadTextLines(options.input, text)) {
+    if (ReadTextLines(options.input, text) != TextReadStatus::Ok) {
         std::cerr << "kora-batch: cannot read " << options.input << "\n";
         return kExitNoInput;
     }
@@ -107,7 +108,8 @@ int RunRunCommand(const CliOptions& options) {
     RunOutcome outcome;
     {
         InterruptGuard guard;
-        outcome = driver.RunToEnd(ModelLinesOf(text), configuration, &interrupted, progress);
+        outcome = driver.RunToEnd(ExtractModelLines(text, true).modelLines, configuration,
+                                  &interrupted, progress);
     }
     if (progressShown) std::cerr << '\n';
 

@@ -248,22 +248,39 @@ double KRMForm_integrator::MaxAbs(const double* row) const {
     return largest;
 }
 
-// W[K] = (1/K) * sum_{j<K} W[j] * Z[K-1-j], term by term.
+// W[K] = (1/K) * sum_{j<K} W[j] * Z[K-1-j], term by term. Four terms at a
+// time, each summed in a register in ascending j: no store per product and
+// four independent chains for the pipeline.
 void KRMForm_integrator::CombineOrder(int32_t K) {
     double* wk = W(K);
-    const double* w0 = W(0);
-    const double* zk = Z(K - 1);
-    for (size_t m = 0; m < expCount_; ++m)
-        wk[m] = w0[m] * zk[m];
-    for (int32_t j = 1; j < K; ++j) {
-        const double* wj = W(j);
-        const double* zj = Z(K - 1 - j);
-        for (size_t m = 0; m < expCount_; ++m)
-            wk[m] += wj[m] * zj[m];
-    }
     const double inverse = 1.0 / K;
-    for (size_t m = 0; m < expCount_; ++m)
-        wk[m] *= inverse;
+    const size_t stride = expCount_;
+    const double* w0 = W(0);
+    const double* zLast = Z(K - 1);
+    size_t m = 0;
+    for (; m + 4 <= expCount_; m += 4) {
+        double a0 = 0.0, a1 = 0.0, a2 = 0.0, a3 = 0.0;
+        const double* wj = w0 + m;
+        const double* zj = zLast + m;
+        for (int32_t j = 0; j < K; ++j, wj += stride, zj -= stride) {
+            a0 += wj[0] * zj[0];
+            a1 += wj[1] * zj[1];
+            a2 += wj[2] * zj[2];
+            a3 += wj[3] * zj[3];
+        }
+        wk[m] = a0 * inverse;
+        wk[m + 1] = a1 * inverse;
+        wk[m + 2] = a2 * inverse;
+        wk[m + 3] = a3 * inverse;
+    }
+    for (; m < expCount_; ++m) {
+        double a = 0.0;
+        const double* wj = w0 + m;
+        const double* zj = zLast + m;
+        for (int32_t j = 0; j < K; ++j, wj += stride, zj -= stride)
+            a += *wj * *zj;
+        wk[m] = a * inverse;
+    }
 }
 
 // out[i] = Y[0][i] + tau*(Y[1][i] + tau*(... + tau*Y[K][i])) by Horner's rule;
