@@ -5,6 +5,7 @@
 #include "general_format.h"
 #include "krm_form_integrator.h"
 #include "model/messages.h"
+#include "numeric/lsoda.h"
 
 namespace kora {
 
@@ -19,6 +20,20 @@ std::string QuantityName(uint32_t errorIndex, const KRMparser& model) {
     if (errorIndex < n) return model.equations[errorIndex].name;
     const size_t aux = errorIndex - n;
     return aux < model.definitions.size() ? model.definitions[aux].name : std::string();
+}
+
+// The LSODA counters are run totals over every segment.
+void AddLsodaStatistics(const lsoda& solver, RunStatistics& statistics) {
+    const LsodaStatistics& counts = solver.Statistics();
+    statistics.steps = static_cast<int32_t>(counts.steps);
+    std::string times;
+    for (double t : counts.switchTimes)
+        times += (times.empty() ? "" : " ") + FormatGeneral(t, 7);
+    statistics.extra = {{"fevals", std::to_string(counts.rhsEvaluations)},
+                        {"jevals", std::to_string(counts.jacobianEvaluations)},
+                        {"mused", std::to_string(counts.methodInUse)},
+                        {"switches", std::to_string(counts.switchCount)},
+                        {"switch_times", times}};
 }
 
 } // namespace
@@ -103,7 +118,8 @@ bool RunDriver::MakeSolver() {
             solver_ = std::make_unique<KRMForm_integrator>(&model_, &form_);
         return true;
     }
-    return false;
+    if (dynamic_cast<lsoda*>(solver_.get()) == nullptr) solver_ = std::make_unique<lsoda>(&model_);
+    return true;
 }
 
 void RunDriver::Configure() {
@@ -214,6 +230,8 @@ RunOutcome RunDriver::Finish() {
         sink_.context.clear();
         sink_.detail = outcome.detail;
     }
+    if (const auto* stiff = dynamic_cast<const lsoda*>(&solver))
+        AddLsodaStatistics(*stiff, statistics);
     if (solver.createResults) outcome.timeCourse = MakeRunTimeCourse(solver, model_);
 
     solver.Reset();

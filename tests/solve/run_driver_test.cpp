@@ -169,3 +169,24 @@ TEST(RunDriver, WithoutResultsNoTimeCourse) {
 
 } // namespace
 } // namespace kora
+
+namespace kora {
+namespace {
+
+TEST(RunDriver, LsodaRunsThroughTheSamePath) {
+    Document doc;
+    RunConfiguration configuration = AtTolerance(9);
+    configuration.method = SolverMethod::Lsoda;
+    const RunOutcome outcome =
+        doc.Run({"hr = 0.1", "k = 1", "X' = -k*X", "X = 1", "@ 0.5 k = 2", "!! X"}, configuration);
+    ASSERT_TRUE(outcome.Succeeded()) << outcome.code;
+    const TimeCourse& course = *outcome.timeCourse;
+    EXPECT_EQ(At(course, course.rows - 1, 0), 1.0);
+    EXPECT_NEAR(At(course, course.rows - 1, 1), std::exp(-1.5), 1e-7);
+    EXPECT_EQ(outcome.statistics.method, "lsoda");
+    ASSERT_EQ(outcome.statistics.extra.size(), 5u);
+    EXPECT_EQ(outcome.statistics.extra[0].first, "fevals");
+}
+
+} // namespace
+} // namespace kora
