@@ -1,8 +1,10 @@
 // Evaluate: runs a compiled right side on a caller-owned stack. It allocates
 // nothing and touches only this thread's mathematical-error record, so the
 // solver threads of two documents may evaluate at once.
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 
 #include "krm_parser.h"
 #include "math_error.h"
@@ -11,6 +13,22 @@
 
 namespace kora {
 namespace {
+
+constexpr uint64_t kMagnitudeMask = 0x7FFFFFFFFFFFFFFFULL;
+constexpr uint64_t kSmallestNormalBits = 0x0010000000000000ULL; // DBL_MIN
+constexpr uint64_t kLargestBits = 0x7FEFFFFFFFFFFFFFULL;        // DBL_MAX
+constexpr uint64_t kInfinityBits = 0x7FF0000000000000ULL;
+
+// The check made after every word: 5 for a magnitude of at least DBL_MAX, 6
+// for a non-zero magnitude below DBL_MIN, else 0 (NaN passes, as it fails
+// every comparison). One subtraction and compare on the common path.
+inline int RangeError(double value) {
+    const uint64_t bits = std::bit_cast<uint64_t>(value) & kMagnitudeMask;
+    if (bits - kSmallestNormalBits < kLargestBits - kSmallestNormalBits || bits == 0) return 0;
+    if (bits >= kLargestBits && bits <= kInfinityBits) return kEvalOverflow;
+    if (bits < kSmallestNormalBits) return kEvalUnderflow;
+    return 0;
+}
 
 int ErrorOfRecord() {
     switch (CurrentMathError().kind) {
@@ -47,59 +65,55 @@ double KRMparser::Evaluate(int kind, int index, double time, const double* depen
     for (;;) {
         const int32_t current = *word++;
         bool failed = false;
-        switch (current) {
-        case kWordEnd:
-            return next[-1];
-        case kWordConstant:
+        // Operand and operator words are 256 to 265: one dense switch.
+        switch (static_cast<uint32_t>(current - kWordConstant)) {
+        case kWordConstant - kWordConstant:
             *next++ = constants_[*word++];
             break;
-        case kWordVariable:
+        case kWordVariable - kWordConstant:
             *next++ = dependent[*word++];
             break;
-        case kWordDefinition:
+        case kWordDefinition - kWordConstant:
             *next++ = auxiliary[*word++];
             break;
-        case kWordTime:
+        case kWordTime - kWordConstant:
             ++word;
             *next++ = time;
             break;
-        case kWordNegate:
+        case kWordNegate - kWordConstant:
             next[-1] = -next[-1];
             break;
-        case kWordAdd:
+        case kWordAdd - kWordConstant:
             next[-2] += next[-1];
             --next;
             break;
-        case kWordSubtract:
+        case kWordSubtract - kWordConstant:
             next[-2] -= next[-1];
             --next;
             break;
-        case kWordMultiply:
+        case kWordMultiply - kWordConstant:
             next[-2] *= next[-1];
             --next;
             break;
-        case kWordDivide:
+        case kWordDivide - kWordConstant:
             next[-2] /= next[-1];
             --next;
             break;
-        case kWordPower:
+        case kWordPower - kWordConstant:
             next[-2] = CheckedPower(next[-2], next[-1], failed);
             --next;
             break;
         default:
+            if (current == kWordEnd) return next[-1];
             next[-1] = CallFunction(current, next[-1], random, failed);
             break;
         }
-        const double magnitude = std::fabs(next[-1]);
-        if (magnitude >= DBL_MAX) {
-            error = kEvalOverflow;
-            return next[-1];
-        }
-        if (magnitude < DBL_MIN && magnitude != 0.0) {
-            error = kEvalUnderflow;
+        if (int range = RangeError(next[-1])) {
+            error = range;
             return next[-1];
         }
         if (failed) {
+            // A failing function yields 1.0, so its record is what reports it.
             error = current == kWordPower ? kEvalPower : ErrorOfRecord();
             return next[-1];
         }
