@@ -1,12 +1,99 @@
-#include "commands.h"
-
+// kora-batch ss: the steady state of a model file, printed or saved as the
+// report window saves it.
+#include <algorithm>
 #include <iostream>
+#include <iterator>
+
+#include "batch_settings.h"
+#include "commands.h"
+#include "model/krm_parser.h"
+#include "model/messages.h"
+#include "model/model_text.h"
+#include "numeric/krmform_ss.h"
+#include "numeric/report/ss_report.h"
+#include "results/atomic_file.h"
+#include "run_model_file.h"
 
 namespace kora::cli {
+namespace {
 
-int RunSteadyStateCommand(const CliOptions&) {
-    std::cerr << "kora-batch: the 'ss' command is not available in this build\n";
-    return kExitUnavailable;
+// The item index of a threshold the report offers, or -1.
+int ThresholdIndexOf(double threshold) {
+    const auto found = std::find(kSensThresholds.begin(), kSensThresholds.end(), threshold);
+    return found == kSensThresholds.end()
+               ? -1
+               : static_cast<int>(std::distance(kSensThresholds.begin(), found));
+}
+
+std::string FileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ThresholdChoices() {
+    std::string list;
+    for (std::string_view text : kSensThresholdTexts)
+        list += (list.empty() ? "" : ", ") + std::string(text);
+    return list;
+}
+
+} // namespace
+
+int RunSteadyStateCommand(const CliOptions& options) {
+    int thresholdIndex = -1;
+    if (options.threshold) {
+        thresholdIndex = ThresholdIndexOf(*options.threshold);
+        if (thresholdIndex < 0) {
+            std::cerr << "kora-batch: --threshold must be one of " << ThresholdChoices() << "\n";
+            return kExitUsage;
+        }
+    }
+    const BatchSettings loaded = LoadBatchSettings(options);
+    if (!loaded.ok()) {
+        std::cerr << "kora-batch: " << loaded.error << "\n";
+        return kExitNoInput;
+    }
+    TextLines text;
+    if (kora::ReadTextLines(options.input, text) != TextReadStatus::Ok) {
+        std::cerr << "kora-batch: cannot read model file '" << options.input << "'\n";
+        return kExitNoInput;
+    }
+    // The steady-state command reads script-block lines as model lines.
+    const ExtractedLines extracted = ExtractModelLines(text, false);
+    KRMForm form;
+    ErrorDisplay sink;
+    KRMparser model(&form, &sink);
+    ApplyModelSettings(model, loaded.settings);
+    model.Build(extracted.modelLines);
+    if (sink.code != 0) {
+        std::cerr << "CRITICAL ERROR:\n"
+                  << ModelMessage(sink.code) << sink.context << "\n"
+                  << sink.detail << "\n";
+        return kExitModelError;
+    }
+    const bool powerLaw = model.BuildForm();
+
+    KRMForm_ss computation(form, model);
+    computation.compute(powerLaw);
+    SetSensThresholdIndex(thresholdIndex >= 0 ? thresholdIndex : loaded.settings.sensThreshold);
+    SsReport report;
+    report.Fill(form, model, loaded.settings.ssPrec, computation);
+
+    if (options.output) {
+        // Text files of the system end their lines with CR LF.
+        const std::string failure = WriteFileAtomically(*options.output, report.SaveText("\r\n"));
+        if (!failure.empty()) {
+            std::cerr << "kora-batch: cannot write " << *options.output << ": " << failure << "\n";
+            return kExitCantCreate;
+        }
+    } else {
+        std::cout << "Steady state for " << FileNameOf(options.input) << "\n"
+                  << report.SaveText("\n");
+        std::cout.flush();
+    }
+    // A report without a steady state is still written, but scripts can tell.
+    const bool found = (computation.status & (SS_NO_EQUATIONS | SS_NOT_FOUND)) == 0;
+    return found ? kExitOk : kExitSolverFailure;
 }
 
 } // namespace kora::cli
