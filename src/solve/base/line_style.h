@@ -17,6 +17,7 @@ struct LineStyle {
 } // namespace kora
 
 #include <array>
+#include <cstddef>
 
 namespace kora {
 
