@@ -121,6 +121,12 @@ void lsoda::Initialise() {
 
 void lsoda::StartEngine() {
     engine.Allocate(n);
+    // A segment of no length (t0 = tf) has its answer already: the published
+    // driver returns at once when tout = t; take that as the end row.
+    if (tout == t) {
+        Report();
+        return;
+    }
     const double atol = 1000.0 * kLsodaEta;
     switch (engine.Start(*rhs_, t, tout, y.data(), tolerance, atol)) {
     case LsodaEngine::StartResult::Ok:

@@ -1,23 +1,17 @@
-#include <algorithm>
-#include <cmath>
-
-#include "lsoda_engine.h"
-
 // One step of the integration: prediction, corrector iteration, local error
 // test, the stiffness test that switches between Adams and BDF, and the
 // choice of the next step size and order. The published routine is a web of
 // numbered jumps; it is kept here as a loop over those labels so each block
 // can be read against the original. Locals of one call live in StodaCall.
 
+#include <algorithm>
+#include <cmath>
+
+#include "lsoda_stoda_call.h"
+
 namespace kora {
 
 namespace {
-
-constexpr double kSm1[12] = {0.5,  0.575, 0.55, 0.45,  0.35,  0.25,
-                             0.20, 0.15,  0.10, 0.075, 0.050, 0.025};
-double sm1(int order) {
-    return kSm1[order - 1];
-}
 
 enum class At {
     L100,
@@ -62,12 +56,6 @@ enum class At {
 };
 
 } // namespace
-
-struct LsodaEngine::StodaCall {
-    double told = 0.0, rh = 0.0, dsm = 0.0, pnorm = 0.0, del = 0.0, delp = 0.0;
-    double rate = 0.0, pdh = 0.0, rhup = 0.0, rhsm = 0.0, rhdn = 0.0, rh2 = 0.0;
-    int m = 0, ncf = 0, iredo = 0, iret = 0, newq = 0, nqm2 = 0;
-};
 
 // yh := yh * Pascal triangle: the predicted Nordsieck array at tn + h.
 void LsodaEngine::Predict() {
@@ -116,109 +104,6 @@ void LsodaEngine::FirstStepSetup(StodaCall& s) {
     cfode(1, coef);
     for (int i = 1; i <= 12; ++i)
         cm1[i - 1] = coef.tesco[i - 1][1] * coef.elco[i - 1][i];
-}
-
-// Rescales the history for h -> h*rh (after limiting rh); true when the step
-// is to be redone rather than finished.
-bool LsodaEngine::ChangeStepSize(StodaCall& s) {
-    s.rh = std::min(s.rh, rmax);
-    s.rh = s.rh / std::max(1.0, std::fabs(h) * hmxi * s.rh);
-    // With Adams, also keep h inside the stability region; irflag records
-    // that it did, so roundoff trouble later can be blamed on it.
-    if (meth != 2) {
-        irflag = 0;
-        s.pdh = std::max(std::fabs(h) * pdlast, 0.000001);
-        if (!(s.rh * s.pdh * 1.00001 < sm1(nq))) {
-            s.rh = sm1(nq) / s.pdh;
-            irflag = 1;
-        }
-    }
-    double r = 1.0;
-    for (int j = 2; j <= l; ++j) {
-        r = r * s.rh;
-        for (int i = 1; i <= n; ++i)
-            YH(i, j) = YH(i, j) * r;
-    }
-    h = h * s.rh;
-    rc = rc * s.rh;
-    ialth = l;
-    return s.iredo != 0;
-}
-
-// Adams in use: would BDF allow a step at least `ratio` times larger?
-bool LsodaEngine::AdamsToBdfTest(StodaCall& s) {
-    const double exsm = 1.0 / static_cast<double>(l);
-    double rh1 = 1.0 / (1.2 * std::pow(s.dsm, exsm) + 0.0000012);
-    double rh1it = 2.0 * rh1;
-    s.pdh = pdlast * std::fabs(h);
-    if (s.pdh * rh1 > 0.00001) rh1it = sm1(nq) / s.pdh;
-    rh1 = std::min(rh1, rh1it);
-    double dm2 = 0.0;
-    if (nq <= mxords) {
-        dm2 = s.dsm * (cm1[nq - 1] / cm2[nq - 1]);
-        s.rh2 = 1.0 / (1.2 * std::pow(dm2, exsm) + 0.0000012);
-        s.nqm2 = nq;
-    } else {
-        s.nqm2 = mxords;
-        const int lm2 = mxords + 1;
-        const double exm2 = 1.0 / static_cast<double>(lm2);
-        const int lm2p1 = lm2 + 1;
-        dm2 = vmnorm(n, &YH(1, lm2p1), ewt()) / cm2[mxords - 1];
-        s.rh2 = 1.0 / (1.2 * std::pow(dm2, exm2) + 0.0000012);
-    }
-    return !(s.rh2 < ratio * rh1);
-}
-
-// BDF in use: would Adams allow a step as large, without roundoff trouble?
-// On a switch, s.rh and s.newq carry the new step ratio and order.
-bool LsodaEngine::BdfToAdamsTest(StodaCall& s) {
-    const double exsm = 1.0 / static_cast<double>(l);
-    int nqm1 = 0;
-    double exm1 = 0.0, dm1 = 0.0, rh1 = 0.0;
-    if (mxordn >= nq) {
-        dm1 = s.dsm * (cm2[nq - 1] / cm1[nq - 1]);
-        rh1 = 1.0 / (1.2 * std::pow(dm1, exsm) + 0.0000012);
-        nqm1 = nq;
-        exm1 = exsm;
-    } else {
-        nqm1 = mxordn;
-        const int lm1 = mxordn + 1;
-        exm1 = 1.0 / static_cast<double>(lm1);
-        const int lm1p1 = lm1 + 1;
-        dm1 = vmnorm(n, &YH(1, lm1p1), ewt()) / cm1[mxordn - 1];
-        rh1 = 1.0 / (1.2 * std::pow(dm1, exm1) + 0.0000012);
-    }
-    double rh1it = 2.0 * rh1;
-    s.pdh = pdnorm * std::fabs(h);
-    if (s.pdh * rh1 > 0.00001) rh1it = sm1(nqm1) / s.pdh;
-    rh1 = std::min(rh1, rh1it);
-    const double rh2 = 1.0 / (1.2 * std::pow(s.dsm, exsm) + 0.0000012);
-    if (rh1 * ratio < 5.0 * rh2) return false;
-    const double alpha = std::max(0.001, rh1);
-    dm1 = std::pow(alpha, exm1) * dm1;
-    if (dm1 <= 1000.0 * uround * s.pnorm) return false;
-    s.rh = rh1;
-    s.newq = nqm1;
-    return true;
-}
-
-// Step-size factors at orders nq - 1, nq and nq + 1 (rhup already set).
-void LsodaEngine::OrderFactors(StodaCall& s) {
-    const double exsm = 1.0 / static_cast<double>(l);
-    s.rhsm = 1.0 / (1.2 * std::pow(s.dsm, exsm) + 0.0000012);
-    s.rhdn = 0.0;
-    if (nq != 1) {
-        const double ddn = vmnorm(n, &YH(1, l), ewt()) / coef.tesco[nq - 1][0];
-        const double exdn = 1.0 / static_cast<double>(nq);
-        s.rhdn = 1.0 / (1.3 * std::pow(ddn, exdn) + 0.0000013);
-    }
-    if (meth == 2) return;
-    // Adams: limit every factor by the stability region as well.
-    s.pdh = std::max(std::fabs(h) * pdlast, 0.000001);
-    if (l < lmax) s.rhup = std::min(s.rhup, sm1(l) / s.pdh);
-    s.rhsm = std::min(s.rhsm, sm1(nq) / s.pdh);
-    if (nq > 1) s.rhdn = std::min(s.rhdn, sm1(nq - 1) / s.pdh);
-    pdest = 0.0;
 }
 
 void LsodaEngine::stoda(LsodaRhs& f, bool& rhsFailed) {
