@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <thread>
 
 #include "ss_fixture.h"
 
@@ -127,6 +128,32 @@ TEST(SteadyStateCompute, GeneralModelWithoutEquationsAndNonPowerLawInput) {
     EXPECT_EQ(general.ss.status, SS_NO_SENSITIVITIES);
     EXPECT_NEAR(general.ss.steadyState[0], std::log(4.0), 1e-9);
     EXPECT_NEAR(general.ss.eigenvalues[0], -4.0, 1e-6);
+}
+
+TEST(SteadyStateCompute, TwoDocumentsComputeAtOnce) {
+    // One power-law and one general model, so both residuals run together.
+    SsModel a(kSSystem), b({"X' = 4 - exp[X]", "X = 1"}, false);
+    a.Compute();
+    b.Compute();
+    const std::vector<double> expectA(a.ss.results.get(), a.ss.results.get() + 5 * 2);
+    const double expectB = b.ss.steadyState[0];
+    bool sameA = true, sameB = true;
+    std::thread first([&] {
+        for (int k = 0; k < 200; ++k) {
+            a.Compute();
+            sameA = sameA && std::equal(expectA.begin(), expectA.end(), a.ss.results.get());
+        }
+    });
+    std::thread second([&] {
+        for (int k = 0; k < 200; ++k) {
+            b.Compute();
+            sameB = sameB && b.ss.steadyState[0] == expectB;
+        }
+    });
+    first.join();
+    second.join();
+    EXPECT_TRUE(sameA);
+    EXPECT_TRUE(sameB);
 }
 
 } // namespace

@@ -69,6 +69,8 @@ const ReportGrid& SsReport::Grid(ReportPage page) const {
 void SsReport::Fill(const KRMForm& form, const KRMparser& model, int digits,
                     const KRMForm_ss& computation) {
     computation_ = &computation;
+    filled_ = true;
+    status_ = computation.status;
     precision = digits;
     thresholdControlsVisible = false;
     thresholdIndex = SensThresholdIndex();
@@ -82,6 +84,7 @@ void SsReport::Fill(const KRMForm& form, const KRMparser& model, int digits,
         // Nothing was computed; only the model description is worth a page.
         pageVisible = {true, false, false, false, false};
         activePage = ReportPage::General;
+        computation_ = nullptr;
         return;
     }
     if (status & SS_NOT_FOUND) {
@@ -100,12 +103,14 @@ void SsReport::Fill(const KRMForm& form, const KRMparser& model, int digits,
                 pageVisible[Index(ReportPage::FluxSensitivities)] = false;
             } else if ((status & SS_NO_SENSITIVITIES) == 0) {
                 FillSensitivityLabels(form, model);
+                KeepSensitivities();
                 ShowSensitivities();
             }
         }
     }
     info = ClassificationSentence(computation.classification, computation.isPowerLaw);
     ShowPanels();
+    computation_ = nullptr;
 }
 
 void SsReport::SetHeadings(const KRMForm& form, const KRMparser& model) {
@@ -195,30 +200,38 @@ void SsReport::FillSensitivityLabels(const KRMForm& form, const KRMparser& model
     }
 }
 
+void SsReport::KeepSensitivities() {
+    const KRMForm_ss& ss = *computation_;
+    variables_ = ss.nVars;
+    columnLength_ = ss.ColumnLength();
+    sensitivities_.clear();
+    sensitivities_.insert(sensitivities_.end(), ss.sensIndep,
+                          ss.sensIndep + columnLength_ * ss.nIndep);
+    sensitivities_.insert(sensitivities_.end(), ss.sensRate,
+                          ss.sensRate + columnLength_ * ss.nTerms);
+    sensitivities_.insert(sensitivities_.end(), ss.sensOrder,
+                          ss.sensOrder + columnLength_ * ss.nFactors);
+}
+
 void SsReport::ShowSensitivities() {
-    const KRMForm_ss* ss = computation_;
-    if (ss == nullptr || !ss->isPowerLaw || (ss->status & ~SS_SINGULAR) != 0) return;
-    const size_t length = ss->ColumnLength();
-    const size_t parameters = size_t{ss->nIndep} + ss->nTerms + ss->nFactors;
+    if (sensitivities_.empty() || columnLength_ == 0) return;
+    const size_t parameters = sensitivities_.size() / columnLength_;
     if (sVarsGrid.RowCount() != parameters + 1 || sFluxesGrid.RowCount() != parameters + 1) return;
     auto text = [this](double v) {
         return std::abs(v) < threshold ? std::string(kHiddenSensitivity)
                                        : ReportFixed(v, precision);
     };
     for (size_t r = 0; r < parameters; ++r) {
-        const double* column = r < ss->nIndep ? ss->sensIndep + r * length
-                               : r < size_t{ss->nIndep} + ss->nTerms
-                                   ? ss->sensRate + (r - ss->nIndep) * length
-                                   : ss->sensOrder + (r - ss->nIndep - ss->nTerms) * length;
-        for (size_t i = 0; i < ss->nVars; ++i)
+        const double* column = sensitivities_.data() + r * columnLength_;
+        for (size_t i = 0; i < variables_; ++i)
             sVarsGrid.Cell(i + 1, r + 1) = text(column[i]);
-        for (size_t f = 0; f < ss->nFluxes; ++f)
-            sFluxesGrid.Cell(f + 1, r + 1) = text(column[ss->nVars + f]);
+        for (size_t f = variables_; f < columnLength_; ++f)
+            sFluxesGrid.Cell(f - variables_ + 1, r + 1) = text(column[f]);
     }
 }
 
 void SsReport::ShowPanels() {
-    const uint32_t status = computation_->status;
+    const uint32_t status = status_;
     singWarnPanel = (status & SS_SINGULAR) != 0;
     noSSPanel = (status & SS_NOT_FOUND) != 0;
     if (status & SS_EIGEN_FAILED) {
@@ -242,8 +255,7 @@ void SsReport::PageChange(ReportPage page) {
     activePage = page;
     const bool sensitivityPage =
         page == ReportPage::VariableSensitivities || page == ReportPage::FluxSensitivities;
-    thresholdControlsVisible = sensitivityPage && computation_ != nullptr &&
-                               (computation_->status & SS_NO_SENSITIVITIES) == 0;
+    thresholdControlsVisible = sensitivityPage && filled_ && (status_ & SS_NO_SENSITIVITIES) == 0;
 }
 
 std::vector<std::string> SsReport::SaveLines() const {

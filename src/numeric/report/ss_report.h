@@ -87,7 +87,16 @@ private:
     void ShowSensitivities();
     void ShowPanels();
 
-    const KRMForm_ss* computation_ = nullptr;
+    void KeepSensitivities();
+
+    const KRMForm_ss* computation_ = nullptr; // only while Fill runs
+    bool filled_ = false;
+    uint32_t status_ = 0;
+    // The report's own copy of the log gains, column after column, so that a
+    // later computation or a closed document cannot change or free them.
+    std::vector<double> sensitivities_;
+    size_t variables_ = 0;
+    size_t columnLength_ = 0;
 };
 
 // The "ODE" column: X1' = 2 X2 -(X1^0.5)  (with a blank at the end).
