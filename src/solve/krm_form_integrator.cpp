@@ -175,6 +175,8 @@ bool KRMForm_integrator::FoldCoefficients(const KRMForm_compactor& compactor) {
     size_t constTerm = 0;
     for (const TermPlan& plan : compactor.plans) {
         double c = direction * plan.term->coefficient;
+        // A term without its own variable gains the exponent -1 on it.
+        if (negative_[plan.equation] && plan.term->exponents.count(plan.equation) == 0) c = -c;
         for (const auto& [index, exponent] : plan.term->exponents) {
             if (index < n) {
                 const double remaining = index == plan.equation ? exponent - 1.0 : exponent;

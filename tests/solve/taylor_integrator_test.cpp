@@ -122,10 +122,11 @@ TEST(TaylorIntegrator, BackwardRunStoresMirroredTimes) {
 }
 
 TEST(TaylorIntegrator, NegativeVariablesKeepTheirSignAndOddPowersFlip) {
-    // X' = X^2 from X = -1 gives X = -1/(1+t); Y' = -Y from Y = -2.
+    // X' = X^2 from X = -1 gives X = -1/(1+t); Y' = -Y from Y = -2; Z' = -1 from -1.
     HandModel hand(0.0, 2.0, 0.5);
     hand.AddVariable("X", -1.0, {Term(1.0, {{0, 2.0}})});
     hand.AddVariable("Y", -2.0, {Term(-1.0, {{1, 1.0}})});
+    hand.AddVariable("Z", -1.0, {Term(-1.0)}); // Z' = -1: a term without Z
     KRMForm_integrator solver(&hand.model, &hand.form);
     Solve(solver);
     ASSERT_EQ(solver.status, kStatusComplete);
@@ -133,6 +134,7 @@ TEST(TaylorIntegrator, NegativeVariablesKeepTheirSignAndOddPowersFlip) {
         const double t = Cell(solver, row, 0);
         EXPECT_NEAR(Cell(solver, row, 1), -1.0 / (1.0 + t), 1e-8);
         EXPECT_NEAR(Cell(solver, row, 2), -2.0 * std::exp(-t), 1e-8);
+        EXPECT_NEAR(Cell(solver, row, 3), -1.0 - t, 1e-8);
     }
 }
 
