@@ -36,20 +36,14 @@ protected:
     PreparedScript prepared;
 };
 
-TEST_F(ScriptPrepare, CommandsKeepTheirSourceLinesAndSkipComments) {
-    ASSERT_TRUE(Run({"SCRIPT", "", "  // a comment", "  set k=1,  j=2 ", "run", "ss"}));
-    EXPECT_TRUE(host.boxes.empty());
-    EXPECT_EQ(Codes(), (std::vector<int>{kCmdScriptStart, kCmdSet, kCmdSolve, kCmdSteadyState}));
-    EXPECT_EQ(prepared.commands[1].sourceLine, 3);
-    EXPECT_EQ(prepared.commands[1].arguments, (Lines{"k=1", "  j=2"}));
-    EXPECT_EQ(prepared.commands[3].sourceLine, 5);
-    EXPECT_FALSE(prepared.scriptWrites);
-}
-
-TEST_F(ScriptPrepare, FlagsStartFreshOnEveryPreparation) {
+TEST_F(ScriptPrepare, CommandsKeepTheirSourceLinesAndFlagsStartFresh) {
     prepared.continuation = true;
     prepared.superimpose = false;
-    ASSERT_TRUE(Run({"SCRIPT", "write k;"}));
+    ASSERT_TRUE(Run({"SCRIPT", "", "  // a comment", "  set k=1,  j=2 ", "run", "write k;"}));
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(Codes(), (std::vector<int>{kCmdScriptStart, kCmdSet, kCmdSolve, kCmdWrite}));
+    EXPECT_EQ(prepared.commands[1].sourceLine, 3);
+    EXPECT_EQ(prepared.commands[1].arguments, (Lines{"k=1", "  j=2"}));
     EXPECT_TRUE(prepared.scriptWrites);
     EXPECT_FALSE(prepared.continuation);
     EXPECT_TRUE(prepared.superimpose);
@@ -60,19 +54,12 @@ TEST_F(ScriptPrepare, FlagsStartFreshOnEveryPreparation) {
 TEST_F(ScriptPrepare, LoopsPairAsTheyNest) {
     ASSERT_TRUE(Run({"SCRIPT", "SETTING a=1:2", "SETTING b=1,2,3", "run", "NEXT", "SETTING c=5",
                      "NEXT", "NEXT"}));
-    const auto& c = prepared.commands;
-    EXPECT_EQ(c[1].ref, 7);
-    EXPECT_EQ(c[7].ref, 1);
-    EXPECT_EQ(c[2].ref, 4);
-    EXPECT_EQ(c[4].ref, 2);
-    EXPECT_EQ(c[5].ref, 6);
-    EXPECT_EQ(c[6].ref, 5);
-    EXPECT_EQ(c[3].ref, 0);
-    EXPECT_EQ(c[2].arguments, (Lines{"b=1", "b=2", "b=3"}));
-    EXPECT_EQ(c[2].currarg, 0);
-}
+    std::vector<int> refs;
+    for (const auto& command : prepared.commands)
+        refs.push_back(command.ref);
+    EXPECT_EQ(refs, (std::vector<int>{0, 7, 4, 0, 2, 6, 5, 1}));
+    EXPECT_EQ(prepared.commands[2].arguments, (Lines{"b=1", "b=2", "b=3"}));
 
-TEST_F(ScriptPrepare, LoopAtTheVeryFirstCommand) {
     // Without a SCRIPT line the SETTING is command 0, so its NEXT refers to 0.
     ASSERT_TRUE(Run({"SETTING k=1:2", "run", "NEXT"}));
     EXPECT_EQ(prepared.commands[0].ref, 2);
@@ -102,19 +89,19 @@ TEST_F(ScriptPrepare, ReportsTheFirstErrorOnce) {
 }
 
 TEST_F(ScriptPrepare, FileNamesAreResolvedAgainstTheDocument) {
-    ASSERT_TRUE(Run({"SCRIPT", "OPEN other.krm", "activate other.krm", "MERGE x.res",
-                     "save res to out", "CLOSE D:\\y\\other.krm", "write \"a.krm\""},
+    ASSERT_TRUE(Run({"SCRIPT", "OPEN other.krm", "activate o.krm", "MERGE x.res", "save res to out",
+                     "CLOSE D:\\y\\c.krm", "write \"a.krm\""},
                     "C:\\m\\a.krm"));
-    const auto& c = prepared.commands;
-    EXPECT_EQ(c[1].arguments, Lines{"C:\\m\\other.krm"});
-    EXPECT_EQ(c[2].arguments, Lines{"C:\\m\\other.krm"});
-    EXPECT_EQ(c[3].arguments, Lines{"C:\\m\\x.res"});
-    EXPECT_EQ(c[4].arguments, Lines{"C:\\m\\out"});
-    EXPECT_EQ(c[5].arguments, Lines{"D:\\y\\other.krm"});
-    EXPECT_EQ(c[6].arguments, Lines{"\"a.krm\""}); // not a file name
-
-    ASSERT_TRUE(Run({"SCRIPT", "OPEN other.krm"}));
-    EXPECT_EQ(prepared.commands[1].arguments, Lines{"other.krm"});
+    std::vector<Lines> arguments;
+    for (const auto& command : prepared.commands)
+        arguments.push_back(command.arguments);
+    EXPECT_EQ(arguments, (std::vector<Lines>{{},
+                                             {"C:\\m\\other.krm"},
+                                             {"C:\\m\\o.krm"},
+                                             {"C:\\m\\x.res"},
+                                             {"C:\\m\\out"},
+                                             {"D:\\y\\c.krm"},
+                                             {"\"a.krm\""}}));
 }
 
 } // namespace
