@@ -226,8 +226,11 @@ private:
         for (Statement& equation : model_.equations) {
             double value = 0.0;
             if (model_.Compile(kModeGeneral, equation.text, equation.start, value, &equation.code,
-                               nullptr, false) == 0)
+                               nullptr, false) == 0) {
+                // Unterminated code must never reach the evaluator.
+                equation.code.clear();
                 return false;
+            }
         }
         return true;
     }

@@ -15,13 +15,15 @@ template <typename List> auto* FindNamed(List& list, const std::string& name) {
     return static_cast<decltype(&list[0])>(nullptr);
 }
 
-bool Reevaluate(KRMparser& model, Statement& constant) {
+// By index: compiling may intern numbers and so grow the constant list.
+bool Reevaluate(KRMparser& model, size_t index) {
     double value = 0.0;
+    const Statement& constant = model.constants[index];
     if (model.Compile(kModeGeneral, constant.text, constant.start, value, nullptr, nullptr,
                       false) == 0)
         return false;
-    constant.value = value;
-    constant.changed = true;
+    model.constants[index].value = value;
+    model.constants[index].changed = true;
     return true;
 }
 
@@ -56,7 +58,7 @@ bool KRMparser::ApplyEvent(const TextLines& modelLines, bool rebuildForm) {
             // Re-read against the constants' present values.
             constant->text = event.text;
             constant->start = event.start;
-            if (!Reevaluate(*this, *constant)) return false;
+            if (!Reevaluate(*this, static_cast<size_t>(constant - constants.data()))) return false;
             anyChanged = true;
         }
     }
@@ -64,10 +66,10 @@ bool KRMparser::ApplyEvent(const TextLines& modelLines, bool rebuildForm) {
     if (anyChanged) {
         for (size_t i = 0; i < constants.size(); ++i) {
             if (!constants[i].changed) continue;
-            const std::string& name = constants[i].name;
+            const std::string name = constants[i].name;
             for (size_t j = i + 1; j < constants.size(); ++j) {
                 if (constants[j].text.find(name) == std::string::npos) continue;
-                if (!Reevaluate(*this, constants[j])) return false;
+                if (!Reevaluate(*this, j)) return false;
             }
         }
     }
