@@ -18,12 +18,13 @@ constexpr double kMachinePrecision = 2.22044604926e-16;
 // Work space of one computation, freed when it returns.
 struct Workspace {
     Workspace(uint32_t n, uint32_t m, uint32_t nTerms)
-        : matrix(size_t{n} * n), wa(WorkLength(n)), xe(n + m), termValues(nTerms), fvec(n), x(n),
-          wa1(n), wa2(n), scale(n), wr(n), wi(n), rhs(n), pivots(n), intch(n) {}
+        : matrix(size_t{n} * n), inverse(size_t{n} * n), wa(WorkLength(n)), xe(n + m),
+          termValues(nTerms), fvec(n), x(n), wa1(n), wa2(n), scale(n), wr(n), wi(n), rhs(n),
+          pivots(n), intch(n) {}
 
     static size_t WorkLength(uint32_t n) { return size_t{n} * (3 * size_t{n} + 13) / 2; }
 
-    std::vector<double> matrix, wa, xe, termValues, fvec, x, wa1, wa2, scale, wr, wi, rhs;
+    std::vector<double> matrix, inverse, wa, xe, termValues, fvec, x, wa1, wa2, scale, wr, wi, rhs;
     std::vector<int> pivots, intch;
 };
 
@@ -211,7 +212,8 @@ bool KRMForm_ss::compute(bool powerLaw) {
         for (uint32_t i = 0; i < n; ++i)
             w.xe[i] = steadyState[i];
         const SensitivityInput input{&table, nIndep, w.xe.data(), w.termValues.data(), influx};
-        const SensitivityWork work{w.matrix.data(), w.pivots.data(), w.rhs.data()};
+        const SensitivityWork work{w.matrix.data(), w.inverse.data(), w.pivots.data(),
+                                   w.rhs.data()};
         if (!ComputeSensitivities(input, work, sensIndep, sensRate, sensOrder))
             status |= SS_NO_SENSITIVITIES;
     }

@@ -50,9 +50,20 @@ public:
         for (int i = 0; i < n_; ++i)
             column[i] = work_.rhs[i];
     }
-    void ClearRhs() const {
+    // Rate and kinetic-order columns have one non-zero right-hand side
+    // value r at `equation`: s is r times that column of the inverse.
+    void SolveUnit(uint32_t equation, double r, double* column) const {
+        const double* unit = work_.inverse + size_t{equation} * n_;
         for (int i = 0; i < n_; ++i)
-            work_.rhs[i] = 0.0;
+            column[i] = r * unit[i];
+    }
+    void ComputeInverse() const {
+        for (int j = 0; j < n_; ++j) {
+            double* unit = work_.inverse + size_t(j) * n_;
+            for (int i = 0; i < n_; ++i)
+                unit[i] = i == j ? 1.0 : 0.0;
+            dgesl(work_.matrix, n_, n_, work_.pivots, unit, 0);
+        }
     }
     double Weight(uint32_t equation, uint32_t term) const {
         return in_.termValues[term] / in_.influx[equation];
@@ -82,23 +93,19 @@ void IndependentColumns(const SensitivityInput& in, const ColumnSolver& solver,
     }
 }
 
-void RateColumns(const SensitivityInput& in, const ColumnSolver& solver,
-                 const SensitivityWork& work, double* out) {
+void RateColumns(const SensitivityInput& in, const ColumnSolver& solver, double* out) {
     const PowerLawTable& t = *in.table;
     const uint32_t length = t.n + static_cast<uint32_t>(t.fluxTerm.size());
     for (uint32_t i = 0; i < t.n; ++i) {
         for (uint32_t term = t.termStart[i]; term < t.termStart[i + 1]; ++term) {
             double* column = out + static_cast<size_t>(term) * length;
-            solver.ClearRhs();
-            work.rhs[i] = -solver.Weight(i, term);
-            solver.Solve(column);
+            solver.SolveUnit(i, -solver.Weight(i, term), column);
             FinishColumn(t, column, [&](uint32_t w) { return w == term ? 1.0 : 0.0; });
         }
     }
 }
 
-void OrderColumns(const SensitivityInput& in, const ColumnSolver& solver,
-                  const SensitivityWork& work, double* out) {
+void OrderColumns(const SensitivityInput& in, const ColumnSolver& solver, double* out) {
     const PowerLawTable& t = *in.table;
     const uint32_t length = t.n + static_cast<uint32_t>(t.fluxTerm.size());
     for (uint32_t i = 0; i < t.n; ++i) {
@@ -106,9 +113,7 @@ void OrderColumns(const SensitivityInput& in, const ColumnSolver& solver,
             for (uint32_t f = t.factorStart[term]; f < t.factorStart[term + 1]; ++f) {
                 double* column = out + static_cast<size_t>(f) * length;
                 const double direct = t.factorOrder[f] * std::log(in.xe[t.factorIndex[f]]);
-                solver.ClearRhs();
-                work.rhs[i] = -solver.Weight(i, term) * direct;
-                solver.Solve(column);
+                solver.SolveUnit(i, -solver.Weight(i, term) * direct, column);
                 FinishColumn(t, column, [&](uint32_t w) { return w == term ? direct : 0.0; });
             }
         }
@@ -129,9 +134,10 @@ bool ComputeSensitivities(const SensitivityInput& in, const SensitivityWork& wor
     dgefa(work.matrix, n, n, work.pivots, info);
     if (info != 0) return false;
     const ColumnSolver solver(in, work);
+    solver.ComputeInverse();
     IndependentColumns(in, solver, work, sensIndep);
-    RateColumns(in, solver, work, sensRate);
-    OrderColumns(in, solver, work, sensOrder);
+    RateColumns(in, solver, sensRate);
+    OrderColumns(in, solver, sensOrder);
     return true;
 }
 

@@ -15,10 +15,11 @@ struct SensitivityInput {
     const double* influx = nullptr;     // per equation
 };
 
-// Caller-provided storage: an n x n matrix, n pivots and n right-hand-side
+// Caller-provided storage: two n x n matrices, n pivots and n right-hand-side
 // values.
 struct SensitivityWork {
     double* matrix = nullptr;
+    double* inverse = nullptr;
     int* pivots = nullptr;
     double* rhs = nullptr;
 };
