@@ -31,40 +31,35 @@ TEST(Evaluate, FailuresGiveSolverCodesAndKeepTheFailingCall) {
     BuiltModel built({"X' = ln[X]", "Y' = X^Y", "Z' = exp[X]", "W' = sin[X]", "V' = X*1e300",
                       "U' = X*1e-300", "X = 2", "Y = 1", "Z = 1", "W = 1", "V = 1", "U = 1"});
     ASSERT_EQ(built.Code(), 0);
-    std::vector<double> c = built.Constants();
-    std::vector<double> stack(built.model.stackDepth);
-    std::vector<double> aux;
-    auto run = [&](int index, double x, double y, int& error) {
-        std::vector<double> v{x, y, 1, 1, 1, 1};
-        return built.model.Evaluate(0, index, 0, v.data(), aux.data(), c.data(), error,
-                                    stack.data());
+    const struct {
+        int equation;
+        double x, y;
+        int error;
+        const char* function;
+    } cases[] = {
+        {0, -1, 1, kEvalDomain, "ln"},
+        {0, 0, 1, kEvalSingularity, "ln"},
+        {1, -2, 0.5, kEvalPower, "pow"},
+        {2, 800, 1, kEvalOverflow, "exp"},
+        {2, -800, 1, kEvalUnderflow, "exp"},
+        {3, 1e30, 1, kEvalTotalLoss, "sin"},
+        {4, 1e10, 1, kEvalOverflow, ""},
+        {5, 1e-10, 1, kEvalUnderflow, ""},
+        {0, 1, 1, 0, ""},
     };
-    int error = 0;
-    run(0, -1, 1, error);
-    EXPECT_EQ(error, kEvalDomain);
-    EXPECT_STREQ(CurrentMathError().function, "ln");
-    EXPECT_EQ(CurrentMathError().arg1, -1);
-    run(0, 0, 1, error);
-    EXPECT_EQ(error, kEvalSingularity);
-    run(1, -2, 0.5, error);
-    EXPECT_EQ(error, kEvalPower);
-    EXPECT_STREQ(CurrentMathError().function, "pow");
-    EXPECT_EQ(CurrentMathError().arg2, 0.5);
-    EXPECT_EQ(CurrentMathError().argCount, 2);
-    run(2, 800, 1, error);
-    EXPECT_EQ(error, kEvalOverflow);
-    run(2, -800, 1, error);
-    EXPECT_EQ(error, kEvalUnderflow);
-    run(3, 1e30, 1, error);
-    EXPECT_EQ(error, kEvalTotalLoss);
-    run(4, 1e10, 1, error);
-    EXPECT_EQ(error, kEvalOverflow);
-    run(5, 1e-10, 1, error);
-    EXPECT_EQ(error, kEvalUnderflow);
-    // A success clears the record of the previous failure.
-    EXPECT_DOUBLE_EQ(run(0, 1, 1, error), 0.0);
-    EXPECT_EQ(error, 0);
-    EXPECT_FALSE(CurrentMathError().IsSet());
+    std::vector<double> c = built.Constants(), stack(built.model.stackDepth), aux;
+    for (const auto& t : cases) {
+        std::vector<double> v{t.x, t.y, 1, 1, 1, 1};
+        int error = -1;
+        built.model.Evaluate(0, t.equation, 0, v.data(), aux.data(), c.data(), error, stack.data());
+        EXPECT_EQ(error, t.error) << t.equation << " at " << t.x;
+        // The record keeps the failing call for the message; a success clears it.
+        EXPECT_STREQ(CurrentMathError().function, t.function);
+        if (t.error == kEvalPower) {
+            EXPECT_EQ(CurrentMathError().arg1, -2);
+            EXPECT_EQ(CurrentMathError().arg2, 0.5);
+        }
+    }
 }
 
 TEST(Evaluate, RandIsScaledUniformAndRepeatsAfterARebuild) {

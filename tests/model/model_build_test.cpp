@@ -127,18 +127,5 @@ TEST(ModelBuild, DefinitionsSeeOnlyEarlierDefinitions) {
     EXPECT_EQ(forward.sink.context, "f = g");
 }
 
-TEST(ModelBuild, ARebuildStartsFromScratch) {
-    BuiltModel built({"X' = 1", "X = 1", "@ 0.5 X = 2"});
-    ASSERT_EQ(built.Code(), 0);
-    built.model.eventIndex = 1;
-    TextLines other{"Y' = 1", "Y = 3"};
-    built.model.Build(other);
-    ASSERT_EQ(built.Code(), 0);
-    ASSERT_EQ(built.model.equations.size(), 1u);
-    EXPECT_EQ(built.model.equations[0].name, "Y");
-    EXPECT_TRUE(built.model.events.empty());
-    EXPECT_EQ(built.model.eventIndex, 0u);
-}
-
 } // namespace
 } // namespace kora::test
