@@ -167,6 +167,19 @@ TEST(TaylorIntegrator, FailuresKeepTheRowsBefore) {
         EXPECT_EQ(solver.rows, 2); // t = 0 and t = 0.5
     }
     {
+        // e^1000 is above the largest; the variable reports nothing, so the
+        // rows hold only times.
+        HandModel hand(0.0, 1.0, 0.5);
+        hand.AddVariable("X", 1.0, {Term(1000.0, {{0, 1.0}})});
+        hand.model.equations[0].state = kStateDefined;
+        KRMForm_integrator solver(&hand.model, &hand.form);
+        Solve(solver);
+        EXPECT_EQ(solver.status, kStatusTooBig);
+        EXPECT_EQ(solver.columns, 1);
+        ASSERT_EQ(solver.rows, 2);
+        EXPECT_EQ(Cell(solver, 1, 0), 0.5);
+    }
+    {
         // X' = X^2 from 1 blows up at t = 1: the steps shrink to nothing.
         HandModel hand(0.0, 2.0, 0.5);
         hand.AddVariable("X", 1.0, {Term(1.0, {{0, 2.0}})});

@@ -103,19 +103,6 @@ TEST(Winintegrator, StoreRowWritesMarkedColumnsAndGrows) {
     EXPECT_EQ(f.solver.stepsSinceReport, 0u);
 }
 
-TEST(Winintegrator, BackwardTimesAreMirrored) {
-    Fixture f;
-    f.model.t0 = 10.0;
-    f.model.tf = 20.0; // mirrored by the build from tf = 0
-    f.model.backward = true;
-    ASSERT_TRUE(f.solver.Init());
-    f.solver.createResults = true;
-    f.solver.BeginRows();
-    const double state[2] = {1.0, 1.0};
-    f.solver.StoreRow(16.0, state);
-    EXPECT_EQ(f.solver.results.data()[0], 4.0);
-}
-
 TEST(Winintegrator, ReportTimesDoNotDrift) {
     Fixture f;
     f.solver.reportInterval = 0.1;
