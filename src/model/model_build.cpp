@@ -64,8 +64,12 @@ public:
     }
 
 private:
+    // A setting left empty falls back to the usual name: a nameless
+    // predefined constant could not be found again.
     const std::string& Predefined(KRMparser::PredefinedName which) const {
-        return model_.predefinedNames[which];
+        static const std::string kUsual[] = {"t0", "tf", "hr", "Npoints", "_time", "_pi"};
+        const std::string& name = model_.predefinedNames[which];
+        return name.empty() ? kUsual[which] : name;
     }
     Statement& PredefinedConstant(KRMparser::PredefinedName which) {
         return *FindNamed(model_.constants, Predefined(which));

@@ -49,6 +49,7 @@ TEST(ModelBuild, RenamedTimeSettingsFollowTheNames) {
     model.predefinedNames[KRMparser::kInitialTime] = "Tstart";
     model.predefinedNames[KRMparser::kFinalTime] = "Tend";
     model.predefinedNames[KRMparser::kReportInterval] = "step";
+    model.predefinedNames[KRMparser::kPoints] = "";
     model.Build(lines);
     ASSERT_EQ(sink.code, 0);
     EXPECT_EQ(model.t0, 1.0);
