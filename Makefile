@@ -28,7 +28,11 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && [ -f "$$b" ] && { echo "== $$b"; $$b; }; done
+
+# KORA's solvers beside SUNDIALS CVODE and scipy's odeint; prints a table.
+bench-compare: build
+	$(BUILD)/bench/compare/bench_compare $(or $(BUDGET),2)
 
 asan: deps
 	cmake -S . -B build-asan -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
