@@ -43,8 +43,9 @@ asan: deps
 tsan: deps
 	cmake -S . -B build-tsan -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
 	  -DKORA_SANITIZE=thread -DKORA_BUILD_BENCH=OFF
-	cmake --build build-tsan -j $(JOBS)
-	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R 'solve|script'
+	cmake --build build-tsan -j $(JOBS) --target test_solve test_script kora-batch
+	build-tsan/tests/test_solve
+	build-tsan/tests/test_script
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
