@@ -235,6 +235,29 @@ TEST(LsodaRun, IllegalInputAndAccuracyBeyondMachinePrecision) {
     EXPECT_EQ(tight.solver.status, kStatusIllegalInput);
 }
 
+TEST(LsodaRun, TwoSolversSlicedInTurnDoNotDisturbEachOther) {
+    const TextLines stiff = {
+        "y1' = y2", "y2' = 1000 * (1 - y1^2) * y2 - y1", "y1 = 2", "y2 = 0", "tf = 100", "hr = 10",
+        "!! y1"};
+    const TextLines gentle = {"X' = -X", "X = 1", "tf = 5", "hr = 0.5", "!! X"};
+    SolverRun aloneStiff(stiff), aloneGentle(gentle);
+    aloneStiff.Finish();
+    aloneGentle.Finish();
+
+    SolverRun a(stiff), b(gentle);
+    while (a.solver.state != kSolverFinished || b.solver.state != kSolverFinished) {
+        a.solver.Run();
+        b.solver.Run();
+    }
+    ASSERT_EQ(a.solver.rows, aloneStiff.solver.rows);
+    ASSERT_EQ(b.solver.rows, aloneGentle.solver.rows);
+    for (int k = 0; k < a.solver.rows; ++k)
+        EXPECT_EQ(a.Value(k), aloneStiff.Value(k));
+    for (int k = 0; k < b.solver.rows; ++k)
+        EXPECT_EQ(b.Value(k), aloneGentle.Value(k));
+    EXPECT_EQ(a.solver.Statistics().steps, aloneStiff.solver.Statistics().steps);
+}
+
 TEST(LsodaRun, ResetRestoresTheDefaults) {
     SolverRun run({"X' = -X", "X = 1", "tf = 1", "hr = 0.5", "!! X"});
     run.Finish();
