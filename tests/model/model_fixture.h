@@ -20,30 +20,20 @@ struct BuiltModel {
 
     int Code() const { return sink.code; }
 
-    std::vector<double> Dependent() const {
+    static std::vector<double> Values(const std::vector<Statement>& list) {
         std::vector<double> values;
-        for (const Statement& s : model.equations)
+        for (const Statement& s : list)
             values.push_back(s.value);
         return values;
     }
-    std::vector<double> Constants() const {
-        std::vector<double> values;
-        for (const Statement& s : model.constants)
-            values.push_back(s.value);
-        return values;
-    }
-    std::vector<double> Definitions() const {
-        std::vector<double> values;
-        for (const Statement& s : model.definitions)
-            values.push_back(s.value);
-        return values;
-    }
+    std::vector<double> Constants() const { return Values(model.constants); }
 
     // Derivative of equation `index` (kind 0) or definition `index` at the
     // initial state and time t0.
     double Eval(int kind, int index, int& error, double time = 0.0) const {
         std::vector<double> stack(model.stackDepth + 1);
-        std::vector<double> x = Dependent(), a = Definitions(), c = Constants();
+        std::vector<double> x = Values(model.equations), a = Values(model.definitions),
+                            c = Values(model.constants);
         return model.Evaluate(kind, index, time, x.data(), a.data(), c.data(), error, stack.data());
     }
 
