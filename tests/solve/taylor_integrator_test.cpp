@@ -106,6 +106,24 @@ TEST(TaylorIntegrator, MatchesClosedFormSolutions) {
     }
 }
 
+// Predator and prey keep c*X - d*ln X + b*Y - a*ln Y constant: products of
+// variables in the terms, over several cycles.
+TEST(TaylorIntegrator, KeepsTheLotkaVolterraInvariant) {
+    const double a = 1.0, b = 0.5, c = 0.2, d = 0.6;
+    HandModel hand(0.0, 30.0, 0.5);
+    hand.AddVariable("X", 4.0, {Term(a, {{0, 1.0}}), Term(-b, {{0, 1.0}, {1, 1.0}})});
+    hand.AddVariable("Y", 1.0, {Term(c, {{0, 1.0}, {1, 1.0}}), Term(-d, {{1, 1.0}})});
+    KRMForm_integrator solver(&hand.model, &hand.form);
+    Solve(solver, 10);
+    ASSERT_EQ(solver.status, kStatusComplete);
+    auto invariant = [&](int row) {
+        const double x = Cell(solver, row, 1), y = Cell(solver, row, 2);
+        return c * x - d * std::log(x) + b * y - a * std::log(y);
+    };
+    for (int row = 1; row < solver.rows; ++row)
+        EXPECT_NEAR(invariant(row), invariant(0), 1e-9);
+}
+
 TEST(TaylorIntegrator, BackwardRunStoresMirroredTimes) {
     HandModel hand(1.0, 0.0, 0.25); // X' = -X from t = 1 back to t = 0
     hand.AddVariable("X", 1.0, {Term(-1.0, {{0, 1.0}})});
