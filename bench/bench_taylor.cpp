@@ -9,6 +9,7 @@
 
 #include "model/error_display.h"
 #include "model/krm_parser.h"
+#include "numeric/lsoda.h"
 #include "solve/krm_form_integrator.h"
 
 namespace {
@@ -50,7 +51,7 @@ struct Chain {
 };
 
 // Solves once; the rows stay in the solver.
-void Solve(KRMForm_integrator& solver, int logTolerance) {
+void Solve(winintegrator& solver, int logTolerance) {
     solver.Init();
     solver.createResults = true;
     solver.minOrder = 2;
@@ -99,8 +100,7 @@ std::vector<std::vector<double>> ReferenceRows(int n) {
 
 // Largest relative difference between the solver's rows and reference rows.
 // Columns follow the default report order: the variables in text order.
-double WorstError(const KRMForm_integrator& solver,
-                  const std::vector<std::vector<double>>& reference) {
+double WorstError(const winintegrator& solver, const std::vector<std::vector<double>>& reference) {
     double worst = 0.0;
     const int rows = std::min<int>(solver.rows, static_cast<int>(reference.size()));
     for (int r = 0; r < rows; ++r)
@@ -124,6 +124,7 @@ void BM_TaylorChain10(benchmark::State& state) {
     KRMForm_integrator tight(&chain.model, &chain.form);
     Solve(tight, 15);
     state.counters["steps"] = solver.StepCount();
+    state.counters["order"] = solver.progOrder;
     state.counters["rows"] = solver.rows;
     state.counters["err_vs_rk4"] = WorstError(solver, rk);
     state.counters["err_vs_tol15"] = WorstError(solver, [&] {
@@ -136,6 +137,21 @@ void BM_TaylorChain10(benchmark::State& state) {
     state.counters["tol15_vs_rk4"] = WorstError(tight, rk);
 }
 BENCHMARK(BM_TaylorChain10)->Arg(6)->Arg(9)->Arg(12)->Unit(benchmark::kMicrosecond);
+
+// The other solver on the same problem, for comparison.
+void BM_LsodaChain10(benchmark::State& state) {
+    const int logTolerance = static_cast<int>(state.range(0));
+    Chain chain(10);
+    lsoda solver(&chain.model);
+    for (auto _ : state) {
+        Solve(solver, logTolerance);
+        benchmark::DoNotOptimize(solver.values.data());
+    }
+    static const auto rk = ReferenceRows(10);
+    state.counters["steps"] = static_cast<double>(solver.Statistics().steps);
+    state.counters["err_vs_rk4"] = WorstError(solver, rk);
+}
+BENCHMARK(BM_LsodaChain10)->Arg(6)->Arg(9)->Arg(12)->Unit(benchmark::kMicrosecond);
 
 void BM_ChainBuild(benchmark::State& state) {
     Chain chain(static_cast<int>(state.range(0)));
