@@ -1,0 +1,59 @@
+// What the script execution needs from the document that runs a script. The
+// document (in the run orchestration) implements it; the execution itself
+// stays free of solvers, threads and results files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/krm_parser.h"
+#include "script_prepare.h"
+
+namespace kora {
+
+class Host;
+class TimeCourse;
+
+// The per-document state of a running script.
+struct ScriptRunState {
+    TextLines scriptLines;
+    TextLines modelLines; // the text solving compiles; commands may change it
+    PreparedScript prepared;
+    size_t counter = 0;          // the next command
+    int64_t timerStart = 0;      // tick count of the first command or RESET_TIMER
+    std::string messagesCaption; // the bound messages window; "" when none
+    std::string fileName;        // the document's full file name
+};
+
+class ScriptDocument {
+public:
+    virtual ~ScriptDocument() = default;
+
+    virtual Host& host() = 0;
+    virtual ScriptRunState& scriptState() = 0;
+    // Finds declarations in the model lines.
+    virtual KRMparser& model() = 0;
+
+    // Solving and steady-state commands; each signals the script itself
+    // when its work is done (or ends it on failure).
+    virtual void Solve() = 0;
+    virtual void SteadyState() = 0;
+
+    // Lets the next command follow, or ends the script after EndScript.
+    virtual void ContinueScript() = 0;
+    // Ends the script thread: it leaves its loop at its next wake-up.
+    virtual void EndScript() = 0;
+
+    virtual bool HasResults() const = 0;
+    virtual const TimeCourse* LastTimeCourse() const = 0;
+    // Reads a results file and merges it into the results; false (with
+    // nothing changed) when the file cannot be read.
+    virtual bool MergeResults(const std::string& fileName) = 0;
+    // Writes the results file; false with `reason` set on failure.
+    virtual bool SaveResults(const std::string& fileName, std::string& reason) = 0;
+    virtual void ClearResults() = 0;
+};
+
+} // namespace kora

@@ -1,0 +1,260 @@
+#include "script_execution.h"
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "script_text.h"
+#include "solve/base/host.h"
+#include "solve/base/winintegrator.h"
+#include "write_items.h"
+
+namespace kora {
+
+namespace {
+
+std::string JoinAsModelText(const TextLines& lines) {
+    std::string whole;
+    for (const std::string& line : lines) {
+        whole += line;
+        whole += "\r\n";
+    }
+    return whole;
+}
+
+TextLines SplitModelText(const std::string& whole) {
+    TextLines lines;
+    size_t start = 0;
+    while (start < whole.size()) {
+        size_t end = whole.find("\r\n", start);
+        if (end == std::string::npos) end = whole.size();
+        lines.push_back(whole.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
+}
+
+const std::string& Argument(const ScriptCommandStatus& command) {
+    static const std::string kNone;
+    return command.arguments.empty() ? kNone : command.arguments.front();
+}
+
+std::string ScriptLine(const ScriptRunState& state, const ScriptCommandStatus& command) {
+    const size_t line = static_cast<size_t>(command.sourceLine);
+    return line < state.scriptLines.size() ? std::string(script_text::Trim(state.scriptLines[line]))
+                                           : std::string();
+}
+
+void ApplyAll(ScriptDocument& document, const ScriptCommandStatus& command) {
+    ScriptRunState& state = document.scriptState();
+    for (const std::string& assignment : command.arguments)
+        ApplyAssignment(document.model(), state.modelLines, assignment);
+}
+
+void Open(ScriptDocument& document, const std::string& name) {
+    Host& host = document.host();
+    if (host.IsDocumentOpen(name)) return;
+    std::error_code error;
+    if (!std::filesystem::exists(name, error)) std::ofstream(name).flush();
+    host.OpenDocument(name);
+}
+
+void Close(ScriptDocument& document, const ScriptCommandStatus& command) {
+    const std::string& name = Argument(command);
+    Host& host = document.host();
+    ScriptRunState& state = document.scriptState();
+    if (!host.IsDocumentOpen(name)) {
+        host.WarningBox(ScriptLine(state, command), std::string(kTitleFileNotOpened));
+        return;
+    }
+    if (!SameFile(name, state.fileName)) host.CloseDocument(name);
+}
+
+void Write(ScriptDocument& document, const ScriptCommandStatus& command) {
+    ScriptRunState& state = document.scriptState();
+    WriteSources sources;
+    sources.timerMs = TickCountMs() - state.timerStart;
+    sources.lastCourse = document.HasResults() ? document.LastTimeCourse() : nullptr;
+    sources.locateDeclaration = [&document, &state](std::string& item) {
+        int32_t offset = 0;
+        int32_t length = 0;
+        return document.model().Locate(state.modelLines, item, offset, length, true);
+    };
+    const std::string output =
+        FormatWriteOutput(Argument(command), state.prepared.continuation, sources);
+    if (!state.messagesCaption.empty())
+        document.host().AppendMessages(state.messagesCaption, output);
+}
+
+void Merge(ScriptDocument& document, const ScriptCommandStatus& command) {
+    if (!document.HasResults()) return;
+    if (!document.MergeResults(Argument(command)))
+        document.host().WarningBox(ScriptLine(document.scriptState(), command),
+                                   std::string(kTitleCouldNotMerge));
+}
+
+void Save(ScriptDocument& document, const ScriptCommandStatus& command) {
+    if (!document.HasResults()) return;
+    std::string reason;
+    // A failed save must not pass for a saved file.
+    if (!document.SaveResults(ResultsSaveName(Argument(command)), reason))
+        document.host().WarningBox(ScriptLine(document.scriptState(), command) + "\n" + reason,
+                                   std::string(kTitleCouldNotSave));
+}
+
+void Superimpose(ScriptRunState& state, const ScriptCommandStatus& command) {
+    const std::string word = script_text::UpperAscii(script_text::Trim(Argument(command)));
+    if (word == "ON") state.prepared.superimpose = true;
+    if (word == "OFF") state.prepared.superimpose = false;
+}
+
+void Setting(ScriptDocument& document, ScriptCommandStatus& command) {
+    ScriptRunState& state = document.scriptState();
+    if (static_cast<size_t>(command.currarg) >= command.arguments.size()) {
+        // Ready for the next pass of an enclosing loop.
+        command.currarg = 0;
+        state.counter = static_cast<size_t>(command.ref) + 1;
+        return;
+    }
+    ApplyAssignment(document.model(), state.modelLines,
+                    command.arguments[static_cast<size_t>(command.currarg)]);
+    ++command.currarg;
+    ++state.counter;
+}
+
+// Executes one command; true when the next command may follow at once.
+bool Execute(ScriptDocument& document, ScriptCommandStatus& command) {
+    ScriptRunState& state = document.scriptState();
+    Host& host = document.host();
+    switch (command.code) {
+    case kCmdSolve:
+        ++state.counter;
+        document.Solve();
+        return false;
+    case kCmdSetAndSolve:
+        ApplyAll(document, command);
+        ++state.counter;
+        document.Solve();
+        return false;
+    case kCmdSteadyState:
+        ++state.counter;
+        document.SteadyState();
+        return false;
+    case kCmdSetting:
+        Setting(document, command);
+        return true;
+    case kCmdNext:
+        state.counter = static_cast<size_t>(command.ref);
+        return true;
+    case kCmdRestore:
+        state.modelLines = host.EditorLines();
+        break;
+    case kCmdSet:
+        ApplyAll(document, command);
+        break;
+    case kCmdOpen:
+        Open(document, Argument(command));
+        break;
+    case kCmdActivateSelf:
+        host.ActivateDocument("");
+        break;
+    case kCmdActivateOther:
+        if (host.IsDocumentOpen(Argument(command)))
+            host.ActivateDocument(Argument(command));
+        else
+            host.WarningBox(ScriptLine(state, command), std::string(kTitleFileNotOpened));
+        break;
+    case kCmdWrite:
+        Write(document, command);
+        break;
+    case kCmdResetTimer:
+        state.timerStart = TickCountMs();
+        break;
+    case kCmdMerge:
+        Merge(document, command);
+        break;
+    case kCmdClose:
+        Close(document, command);
+        break;
+    case kCmdSaveResults:
+        Save(document, command);
+        break;
+    case kCmdClearResults:
+        if (document.HasResults()) document.ClearResults();
+        break;
+    case kCmdSuperimpose:
+        Superimpose(state, command);
+        break;
+    default: // SCRIPT
+        break;
+    }
+    ++state.counter;
+    return true;
+}
+
+void ReportProblem(ScriptDocument& document, size_t index, const std::string& what) {
+    ScriptRunState& state = document.scriptState();
+    const ScriptCommandStatus& command = state.prepared.commands[index];
+    const std::string text = std::to_string(index) + ": " + ScriptLine(state, command) +
+                             " with ref " + std::to_string(command.ref) + " with currarg " +
+                             std::to_string(command.currarg);
+    document.host().WarningBox(text, std::string(kTitleProblemExecuting));
+    document.EndScript();
+    document.ContinueScript();
+    document.host().ReportInternalError(what);
+}
+
+} // namespace
+
+void ApplyAssignment(KRMparser& model, TextLines& modelLines, std::string_view assignment) {
+    const std::string text(script_text::Trim(assignment));
+    std::string located = text;
+    int32_t offset = 0;
+    int32_t length = 0;
+    if (!model.Locate(modelLines, located, offset, length, false)) {
+        modelLines.push_back(text);
+        return;
+    }
+    std::string whole = JoinAsModelText(modelLines);
+    const size_t begin = std::min(static_cast<size_t>(std::max(offset, 0)), whole.size());
+    const size_t count = std::min(static_cast<size_t>(std::max(length, 0)), whole.size() - begin);
+    whole.replace(begin, count, text);
+    modelLines = SplitModelText(whole);
+}
+
+std::string MessagesCaption(const std::string& fileName) {
+    return "Messages from " + fileName.substr(DirectoryPart(fileName).size());
+}
+
+std::string ResultsSaveName(const std::string& name) {
+    const std::string upper = script_text::UpperAscii(name);
+    if (upper.size() >= 4 && upper.compare(upper.size() - 4, 4, ".RES") == 0) return name;
+    return name + ".res";
+}
+
+void ExecuteNext(ScriptDocument& document) {
+    ScriptRunState& state = document.scriptState();
+    if (state.counter == 0) state.timerStart = TickCountMs();
+    if (state.counter >= state.prepared.commands.size()) {
+        document.EndScript();
+        document.ContinueScript();
+        return;
+    }
+    const size_t index = state.counter;
+    try {
+        if (Execute(document, state.prepared.commands[index])) document.ContinueScript();
+    } catch (const std::exception& failure) {
+        ReportProblem(document, index, failure.what());
+    } catch (...) {
+        ReportProblem(document, index, "unknown failure");
+    }
+}
+
+} // namespace kora

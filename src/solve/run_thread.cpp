@@ -1,0 +1,54 @@
+#include "run_thread.h"
+
+#include "base/host.h"
+#include "base/winintegrator.h"
+#include "run_driver.h"
+#include "system_document.h"
+
+namespace kora {
+
+TRunThread::TRunThread(RunDriver& solver, SystemDocument& document, std::mutex& lock,
+                       AutoResetEvent& event)
+    : solver_(solver), document_(document), lock_(lock), event_(event),
+      thread_([this] { Execute(); }) {}
+
+TRunThread::~TRunThread() {
+    if (thread_.joinable()) thread_.join();
+}
+
+void TRunThread::Execute() {
+    for (;;) {
+        event_.Wait();
+        if (terminated_.load()) return;
+        bool showProgress = false;
+        bool finished = false;
+        {
+            const std::lock_guard lock(lock_);
+            // The solver may already be gone when the script ended meanwhile.
+            if (terminated_.load()) return;
+            winintegrator* solver = solver_.solver();
+            if (solver == nullptr) continue;
+            if (!solver_.SegmentFinished()) {
+                // The flag is taken only when it can act; otherwise it stays
+                // for the script thread, which then ends the script.
+                const bool stop = solver->state == kSolverStepping && document_.TakeStopRequest();
+                solver_.Slice(stop);
+            }
+            if (solver->msSinceProgress > kProgressIntervalMs) {
+                solver->lastProgressTicks = TickCountMs();
+                solver->msSinceProgress = 0;
+                showProgress = true;
+            }
+            finished = solver_.SegmentFinished();
+        }
+        // The synchronised calls happen without the lock, so that IsRunning on
+        // the main thread can never wait for a call that waits for it.
+        if (showProgress) document_.host().RunOnMainThread([this] { document_.UpdateProgress(); });
+        if (finished)
+            document_.host().RunOnMainThread([this] { document_.FinishRun(); });
+        else
+            event_.Set();
+    }
+}
+
+} // namespace kora

@@ -1,0 +1,40 @@
+// The solver thread of a running document: one solver slice per wake-up,
+// progress and the end of a solve handed to the main thread.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "auto_reset_event.h"
+
+namespace kora {
+
+class RunDriver;
+class SystemDocument;
+
+class TRunThread {
+public:
+    // Starts the thread; it waits for `event` before its first slice.
+    TRunThread(RunDriver& solver, SystemDocument& document, std::mutex& lock,
+               AutoResetEvent& event);
+    // Joins: the thread must have been terminated and its event signalled.
+    ~TRunThread();
+    TRunThread(const TRunThread&) = delete;
+    TRunThread& operator=(const TRunThread&) = delete;
+
+    // The thread leaves its loop at its next wake-up.
+    void Terminate() { terminated_.store(true); }
+
+private:
+    void Execute();
+
+    RunDriver& solver_;
+    SystemDocument& document_;
+    std::mutex& lock_;
+    AutoResetEvent& event_;
+    std::atomic<bool> terminated_{false};
+    std::thread thread_;
+};
+
+} // namespace kora

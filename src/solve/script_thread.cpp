@@ -1,0 +1,32 @@
+#include "script_thread.h"
+
+#include "base/host.h"
+#include "script/script_execution.h"
+#include "system_document.h"
+
+namespace kora {
+
+TScriptThread::TScriptThread(SystemDocument& document, AutoResetEvent& event, std::mutex& lock)
+    : document_(document), event_(event), lock_(lock), thread_([this] { Execute(); }) {}
+
+TScriptThread::~TScriptThread() {
+    if (thread_.joinable()) thread_.join();
+}
+
+void TScriptThread::Execute() {
+    while (!terminated_.load()) {
+        event_.Wait();
+        {
+            const std::lock_guard lock(lock_);
+            if (document_.TakeStopRequest()) {
+                document_.NoteStoppedBetweenCommands();
+                terminated_.store(true);
+            }
+        }
+        if (!terminated_.load())
+            document_.host().RunOnMainThread([this] { ExecuteNext(document_); });
+    }
+    document_.host().RunOnMainThread([this] { document_.ScriptDone(); });
+}
+
+} // namespace kora

@@ -1,0 +1,117 @@
+// A host for the document tests: a main-thread queue driven by the test's own
+// thread, and a record of everything the document showed.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "solve/base/host.h"
+#include "solve/main_thread_queue.h"
+#include "solve/system_document.h"
+
+namespace kora::testing {
+
+class DocumentHost : public Host {
+public:
+    explicit DocumentHost(MainThreadQueue& queue) : queue_(queue) {}
+
+    void RunOnMainThread(const std::function<void()>& work) override {
+        queue_.RunOnMainThread(work);
+    }
+    void SetStatus(const std::string& text) override {
+        if (onStatus) onStatus(text);
+    }
+    void UpdateProgress(const winintegrator&, const std::string&) override { ++progressCalls; }
+    void ShowErrorReport(const std::vector<std::string>& lines) override {
+        errorReports.push_back(lines);
+    }
+    void WarningBox(const std::string& text, const std::string& title) override {
+        boxes.push_back(title + "|" + text);
+    }
+    Answer Ask(const std::string&, const std::string&) override { return Answer::Cancel; }
+    void Beep() override { ++beeps; }
+    std::vector<std::string> EditorLines() override { return editor; }
+    void OpenMessagesWindow(const std::string& caption, const std::string&) override {
+        messages[caption]; // found or created
+        finished.erase(caption);
+    }
+    void AppendMessages(const std::string& caption, const std::string& text) override {
+        messages[caption] += text;
+        if (onWrite) onWrite();
+    }
+    void FinishMessagesWindow(const std::string& caption) override { finished.insert(caption); }
+    void ShowSteadyStateReport(const std::string& caption, const KRMForm_ss&, int) override {
+        reports.push_back(caption);
+    }
+    bool IsDocumentOpen(const std::string& fileName) override { return open.count(fileName) > 0; }
+    bool OpenDocument(const std::string& fileName) override {
+        open.insert(fileName);
+        return true;
+    }
+    void CloseDocument(const std::string& fileName) override {
+        open.erase(fileName);
+        closed.push_back(fileName);
+    }
+
+    std::string Messages() const {
+        return messages.empty() ? std::string() : messages.begin()->second;
+    }
+
+    std::vector<std::string> editor;
+    std::vector<std::vector<std::string>> errorReports;
+    std::vector<std::string> boxes;
+    std::map<std::string, std::string> messages;
+    std::set<std::string> finished;
+    std::vector<std::string> reports;
+    std::set<std::string> open;
+    std::vector<std::string> closed;
+    int progressCalls = 0;
+    int beeps = 0;
+    std::function<void(const std::string&)> onStatus;
+    std::function<void()> onWrite;
+
+private:
+    MainThreadQueue& queue_;
+};
+
+// Runs the main thread's queue until every document is idle; a hang guard
+// fails the test instead of blocking it forever.
+inline void RunUntilIdle(MainThreadQueue& queue, const std::vector<SystemDocument*>& documents) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    queue.RunUntil([&] {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "script did not end";
+            for (SystemDocument* document : documents)
+                document->StopMenuClick();
+        }
+        for (SystemDocument* document : documents)
+            if (document->IsRunning()) return false;
+        return true;
+    });
+}
+
+// A scratch directory removed with the fixture.
+struct ScratchDirectory {
+    ScratchDirectory() {
+        static int count = 0;
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        path = std::filesystem::temp_directory_path() /
+               ("kora_doc_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
+                std::to_string(++count));
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~ScratchDirectory() { std::filesystem::remove_all(path); }
+    std::string File(const std::string& name) const { return (path / name).string(); }
+
+    std::filesystem::path path;
+};
+
+} // namespace kora::testing
