@@ -1,0 +1,39 @@
+// Drawing a results set as a time plot or a phase plot onto any QPainter:
+// the results pane, the clipboard picture and image files all come here.
+#pragma once
+
+#include <QFont>
+#include <QPainter>
+#include <QRect>
+#include <cstddef>
+
+#include "plot_colour.h"
+#include "results/results_set.h"
+
+namespace kora {
+
+struct PlotDrawOptions {
+    int8_t view = kViewTimePlot;  // the table view is drawn as the time plot
+    bool showHotSpots = false;    // frame the labels that can be edited in place
+    QFont font;                   // face and style; the drawing sets the size
+    double fontPixels = 10;       // text size in device pixels
+    Colour windowColour = kWhite; // what the system window colour stands for
+    // Largest point buffer to ask for; a larger time course cannot be drawn.
+    size_t pointBufferLimit = size_t{1} << 28;
+};
+
+enum class PlotDrawStatus {
+    Drawn,
+    TooManyPoints, // the point buffer could not be had; drawing stopped there
+};
+
+// Draws `set` into `target` (device pixels of the painter's device). Stores
+// the chosen foreground in `set.foreground` and the label areas in
+// `set.hotSpots`.
+PlotDrawStatus DrawPlot(QPainter& painter, const QRect& target, ResultsSet& set,
+                        const PlotDrawOptions& options);
+
+// The text written when the point buffer cannot be allocated.
+inline constexpr const char* kTooManyPointsText = "Too many points";
+
+} // namespace kora

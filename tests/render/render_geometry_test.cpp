@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "render_test_util.h"
+#include "results/qt/plot_colour.h"
+#include "results/qt/plot_geometry.h"
+#include "results/qt/plot_legend.h"
+#include "results/qt/plot_lines.h"
+
+namespace kora {
+namespace {
+
+using testing::MakeCourse;
+using testing::MakeSet;
+
+TEST(PlotColour, ForegroundContrastsWithBackground) {
+    EXPECT_EQ(ContrastForeground(0x000000), kWhite);
+    EXPECT_EQ(ContrastForeground(0xFFFFFF), kBlack);
+    EXPECT_EQ(ContrastForeground(0x800000), kWhite); // navy: lightness 0.25
+    EXPECT_EQ(ContrastForeground(0x00FFFF), kBlack); // yellow: lightness 0.5
+    EXPECT_EQ(ContrastForeground(0x727272), kWhite); // lightness 0.447
+    EXPECT_EQ(ContrastForeground(0x737373), kBlack); // lightness 0.451
+    EXPECT_EQ(ResolveColour(kSystemWindowColour, 0x101010), 0x101010u);
+    EXPECT_EQ(ResolveColour(0x01123456), 0x123456u);
+}
+
+TEST(PlotGeometry, SpansWidenAndHoldFarValues) {
+    const AxisSpan flat = MakeAxisSpan(3, 3);
+    EXPECT_EQ(flat.end, 4);
+    const AxisSpan bad = MakeAxisSpan(0, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(bad.start, 0);
+    EXPECT_EQ(bad.end, 1);
+
+    const AxisSpan span = MakeAxisSpan(0, 10);
+    EXPECT_DOUBLE_EQ(span.Fraction(5), 0.5);
+    EXPECT_DOUBLE_EQ(span.Fraction(25), 2); // held one range above the top
+    EXPECT_DOUBLE_EQ(span.Fraction(1e300), 2);
+    EXPECT_DOUBLE_EQ(span.Fraction(-15), -1.5);
+    EXPECT_DOUBLE_EQ(span.Fraction(-1e300), -2); // two ranges below the bottom
+    EXPECT_TRUE(std::isnan(span.Fraction(std::nan(""))));
+    // A reversed span holds in the same way.
+    EXPECT_DOUBLE_EQ(MakeAxisSpan(10, 0).Fraction(-100), 2);
+}
+
+TEST(PlotGeometry, FrameKeepsTheProportions) {
+    FrameInput in;
+    in.area = Box{0, 0, 1000, 600};
+    in.labelHeight = 20;
+    in.leftReserve = 50;
+    in.rightReserve = 30;
+    in.legendRows = 1;
+    const PlotFrame flat = LayOutFrame(in);
+    EXPECT_DOUBLE_EQ(flat.top, 60);
+    EXPECT_DOUBLE_EQ(flat.bottom, 560); // two label lines
+    EXPECT_DOUBLE_EQ(flat.left, 50);
+    EXPECT_DOUBLE_EQ(flat.right, 970);
+    EXPECT_EQ(flat.depthX, 0);
+
+    in.legendRows = 3;
+    in.depth = true;
+    const PlotFrame deep = LayOutFrame(in);
+    EXPECT_DOUBLE_EQ(deep.bottom, 520); // a line for the axis labels, three for the legend
+    EXPECT_DOUBLE_EQ(deep.depthX, 920.0 / 3);
+    EXPECT_DOUBLE_EQ(deep.depthY, 460.0 / 3);
+    // The far corner of the depth axis is the top right of the plot.
+    const PlotPoint far = deep.Map(1, 1, 1);
+    EXPECT_DOUBLE_EQ(far.x, deep.right);
+    EXPECT_DOUBLE_EQ(far.y, deep.top);
+}
+
+// Grid lines of all three planes stay within the plot.
+TEST(PlotGeometry, GridStaysInsideTheFrame) {
+    PlotFrame f{0, 0, 90, 60, 30, 20};
+    for (const Segment& s : GridLines(f, true)) {
+        for (const PlotPoint& p : {s.from, s.to}) {
+            EXPECT_TRUE(p.x > -1e-9 && p.x < f.right + 1e-9 && p.y > -1e-9 &&
+                        p.y < f.bottom + 1e-9);
+        }
+    }
+}
+
+TEST(PlotLegend, ColumnsShrinkUntilTheyFit) {
+    const std::vector<double> widths(10, 100.0);
+    LegendLayout wide = LayOutLegend(widths, 800, 10);
+    EXPECT_EQ(wide.columns, 7);
+    EXPECT_EQ(wide.rows, 2);
+    EXPECT_EQ(wide.shown, 10);
+    LegendLayout narrow = LayOutLegend(widths, 450, 10);
+    EXPECT_EQ(narrow.columns, 4);
+    EXPECT_EQ(narrow.rows, 3);
+    EXPECT_DOUBLE_EQ(narrow.columnLeft[3], 300);
+    // Columns are as wide as their widest entry.
+    LegendLayout mixed = LayOutLegend({50, 10, 10, 10, 80}, 1000, 10);
+    EXPECT_EQ(mixed.columns, 5);
+    EXPECT_DOUBLE_EQ(mixed.columnLeft[1], 50);
+    EXPECT_EQ(LayOutLegend(widths, 10, 10).columns, 1);
+    const LegendLayout capped = LayOutLegend(widths, 10, 4);
+    EXPECT_EQ(capped.rows, 4);
+    EXPECT_EQ(capped.shown, 4);
+    EXPECT_EQ(LayOutLegend({}, 100, 3).rows, 0);
+}
+
+TEST(PlotLegend, EntryTexts) {
+    ResultsSet set = MakeSet();
+    auto value = [](int32_t, int32_t c) { return double(c); };
+    set.timeCourses.push_back(MakeCourse("", {"t", "X", "Y"}, 3, value));
+    set.timeCourses[0].lineStyles[2].visible = false;
+    auto one = LegendEntries(set, kViewTimePlot);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].text, "X");
+
+    set.timeCourses.push_back(MakeCourse("run", {"t", "X", "Y"}, 3, value));
+    auto many = LegendEntries(set, kViewTimePlot);
+    ASSERT_EQ(many.size(), 3u);
+    EXPECT_EQ(many[0].text, "0:X");
+    EXPECT_EQ(many[1].text, "run:X");
+    EXPECT_EQ(many[2].text, "run:Y");
+
+    set.timeCourses[1].PhaseRecord(kTrajectoryRecord).visible = false;
+    auto phase = LegendEntries(set, kViewPhase3D);
+    ASSERT_EQ(phase.size(), 1u);
+    EXPECT_EQ(phase[0].text, "0");
+}
+
+TEST(PlotLines, WhichLinesAreDrawn) {
+    ResultsSet set = MakeSet();
+    auto value = [](int32_t, int32_t) { return 1.0; };
+    set.timeCourses.push_back(MakeCourse("a", {"t"}, 4, value));
+    set.timeCourses.push_back(MakeCourse("b", {"t", "X"}, 4, value));
+    TimeCourse& b = set.timeCourses[1];
+    for (int32_t rec = kTrajectoryRecord; rec <= kProjectionRecord3; ++rec)
+        b.PhaseRecord(rec).visible = true;
+
+    // A course of times alone has no line in the time plot.
+    const auto time = LinesToDraw(set, kViewTimePlot);
+    ASSERT_EQ(time.size(), 1u);
+    EXPECT_EQ(time[0].course, 1u);
+    EXPECT_EQ(time[0].column, 1);
+
+    auto records = [&](int8_t view) {
+        std::vector<int32_t> out;
+        for (const PlotLine& line : LinesToDraw(set, view))
+            if (line.course == 1) out.push_back(line.phaseRecord);
+        return out;
+    };
+    EXPECT_EQ(records(kViewPhase2D), (std::vector<int32_t>{2, 1, 0}));
+    EXPECT_EQ(records(kViewPhase3D), (std::vector<int32_t>{3, 2, 1, 0}));
+}
+
+TEST(PlotLines, PointsAreClippedInTimeAndHeldInValue) {
+    ResultsSet set = MakeSet(4);
+    set.ranges[kXmin] = 1;
+    set.timeCourses.push_back(MakeCourse("", {"t", "X"}, 8, [](int32_t r, int32_t) {
+        return r == 2 ? std::nan("") : r == 3 ? 1e9 : 5.0;
+    }));
+    const PlotFrame f{0, 0, 100, 100, 0, 0};
+    std::vector<PlotPoint> points(8);
+    const size_t n =
+        LinePoints(set, PlotLine{0, 1, -1}, f, AxesForView(set, kViewTimePlot), points.data());
+    ASSERT_EQ(n, 4u); // times 1 to 4
+    EXPECT_DOUBLE_EQ(points[0].y, 50);
+    EXPECT_TRUE(std::isnan(points[1].y));
+    EXPECT_DOUBLE_EQ(points[2].y, -100); // one range above the top
+    EXPECT_DOUBLE_EQ(points[3].x, 100);
+}
+
+TEST(PlotLines, PhaseColumnsStayInsideTheCourse) {
+    const TimeCourse course =
+        MakeCourse("", {"t", "X", "Y"}, 1, [](int32_t, int32_t) { return 0.0; });
+    EXPECT_EQ(PhaseColumns(course, {5, -2, 1}), (std::array<int32_t, 3>{2, 0, 1}));
+    const TimeCourse times = MakeCourse("", {"t"}, 1, [](int32_t, int32_t) { return 0.0; });
+    EXPECT_EQ(PhaseColumns(times, {1, 2, 3}), (std::array<int32_t, 3>{0, 0, 0}));
+}
+
+} // namespace
+} // namespace kora

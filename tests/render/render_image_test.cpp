@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "render_test_util.h"
+
+namespace kora {
+namespace {
+
+using namespace kora::testing;
+
+constexpr Colour kRed = 0x0000FF; // 0x00BBGGRR
+constexpr Colour kGreen = 0x00FF00;
+
+ResultsSet ConstantLine(double value, Colour background = 0xFFFFFF) {
+    ResultsSet set = MakeSet();
+    set.ranges[kXmin] = -1; // keeps the line off the vertical axis
+    set.background = background;
+    set.timeCourses.push_back(
+        MakeCourse("", {"t", "X"}, 11, [value](int32_t, int32_t) { return value; }));
+    set.timeCourses[0].lineStyles[1].colour = kRed;
+    return set;
+}
+
+TEST(PlotImage, AxesContrastWithTheBackground) {
+    for (Colour background : {Colour{0x000000}, Colour{0xFFFFFF}, Colour{0x400000}}) {
+        ResultsSet set = ConstantLine(5, background);
+        const QImage image = Render(set, kViewTimePlot);
+        const Colour expected = background == 0xFFFFFF ? 0x000000 : 0xFFFFFF;
+        EXPECT_EQ(set.foreground, expected);
+        const VerticalRun axis = LongestVerticalRun(image, PixelOf(expected));
+        EXPECT_GT(axis.bottom - axis.top, image.height() / 2) << std::hex << background;
+        EXPECT_LT(axis.x, image.width() / 4);
+        EXPECT_TRUE(Near(image.pixel(image.width() / 2, 2), PixelOf(background)));
+    }
+}
+
+TEST(PlotImage, ConstantValueLiesAtItsRow) {
+    for (double value : {5.0, 2.5}) {
+        ResultsSet set = ConstantLine(value);
+        const QImage image = Render(set, kViewTimePlot);
+        const VerticalRun axis = LongestVerticalRun(image, PixelOf(0));
+        const double expected = axis.bottom - value / 10 * (axis.bottom - axis.top);
+        const int x = image.width() / 2;
+        const double row =
+            InkCentreRow(image, x, axis.top + 2, axis.bottom - 2, qRgb(255, 255, 255));
+        EXPECT_NEAR(row, expected, 1.0) << value;
+    }
+}
+
+TEST(PlotImage, FarValuesAreDrawnOneRangeAboveTheTop) {
+    ResultsSet set = ConstantLine(1e12);
+    set.axis = true;
+    QImage image(400, 900, QImage::Format_RGB32);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    image.fill(Qt::white);
+    RenderInto(image, QRect(0, 600, 400, 300), set, kViewTimePlot);
+    const VerticalRun axis = LongestVerticalRun(image, PixelOf(0));
+    ASSERT_GT(axis.top, 600);
+    const double expected = axis.top - (axis.bottom - axis.top);
+    const double row = InkCentreRow(image, 200, 0, 599, qRgb(255, 255, 255));
+    EXPECT_NEAR(row, expected, 1.5);
+}
+
+TEST(PlotImage, TimesAloneDrawNoLine) {
+    ResultsSet set = MakeSet();
+    set.axis = false;
+    set.timeCourses.push_back(MakeCourse("", {"t"}, 11, [](int32_t, int32_t) { return 0.0; }));
+    EXPECT_EQ(InkIn(Render(set, kViewTimePlot), qRgb(255, 255, 255)), 0);
+    set.timeCourses.push_back(
+        MakeCourse("", {"t", "X"}, 11, [](int32_t r, int32_t) { return double(r); }));
+    EXPECT_GT(InkIn(Render(set, kViewTimePlot), qRgb(255, 255, 255)), 0);
+}
+
+TEST(PlotImage, ThirdProjectionOnlyIn3D) {
+    ResultsSet set = MakeSet();
+    set.axis = false;
+    set.timeCourses.push_back(
+        MakeCourse("", {"t", "X", "Y", "Z"}, 11, [](int32_t r, int32_t c) { return r * 0.3 * c; }));
+    TimeCourse& course = set.timeCourses[0];
+    course.PhaseRecord(kTrajectoryRecord).visible = false;
+    course.PhaseRecord(kProjectionRecord3) = LineStyle{true, kGreen, 2};
+    EXPECT_EQ(InkIn(Render(set, kViewPhase2D), qRgb(255, 255, 255)), 0);
+    EXPECT_GT(CountPixels(Render(set, kViewPhase3D), PixelOf(kGreen)), 20);
+}
+
+TEST(PlotImage, MarkersAndBlackAndWhite) {
+    ResultsSet set = ConstantLine(5);
+    set.axis = false;
+    set.timeCourses[0].lineStyles[1].style = 6;
+    EXPECT_GT(CountPixels(Render(set, kViewTimePlot), PixelOf(kRed)), 11 * 9);
+    set.blackAndWhite = true;
+    const QImage plain = Render(set, kViewTimePlot);
+    EXPECT_EQ(CountPixels(plain, PixelOf(kRed)), 0);
+    EXPECT_GT(CountPixels(plain, PixelOf(0)), 11 * 9);
+}
+
+// Every pixel that framing adds lies on the border of a hot spot.
+TEST(PlotImage, HotSpotsLieOnTheirLabels) {
+    for (int8_t view : {kViewTimePlot, kViewPhase2D, kViewPhase3D}) {
+        ResultsSet set = ConstantLine(5);
+        set.timeCourses[0] =
+            MakeCourse("", {"t", "X", "Y", "Z"}, 11, [](int32_t r, int32_t) { return r * 0.5; });
+        const QImage plain = Render(set, view, 500, 400, false);
+        const QImage framed = Render(set, view, 500, 400, true);
+        const PlotHotSpots& spots = set.hotSpots;
+        const size_t drawn = view == kViewTimePlot ? 4 : view == kViewPhase2D ? 6 : 9;
+        size_t present = 0;
+        for (size_t i = 0; i < PlotHotSpots::kCount; ++i) {
+            const PixelRect& r = spots.areas[i];
+            if (r.IsEmpty()) continue;
+            ++present;
+            EXPECT_GE(r.left, 0);
+            EXPECT_GE(r.top, 0);
+            EXPECT_LE(r.right, plain.width());
+            EXPECT_LE(r.bottom, plain.height());
+            const QRect inside(r.left + 1, r.top + 1, r.right - r.left - 2, r.bottom - r.top - 2);
+            EXPECT_GT(InkIn(plain, qRgb(255, 255, 255), inside), 0) << int(view) << " " << i;
+        }
+        EXPECT_EQ(present, drawn) << int(view);
+        int added = 0;
+        for (int y = 0; y < plain.height(); ++y) {
+            for (int x = 0; x < plain.width(); ++x) {
+                if (plain.pixel(x, y) == framed.pixel(x, y)) continue;
+                ++added;
+                bool onBorder = false;
+                for (const PixelRect& r : spots.areas) {
+                    if (r.IsEmpty()) continue;
+                    const bool inX = x >= r.left - 1 && x <= r.right;
+                    const bool inY = y >= r.top - 1 && y <= r.bottom;
+                    const bool nearX = std::abs(x - r.left) <= 1 || std::abs(x - r.right) <= 1;
+                    const bool nearY = std::abs(y - r.top) <= 1 || std::abs(y - r.bottom) <= 1;
+                    onBorder = onBorder || (inX && inY && (nearX || nearY));
+                }
+                EXPECT_TRUE(onBorder) << int(view) << " at " << x << "," << y;
+                if (!onBorder) return;
+            }
+        }
+        EXPECT_GT(added, 0);
+    }
+}
+
+TEST(PlotImage, HotSpotsNeedTheAxes) {
+    ResultsSet set = ConstantLine(5);
+    set.axis = false;
+    Render(set, kViewTimePlot);
+    for (const PixelRect& r : set.hotSpots.areas)
+        EXPECT_TRUE(r.IsEmpty());
+}
+
+TEST(PlotImage, TooManyPointsStopsBeforeTheLines) {
+    ResultsSet set = ConstantLine(5);
+    set.legend = true;
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    EXPECT_EQ(RenderInto(image, image.rect(), set, kViewTimePlot, false, 5),
+              PlotDrawStatus::TooManyPoints);
+    EXPECT_EQ(CountPixels(image, PixelOf(kRed)), 0);
+    EXPECT_GT(InkIn(image, qRgb(255, 255, 255), QRect(0, 0, 120, 20)), 0);
+}
+
+TEST(PlotImage, ManyCoursesKeepTheLegendBelowThePlot) {
+    ResultsSet set = MakeSet();
+    set.legend = true;
+    for (int k = 0; k < 60; ++k)
+        set.timeCourses.push_back(
+            MakeCourse("course" + std::to_string(k), {"t", "A", "B"}, 11,
+                       [k](int32_t r, int32_t c) { return r * c * k / 60.0; }));
+    const QImage image = Render(set, kViewTimePlot, 600, 400);
+    const VerticalRun axis = LongestVerticalRun(image, PixelOf(0));
+    // The legend gives up rows rather than squeeze the plot away.
+    EXPECT_GT(axis.bottom - axis.top, image.height() / 3);
+}
+
+} // namespace
+} // namespace kora
