@@ -1,12 +1,49 @@
 #include "commands.h"
 
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <system_error>
+
+#include "batch_settings.h"
+#include "plot_output.h"
+#include "results/plot_ranges.h"
+#include "results/results_file.h"
 
 namespace kora::cli {
 
-int RunPlotCommand(const CliOptions&) {
-    std::cerr << "kora-batch: the 'plot' command is not available in this build\n";
-    return kExitUnavailable;
+namespace {
+
+bool Readable(const std::string& path) {
+    std::error_code error;
+    return !std::filesystem::is_directory(path, error) && std::ifstream(path).good();
+}
+
+} // namespace
+
+int RunPlotCommand(const CliOptions& options) {
+    const BatchSettings loaded = LoadBatchSettings(options);
+    if (!loaded.ok()) {
+        std::cerr << "kora-batch: " << loaded.error << "\n";
+        return kExitNoInput;
+    }
+    const Settings& settings = loaded.settings;
+    if (!Readable(options.input)) {
+        std::cerr << "kora-batch: cannot open results file '" << options.input << "'\n";
+        return kExitNoInput;
+    }
+    // As when a results document is opened: its own file supplies the plot
+    // description, and the ranges are settled from the data.
+    ResultsSet set;
+    set.fileName = options.input;
+    set.precision = settings.filePrec;
+    const ResultsFileResult read = ReadResultsFile(set, options.input, '.', settings.stockColours);
+    if (!read) {
+        std::cerr << "kora-batch: " << read.reason << "\n";
+        return kExitModelError;
+    }
+    Recompute(set, '.', settings.stockColours);
+    return RenderPlotForBatch(set, options, settings);
 }
 
 } // namespace kora::cli
