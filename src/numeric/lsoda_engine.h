@@ -8,11 +8,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace kora {
 
-// Unit roundoff used throughout the solver.
+// The system's machine precision; the absolute tolerance is 1000 times it.
 inline constexpr double kLsodaEta = 2.22044604926e-16;
 
 // The right-hand side being integrated. Returning false stops the solver at
@@ -92,8 +93,11 @@ public:
         return index >= 1 && index <= static_cast<int>(iwork.size()) ? iwork[index - 1] : 0;
     }
 
-    // Unit roundoff; the published code asks the machine, this system fixes it.
-    double unitRoundoff = kLsodaEta;
+    // Unit roundoff of the difference increments and step tests. The machine's
+    // own value, as the published code asks the machine for it: the 12-digit
+    // kLsodaEta differs by 4e-12 relative and that alone moves the finite-
+    // difference Jacobian, and with it the step sequence of stiff runs.
+    double unitRoundoff = std::numeric_limits<double>::epsilon();
 
     // Work arrays with the published layout.
     std::vector<double> rwork;
