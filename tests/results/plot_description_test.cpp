@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "results/brightness_spread.h"
 #include "results/graph_section.h"
 #include "results/line_record.h"
 #include "results/plot_ranges.h"
@@ -161,6 +162,20 @@ TEST(PlotRanges, UnsettledDescriptionTakesTheResultsFileSection) {
     EXPECT_EQ(set.ranges[kXmax], 5);
     EXPECT_EQ(set.timeCourses[0].lineStyles[1].colour, 99u);
     std::remove(path.c_str());
+}
+
+} // namespace
+} // namespace kora
+
+namespace kora {
+namespace {
+
+TEST(BrightnessSpread, KeepsHueAndStepsLightness) {
+    EXPECT_EQ(SpreadBrightness(0x0000FF, 3, true),
+              (std::vector<Colour>{0x000080, 0x0000FF, 0x8080FF}));
+    EXPECT_EQ(SpreadBrightness(0x0000FF, 3, false),
+              (std::vector<Colour>{0x8080FF, 0x0000FF, 0x000080}));
+    EXPECT_EQ(SpreadBrightness(0x808080, 1, true), (std::vector<Colour>{0x808080}));
 }
 
 } // namespace

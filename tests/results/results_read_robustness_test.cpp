@@ -94,7 +94,7 @@ TEST(ResultsReadRobustness, RandomAndMutatedFiles) {
     const std::string seed = FormatResultsText(valid);
 
     std::mt19937 random(20261206);
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < 5000; ++i) {
         const std::string text = i % 3 == 0 ? RandomText(random) : Mutated(seed, random);
         CheckRead(text, i % 2 ? ',' : '.');
         if (HasFatalFailure()) FAIL() << "input " << i << ":\n" << text;
