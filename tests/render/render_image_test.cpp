@@ -63,6 +63,20 @@ TEST(PlotImage, FarValuesAreDrawnOneRangeAboveTheTop) {
     EXPECT_NEAR(row, expected, 1.5);
 }
 
+// A line longer than one polyline piece has no gap where the pieces meet.
+TEST(PlotImage, LongLinesStayJoined) {
+    ResultsSet set = MakeSet(2047);
+    set.axis = false;
+    set.timeCourses.push_back(
+        MakeCourse("", {"t", "X"}, 2048, [](int32_t r, int32_t) { return r < 1024 ? 2.0 : 8.0; }));
+    const QImage image = Render(set, kViewTimePlot);
+    int inkedRows = 0;
+    for (int y = 0; y < image.height(); ++y)
+        if (InkIn(image, qRgb(255, 255, 255), QRect(0, y, image.width(), 1)) > 0) ++inkedRows;
+    // The jump from 2 to 8 covers 60 % of the plot's height.
+    EXPECT_GT(inkedRows, image.height() / 3);
+}
+
 TEST(PlotImage, TimesAloneDrawNoLine) {
     ResultsSet set = MakeSet();
     set.axis = false;
