@@ -7,15 +7,20 @@
 namespace kora {
 
 std::string FormatGeneral(double value, int32_t precision, char decimalSeparator) {
+    std::string text;
+    AppendGeneral(text, value, precision, decimalSeparator);
+    return text;
+}
+
+void AppendGeneral(std::string& out, double value, int32_t precision, char decimalSeparator) {
     char buffer[64];
     const int digits = std::clamp(precision, 1, 17);
     // to_chars ignores the process locale: it always writes a point, which
     // is then swapped for the separator asked for.
     const std::to_chars_result written =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
-    std::string text(buffer, written.ptr);
-    if (decimalSeparator != '.') std::replace(text.begin(), text.end(), '.', decimalSeparator);
-    return text;
+    if (decimalSeparator != '.') std::replace(buffer, written.ptr, '.', decimalSeparator);
+    out.append(buffer, written.ptr);
 }
 
 namespace {

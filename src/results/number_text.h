@@ -12,6 +12,9 @@ namespace kora {
 // `decimalSeparator` in place of the point.
 std::string FormatGeneral(double value, int32_t precision, char decimalSeparator = '.');
 
+// Appends FormatGeneral's text to `out` without a temporary string.
+void AppendGeneral(std::string& out, double value, int32_t precision, char decimalSeparator = '.');
+
 // A token converted with `localeSeparator` as the decimal separator, else
 // with the other of "." and ","; nothing when neither gives a number.
 std::optional<double> ParseNumber(std::string_view token, char localeSeparator = '.');

@@ -37,8 +37,10 @@ void AppendDataSection(const TimeCourse& course, size_t position, int32_t precis
     const size_t rows = std::min(static_cast<size_t>(std::max(course.rows, 0)), available);
     for (size_t r = 0; r < rows; ++r) {
         const double* row = course.data.data() + r * columns;
-        for (size_t c = 0; c < columns; ++c)
-            text += FormatGeneral(row[c], precision, separator) + "\t";
+        for (size_t c = 0; c < columns; ++c) {
+            AppendGeneral(text, row[c], precision, separator);
+            text += '\t';
+        }
         text += kLineEnd;
     }
 }
