@@ -58,9 +58,16 @@ bool StartsOperand(int32_t kind) {
     }
 }
 
-template <typename List> int32_t FindByName(const List& list, std::string_view name) {
-    for (size_t i = 0; i < list.size(); ++i)
-        if (list[i].name == name) return static_cast<int32_t>(i);
+// The first constant of that name that has a value. Names are unique among
+// constants except where settings give two predefined names the same text,
+// hence the scan on from the first.
+int32_t UsableConstant(const std::vector<Statement>& constants, NameIndex& index,
+                       std::string_view name) {
+    const int32_t first = index.Find(constants, name);
+    if (first < 0) return -1;
+    for (size_t i = static_cast<size_t>(first); i < constants.size(); ++i)
+        if (constants[i].state != kStateUndefined && constants[i].name == name)
+            return static_cast<int32_t>(i);
     return -1;
 }
 
@@ -160,12 +167,7 @@ ExpressionCompiler::Step ExpressionCompiler::ReadNumber(double number) {
     if (mode_ == kModeGeneral) {
         // Only nameless constants are shared: a number must never follow a
         // named constant that an event changes.
-        int32_t index = -1;
-        for (size_t i = 0; i < model_.constants.size() && index < 0; ++i) {
-            const Statement& candidate = model_.constants[i];
-            if (candidate.name.empty() && candidate.value == number)
-                index = static_cast<int32_t>(i);
-        }
+        int32_t index = model_.nameIndexes.numbers.Find(model_.constants, number);
         if (index < 0) {
             Statement interned;
             interned.value = number;
@@ -443,15 +445,12 @@ int32_t KRMparser::NextToken(const std::string& text, int32_t& position, TokenRe
     }
     std::string name;
     if (ReadName(view, position, name)) {
-        if ((token.index = FindByName(equations, name)) >= 0) return token.kind = kTokenVariable;
-        if ((token.index = FindByName(definitions, name)) >= 0)
+        if ((token.index = nameIndexes.equations.Find(equations, name)) >= 0)
+            return token.kind = kTokenVariable;
+        if ((token.index = nameIndexes.definitions.Find(definitions, name)) >= 0)
             return token.kind = kTokenDefinition;
-        for (size_t i = 0; i < constants.size(); ++i) {
-            if (constants[i].state != kStateUndefined && constants[i].name == name) {
-                token.index = static_cast<int32_t>(i);
-                return token.kind = kTokenConstant;
-            }
-        }
+        if ((token.index = UsableConstant(constants, nameIndexes.constants, name)) >= 0)
+            return token.kind = kTokenConstant;
         int32_t afterName = position;
         int function = FunctionNumber(name.data(), name.size());
         if (function != 0 && Expect(view, afterName, "[")) {

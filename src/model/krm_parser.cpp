@@ -48,12 +48,6 @@ Statement MakeStatement(const std::string& name, const std::string& text, int32_
     return statement;
 }
 
-bool HasName(const std::vector<Statement>& list, const std::string& name) {
-    for (const Statement& statement : list)
-        if (statement.name == name) return true;
-    return false;
-}
-
 } // namespace
 
 KRMparser::KRMparser(KRMForm* form, ErrorDisplay* errorSink) : form(form), errorSink(errorSink) {}
@@ -65,6 +59,7 @@ void KRMparser::Clear() {
     events.clear();
     keywordLines.clear();
     assignments.clear();
+    nameIndexes.Reset();
     nIndependent = 0;
     nParameters = 0;
     t0 = 0.0;
@@ -129,7 +124,8 @@ static bool ReadStatement(KRMparser& model, const std::string& text, int32_t off
         return true;
     }
     std::vector<Statement>& list = derivative ? model.equations : model.assignments;
-    if (HasName(list, name)) {
+    NameIndex& index = derivative ? model.nameIndexes.equations : model.nameIndexes.assignments;
+    if (index.Find(list, name) >= 0) {
         model.SetError(19, text);
         return false;
     }

@@ -9,6 +9,7 @@
 #include "error_display.h"
 #include "gma_form.h"
 #include "model_functions.h"
+#include "name_index.h"
 
 namespace kora {
 
@@ -116,6 +117,8 @@ public:
     bool backward = false;
     std::string title;
     RandomSource random; // rand[x]; restarted by every build
+    // Name and number lookups of the compiler and the build; Clear resets them.
+    mutable ModelNameIndexes nameIndexes;
 };
 
 } // namespace kora

@@ -19,15 +19,9 @@ constexpr int kCodeZeroInterval = 20;
 constexpr int kCodeEventNotConstant = 21;
 constexpr int kCodeEventTarget = 22;
 
-Statement* FindNamed(std::vector<Statement>& list, const std::string& name) {
-    for (Statement& statement : list)
-        if (!statement.name.empty() && statement.name == name) return &statement;
-    return nullptr;
-}
-
-Statement* FindUsableConstant(std::vector<Statement>& constants, const std::string& name) {
-    Statement* constant = FindNamed(constants, name);
-    return constant != nullptr && constant->state != kStateUndefined ? constant : nullptr;
+Statement* FindNamed(std::vector<Statement>& list, NameIndex& index, const std::string& name) {
+    const int32_t position = index.Find(list, name);
+    return position >= 0 ? &list[static_cast<size_t>(position)] : nullptr;
 }
 
 // Names on an "&&" or "!!" line, separated by commas, blanks or tabs.
@@ -64,6 +58,20 @@ public:
     }
 
 private:
+    Statement* Equation(const std::string& name) {
+        return FindNamed(model_.equations, model_.nameIndexes.equations, name);
+    }
+    Statement* Definition(const std::string& name) {
+        return FindNamed(model_.definitions, model_.nameIndexes.definitions, name);
+    }
+    Statement* Constant(const std::string& name) {
+        return FindNamed(model_.constants, model_.nameIndexes.constants, name);
+    }
+    Statement* UsableConstant(const std::string& name) {
+        Statement* constant = Constant(name);
+        return constant != nullptr && constant->state != kStateUndefined ? constant : nullptr;
+    }
+
     // A setting left empty falls back to the usual name: a nameless
     // predefined constant could not be found again.
     const std::string& Predefined(KRMparser::PredefinedName which) const {
@@ -72,7 +80,7 @@ private:
         return name.empty() ? kUsual[which] : name;
     }
     Statement& PredefinedConstant(KRMparser::PredefinedName which) {
-        return *FindNamed(model_.constants, Predefined(which));
+        return *Constant(Predefined(which));
     }
     bool Fail(int code, const std::string& context) {
         model_.SetError(code, context);
@@ -98,10 +106,10 @@ private:
     // A constant right side: an initial value, a predefined constant set by
     // the model (its text marks it as assigned), or a new constant.
     void Assign(Statement& assignment, double value) {
-        if (Statement* variable = FindNamed(model_.equations, assignment.name)) {
+        if (Statement* variable = Equation(assignment.name)) {
             variable->value = value;
             variable->state = kStateDefined;
-        } else if (Statement* constant = FindNamed(model_.constants, assignment.name)) {
+        } else if (Statement* constant = Constant(assignment.name)) {
             constant->text = assignment.text;
             constant->offset = assignment.offset;
             constant->length = assignment.length;
@@ -120,19 +128,24 @@ private:
         pending_ = model_.assignments;
         for (bool changed = true; changed;) {
             changed = false;
-            for (auto it = pending_.begin(); it != pending_.end();) {
+            // Unresolved ones move up in place: erasing one at a time would
+            // make a pass quadratic in the number of assignments.
+            size_t kept = 0;
+            for (size_t i = 0; i < pending_.size(); ++i) {
+                Statement& assignment = pending_[i];
                 double value = 0.0;
-                int result = model_.Compile(kModeGeneral, it->text, it->start, value, nullptr,
-                                            nullptr, true);
+                int result = model_.Compile(kModeGeneral, assignment.text, assignment.start, value,
+                                            nullptr, nullptr, true);
                 if (result == 0) return false;
                 if (result == 2) {
-                    Assign(*it, value);
-                    it = pending_.erase(it);
+                    Assign(assignment, value);
                     changed = true;
                 } else {
-                    ++it;
+                    if (kept != i) pending_[kept] = std::move(assignment);
+                    ++kept;
                 }
             }
+            pending_.resize(kept);
         }
         return true;
     }
@@ -143,7 +156,7 @@ private:
         for (const Statement& line : model_.keywordLines) {
             if (line.name != model_.keywords[0]) continue;
             for (const std::string& name : ListedNames(line)) {
-                Statement* constant = FindUsableConstant(model_.constants, name);
+                Statement* constant = UsableConstant(name);
                 // A name listed twice keeps its first position.
                 if (constant == nullptr || constant->valueIndex != 0) continue;
                 constant->valueIndex = n + j++;
@@ -187,7 +200,7 @@ private:
         std::vector<Statement> kept;
         for (Statement& event : model_.events) {
             if (!event.eventTimeName.empty()) {
-                Statement* constant = FindUsableConstant(model_.constants, event.eventTimeName);
+                Statement* constant = UsableConstant(event.eventTimeName);
                 if (constant == nullptr) return Fail(kCodeEventNotConstant, event.text);
                 event.eventTime = constant->value;
             }
@@ -210,7 +223,7 @@ private:
     // always up to date.
     bool CompileDefinitions() {
         for (const Statement& assignment : pending_)
-            if (FindNamed(model_.equations, assignment.name) != nullptr)
+            if (Equation(assignment.name) != nullptr)
                 return Fail(kCodeInitialNotConstant, assignment.text);
         for (Statement& assignment : pending_) {
             Statement definition = std::move(assignment);
@@ -241,8 +254,7 @@ private:
 
     bool CompileEvents() {
         for (Statement& event : model_.events) {
-            if (FindNamed(model_.equations, event.name) == nullptr &&
-                FindNamed(model_.constants, event.name) == nullptr)
+            if (Equation(event.name) == nullptr && Constant(event.name) == nullptr)
                 return Fail(kCodeEventTarget, event.text);
             double value = 0.0;
             int result = model_.Compile(kModeGeneral, event.text, event.start, value, nullptr,
@@ -274,11 +286,11 @@ private:
             if (line.name != model_.keywords[1]) continue;
             listed = true;
             for (const std::string& name : ListedNames(line)) {
-                if (Statement* s = FindNamed(model_.equations, name))
+                if (Statement* s = Equation(name))
                     Report(*s);
-                else if (Statement* d = FindNamed(model_.definitions, name))
+                else if (Statement* d = Definition(name))
                     Report(*d);
-                else if (Statement* c = FindUsableConstant(model_.constants, name))
+                else if (Statement* c = UsableConstant(name))
                     Report(*c);
             }
         }
