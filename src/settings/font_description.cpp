@@ -1,4 +1,4 @@
-#include "font_spec.h"
+#include "font_description.h"
 
 #include <vector>
 
@@ -25,7 +25,7 @@ void ApplyInt(const std::string& text, int32_t& field) {
 
 } // namespace
 
-std::string SerialiseFont(const FontSpec& font) {
+std::string SerialiseFont(const FontDescription& font) {
     std::string text = font.name + "|";
     text += std::to_string(font.size) + "|";
     text += std::to_string(static_cast<int32_t>(font.colour)) + "|";
@@ -38,7 +38,7 @@ std::string SerialiseFont(const FontSpec& font) {
     return text;
 }
 
-void ApplySerialisedFont(const std::string& text, FontSpec& font) {
+void ApplySerialisedFont(const std::string& text, FontDescription& font) {
     const std::vector<std::string> fields = SplitAtBars(text);
     const size_t count = fields.size();
     if (count > 0) font.name = fields[0];

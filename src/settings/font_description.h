@@ -13,7 +13,7 @@ inline constexpr int32_t kPitchDefault = 0;
 inline constexpr int32_t kPitchVariable = 1;
 inline constexpr int32_t kPitchFixed = 2;
 
-struct FontSpec {
+struct FontDescription {
     std::string name = "Courier New";
     int32_t size = 10;
     Colour colour = 0;
@@ -24,15 +24,15 @@ struct FontSpec {
     bool strikeOut = false;
     bool underline = false;
 
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontDescription&) const = default;
 };
 
 // "name|size|colour|charset|pitch|Bold|Italic|StrikeOut|Underline", each
 // style word prefixed with "Not" when off.
-std::string SerialiseFont(const FontSpec& font);
+std::string SerialiseFont(const FontDescription& font);
 
 // Applies the fields of `text` in stored order; fields it lacks, and numbers
 // that do not parse, leave the font's value unchanged.
-void ApplySerialisedFont(const std::string& text, FontSpec& font);
+void ApplySerialisedFont(const std::string& text, FontDescription& font);
 
 } // namespace kora

@@ -67,7 +67,7 @@ void StringRegOption::Save(KeyValueStore& store) const {
     store.Set(name(), *field_);
 }
 
-FontRegOption::FontRegOption(std::string name, FontSpec* field)
+FontRegOption::FontRegOption(std::string name, FontDescription* field)
     : RegOption(std::move(name)), field_(field) {
     assert(field_);
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "font_spec.h"
+#include "font_description.h"
 #include "key_value_store.h"
 
 namespace kora {
@@ -79,12 +79,12 @@ private:
 // A missing or empty value leaves the font as it is.
 class FontRegOption : public RegOption {
 public:
-    FontRegOption(std::string name, FontSpec* field);
+    FontRegOption(std::string name, FontDescription* field);
     void Load(const KeyValueStore& store) override;
     void Save(KeyValueStore& store) const override;
 
 private:
-    FontSpec* field_;
+    FontDescription* field_;
 };
 
 } // namespace kora

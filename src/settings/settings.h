@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "font_spec.h"
+#include "font_description.h"
 #include "solve/base/line_style.h"
 
 namespace kora {
@@ -38,7 +38,7 @@ struct Settings {
     std::string timeVariableName = "_time";
     std::string openDir;
     Colour editorColor = 0xFFFFFF;
-    FontSpec editorFont;
+    FontDescription editorFont;
     StockColourTable stockColours = kDefaultStockColours;
     // Most recent first; at most kMaxRecentFiles are persisted.
     std::vector<std::string> recentFiles;

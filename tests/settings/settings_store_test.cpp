@@ -17,7 +17,7 @@ TEST(SettingsStore, EmptyStoreKeepsInitialValuesAndWritesNothing) {
     EXPECT_FALSE(settings.noWarnOverwritingResults);
     EXPECT_EQ(settings.timeVariableName, "_time");
     EXPECT_EQ(settings.editorColor, 0xFFFFFFu);
-    EXPECT_EQ(settings.editorFont, FontSpec{});
+    EXPECT_EQ(settings.editorFont, FontDescription{});
     EXPECT_EQ(settings.stockColours, kDefaultStockColours);
     EXPECT_TRUE(store.values.empty());
 }
@@ -69,8 +69,8 @@ TEST(SettingsStore, SaveThenLoadRestoresEveryField) {
     saved.solverCreateResults = false;
     saved.openDir = "/home/u/models";
     saved.editorColor = 0x80000005; // a system-colour code survives as a signed integer
-    saved.editorFont =
-        FontSpec{"DejaVu Sans Mono", 12, 0x0000FF, 1, kPitchVariable, true, false, true, true};
+    saved.editorFont = FontDescription{
+        "DejaVu Sans Mono", 12, 0x0000FF, 1, kPitchVariable, true, false, true, true};
     saved.stockColours[3] = 0x123456;
     saved.recentFiles = {"a.krm", "b.res"};
     MemoryStore store;
@@ -110,8 +110,8 @@ TEST(SettingsStore, ShorterRecentListLeavesOlderValuesUntouched) {
     EXPECT_EQ(store.values.count("MRU10"), 0u);
 }
 
-TEST(FontSpec, PartialOrDamagedTextChangesOnlyTheFieldsItHolds) {
-    FontSpec font;
+TEST(FontDescription, PartialOrDamagedTextChangesOnlyTheFieldsItHolds) {
+    FontDescription font;
     ApplySerialisedFont("Arial|x|255", font);
     EXPECT_EQ(font.name, "Arial");
     EXPECT_EQ(font.size, 10); // not a number: unchanged
@@ -127,7 +127,7 @@ TEST(FontSpec, PartialOrDamagedTextChangesOnlyTheFieldsItHolds) {
     MemoryStore store;
     store.values = {{"EditorFont", ""}};
     LoadSettings(settings, store);
-    EXPECT_EQ(settings.editorFont, FontSpec{});
+    EXPECT_EQ(settings.editorFont, FontDescription{});
 }
 
 } // namespace
