@@ -60,62 +60,74 @@ double KRMparser::Evaluate(int kind, int index, double time, const double* depen
     if (index < 0 || static_cast<size_t>(index) >= list.size() || list[index].code.empty())
         return 0.0;
 
+    // The top of the stack lives in a register; `below` is the first free
+    // entry under it. The first load spills a meaningless value into
+    // stack[0], so the stack never holds more entries than the code is long.
     const int32_t* word = list[index].code.data();
-    double* next = stack; // the first free entry; next[-1] is the top
+    double* below = stack;
+    double top = 0.0;
     for (;;) {
         const int32_t current = *word++;
-        bool failed = false;
         // Operand and operator words are 256 to 265: one dense switch.
         switch (static_cast<uint32_t>(current - kWordConstant)) {
         case kWordConstant - kWordConstant:
-            *next++ = constants_[*word++];
+            *below++ = top;
+            top = constants_[*word++];
             break;
         case kWordVariable - kWordConstant:
-            *next++ = dependent[*word++];
+            *below++ = top;
+            top = dependent[*word++];
             break;
         case kWordDefinition - kWordConstant:
-            *next++ = auxiliary[*word++];
+            *below++ = top;
+            top = auxiliary[*word++];
             break;
         case kWordTime - kWordConstant:
             ++word;
-            *next++ = time;
+            *below++ = top;
+            top = time;
             break;
         case kWordNegate - kWordConstant:
-            next[-1] = -next[-1];
+            top = -top;
             break;
         case kWordAdd - kWordConstant:
-            next[-2] += next[-1];
-            --next;
+            top = *--below + top;
             break;
         case kWordSubtract - kWordConstant:
-            next[-2] -= next[-1];
-            --next;
+            top = *--below - top;
             break;
         case kWordMultiply - kWordConstant:
-            next[-2] *= next[-1];
-            --next;
+            top = *--below * top;
             break;
         case kWordDivide - kWordConstant:
-            next[-2] /= next[-1];
-            --next;
+            top = *--below / top;
             break;
-        case kWordPower - kWordConstant:
-            next[-2] = CheckedPower(next[-2], next[-1], failed);
-            --next;
-            break;
-        default:
-            if (current == kWordEnd) return next[-1];
-            next[-1] = CallFunction(current, next[-1], random, failed);
+        case kWordPower - kWordConstant: {
+            bool failed = false;
+            top = CheckedPower(*--below, top, failed);
+            if (failed) {
+                const int range = RangeError(top);
+                error = range != 0 ? range : kEvalPower;
+                return top;
+            }
             break;
         }
-        if (int range = RangeError(next[-1])) {
-            error = range;
-            return next[-1];
-        }
-        if (failed) {
+        default: {
+            if (current == kWordEnd) return top;
+            bool failed = false;
+            top = CallFunction(current, top, random, failed);
             // A failing function yields 1.0, so its record is what reports it.
-            error = current == kWordPower ? kEvalPower : ErrorOfRecord();
-            return next[-1];
+            if (failed) {
+                const int range = RangeError(top);
+                error = range != 0 ? range : ErrorOfRecord();
+                return top;
+            }
+            break;
+        }
+        }
+        if (int range = RangeError(top)) {
+            error = range;
+            return top;
         }
     }
 }
