@@ -32,6 +32,13 @@ SystemDocument::SystemDocument(Host& host, const Settings& settings, std::string
       steadyState_(std::make_unique<KRMForm_ss>(form_, model_)) {
     state_.fileName = std::move(fileName);
     results_.precision = settings.filePrec;
+    // The predefined names and the default number of points are settings.
+    model_.predefinedNames[KRMparser::kInitialTime] = settings.initialTimeName;
+    model_.predefinedNames[KRMparser::kFinalTime] = settings.finalTimeName;
+    model_.predefinedNames[KRMparser::kReportInterval] = settings.reportIntervalName;
+    model_.predefinedNames[KRMparser::kPoints] = settings.nPointsName;
+    model_.predefinedNames[KRMparser::kTimeVariable] = settings.timeVariableName;
+    model_.defaultPoints = settings.defaultRepPoints;
     errorSink_.owner = this;
 }
 
@@ -93,6 +100,7 @@ void SystemDocument::AnalysisRunClick() {
         SetStatus("");
         return;
     }
+    record_.wrote = state_.prepared.scriptWrites;
     for (const std::string& assignment : startAssignments_)
         ApplyAssignment(model_, state_.modelLines, assignment);
 

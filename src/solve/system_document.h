@@ -29,6 +29,7 @@ class TScriptThread;
 // How the last script ended, for a caller that needs more than the dialogs.
 struct ScriptRecord {
     bool rejected = false; // the script check failed; nothing ran
+    bool wrote = false;    // the script has a write command
     bool stoppedBetweenCommands = false;
     int32_t failureCategory = 0;  // of the failure that ended the script; 0 if none
     int32_t failureCode = 0;      // model code or solver status

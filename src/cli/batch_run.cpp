@@ -1,0 +1,118 @@
+#include "batch_run.h"
+
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include "batch_workspace.h"
+#include "plot_output.h"
+#include "run_output.h"
+
+namespace kora::cli {
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int) {
+    interrupted.store(true);
+}
+
+// Ctrl-C becomes a Stop of the running document.
+class InterruptGuard {
+public:
+    InterruptGuard() : previous_(std::signal(SIGINT, OnInterrupt)) { interrupted.store(false); }
+    ~InterruptGuard() { std::signal(SIGINT, previous_); }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    void (*previous_)(int);
+};
+
+void WriteAllData(std::ostream& out, const ResultsSet& results, int precision) {
+    for (size_t i = 0; i < results.timeCourses.size(); ++i)
+        WriteDataSection(out, results.timeCourses[i], precision, static_cast<int>(i));
+}
+
+// Without -o the data go to stdout, unless the script writes there itself.
+bool WriteResults(const SystemDocument& document, const ResultsSet& results,
+                  const CliOptions& options, const Settings& settings, std::ostream& out,
+                  std::ostream& err) {
+    if (!options.output) {
+        if (!document.scriptRecord().wrote) WriteAllData(out, results, settings.filePrec);
+        out.flush();
+        return static_cast<bool>(out);
+    }
+    std::ofstream file(*options.output, std::ios::binary);
+    if (file) WriteAllData(file, results, settings.filePrec);
+    file.close();
+    if (file) return true;
+    err << "kora-batch: cannot write " << *options.output << "\n";
+    return false;
+}
+
+int ExitCodeOf(const ScriptRecord& record, int problems) {
+    if (record.stoppedBetweenCommands) return kExitStopped;
+    if (record.failureCategory == kCategorySolver)
+        return record.failureCode == kStatusStopped ? kExitStopped : kExitSolverFailure;
+    if (record.failureCategory == kCategoryUnavailable) return kExitUnavailable;
+    if (record.failureCategory != 0 || record.rejected || record.commandProblem || problems > 0)
+        return kExitModelError;
+    return kExitOk;
+}
+
+} // namespace
+
+Settings RunSettings(const CliOptions& options, const Settings& loaded) {
+    Settings settings = loaded;
+    if (options.method)
+        settings.method = *options.method == "taylor" ? "Taylor" : "BDF";
+    else if (!options.settingsFile)
+        settings.method = "Taylor";
+    settings.mLogTolerance = options.tolerance.value_or(settings.mLogTolerance);
+    settings.minOrder = options.minOrder.value_or(settings.minOrder);
+    settings.maxOrder = options.maxOrder.value_or(settings.maxOrder);
+    return settings;
+}
+
+int RunScriptForBatch(const CliOptions& options, const Settings& settings, std::ostream& out,
+                      std::ostream& err) {
+    std::error_code error;
+    // Script file names are relative to the model's directory.
+    const std::string fileName = std::filesystem::absolute(options.input, error).string();
+    BatchWorkspace workspace(settings, out, err);
+    SystemDocument* document = workspace.Open(error ? options.input : fileName);
+    if (document == nullptr) return kExitNoInput;
+
+    std::vector<std::string> assignments;
+    for (const auto& [name, value] : options.assignments)
+        assignments.push_back(name + "=" + value);
+    document->SetStartAssignments(std::move(assignments));
+    {
+        InterruptGuard guard;
+        document->AnalysisRunClick();
+        workspace.queue().RunUntil([document] { return !document->IsRunning(); },
+                                   std::chrono::milliseconds(50),
+                                   [document] {
+                                       if (interrupted.exchange(false)) document->StopMenuClick();
+                                   });
+    }
+    if (workspace.progressShown()) err << '\n';
+
+    const ScriptRecord& record = document->scriptRecord();
+    const ResultsSet& results = document->results();
+    const bool written = WriteResults(*document, results, options, settings, out, err);
+    if (options.stats && record.solves > 0) {
+        RunOutcome outcome;
+        outcome.statistics = record.lastStatistics;
+        WriteStatistics(err, outcome);
+    }
+    int code = ExitCodeOf(record, workspace.problems());
+    if (options.plot && code == kExitOk) code = RenderPlotForBatch(results, options, settings, err);
+    if (!written && code == kExitOk) return kExitCantCreate;
+    return code;
+}
+
+} // namespace kora::cli

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "batch_run.h"
+#include "batch_workspace.h"
+
+namespace kora::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class ScriptBatch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("kora_script_cli_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    fs::path Write(const std::string& name, const std::string& text) {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+        return dir_ / name;
+    }
+    Outcome Run(const std::string& text, CliOptions options = {}) {
+        options.command = Command::Run;
+        options.input = Write("model.krm", text).string();
+        std::ostringstream out;
+        std::ostringstream err;
+        Outcome outcome;
+        outcome.exitCode = RunScriptForBatch(options, RunSettings(options, Settings{}), out, err);
+        outcome.out = out.str();
+        outcome.err = err.str();
+        return outcome;
+    }
+
+    fs::path dir_;
+};
+
+const std::string kDecay = "NAME decay\nk = 0.5\nX' = -k*X\nX = 1\nhr = 0.5\ntf = 2\n!! X\n";
+
+TEST_F(ScriptBatch, ParameterSweepWritesItsMessagesOnStdout) {
+    const Outcome sweep = Run(kDecay + "SCRIPT\nSETTING k = 1 : 3\nRUN\nW k, X@LAST\nNEXT\n"
+                                       "SAVE RES TO sweep\nEND SCRIPT\n");
+    ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
+    EXPECT_EQ(sweep.out, "\n1\t0.1353353\n2\t0.01831564\n3\t0.002478752") << sweep.err;
+    EXPECT_EQ(sweep.err, "");
+    // The results file next to the model holds all three solutions.
+    const std::string saved = ReadAll(dir_ / "sweep.res");
+    EXPECT_NE(saved.find("[Data][decay]"), std::string::npos);
+    EXPECT_EQ(ReadAll(dir_ / "sweep.res").find("[Data]", saved.rfind("[Data]") + 1),
+              std::string::npos);
+}
+
+TEST_F(ScriptBatch, AssignmentsFromTheCommandLineComeBeforeTheScript) {
+    CliOptions options;
+    options.assignments = {{"k", "2"}, {"fresh", "7"}};
+    const Outcome set = Run(kDecay + "SCRIPT\nW k, fresh\nR\nW k, fresh\nEND SCRIPT\n", options);
+    EXPECT_EQ(set.exitCode, 0) << set.err;
+    EXPECT_EQ(set.out, "\n2\t7\n0.5\tN/A");
+}
+
+TEST_F(ScriptBatch, PlainModelsKeepTheirDataSectionOutput) {
+    CliOptions options;
+    options.output = (dir_ / "out.res").string();
+    const Outcome saved = Run(kDecay, options);
+    EXPECT_EQ(saved.exitCode, 0) << saved.err;
+    EXPECT_EQ(saved.out, "");
+    EXPECT_EQ(ReadAll(dir_ / "out.res").rfind("[Data][decay]\nt\tX\t\n0\t1\t\n", 0), 0u);
+}
+
+TEST_F(ScriptBatch, ExitCodesFollowHowTheScriptEnded) {
+    EXPECT_EQ(Run(kDecay + "SCRIPT\nRUN\nEND SCRIPT\n").exitCode, 0);
+
+    const Outcome invalid = Run(kDecay + "SCRIPT\nJUMP\nEND SCRIPT\n");
+    EXPECT_EQ(invalid.exitCode, 1);
+    EXPECT_EQ(invalid.err, "ERROR: Invalid script command\nJUMP\n");
+
+    const Outcome model = Run("X' = -X\nSCRIPT\nRUN\nEND SCRIPT\n");
+    EXPECT_EQ(model.exitCode, 1);
+    EXPECT_EQ(model.err.rfind("CRITICAL ERROR:\n", 0), 0u);
+
+    CliOptions tight;
+    tight.tolerance = 12;
+    tight.output = (dir_ / "rows.res").string();
+    const Outcome solver =
+        Run("hr = 0.1\nX' = 1\nX = 1\nv = ln[1.45 - X]\n!! X\nSCRIPT\nRUN\nW \"no\"\n"
+            "END SCRIPT\n",
+            tight);
+    EXPECT_EQ(solver.exitCode, 2);
+    EXPECT_EQ(solver.out, "");
+    EXPECT_EQ(solver.err, "Taylor method solver.\nSolution failed. Function domain error:\n"
+                          "ln [-0.05] attempted while computing v.\n");
+    EXPECT_NE(ReadAll(dir_ / "rows.res").find("\n0.4\t1.4\t\n"), std::string::npos);
+
+    // A box does not stop the script, but the run is not a success.
+    const Outcome box = Run(kDecay + "SCRIPT\nACTIVATE nowhere.krm\nW \"on\"\nEND SCRIPT\n");
+    EXPECT_EQ(box.exitCode, 1);
+    EXPECT_EQ(box.out, "\non");
+    EXPECT_EQ(box.err, "ERROR: File not opened.\nACTIVATE nowhere.krm\n");
+
+    CliOptions missing;
+    missing.command = Command::Run;
+    missing.input = (dir_ / "absent.krm").string();
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunScriptForBatch(missing, Settings{}, out, err), 66);
+}
+
+TEST_F(ScriptBatch, DocumentsOpenAndCloseInTheWorkspace) {
+    Write("other.krm", kDecay);
+    const Outcome run = Run(kDecay + "SCRIPT\nOPEN new.krm\nOPEN other.krm\nCLOSE other.krm\n"
+                                     "CLOSE model.krm\nACTIVATE new.krm\nSS\nEND SCRIPT\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(fs::exists(dir_ / "new.krm"));
+    EXPECT_EQ(run.out.rfind("Steady state for model.krm\n", 0), 0u);
+}
+
+TEST_F(ScriptBatch, ClosingKeepsUnsavedResults) {
+    const fs::path model = Write("model.krm", kDecay);
+    std::ostringstream out;
+    std::ostringstream err;
+    Settings settings;
+    settings.method = "Taylor";
+    BatchWorkspace workspace(settings, out, err);
+    SystemDocument* document = workspace.Open(model.string());
+    ASSERT_NE(document, nullptr);
+    document->AnalysisRunClick();
+    workspace.queue().RunUntil([document] { return !document->IsRunning(); });
+    ASSERT_TRUE(document->HasUnsavedResults()) << err.str();
+
+    workspace.Close(model.string());
+    EXPECT_EQ(workspace.Find(model.string()), document);
+    EXPECT_EQ(err.str(), model.string() + "\nSave current RESULTS?\nanswer: Cancel\n" +
+                             "kora-batch: the unsaved results of " + model.string() +
+                             " stay in memory until the end\n");
+}
+
+} // namespace
+} // namespace kora::cli
