@@ -155,11 +155,5 @@ TEST_F(DocumentFixture, SteadyStateCommandIgnoresTheScriptBlock) {
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(DocumentFixture, BeepOnlyAfterLongScripts) {
-    settings.beepOnCompletion = true;
-    Run(kDecay);
-    EXPECT_EQ(host.beeps, 0);
-}
-
 } // namespace
 } // namespace kora
