@@ -1,41 +1,55 @@
-// kora-batch check: builds a model file and reports as the error dialog would.
+// kora-batch check: builds a model file and prepares its script, reporting as
+// the error dialog and the script's warning boxes would.
 #include <iostream>
 
-#include "batch_settings.h"
 #include "commands.h"
 #include "model/krm_parser.h"
 #include "model/messages.h"
-#include "model/model_text.h"
 #include "run_model_file.h"
+#include "script/script_check.h"
+#include "solve/base/host.h"
 
 namespace kora::cli {
+namespace {
+
+// Only warning boxes can come out of a script check: title, then text.
+class CheckHost final : public Host {
+public:
+    void RunOnMainThread(const std::function<void()>& work) override { work(); }
+    void SetStatus(const std::string&) override {}
+    void UpdateProgress(const winintegrator&, const std::string&) override {}
+    void ShowErrorReport(const std::vector<std::string>& lines) override {
+        for (const std::string& line : lines)
+            std::cerr << line << "\n";
+    }
+    void WarningBox(const std::string& text, const std::string& title) override {
+        std::cerr << title << "\n" << text << "\n";
+    }
+    Answer Ask(const std::string&, const std::string&) override { return Answer::Cancel; }
+    void Beep() override {}
+};
+
+} // namespace
 
 int RunCheckCommand(const CliOptions& options) {
-    const BatchSettings loaded = LoadBatchSettings(options);
-    if (!loaded.ok()) {
-        std::cerr << "kora-batch: " << loaded.error << "\n";
-        return kExitNoInput;
-    }
-    TextLines text;
-    if (kora::ReadTextLines(options.input, text) != TextReadStatus::Ok) {
-        std::cerr << "kora-batch: cannot read model file '" << options.input << "'\n";
-        return kExitNoInput;
-    }
-    // The script block is not model text; the script engine checks it.
-    const ExtractedLines extracted = ExtractModelLines(text, true);
+    BatchModelInput input;
+    if (int code = LoadBatchModelInput(options, input, std::cerr); code != kExitOk) return code;
+    // The script block is not model text; the script check reads it.
+    const ExtractedLines extracted = ExtractModelLines(input.editorLines, true);
     KRMForm form;
     ErrorDisplay sink;
     KRMparser model(&form, &sink);
-    ApplyModelSettings(model, loaded.settings);
+    ApplyModelSettings(model, input.settings);
     model.Build(extracted.modelLines);
-    if (sink.code == 0) {
-        std::cout << ModelMessage(0) << "\n";
-        return kExitOk;
+    if (sink.code != 0) {
+        PrintModelErrorReport(sink, std::cerr);
+        return kExitModelError;
     }
-    std::cerr << "CRITICAL ERROR:\n"
-              << ModelMessage(sink.code) << sink.context << "\n"
-              << sink.detail << "\n";
-    return kExitModelError;
+    CheckHost host;
+    if (!CheckScript(input.editorLines, ScriptDocumentInfo{options.input}, host))
+        return kExitModelError;
+    std::cout << ModelMessage(0) << "\n";
+    return kExitOk;
 }
 
 } // namespace kora::cli

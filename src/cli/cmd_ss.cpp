@@ -48,36 +48,27 @@ int RunSteadyStateCommand(const CliOptions& options) {
             return kExitUsage;
         }
     }
-    const BatchSettings loaded = LoadBatchSettings(options);
-    if (!loaded.ok()) {
-        std::cerr << "kora-batch: " << loaded.error << "\n";
-        return kExitNoInput;
-    }
-    TextLines text;
-    if (kora::ReadTextLines(options.input, text) != TextReadStatus::Ok) {
-        std::cerr << "kora-batch: cannot read model file '" << options.input << "'\n";
-        return kExitNoInput;
-    }
+    BatchModelInput input;
+    if (int code = LoadBatchModelInput(options, input, std::cerr); code != kExitOk) return code;
+    const Settings& settings = input.settings;
     // The steady-state command reads script-block lines as model lines.
-    const ExtractedLines extracted = ExtractModelLines(text, false);
+    const ExtractedLines extracted = ExtractModelLines(input.editorLines, false);
     KRMForm form;
     ErrorDisplay sink;
     KRMparser model(&form, &sink);
-    ApplyModelSettings(model, loaded.settings);
+    ApplyModelSettings(model, settings);
     model.Build(extracted.modelLines);
     if (sink.code != 0) {
-        std::cerr << "CRITICAL ERROR:\n"
-                  << ModelMessage(sink.code) << sink.context << "\n"
-                  << sink.detail << "\n";
+        PrintModelErrorReport(sink, std::cerr);
         return kExitModelError;
     }
     const bool powerLaw = model.BuildForm();
 
     KRMForm_ss computation(form, model);
     computation.compute(powerLaw);
-    SetSensThresholdIndex(thresholdIndex >= 0 ? thresholdIndex : loaded.settings.sensThreshold);
+    SetSensThresholdIndex(thresholdIndex >= 0 ? thresholdIndex : settings.sensThreshold);
     SsReport report;
-    report.Fill(form, model, loaded.settings.ssPrec, computation);
+    report.Fill(form, model, settings.ssPrec, computation);
 
     if (options.output) {
         // Text files of the system end their lines with CR LF.

@@ -1,5 +1,7 @@
 #include "run_model_file.h"
 
+#include "model/messages.h"
+
 namespace kora::cli {
 
 void ApplyModelSettings(KRMparser& model, const Settings& settings) {
@@ -9,6 +11,26 @@ void ApplyModelSettings(KRMparser& model, const Settings& settings) {
     model.predefinedNames[KRMparser::kPoints] = settings.nPointsName;
     model.predefinedNames[KRMparser::kTimeVariable] = settings.timeVariableName;
     model.defaultPoints = settings.defaultRepPoints;
+}
+
+int LoadBatchModelInput(const CliOptions& options, BatchModelInput& input, std::ostream& err) {
+    BatchSettings loaded = LoadBatchSettings(options);
+    if (!loaded.ok()) {
+        err << "kora-batch: " << loaded.error << "\n";
+        return kExitNoInput;
+    }
+    input.settings = std::move(loaded.settings);
+    if (ReadTextLines(options.input, input.editorLines) != TextReadStatus::Ok) {
+        err << "kora-batch: cannot read model file '" << options.input << "'\n";
+        return kExitNoInput;
+    }
+    return kExitOk;
+}
+
+void PrintModelErrorReport(const ErrorDisplay& sink, std::ostream& err) {
+    err << "CRITICAL ERROR:\n"
+        << ModelMessage(sink.code) << sink.context << "\n"
+        << sink.detail << "\n";
 }
 
 } // namespace kora::cli

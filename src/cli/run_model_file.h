@@ -1,7 +1,14 @@
-// The settings a document hands its model, for `kora-batch run`.
+// What every batch command that takes a model file does first: settings,
+// the file's lines, and the model's predefined names from the settings.
 #pragma once
 
+#include <ostream>
+
+#include "batch_settings.h"
+#include "cli_options.h"
+#include "model/error_display.h"
 #include "model/krm_parser.h"
+#include "model/model_text.h"
 #include "settings/settings.h"
 
 namespace kora::cli {
@@ -9,5 +16,18 @@ namespace kora::cli {
 // The predefined names and the default number of report points come from the
 // settings, as a document gives them to its model.
 void ApplyModelSettings(KRMparser& model, const Settings& settings);
+
+struct BatchModelInput {
+    Settings settings;
+    TextLines editorLines; // the file's lines as the editor would hold them
+};
+
+// Loads the settings and reads the input file; on failure prints one line on
+// `err` and returns kExitNoInput, else kExitOk.
+int LoadBatchModelInput(const CliOptions& options, BatchModelInput& input, std::ostream& err);
+
+// The error dialog's text for a model error: "CRITICAL ERROR:", the message
+// with its context, the detail.
+void PrintModelErrorReport(const ErrorDisplay& sink, std::ostream& err);
 
 } // namespace kora::cli

@@ -68,6 +68,16 @@ TEST(CheckCommand, ErrorsAreReportedAsTheErrorDialogShowsThem) {
     std::filesystem::remove(missing);
 }
 
+TEST(CheckCommand, AScriptErrorIsReportedWithItsTitleAndLine) {
+    const std::string path = WriteModel(
+        "kora_badscript", "X' = -X\nX = 1\nSCRIPT\nSETTING k = 1 : 3\nRUN\nEND SCRIPT\n");
+    Outcome outcome = Check(path);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err, "ERROR: a matching NEXT was not found\nSETTING k = 1 : 3\n");
+    std::filesystem::remove(path);
+}
+
 TEST(CheckCommand, AnUnreadableFileExitsWithNoInput) {
     Outcome outcome = Check("/nonexistent/dir/model.krm");
     EXPECT_EQ(outcome.exitCode, 66);
