@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ScriptProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("kora_script_process_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    fs::path Write(const std::string& name, const std::string& text) {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+        return dir_ / name;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(ScriptProcess, ParameterSweepThroughTheTool) {
+    const fs::path model =
+        Write("sweep.krm", "k = 0.5\nX' = -k*X\nX = 1\ntf = 2\nhr = 0.5\n!! X\nSCRIPT\n"
+                           "SETTING k = 1 : 2\nRUN\nW k, X@LAST\nNEXT\nEND SCRIPT\n");
+    const fs::path out = dir_ / "out.txt";
+    const std::string command = std::string("\"") + KORA_BATCH_EXE + "\" run \"" + model.string() +
+                                "\" --method taylor --set X=2 < /dev/null > \"" + out.string() +
+                                "\" 2>&1";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 0);
+    EXPECT_EQ(ReadAll(out), "\n1\t0.2706706\n2\t0.03663128");
+}
+
+// Ctrl-C is a Stop: wherever it lands after the first solve, the script ends
+// with exit code 3 and that solve's rows are still written.
+TEST_F(ScriptProcess, InterruptStopsTheScriptAndKeepsTheRows) {
+    const fs::path model =
+        Write("long.krm", "X' = X - X*Y\nY' = X*Y - Y\nX = 2\nY = 1\nhr = 1\ntf = 5\n!! X\nSCRIPT\n"
+                          "RUN\nW \"started\"\nSOLVE tf = 1e5\nW \"not reached\"\nEND SCRIPT\n");
+    const fs::path rows = dir_ / "rows.res";
+    const fs::path err = dir_ / "err.txt";
+
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const std::vector<std::string> args = {
+        KORA_BATCH_EXE, "run", model.string(), "--method", "taylor", "--min-order", "2",
+        "--max-order",  "2",   "--tol",        "12",       "-o",     rows.string()};
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, KORA_BATCH_EXE, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+
+    // The first write shows that the first solve is done.
+    std::string seen;
+    char buffer[64];
+    while (seen.find("started") == std::string::npos) {
+        const ssize_t n = ::read(pipeEnds[0], buffer, sizeof buffer);
+        if (n <= 0) break;
+        seen.append(buffer, static_cast<size_t>(n));
+    }
+    ASSERT_EQ(seen, "\nstarted");
+    ::kill(child, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::close(pipeEnds[0]);
+
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    const std::string report = ReadAll(err);
+    EXPECT_TRUE(report.empty() || report == "Taylor method solver.\nSolution aborted by user.\n")
+        << report;
+    EXPECT_EQ(ReadAll(rows).rfind("[Data][0]\nt\tX\t\n0\t2\t\n", 0), 0u);
+}
+
+} // namespace
