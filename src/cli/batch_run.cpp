@@ -67,10 +67,9 @@ int ExitCodeOf(const ScriptRecord& record, int problems) {
 
 Settings RunSettings(const CliOptions& options, const Settings& loaded) {
     Settings settings = loaded;
-    if (options.method)
-        settings.method = *options.method == "taylor" ? "Taylor" : "BDF";
-    else if (!options.settingsFile)
-        settings.method = "Taylor";
+    // Without --method the "Method" setting decides, as in the desktop app:
+    // "Taylor" selects the Taylor method, anything else (default "BDF") LSODA.
+    if (options.method) settings.method = *options.method == "taylor" ? "Taylor" : "BDF";
     settings.mLogTolerance = options.tolerance.value_or(settings.mLogTolerance);
     settings.minOrder = options.minOrder.value_or(settings.minOrder);
     settings.maxOrder = options.maxOrder.value_or(settings.maxOrder);

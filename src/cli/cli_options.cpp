@@ -46,7 +46,9 @@ bool Accepts(Command command, const std::string& option) {
     }
 }
 
-bool TakesValue(const std::string& option) { return option != "--stats"; }
+bool TakesValue(const std::string& option) {
+    return option != "--stats";
+}
 
 std::string ApplyOption(CliOptions& o, const std::string& option, const std::string& value) {
     int number = 0;
@@ -66,7 +68,8 @@ std::string ApplyOption(CliOptions& o, const std::string& option, const std::str
         }
     } else if (option == "--set") {
         auto eq = value.find('=');
-        if (eq == std::string::npos || eq == 0) return "--set takes NAME=VALUE, got '" + value + "'";
+        if (eq == std::string::npos || eq == 0)
+            return "--set takes NAME=VALUE, got '" + value + "'";
         o.assignments.emplace_back(value.substr(0, eq), value.substr(eq + 1));
     } else if (option == "-o") {
         o.output = value;

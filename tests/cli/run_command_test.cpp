@@ -71,8 +71,8 @@ TEST_F(RunCommand, WritesTheDataSectionOnStdoutOrToAFile) {
     EXPECT_EQ(shown.err, ""); // no progress display without a terminal
 
     const fs::path file = dir_ / "out.res";
-    const Result saved =
-        Batch("run \"" + model.string() + "\" --stats -o \"" + file.string() + "\"");
+    const Result saved = Batch("run \"" + model.string() + "\" --method taylor --stats -o \"" +
+                               file.string() + "\"");
     EXPECT_EQ(saved.exitCode, 0);
     EXPECT_EQ(saved.out, "");
     EXPECT_EQ(ReadAll(file), expected);
@@ -83,7 +83,7 @@ TEST_F(RunCommand, WritesTheDataSectionOnStdoutOrToAFile) {
 
 TEST_F(RunCommand, FailuresReportAndSetTheExitCode) {
     const fs::path failing = WriteModel("hr = 0.1\nX' = 1\nX = 1\nv = ln[1.45 - X]\n!! X\n");
-    const Result solver = Batch("run \"" + failing.string() + "\" --tol 12");
+    const Result solver = Batch("run \"" + failing.string() + "\" --method taylor --tol 12");
     EXPECT_EQ(solver.exitCode, 2);
     EXPECT_EQ(solver.err, "Taylor method solver.\nSolution failed. Function domain error:\n"
                           "ln [-0.05] attempted while computing v.\n");

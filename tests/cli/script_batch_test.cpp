@@ -46,6 +46,7 @@ protected:
     Outcome Run(const std::string& text, CliOptions options = {}) {
         options.command = Command::Run;
         options.input = Write("model.krm", text).string();
+        if (!options.method) options.method = "taylor";
         std::ostringstream out;
         std::ostringstream err;
         Outcome outcome;
@@ -135,6 +136,25 @@ TEST_F(ScriptBatch, DocumentsOpenAndCloseInTheWorkspace) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(fs::exists(dir_ / "new.krm"));
     EXPECT_EQ(run.out.rfind("Steady state for model.krm\n", 0), 0u);
+}
+
+TEST_F(ScriptBatch, WithoutMethodTheSettingChoosesTheSolver) {
+    // X starts at 0, which the Taylor method refuses; the default "BDF" runs it.
+    CliOptions options;
+    options.command = Command::Run;
+    options.input = Write("zero.krm", "X' = 1 - X\nX = 0\ntf = 1\nhr = 0.5\n").string();
+    std::ostringstream out, err;
+    EXPECT_EQ(RunScriptForBatch(options, RunSettings(options, Settings{}), out, err), 0)
+        << err.str();
+    EXPECT_NE(out.str().find("\n1\t0.6321206\t\n"), std::string::npos) << out.str();
+
+    Settings taylor;
+    taylor.method = "Taylor";
+    std::ostringstream out2, err2;
+    EXPECT_EQ(RunScriptForBatch(options, RunSettings(options, taylor), out2, err2), 1);
+    EXPECT_NE(err2.str().find("Taylor method: the initial value is not positive: "),
+              std::string::npos)
+        << err2.str();
 }
 
 TEST_F(ScriptBatch, ClosingKeepsUnsavedResults) {
