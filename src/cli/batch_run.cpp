@@ -3,10 +3,11 @@
 #include <atomic>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 
 #include "batch_workspace.h"
 #include "plot_output.h"
+#include "results/plot_ranges.h"
+#include "results/results_file.h"
 #include "run_output.h"
 
 namespace kora::cli {
@@ -45,11 +46,14 @@ bool WriteResults(const SystemDocument& document, const ResultsSet& results,
         out.flush();
         return static_cast<bool>(out);
     }
-    std::ofstream file(*options.output, std::ios::binary);
-    if (file) WriteAllData(file, results, settings.filePrec);
-    file.close();
-    if (file) return true;
-    err << "kora-batch: cannot write " << *options.output << "\n";
+    // The complete results file, plot description first, written atomically.
+    ResultsSet saved = results;
+    saved.precision = settings.filePrec;
+    saved.fileName.clear(); // so that the ranges come from the data, not an old file
+    Recompute(saved);
+    const ResultsFileResult written = WriteResultsFile(saved, *options.output);
+    if (written.ok) return true;
+    err << "kora-batch: cannot write " << *options.output << ": " << written.reason << "\n";
     return false;
 }
 

@@ -88,7 +88,8 @@ TEST_F(ScriptBatch, PlainModelsKeepTheirDataSectionOutput) {
     const Outcome saved = Run(kDecay, options);
     EXPECT_EQ(saved.exitCode, 0) << saved.err;
     EXPECT_EQ(saved.out, "");
-    EXPECT_EQ(ReadAll(dir_ / "out.res").rfind("[Data][decay]\nt\tX\t\n0\t1\t\n", 0), 0u);
+    EXPECT_NE(ReadAll(dir_ / "out.res").find("[Data][decay]\r\nt\tX\t\r\n0\t1\t\r\n"),
+              std::string::npos);
 }
 
 TEST_F(ScriptBatch, ExitCodesFollowHowTheScriptEnded) {
@@ -113,7 +114,7 @@ TEST_F(ScriptBatch, ExitCodesFollowHowTheScriptEnded) {
     EXPECT_EQ(solver.out, "");
     EXPECT_EQ(solver.err, "Taylor method solver.\nSolution failed. Function domain error:\n"
                           "ln [-0.05] attempted while computing v.\n");
-    EXPECT_NE(ReadAll(dir_ / "rows.res").find("\n0.4\t1.4\t\n"), std::string::npos);
+    EXPECT_NE(ReadAll(dir_ / "rows.res").find("\n0.4\t1.4\t\r\n"), std::string::npos);
 
     // A box does not stop the script, but the run is not a success.
     const Outcome box = Run(kDecay + "SCRIPT\nACTIVATE nowhere.krm\nW \"on\"\nEND SCRIPT\n");
