@@ -4,15 +4,6 @@
 
 namespace kora::cli {
 
-void ApplyModelSettings(KRMparser& model, const Settings& settings) {
-    model.predefinedNames[KRMparser::kInitialTime] = settings.initialTimeName;
-    model.predefinedNames[KRMparser::kFinalTime] = settings.finalTimeName;
-    model.predefinedNames[KRMparser::kReportInterval] = settings.reportIntervalName;
-    model.predefinedNames[KRMparser::kPoints] = settings.nPointsName;
-    model.predefinedNames[KRMparser::kTimeVariable] = settings.timeVariableName;
-    model.defaultPoints = settings.defaultRepPoints;
-}
-
 int LoadBatchModelInput(const CliOptions& options, BatchModelInput& input, std::ostream& err) {
     BatchSettings loaded = LoadBatchSettings(options);
     if (!loaded.ok()) {

@@ -10,12 +10,9 @@
 #include "model/krm_parser.h"
 #include "model/model_text.h"
 #include "settings/settings.h"
+#include "solve/model_settings.h"
 
 namespace kora::cli {
-
-// The predefined names and the default number of report points come from the
-// settings, as a document gives them to its model.
-void ApplyModelSettings(KRMparser& model, const Settings& settings);
 
 struct BatchModelInput {
     Settings settings;

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "model_settings.h"
 #include "numeric/krmform_ss.h"
 #include "results/plot_ranges.h"
 #include "results/results_file.h"
@@ -32,13 +33,7 @@ SystemDocument::SystemDocument(Host& host, const Settings& settings, std::string
       steadyState_(std::make_unique<KRMForm_ss>(form_, model_)) {
     state_.fileName = std::move(fileName);
     results_.precision = settings.filePrec;
-    // The predefined names and the default number of points are settings.
-    model_.predefinedNames[KRMparser::kInitialTime] = settings.initialTimeName;
-    model_.predefinedNames[KRMparser::kFinalTime] = settings.finalTimeName;
-    model_.predefinedNames[KRMparser::kReportInterval] = settings.reportIntervalName;
-    model_.predefinedNames[KRMparser::kPoints] = settings.nPointsName;
-    model_.predefinedNames[KRMparser::kTimeVariable] = settings.timeVariableName;
-    model_.defaultPoints = settings.defaultRepPoints;
+    ApplyModelSettings(model_, settings);
     errorSink_.owner = this;
 }
 
