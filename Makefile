@@ -44,9 +44,10 @@ asan: deps
 tsan: deps
 	cmake -S . -B build-tsan -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
 	  -DKORA_SANITIZE=thread -DKORA_BUILD_BENCH=OFF
-	cmake --build build-tsan -j $(JOBS) --target test_solve test_script kora-batch
+	cmake --build build-tsan -j $(JOBS) --target test_solve test_script test_cli kora-batch
 	build-tsan/tests/test_solve
 	build-tsan/tests/test_script
+	QT_QPA_PLATFORM=offscreen build-tsan/tests/test_cli
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
