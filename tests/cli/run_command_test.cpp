@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "temp_files.h"
+
 #include <algorithm>
 
 #include <sys/wait.h>
@@ -14,6 +16,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using kora::testing::ReadAll;
 
 struct Result {
     int exitCode = -1;
@@ -21,28 +24,9 @@ struct Result {
     std::string err;
 };
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class RunCommand : public ::testing::Test {
+class RunCommand : public kora::testing::TempDirTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("kora_run_cli_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    fs::path WriteModel(const std::string& text) {
-        const fs::path path = dir_ / "model.krm";
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
+    fs::path WriteModel(const std::string& text) { return Write("model.krm", text); }
 
     // Runs kora-batch with the given arguments; stdin is empty.
     Result Batch(const std::string& arguments) {
@@ -58,8 +42,6 @@ protected:
         result.err = ReadAll(err);
         return result;
     }
-
-    fs::path dir_;
 };
 
 TEST_F(RunCommand, WritesTheDataSectionOnStdoutOrToAFile) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "temp_files.h"
+
 #include <unistd.h>
 
 #include <filesystem>
@@ -14,13 +16,7 @@ namespace kora::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using kora::testing::ReadAll;
 
 struct Outcome {
     int exitCode = -1;
@@ -28,21 +24,8 @@ struct Outcome {
     std::string err;
 };
 
-class ScriptBatch : public ::testing::Test {
+class ScriptBatch : public kora::testing::TempDirTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("kora_script_cli_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    fs::path Write(const std::string& name, const std::string& text) {
-        std::ofstream(dir_ / name, std::ios::binary) << text;
-        return dir_ / name;
-    }
     Outcome Run(const std::string& text, CliOptions options = {}) {
         options.command = Command::Run;
         options.input = Write("model.krm", text).string();
@@ -55,8 +38,6 @@ protected:
         outcome.err = err.str();
         return outcome;
     }
-
-    fs::path dir_;
 };
 
 const std::string kDecay = "NAME decay\nk = 0.5\nX' = -k*X\nX = 1\nhr = 0.5\ntf = 2\n!! X\n";

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "temp_files.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -18,31 +20,10 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
+using kora::testing::ReadAll;
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class ScriptProcess : public ::testing::Test {
+class ScriptProcess : public kora::testing::TempDirTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("kora_script_process_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    fs::path Write(const std::string& name, const std::string& text) {
-        std::ofstream(dir_ / name, std::ios::binary) << text;
-        return dir_ / name;
-    }
-
-    fs::path dir_;
 };
 
 TEST_F(ScriptProcess, ParameterSweepThroughTheTool) {
