@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
+#include "common/file_names.h"
 #include "model/model_text.h"
 #include "results/results_file.h"
-#include "script/script_text.h"
 
 namespace kora::cli {
 
@@ -15,11 +15,6 @@ namespace {
 bool SameFile(const std::string& a, const std::string& b) {
     namespace fs = std::filesystem;
     return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
-}
-
-bool IsResultsFile(const std::string& fileName) {
-    const std::string upper = script_text::UpperAscii(fileName);
-    return upper.size() >= 4 && upper.compare(upper.size() - 4, 4, ".RES") == 0;
 }
 
 } // namespace
@@ -42,7 +37,7 @@ SystemDocument* BatchWorkspace::Find(const std::string& fileName) {
 
 SystemDocument* BatchWorkspace::Open(const std::string& fileName) {
     if (SystemDocument* open = Find(fileName)) return open;
-    const bool results = IsResultsFile(fileName);
+    const bool results = IsResultsFileName(fileName);
     TextLines lines;
     if (!results && ReadTextLines(fileName, lines) != TextReadStatus::Ok) {
         err_ << "kora-batch: cannot read " << fileName << '\n';

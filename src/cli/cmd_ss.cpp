@@ -6,6 +6,7 @@
 
 #include "batch_settings.h"
 #include "commands.h"
+#include "common/file_names.h"
 #include "model/krm_parser.h"
 #include "model/messages.h"
 #include "model/model_text.h"
@@ -23,11 +24,6 @@ int ThresholdIndexOf(double threshold) {
     return found == kSensThresholds.end()
                ? -1
                : static_cast<int>(std::distance(kSensThresholds.begin(), found));
-}
-
-std::string FileNameOf(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string ThresholdChoices() {
@@ -78,7 +74,7 @@ int RunSteadyStateCommand(const CliOptions& options) {
             return kExitCantCreate;
         }
     } else {
-        std::cout << "Steady state for " << FileNameOf(options.input) << "\n"
+        std::cout << "Steady state for " << BaseFileName(options.input) << "\n"
                   << report.SaveText("\n");
         std::cout.flush();
     }

@@ -1,6 +1,7 @@
 // Construction, clearing and the reading of model lines into statements.
 #include "krm_parser.h"
 
+#include "common/text_trim.h"
 #include "lexical.h"
 
 namespace kora {
@@ -146,7 +147,8 @@ bool KRMparser::ReadStatements() {
     for (size_t which : {kNameKeyword, kTildeKeyword}) {
         for (const Statement& statement : keywordLines) {
             if (which >= keywords.size() || statement.name != keywords[which]) continue;
-            title = TrimBlanks(std::string_view(statement.text).substr(statement.start));
+            title =
+                std::string(TrimBlanks(std::string_view(statement.text).substr(statement.start)));
             return true;
         }
     }

@@ -76,15 +76,4 @@ bool Expect(std::string_view text, int32_t& position, std::string_view literal) 
     return true;
 }
 
-std::string TrimBlanks(std::string_view text) {
-    auto isTrim = [](char c) { return IsBlank(c) || c == '\r' || c == '\n'; };
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && isTrim(text[begin]))
-        ++begin;
-    while (end > begin && isTrim(text[end - 1]))
-        --end;
-    return std::string(text.substr(begin, end - begin));
-}
-
 } // namespace kora

@@ -30,7 +30,4 @@ bool ReadNumber(std::string_view text, int32_t& position, double& value);
 
 bool Expect(std::string_view text, int32_t& position, std::string_view literal);
 
-// Copy of `text` without leading and trailing blanks (and stray CRs).
-std::string TrimBlanks(std::string_view text);
-
 } // namespace kora

@@ -1,23 +1,13 @@
 #include "model_text.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "lexical.h"
+#include "common/ascii_case.h"
+#include "common/text_trim.h"
 
 namespace kora {
-namespace {
-
-std::string UpperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
-} // namespace
 
 TextLines SplitTextLines(std::string_view text) {
     TextLines lines;
@@ -49,9 +39,9 @@ ExtractedLines ExtractModelLines(const TextLines& lines, bool dropScript) {
     ExtractedLines result;
     bool inScript = false;
     for (const std::string& raw : lines) {
-        std::string line = TrimBlanks(raw);
+        std::string line(TrimBlanks(raw));
         if (dropScript) {
-            std::string upper = UpperCase(line);
+            std::string upper = UpperAscii(line);
             if (upper == "SCRIPT")
                 inScript = true;
             else if (upper == "END SCRIPT" || upper == "ENDSCRIPT")

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "solve/base/line_style.h"
+#include "common/line_style.h"
 
 namespace kora {
 

@@ -1,12 +1,12 @@
 #include "graph_section.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <map>
 #include <optional>
 #include <string_view>
 
+#include "common/ascii_case.h"
 #include "line_record.h"
 #include "number_text.h"
 #include "settings/int_text.h"
@@ -26,13 +26,6 @@ constexpr int32_t kRangeDigits = 15;
 constexpr int32_t kMaxTicks = 1000;
 constexpr int32_t kMaxPlotPixels = 16384;
 
-std::string LowerCase(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
-
 std::string Flag(bool on) {
     return on ? "1" : "0";
 }
@@ -44,13 +37,13 @@ public:
         for (const std::string& line : lines) {
             const size_t equals = line.find('=');
             if (equals != std::string::npos)
-                values_.emplace(LowerCase(std::string_view(line).substr(0, equals)),
+                values_.emplace(LowerAscii(std::string_view(line).substr(0, equals)),
                                 line.substr(equals + 1));
         }
     }
 
     const std::string* Find(std::string_view key) const {
-        const auto found = values_.find(LowerCase(key));
+        const auto found = values_.find(LowerAscii(key));
         return found == values_.end() ? nullptr : &found->second;
     }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "solve/base/line_style.h"
+#include "common/line_style.h"
 
 namespace kora {
 

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "atomic_file.h"
+#include "common/text_trim.h"
 #include "graph_section.h"
 #include "number_text.h"
 #include "text_lines.h"
@@ -53,7 +54,7 @@ std::string SectionTitle(std::string_view line) {
     const size_t close = rest.rfind(']');
     if (open == std::string_view::npos || close == std::string_view::npos || close < open)
         return std::string();
-    return std::string(TrimBlanks(rest.substr(open + 1, close - open - 1)));
+    return std::string(TrimSpaceAndControls(rest.substr(open + 1, close - open - 1)));
 }
 
 size_t NextDataLine(const std::vector<std::string_view>& lines, size_t from) {
@@ -83,7 +84,7 @@ ResultsFileResult ReadDataSection(const std::vector<std::string_view>& lines, si
     const size_t end = NextDataLine(lines, at + 2);
     size_t rows = 0;
     for (size_t i = at + 2; i < end; ++i) {
-        if (TrimBlanks(lines[i]).empty()) continue;
+        if (TrimSpaceAndControls(lines[i]).empty()) continue;
         const size_t values = ForEachToken(lines[i], [&](std::string_view) { return true; });
         if (values < columns)
             return Failure(LineNumber(i) + ": " + std::to_string(values) + " values for " +

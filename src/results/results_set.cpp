@@ -1,8 +1,9 @@
 #include "results_set.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
+
+#include "common/file_names.h"
 
 namespace kora {
 
@@ -49,23 +50,10 @@ void ResultsSet::Merge(const ResultsSet& source) {
     modified = true;
 }
 
-namespace {
-
-std::string UpperCase(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-} // namespace
-
 std::string ResultsFileName(const std::string& documentFileName) {
     if (documentFileName.empty()) return std::string();
     std::string base = documentFileName;
-    if (base.size() >= 4) {
-        const std::string extension = UpperCase(base.substr(base.size() - 4));
-        if (extension == ".KRM" || extension == ".RES") base.erase(base.size() - 4);
-    }
+    if (HasExtension(base, ".krm") || IsResultsFileName(base)) base.erase(base.size() - 4);
     return base + ".res";
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "solve/base/line_style.h"
+#include "common/line_style.h"
 #include "solve/base/time_course.h"
 
 namespace kora {

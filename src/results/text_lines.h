@@ -9,8 +9,6 @@ namespace kora {
 // Lines ended by LF or CR LF; the last line may lack its end.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
-std::string_view TrimBlanks(std::string_view text);
-
 // Calls `take(token)` for each run of characters other than blanks and tabs,
 // until it returns false; returns the number of tokens taken.
 template <typename Take> size_t ForEachToken(std::string_view line, Take take) {

@@ -3,21 +3,9 @@
 #include <algorithm>
 #include <cassert>
 
-#include "script_text.h"
+#include "common/ascii_case.h"
 
 namespace kora {
-
-namespace {
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view upperKeyword) {
-    if (text.size() != upperKeyword.size()) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (script_text::UpperAscii(text[i]) != upperKeyword[i]) return false;
-    }
-    return true;
-}
-
-} // namespace
 
 MatchResult Match(size_t row, std::string_view line) {
     assert(row < kScriptCommandTable.size());

@@ -6,7 +6,9 @@
 #include <fstream>
 #include <system_error>
 
-#include "script_text.h"
+#include "common/ascii_case.h"
+#include "common/file_names.h"
+#include "common/text_trim.h"
 #include "solve/base/host.h"
 #include "solve/base/winintegrator.h"
 #include "write_items.h"
@@ -48,8 +50,9 @@ const std::string& Argument(const ScriptCommandStatus& command) {
 
 std::string ScriptLine(const ScriptRunState& state, const ScriptCommandStatus& command) {
     const size_t line = static_cast<size_t>(command.sourceLine);
-    return line < state.scriptLines.size() ? std::string(script_text::Trim(state.scriptLines[line]))
-                                           : std::string();
+    return line < state.scriptLines.size()
+               ? std::string(TrimSpaceAndControls(state.scriptLines[line]))
+               : std::string();
 }
 
 void ApplyAll(ScriptDocument& document, const ScriptCommandStatus& command) {
@@ -110,7 +113,7 @@ void Save(ScriptDocument& document, const ScriptCommandStatus& command) {
 }
 
 void Superimpose(ScriptRunState& state, const ScriptCommandStatus& command) {
-    const std::string word = script_text::UpperAscii(script_text::Trim(Argument(command)));
+    const std::string word = UpperAscii(TrimSpaceAndControls(Argument(command)));
     if (word == "ON") state.prepared.superimpose = true;
     if (word == "OFF") state.prepared.superimpose = false;
 }
@@ -214,7 +217,7 @@ void ReportProblem(ScriptDocument& document, size_t index, const std::string& wh
 } // namespace
 
 void ApplyAssignment(KRMparser& model, TextLines& modelLines, std::string_view assignment) {
-    const std::string text(script_text::Trim(assignment));
+    const std::string text(TrimSpaceAndControls(assignment));
     std::string located = text;
     int32_t offset = 0;
     int32_t length = 0;
@@ -230,13 +233,11 @@ void ApplyAssignment(KRMparser& model, TextLines& modelLines, std::string_view a
 }
 
 std::string MessagesCaption(const std::string& fileName) {
-    return "Messages from " + fileName.substr(DirectoryPart(fileName).size());
+    return "Messages from " + std::string(BaseFileName(fileName));
 }
 
 std::string ResultsSaveName(const std::string& name) {
-    const std::string upper = script_text::UpperAscii(name);
-    if (upper.size() >= 4 && upper.compare(upper.size() - 4, 4, ".RES") == 0) return name;
-    return name + ".res";
+    return IsResultsFileName(name) ? name : name + ".res";
 }
 
 void ExecuteNext(ScriptDocument& document) {

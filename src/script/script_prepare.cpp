@@ -3,8 +3,8 @@
 #include <optional>
 #include <string_view>
 
+#include "common/text_trim.h"
 #include "script_messages.h"
-#include "script_text.h"
 #include "setting_declaration.h"
 #include "solve/base/host.h"
 
@@ -24,7 +24,7 @@ bool IsComment(std::string_view line) {
 std::optional<ScriptError> ParseCommands(const std::vector<std::string>& scriptLines,
                                          std::vector<ScriptCommandStatus>& commands) {
     for (size_t index = 0; index < scriptLines.size(); ++index) {
-        const std::string_view line = script_text::Trim(scriptLines[index]);
+        const std::string_view line = TrimSpaceAndControls(scriptLines[index]);
         if (line.empty() || IsComment(line)) continue;
         const size_t row = FindCommandRow(line);
         if (row == kScriptCommandTable.size()) {
@@ -62,7 +62,7 @@ std::optional<ScriptError> MatchLoops(const std::vector<std::string>& scriptLine
     for (size_t i = 0; i < commands.size(); ++i) {
         if (matched[i]) continue;
         if (commands[i].code == kCmdSetting) {
-            const std::string_view line = script_text::Trim(scriptLines[commands[i].sourceLine]);
+            const std::string_view line = TrimSpaceAndControls(scriptLines[commands[i].sourceLine]);
             return ScriptError{std::string(line), kTitleNextNotFound};
         }
         if (commands[i].code == kCmdNext) {
@@ -89,7 +89,7 @@ std::optional<ScriptError> CompleteCommands(const std::vector<std::string>& scri
         } else if (command.code == kCmdSetting) {
             std::vector<std::string> assignments;
             if (!ExpandSettingDeclarations(command.arguments, assignments)) {
-                const std::string_view line = script_text::Trim(scriptLines[command.sourceLine]);
+                const std::string_view line = TrimSpaceAndControls(scriptLines[command.sourceLine]);
                 return ScriptError{std::string(line), kTitleInvalidSetting};
             }
             command.arguments = std::move(assignments);

@@ -12,10 +12,6 @@ struct ScriptDocumentInfo {
     std::string fileName; // full path; empty while the document was never saved
 };
 
-// The directory part of `path` with its trailing separator ("" if none).
-// Both "\" and "/" separate directories, and "X:" names a drive.
-std::string_view DirectoryPart(std::string_view path);
-
 // A name without any directory part is taken from the document's directory;
 // other names, and every name of an unsaved document, are kept. Surrounding
 // blanks are dropped: they can only come from extra spaces after the keyword.

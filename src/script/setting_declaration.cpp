@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "script_text.h"
+#include "common/text_trim.h"
 
 namespace kora {
 
@@ -140,7 +140,8 @@ bool ExpandSettingDeclarations(const std::vector<std::string>& declarations,
             name = previousName;
             valuePart = declaration;
         } else {
-            name = std::string(script_text::Trim(std::string_view(declaration).substr(0, equals)));
+            name =
+                std::string(TrimSpaceAndControls(std::string_view(declaration).substr(0, equals)));
             valuePart = std::string_view(declaration).substr(equals + 1);
         }
         if (name.empty()) return false;

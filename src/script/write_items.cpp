@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "script_text.h"
+#include "common/ascii_case.h"
+#include "common/text_trim.h"
 #include "setting_declaration.h"
 #include "solve/base/time_course.h"
 
@@ -18,15 +19,11 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return script_text::UpperAscii(a) == script_text::UpperAscii(b);
-}
-
 // The whole text as one number, or nothing.
 std::optional<double> ReadWholeNumber(std::string_view text) {
     size_t position = 0;
     const std::optional<double> value = ReadDecimalNumber(text, position);
-    if (!value || !script_text::Trim(text.substr(position)).empty()) return std::nullopt;
+    if (!value || !TrimSpaceAndControls(text.substr(position)).empty()) return std::nullopt;
     return value;
 }
 
@@ -55,8 +52,8 @@ std::optional<double> Interpolate(const TimeCourse& course, int column, double t
 // lies outside it, so that the item is taken as a model quantity instead.
 std::optional<std::string> CourseValue(const TimeCourse& course, std::string_view item) {
     const size_t at = item.rfind('@');
-    const std::string_view name = script_text::Trim(item.substr(0, at));
-    const std::string_view when = script_text::Trim(item.substr(at + 1));
+    const std::string_view name = TrimSpaceAndControls(item.substr(0, at));
+    const std::string_view when = TrimSpaceAndControls(item.substr(at + 1));
     const int column = FindColumn(course, name);
     if (column < 0) return std::string(kNotAvailable);
     if (EqualsIgnoringCase(when, "LAST")) {
@@ -77,7 +74,7 @@ std::string ModelValue(std::string item, const WriteSources& sources) {
         return std::string(kNotAvailable);
     if (declarationWanted) return item;
     const size_t equals = item.rfind('=');
-    const std::string_view value = script_text::Trim(
+    const std::string_view value = TrimSpaceAndControls(
         std::string_view(item).substr(equals == std::string::npos ? 0 : equals + 1));
     size_t position = 0;
     if (const std::optional<double> number = ReadDecimalNumber(value, position))
@@ -118,7 +115,7 @@ std::string ReadItem(std::string_view format, size_t& position, bool& continuati
     }
     size_t end = format.find_first_of(",;", position);
     if (end == std::string_view::npos) end = format.size();
-    const std::string_view item = script_text::Trim(format.substr(position, end - position));
+    const std::string_view item = TrimSpaceAndControls(format.substr(position, end - position));
     position = end;
     return PlainItem(item, sources);
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "solve/base/line_style.h"
+#include "common/line_style.h"
 
 namespace kora {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/line_style.h"
 #include "font_description.h"
-#include "solve/base/line_style.h"
 
 namespace kora {
 

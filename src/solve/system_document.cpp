@@ -2,13 +2,15 @@
 
 #include <exception>
 
+#include "common/ascii_case.h"
+#include "common/file_names.h"
+#include "common/text_trim.h"
 #include "model_settings.h"
 #include "numeric/krmform_ss.h"
 #include "results/plot_ranges.h"
 #include "results/results_file.h"
 #include "run_thread.h"
 #include "script/script_execution.h"
-#include "script/script_text.h"
 #include "script_thread.h"
 #include "solve/base/host.h"
 
@@ -23,10 +25,6 @@ bool IsComment(std::string_view line) {
 }
 
 } // namespace
-
-std::string BaseFileName(const std::string& fileName) {
-    return fileName.substr(DirectoryPart(fileName).size());
-}
 
 SystemDocument::SystemDocument(Host& host, const Settings& settings, std::string fileName)
     : host_(host), settings_(settings), errorSink_(host), model_(&form_, &errorSink_),
@@ -64,8 +62,8 @@ void SystemDocument::SplitEditorText() {
     state_.modelLines.clear();
     bool inScript = false;
     for (const std::string& raw : host_.EditorLines()) {
-        const std::string_view line = script_text::Trim(raw);
-        const std::string upper = script_text::UpperAscii(line);
+        const std::string_view line = TrimSpaceAndControls(raw);
+        const std::string upper = UpperAscii(line);
         if (upper == "SCRIPT") inScript = true;
         if (upper == "END SCRIPT" || upper == "ENDSCRIPT") inScript = false;
         if (line.empty() || IsComment(line)) continue;
@@ -257,8 +255,8 @@ void SystemDocument::SteadyState() {
         return;
     }
     SetStatus("");
-    host_.ShowSteadyStateReport("Steady state for " + BaseFileName(state_.fileName), *steadyState_,
-                                settings_.ssPrec);
+    host_.ShowSteadyStateReport("Steady state for " + std::string(BaseFileName(state_.fileName)),
+                                *steadyState_, settings_.ssPrec);
     ContinueScript();
 }
 

@@ -122,7 +122,4 @@ private:
     std::atomic<bool> stoppedBetweenCommands_{false};
 };
 
-// The file name without its directory.
-std::string BaseFileName(const std::string& fileName);
-
 } // namespace kora

@@ -2,10 +2,9 @@
 // that stands out against the background.
 #pragma once
 
-#include <cstddef> // line_style.h uses size_t without including it
 #include <cstdint>
 
-#include "solve/base/line_style.h"
+#include "common/line_style.h"
 
 namespace kora {
 

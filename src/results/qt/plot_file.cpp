@@ -8,9 +8,9 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <algorithm>
-#include <cctype>
 #include <string_view>
 
+#include "common/ascii_case.h"
 #include "results/atomic_file.h"
 
 namespace kora {
@@ -22,12 +22,6 @@ namespace {
 constexpr int kFileDpi = 96;
 constexpr double kPointsPerInch = 72.0;
 constexpr int kDotsPerMetre = 3780; // 96 dpi
-
-std::string Lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
-    return text;
-}
 
 PlotDrawOptions DrawOptions(const ResultsSet& set, const PlotFileOptions& options) {
     PlotDrawOptions draw;
@@ -90,7 +84,7 @@ PlotFileFormat PlotFormatOf(const std::string& fileName) {
     const size_t dot = fileName.find_last_of('.');
     if (dot == std::string::npos || fileName.find_first_of("/\\", dot) != std::string::npos)
         return PlotFileFormat::Unknown;
-    const std::string ext = Lowered(fileName.substr(dot + 1));
+    const std::string ext = LowerAscii(std::string_view(fileName).substr(dot + 1));
     if (ext == "png") return PlotFileFormat::Png;
     if (ext == "svg") return PlotFileFormat::Svg;
     if (ext == "pdf") return PlotFileFormat::Pdf;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/line_style.h"
 #include "double_array.h"
-#include "line_style.h"
 
 namespace kora {
 

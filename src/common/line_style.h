@@ -1,6 +1,9 @@
-// The display record of one plotted line.
+// The display record of one plotted line and the stock colours; the settings
+// persist them and the results draw with them.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace kora {
@@ -13,13 +16,6 @@ struct LineStyle {
     Colour colour = 0;
     int32_t style = 1; // 1..3 solid line of that width, 4..6 markers
 };
-
-} // namespace kora
-
-#include <array>
-#include <cstddef>
-
-namespace kora {
 
 inline constexpr size_t kStockColourCount = 18;
 using StockColourTable = std::array<Colour, kStockColourCount>;
