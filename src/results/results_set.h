@@ -51,31 +51,6 @@ struct DisplaySet {
     const LineStyle& PhaseRecord(int32_t which) const { return records[columns + which]; }
 };
 
-// A rectangle in device pixels; empty when right <= left or bottom <= top.
-struct PixelRect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-
-    bool IsEmpty() const { return right <= left || bottom <= top; }
-    bool Contains(int32_t x, int32_t y) const {
-        return x >= left && x < right && y >= top && y < bottom;
-    }
-};
-
-// What the last drawing left behind for the mouse handling of the pane:
-// the label areas that edit an axis limit (0..5) or a phase variable (6..8).
-struct PlotHotSpots {
-    static constexpr size_t kCount = 9;
-    static constexpr size_t kRangeSpots = 6;
-
-    int32_t labelHeight = 0;
-    int32_t labelMargin = 3;
-    std::array<PixelRect, kCount> areas{};
-    std::array<size_t, kRangeSpots> rangeIndex{}; // into ResultsSet::ranges
-};
-
 class ResultsSet {
 public:
     std::string fileName; // empty when no results file is known
@@ -108,9 +83,6 @@ public:
 
     // Significant digits of values written to files ("FilePrec").
     int32_t precision = 7;
-
-    // Left by drawing; not part of the description and never stored.
-    PlotHotSpots hotSpots;
 
     // Removes every time course and unsettles the plot description;
     // `modified` is left as it is.

@@ -116,9 +116,9 @@ TEST(PlotImage, HotSpotsLieOnTheirLabels) {
         ResultsSet set = ConstantLine(5);
         set.timeCourses[0] =
             MakeCourse("", {"t", "X", "Y", "Z"}, 11, [](int32_t r, int32_t) { return r * 0.5; });
-        const QImage plain = Render(set, view, 500, 400, false);
+        PlotHotSpots spots;
+        const QImage plain = Render(set, view, 500, 400, false, &spots);
         const QImage framed = Render(set, view, 500, 400, true);
-        const PlotHotSpots& spots = set.hotSpots;
         const size_t drawn = view == kViewTimePlot ? 4 : view == kViewPhase2D ? 6 : 9;
         size_t present = 0;
         for (size_t i = 0; i < PlotHotSpots::kCount; ++i) {
@@ -158,8 +158,9 @@ TEST(PlotImage, HotSpotsLieOnTheirLabels) {
 TEST(PlotImage, HotSpotsNeedTheAxes) {
     ResultsSet set = ConstantLine(5);
     set.axis = false;
-    Render(set, kViewTimePlot);
-    for (const PixelRect& r : set.hotSpots.areas)
+    PlotHotSpots spots;
+    Render(set, kViewTimePlot, 400, 300, false, &spots);
+    for (const PixelRect& r : spots.areas)
         EXPECT_TRUE(r.IsEmpty());
 }
 
@@ -168,7 +169,7 @@ TEST(PlotImage, TooManyPointsStopsBeforeTheLines) {
     set.legend = true;
     QImage image(400, 300, QImage::Format_RGB32);
     image.fill(Qt::white);
-    EXPECT_EQ(RenderInto(image, image.rect(), set, kViewTimePlot, false, 5),
+    EXPECT_EQ(RenderInto(image, image.rect(), set, kViewTimePlot, false, 5).status,
               PlotDrawStatus::TooManyPoints);
     EXPECT_EQ(CountPixels(image, PixelOf(kRed)), 0);
     EXPECT_GT(InkIn(image, qRgb(255, 255, 255), QRect(0, 0, 120, 20)), 0);

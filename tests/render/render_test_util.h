@@ -57,26 +57,27 @@ inline ResultsSet MakeSet(double lastTime = 10) {
     return set;
 }
 
-inline PlotDrawStatus RenderInto(QImage& image, const QRect& target, ResultsSet& set, int8_t view,
-                                 bool hotSpots = false, size_t bufferLimit = size_t{1} << 28) {
+inline PlotDrawing RenderInto(QImage& image, const QRect& target, ResultsSet& set, int8_t view,
+                              bool hotSpots = false, size_t bufferLimit = size_t{1} << 28) {
     EnsureGuiApplication();
     QPainter painter(&image);
     PlotDrawOptions options;
     options.view = view;
     options.showHotSpots = hotSpots;
     options.pointBufferLimit = bufferLimit;
-    const PlotDrawStatus status = DrawPlot(painter, target, set, options);
+    const PlotDrawing drawing = DrawPlot(painter, target, set, options);
     painter.end();
-    return status;
+    return drawing;
 }
 
 inline QImage Render(ResultsSet& set, int8_t view, int width = 400, int height = 300,
-                     bool hotSpots = false) {
+                     bool hotSpots = false, PlotHotSpots* spots = nullptr) {
     QImage image(width, height, QImage::Format_RGB32);
     image.setDotsPerMeterX(3780);
     image.setDotsPerMeterY(3780);
     image.fill(Qt::magenta);
-    RenderInto(image, image.rect(), set, view, hotSpots);
+    const PlotDrawing drawing = RenderInto(image, image.rect(), set, view, hotSpots);
+    if (spots) *spots = drawing.hotSpots;
     return image;
 }
 

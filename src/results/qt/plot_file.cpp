@@ -36,7 +36,7 @@ PlotDrawStatus DrawOn(QPaintDevice& device, const QRect& target, ResultsSet& set
     QPainter painter;
     began = painter.begin(&device);
     if (!began) return PlotDrawStatus::Drawn;
-    const PlotDrawStatus status = DrawPlot(painter, target, set, draw);
+    const PlotDrawStatus status = DrawPlot(painter, target, set, draw).status;
     painter.end();
     return status;
 }

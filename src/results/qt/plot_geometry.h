@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "results/plot_hot_spots.h"
 #include "results/results_set.h"
 
 namespace kora {

@@ -250,14 +250,13 @@ void DrawLegend(Canvas& c, const ResultsSet& set, const LegendPlan& plan, const 
     }
 }
 
-void StoreHotSpots(Canvas& c, ResultsSet& set, const ViewAxes& axes, const LabelPlacement& at,
-                   QPoint origin, bool frameThem) {
-    PlotHotSpots& spots = set.hotSpots;
-    spots = PlotHotSpots{};
+PlotHotSpots PlaceHotSpots(Canvas& c, const ResultsSet& set, const ViewAxes& axes,
+                           const LabelPlacement& at, QPoint origin, bool frameThem) {
+    PlotHotSpots spots;
     spots.labelHeight = static_cast<int32_t>(std::lround(c.labelHeight / c.unitsY));
     spots.labelMargin = static_cast<int32_t>(kMarginPixels);
     spots.rangeIndex = axes.rangeIndex;
-    if (!set.axis) return;
+    if (!set.axis) return spots;
     const auto boxes = HotSpotBoxes(at, c.marginX, c.marginY);
     c.painter.setRenderHint(QPainter::Antialiasing, false);
     c.painter.setPen(c.SolidPen(c.foreground));
@@ -267,6 +266,7 @@ void StoreHotSpots(Canvas& c, ResultsSet& set, const ViewAxes& axes, const Label
             ToPixels(boxes[i], PlotPoint{1.0 * origin.x(), 1.0 * origin.y()}, c.unitsX, c.unitsY);
         if (frameThem && !boxes[i].IsEmpty()) c.painter.drawRect(ToQRect(boxes[i]));
     }
+    return spots;
 }
 
 void DrawTooManyPoints(Canvas& c) {
@@ -277,8 +277,8 @@ void DrawTooManyPoints(Canvas& c) {
 
 } // namespace
 
-PlotDrawStatus DrawPlot(QPainter& painter, const QRect& target, ResultsSet& set,
-                        const PlotDrawOptions& options) {
+PlotDrawing DrawPlot(QPainter& painter, const QRect& target, ResultsSet& set,
+                     const PlotDrawOptions& options) {
     const QPaintDevice* device = painter.device();
     const int dpiX = device && device->logicalDpiX() > 0 ? device->logicalDpiX() : 96;
     const int dpiY = device && device->logicalDpiY() > 0 ? device->logicalDpiY() : 96;
@@ -321,7 +321,8 @@ PlotDrawStatus DrawPlot(QPainter& painter, const QRect& target, ResultsSet& set,
     const PlotFrame frame = LayOutFrame(in);
     const LabelPlacement labels = PlaceLabels(frame, sizes, axes, c.marginX, c.marginY);
 
-    PlotDrawStatus status = PlotDrawStatus::Drawn;
+    PlotDrawing drawing;
+    PlotDrawStatus& status = drawing.status;
     if (frame.IsUsable()) {
         if (set.grid) DrawGrid(c, frame, axes.depth);
         if (set.axis) DrawAxes(c, frame, axes, labels, texts);
@@ -332,10 +333,11 @@ PlotDrawStatus DrawPlot(QPainter& painter, const QRect& target, ResultsSet& set,
             status = PlotDrawStatus::TooManyPoints;
         }
     }
-    StoreHotSpots(c, set, axes, frame.IsUsable() ? labels : LabelPlacement{}, target.topLeft(),
-                  options.showHotSpots && status == PlotDrawStatus::Drawn);
+    drawing.hotSpots =
+        PlaceHotSpots(c, set, axes, frame.IsUsable() ? labels : LabelPlacement{}, target.topLeft(),
+                      options.showHotSpots && status == PlotDrawStatus::Drawn);
     painter.restore();
-    return status;
+    return drawing;
 }
 
 } // namespace kora

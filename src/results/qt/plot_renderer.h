@@ -8,6 +8,7 @@
 #include <cstddef>
 
 #include "plot_colour.h"
+#include "results/plot_hot_spots.h"
 #include "results/results_set.h"
 
 namespace kora {
@@ -27,11 +28,16 @@ enum class PlotDrawStatus {
     TooManyPoints, // the point buffer could not be had; drawing stopped there
 };
 
+struct PlotDrawing {
+    PlotDrawStatus status = PlotDrawStatus::Drawn;
+    PlotHotSpots hotSpots; // in device pixels of the painter's device
+};
+
 // Draws `set` into `target` (device pixels of the painter's device). Stores
-// the chosen foreground in `set.foreground` and the label areas in
-// `set.hotSpots`.
-PlotDrawStatus DrawPlot(QPainter& painter, const QRect& target, ResultsSet& set,
-                        const PlotDrawOptions& options);
+// the chosen foreground in `set.foreground`; the label areas come back with
+// the status, for the pane that shows this drawing.
+PlotDrawing DrawPlot(QPainter& painter, const QRect& target, ResultsSet& set,
+                     const PlotDrawOptions& options);
 
 // The text written when the point buffer cannot be allocated.
 inline constexpr const char* kTooManyPointsText = "Too many points";
