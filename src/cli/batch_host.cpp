@@ -42,7 +42,7 @@ void BatchHost::AppendMessages(const std::string&, const std::string& text) {
 void BatchHost::ShowSteadyStateReport(const std::string& caption, const KRMForm_ss& ss,
                                       int precision) {
     SsReport report;
-    report.Fill(ss.form, ss.model, precision, ss);
+    report.Fill(ss.form, ss.model, precision, workspace_.settings().sensThreshold, ss);
     workspace_.out() << caption << '\n' << report.SaveText("\n") << std::flush;
 }
 

@@ -17,6 +17,7 @@ namespace kora::cli {
 class BatchWorkspace {
 public:
     BatchWorkspace(const Settings& settings, std::ostream& out, std::ostream& err);
+    const Settings& settings() const { return settings_; }
     // Every document must be idle.
     ~BatchWorkspace();
     BatchWorkspace(const BatchWorkspace&) = delete;

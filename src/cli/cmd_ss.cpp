@@ -62,9 +62,9 @@ int RunSteadyStateCommand(const CliOptions& options) {
 
     KRMForm_ss computation(form, model);
     computation.compute(powerLaw);
-    SetSensThresholdIndex(thresholdIndex >= 0 ? thresholdIndex : settings.sensThreshold);
     SsReport report;
-    report.Fill(form, model, settings.ssPrec, computation);
+    report.Fill(form, model, settings.ssPrec,
+                thresholdIndex >= 0 ? thresholdIndex : settings.sensThreshold, computation);
 
     if (options.output) {
         // Text files of the system end their lines with CR LF.

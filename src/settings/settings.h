@@ -1,5 +1,5 @@
-// The user's settings as plain fields, holding their initial values until
-// they are loaded from the store.
+// The user's settings as plain fields, holding their defaults (from the
+// option table) until they are loaded from the store.
 #pragma once
 
 #include <cstdint>
@@ -14,36 +14,39 @@ namespace kora {
 inline constexpr size_t kMaxRecentFiles = 9;
 
 struct Settings {
-    std::string method = "BDF"; // "Taylor" selects the Taylor method, any other LSODA
-    int32_t mLogTolerance = 6;
-    int32_t minOrder = 2;
-    int32_t maxOrder = 20;
-    int32_t sensThreshold = 0; // index into the steady-state report's threshold choices
-    int32_t graphDlgTCSB = 0;
-    int32_t tablePrec = 7;
-    int32_t filePrec = 7;
-    int32_t ssPrec = 7;
-    int32_t defaultRepPoints = 200;
-    bool solverCreateResults = true;
-    bool solverShowInfo = true;
-    bool autoCloseInfo = true;
-    bool noAskSaveResults = false;
-    bool noWarnOverwritingResults = false;
-    bool graphShowHotSpots = false;
-    bool beepOnCompletion = false;
-    std::string initialTimeName = "t0";
-    std::string finalTimeName = "tf";
-    std::string reportIntervalName = "hr";
-    std::string nPointsName = "Npoints";
-    std::string timeVariableName = "_time";
+    Settings(); // every option at its default
+
+    std::string method; // "Taylor" selects the Taylor method, any other LSODA
+    int32_t mLogTolerance{};
+    int32_t minOrder{};
+    int32_t maxOrder{};
+    int32_t sensThreshold{}; // index into the steady-state report's threshold choices
+    int32_t graphDlgTCSB{};
+    int32_t tablePrec{};
+    int32_t filePrec{};
+    int32_t ssPrec{};
+    int32_t defaultRepPoints{};
+    bool solverCreateResults{};
+    bool solverShowInfo{};
+    bool autoCloseInfo{};
+    bool noAskSaveResults{};
+    bool noWarnOverwritingResults{};
+    bool graphShowHotSpots{};
+    bool beepOnCompletion{};
+    std::string initialTimeName;
+    std::string finalTimeName;
+    std::string reportIntervalName;
+    std::string nPointsName;
+    std::string timeVariableName;
     std::string openDir;
-    Colour editorColor = 0xFFFFFF;
+    Colour editorColor{};
     FontDescription editorFont;
-    StockColourTable stockColours = kDefaultStockColours;
+    StockColourTable stockColours{};
     // Most recent first; at most kMaxRecentFiles are persisted.
     std::vector<std::string> recentFiles;
 
     bool UsesTaylor() const { return method == "Taylor"; }
+    bool operator==(const Settings&) const = default;
 };
 
 } // namespace kora

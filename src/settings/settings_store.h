@@ -11,7 +11,7 @@
 
 namespace kora {
 
-// One option per persisted field of `settings`, in load and save order.
+// One option per entry of the option table, bound to its field of `settings`.
 // The options point into `settings`, which must outlive them.
 std::vector<std::unique_ptr<RegOption>> CreateSettingsOptions(Settings& settings);
 

@@ -34,7 +34,7 @@ const TextLines kGma = {
 struct FilledReport {
     explicit FilledReport(const TextLines& text, bool powerLaw = true) : m(text, powerLaw) {
         m.Compute();
-        report.Fill(m.form, m.model, 7, m.ss);
+        report.Fill(m.form, m.model, 7, 0, m.ss);
     }
     SsModel m;
     SsReport report;
@@ -55,7 +55,6 @@ void ExpectMatchesFixture(const SsReport& report, const std::string& name) {
 }
 
 TEST(SteadyStateReport, SavedTextMatchesFixtures) {
-    SetSensThresholdIndex(0);
     FilledReport sSystem(kSSystem);
     ExpectMatchesFixture(sSystem.report, "ss_ssystem_report.txt");
     FilledReport gma(kGma);
@@ -82,11 +81,9 @@ TEST(SteadyStateReport, GeneralInformationRowsAndEquationText) {
 }
 
 TEST(SteadyStateReport, ThresholdHidesSmallValuesAndRestoresThem) {
-    SetSensThresholdIndex(0);
     FilledReport r(kGma);
     const std::vector<std::vector<std::string>> all = r.report.sVarsGrid.cells;
     r.report.ThresholdChange(8); // 10
-    EXPECT_EQ(SensThresholdIndex(), 8);
     size_t hidden = 0;
     for (size_t row = 1; row < all.size(); ++row)
         for (size_t col = 1; col < all[row].size(); ++col) {
@@ -99,12 +96,6 @@ TEST(SteadyStateReport, ThresholdHidesSmallValuesAndRestoresThem) {
     r.m.ss.compute(false);
     r.report.ThresholdChange(0);
     EXPECT_EQ(r.report.sVarsGrid.cells, all);
-
-    // A new report starts with the last choice.
-    r.report.ThresholdChange(3);
-    FilledReport next(kGma);
-    EXPECT_EQ(next.report.threshold, 0.1);
-    SetSensThresholdIndex(0);
 }
 
 TEST(SteadyStateReport, PagesAndPanelsFollowTheFlags) {

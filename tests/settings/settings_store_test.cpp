@@ -1,25 +1,56 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "settings/memory_store.h"
+#include "settings/option_table.h"
 #include "settings/settings_store.h"
 
 namespace kora {
 namespace {
 
-TEST(SettingsStore, EmptyStoreKeepsInitialValuesAndWritesNothing) {
+TEST(SettingsStore, EmptyStoreKeepsTheDefaultsAndWritesNothing) {
     Settings settings;
     MemoryStore store;
     LoadSettings(settings, store);
-    EXPECT_EQ(settings.method, "BDF");
-    EXPECT_EQ(settings.mLogTolerance, 6);
-    EXPECT_EQ(settings.defaultRepPoints, 200);
-    EXPECT_TRUE(settings.solverCreateResults);
-    EXPECT_FALSE(settings.noWarnOverwritingResults);
-    EXPECT_EQ(settings.timeVariableName, "_time");
-    EXPECT_EQ(settings.editorColor, 0xFFFFFFu);
-    EXPECT_EQ(settings.editorFont, FontDescription{});
-    EXPECT_EQ(settings.stockColours, kDefaultStockColours);
+    EXPECT_EQ(settings, Settings{});
     EXPECT_TRUE(store.values.empty());
+}
+
+// Each option fills a field of its own: changing one field changes exactly
+// that option's stored value.
+TEST(OptionTable, EveryOptionOwnsOneField) {
+    MemoryStore defaults;
+    Settings settings;
+    SaveSettings(settings, defaults);
+    std::set<std::string> names;
+    for (const OptionDescriptor& option : OptionTable()) {
+        EXPECT_TRUE(names.insert(option.valueName).second) << option.valueName;
+        Settings changed;
+        switch (option.type) {
+        case OptionType::Bool:
+            option.BoolIn(changed) = !option.BoolIn(changed);
+            break;
+        case OptionType::Int:
+            EXPECT_TRUE(option.min <= option.defaultValue && option.defaultValue <= option.max);
+            option.IntIn(changed) = option.defaultValue == option.min ? option.max : option.min;
+            break;
+        case OptionType::Text:
+            option.TextIn(changed) += "x";
+            break;
+        case OptionType::Colour:
+            option.ColourIn(changed) ^= 1;
+            break;
+        case OptionType::Font:
+            option.FontIn(changed).size += 1;
+            break;
+        }
+        MemoryStore store;
+        SaveSettings(changed, store);
+        for (const auto& [name, value] : store.values)
+            EXPECT_EQ(value != defaults.values.at(name), name == option.valueName)
+                << option.valueName << " changed " << name;
+    }
 }
 
 TEST(SettingsStore, UnusableIntegersFallBackToTheOptionDefault) {

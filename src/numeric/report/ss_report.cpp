@@ -1,7 +1,6 @@
 #include "ss_report.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 
 #include "model/messages.h"
@@ -11,10 +10,8 @@
 namespace kora {
 namespace {
 
-std::atomic<int> gSensThresholdIndex{0};
-
-bool ValidThresholdIndex(int index) {
-    return index >= 0 && static_cast<size_t>(index) < kSensThresholds.size();
+int ThresholdItemOrFirst(int index) {
+    return index >= 0 && static_cast<size_t>(index) < kSensThresholds.size() ? index : 0;
 }
 
 constexpr std::array<std::string_view, kReportPageCount> kPageCaptions{
@@ -27,15 +24,6 @@ bool IsPredefined(const KRMparser& model, const std::string& name) {
 }
 
 } // namespace
-
-int SensThresholdIndex() {
-    const int index = gSensThresholdIndex.load();
-    return ValidThresholdIndex(index) ? index : 0;
-}
-
-void SetSensThresholdIndex(int index) {
-    gSensThresholdIndex.store(ValidThresholdIndex(index) ? index : 0);
-}
 
 std::string_view ReportPageCaption(ReportPage page) {
     return kPageCaptions[static_cast<size_t>(page)];
@@ -66,14 +54,14 @@ const ReportGrid& SsReport::Grid(ReportPage page) const {
     return sFluxesGrid;
 }
 
-void SsReport::Fill(const KRMForm& form, const KRMparser& model, int digits,
+void SsReport::Fill(const KRMForm& form, const KRMparser& model, int digits, int thresholdItem,
                     const KRMForm_ss& computation) {
     computation_ = &computation;
     filled_ = true;
     status_ = computation.status;
     precision = digits;
     thresholdControlsVisible = false;
-    thresholdIndex = SensThresholdIndex();
+    thresholdIndex = ThresholdItemOrFirst(thresholdItem);
     threshold = kSensThresholds[thresholdIndex];
     SetHeadings(form, model);
     FillGeneralInformation(form, model);
@@ -245,9 +233,8 @@ void SsReport::ShowPanels() {
 }
 
 void SsReport::ThresholdChange(int index) {
-    thresholdIndex = ValidThresholdIndex(index) ? index : 0;
+    thresholdIndex = ThresholdItemOrFirst(index);
     threshold = kSensThresholds[thresholdIndex];
-    SetSensThresholdIndex(thresholdIndex);
     ShowSensitivities();
 }
 

@@ -10,18 +10,16 @@
 
 #include "numeric/krmform_ss.h"
 #include "report_grid.h"
+#include "settings/option_table.h"
 
 namespace kora {
 
-// The threshold choices of the report, by item index.
-inline constexpr std::array<double, 9> kSensThresholds{0, 0.001, 0.01, 0.1, 0.5, 1, 2, 5, 10};
-inline constexpr std::array<std::string_view, 9> kSensThresholdTexts{
+// The threshold choices of the report, by item index (the "SensThreshold"
+// setting).
+inline constexpr std::array<double, kSensThresholdCount> kSensThresholds{0, 0.001, 0.01, 0.1, 0.5,
+                                                                         1, 2,     5,    10};
+inline constexpr std::array<std::string_view, kSensThresholdCount> kSensThresholdTexts{
     "0", "0.001", "0.01", "0.1", "0.5", "1", "2", "5", "10"};
-
-// The last chosen threshold index, shared by every report of the process
-// (persisted as "SensThreshold"); out-of-range indexes read as 0.
-int SensThresholdIndex();
-void SetSensThresholdIndex(int index);
 
 enum class ReportPage {
     General,
@@ -41,12 +39,14 @@ public:
     SsReport();
 
     // Builds everything from a finished computation, with `precision`
-    // significant digits ("SSPrec").
-    void Fill(const KRMForm& form, const KRMparser& model, int precision,
+    // significant digits ("SSPrec") and the threshold item `thresholdItem`
+    // ("SensThreshold"; out of range reads as 0).
+    void Fill(const KRMForm& form, const KRMparser& model, int precision, int thresholdItem,
               const KRMForm_ss& computation);
 
-    // A new threshold item: stored process-wide, values re-read from the
-    // computation.
+    // A new threshold item (out of range reads as 0); the shown values follow.
+    // The window stores it as "SensThreshold" so that the next report starts
+    // with it.
     void ThresholdChange(int index);
     // A new active page; the threshold controls follow it.
     void PageChange(ReportPage page);
