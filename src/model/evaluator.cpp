@@ -19,15 +19,60 @@ constexpr uint64_t kSmallestNormalBits = 0x0010000000000000ULL; // DBL_MIN
 constexpr uint64_t kLargestBits = 0x7FEFFFFFFFFFFFFFULL;        // DBL_MAX
 constexpr uint64_t kInfinityBits = 0x7FF0000000000000ULL;
 
+// RangeError's answer for NaN; the word that made it turns it into a domain
+// error of its own name.
+constexpr int kNotANumber = -1;
+
 // The check made after every word: 5 for a magnitude of at least DBL_MAX, 6
-// for a non-zero magnitude below DBL_MIN, else 0 (NaN passes, as it fails
-// every comparison). One subtraction and compare on the common path.
+// for a non-zero magnitude below DBL_MIN, kNotANumber for NaN, else 0. One
+// subtraction and compare on the common path.
 inline int RangeError(double value) {
     const uint64_t bits = std::bit_cast<uint64_t>(value) & kMagnitudeMask;
     if (bits - kSmallestNormalBits < kLargestBits - kSmallestNormalBits || bits == 0) return 0;
     if (bits >= kLargestBits && bits <= kInfinityBits) return kEvalOverflow;
     if (bits < kSmallestNormalBits) return kEvalUnderflow;
-    return 0;
+    return kNotANumber;
+}
+
+// The name a message gives the word: the function or operator, or "value"
+// for a quantity read in (a NaN can only enter that way).
+const char* WordName(int32_t word) {
+    switch (word) {
+    case kWordNegate:
+    case kWordSubtract:
+        return "-";
+    case kWordAdd:
+        return "+";
+    case kWordMultiply:
+        return "*";
+    case kWordDivide:
+        return "/";
+    case kWordPower:
+        return "pow";
+    case kWordConstant:
+    case kWordVariable:
+    case kWordDefinition:
+    case kWordTime:
+        return "value";
+    default:
+        return FunctionName(word);
+    }
+}
+
+// A NaN is undefined whatever made it: a domain error of the word, so that no
+// NaN passes on into a solution.
+[[gnu::cold]] int NotANumber(int32_t word, double value) {
+    MathErrorRecord& record = CurrentMathError();
+    record.kind = MathErrorKind::Domain;
+    record.function = WordName(word);
+    record.arg1 = value;
+    record.arg2 = 0.0;
+    record.argCount = 1;
+    return kEvalDomain;
+}
+
+inline int WordError(int range, int32_t word, double value) {
+    return range == kNotANumber ? NotANumber(word, value) : range;
 }
 
 int ErrorOfRecord() {
@@ -100,6 +145,10 @@ double KRMparser::Evaluate(int kind, int index, double time, const double* depen
             top = *--below * top;
             break;
         case kWordDivide - kWordConstant:
+            if (top == 0.0) {
+                error = kEvalDivision;
+                return top;
+            }
             top = *--below / top;
             break;
         case kWordPower - kWordConstant: {
@@ -107,7 +156,7 @@ double KRMparser::Evaluate(int kind, int index, double time, const double* depen
             top = CheckedPower(*--below, top, failed);
             if (failed) {
                 const int range = RangeError(top);
-                error = range != 0 ? range : kEvalPower;
+                error = range != 0 ? WordError(range, current, top) : kEvalPower;
                 return top;
             }
             break;
@@ -119,14 +168,14 @@ double KRMparser::Evaluate(int kind, int index, double time, const double* depen
             // A failing function yields 1.0, so its record is what reports it.
             if (failed) {
                 const int range = RangeError(top);
-                error = range != 0 ? range : ErrorOfRecord();
+                error = range != 0 ? WordError(range, current, top) : ErrorOfRecord();
                 return top;
             }
             break;
         }
         }
         if (int range = RangeError(top)) {
-            error = range;
+            error = WordError(range, current, top);
             return top;
         }
     }

@@ -22,6 +22,7 @@ inline constexpr int kEvalOverflow = 5;
 inline constexpr int kEvalUnderflow = 6;
 inline constexpr int kEvalTotalLoss = 7;
 inline constexpr int kEvalPower = 8;
+inline constexpr int kEvalDivision = 9;
 
 // Statement states.
 inline constexpr uint8_t kStateUndefined = 0;

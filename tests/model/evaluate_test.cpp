@@ -29,7 +29,8 @@ TEST(Evaluate, DerivativesAndDefinitionsAtAGivenState) {
 
 TEST(Evaluate, FailuresGiveSolverCodesAndKeepTheFailingCall) {
     BuiltModel built({"X' = ln[X]", "Y' = X^Y", "Z' = exp[X]", "W' = sin[X]", "V' = X*1e300",
-                      "U' = X*1e-300", "X = 2", "Y = 1", "Z = 1", "W = 1", "V = 1", "U = 1"});
+                      "U' = X*1e-300", "S' = X/(Y - 1)", "X = 2", "Y = 2", "Z = 1", "W = 1",
+                      "V = 1", "U = 1", "S = 1"});
     ASSERT_EQ(built.Code(), 0);
     const struct {
         int equation;
@@ -45,11 +46,17 @@ TEST(Evaluate, FailuresGiveSolverCodesAndKeepTheFailingCall) {
         {3, 1e30, 1, kEvalTotalLoss, "sin"},
         {4, 1e10, 1, kEvalOverflow, ""},
         {5, 1e-10, 1, kEvalUnderflow, ""},
+        // Any zero divisor is a division by zero; a NaN is undefined wherever
+        // it comes from, and is named by the word that met it.
+        {6, 0, 1, kEvalDivision, ""},
+        {6, 3, 1, kEvalDivision, ""},
+        {6, 3, NAN, kEvalDomain, "value"},
+        {4, NAN, 1, kEvalDomain, "value"},
         {0, 1, 1, 0, ""},
     };
     std::vector<double> c = built.Constants(), stack(built.model.stackDepth), aux;
     for (const auto& t : cases) {
-        std::vector<double> v{t.x, t.y, 1, 1, 1, 1};
+        std::vector<double> v{t.x, t.y, 1, 1, 1, 1, 1};
         int error = -1;
         built.model.Evaluate(0, t.equation, 0, v.data(), aux.data(), c.data(), error, stack.data());
         EXPECT_EQ(error, t.error) << t.equation << " at " << t.x;

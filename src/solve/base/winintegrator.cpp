@@ -8,6 +8,7 @@
 #include <new>
 
 #include "model/krm_parser.h"
+#include "model/math_error.h"
 
 namespace kora {
 
@@ -21,6 +22,19 @@ namespace {
 // Frees a vector's storage, not just its contents.
 void FreeArray(std::vector<double>& array) {
     std::vector<double>().swap(array);
+}
+
+// A solver state that is not a number fails like an evaluation of it would,
+// so that no row of NaN is ever stored.
+bool FindNotANumber(const double* variables, size_t n, uint32_t& index) {
+    for (size_t i = 0; i < n; ++i) {
+        if (!std::isnan(variables[i])) continue;
+        MathErrorRecord& record = CurrentMathError();
+        record = MathErrorRecord{MathErrorKind::Domain, "value", variables[i], 0.0, 1};
+        index = static_cast<uint32_t>(i);
+        return true;
+    }
+    return false;
 }
 
 bool IsReported(const Statement& statement) {
@@ -181,10 +195,14 @@ void winintegrator::StoreRow(double t, const double* variables) {
     }
     assert(writePosition == results.data() + static_cast<size_t>(rows) * columns);
 
+    const size_t n = model->equations.size();
+    if (FindNotANumber(variables, n, errorIndex)) {
+        status = kEvalDomain;
+        return;
+    }
     ++rows;
     double* row = writePosition;
     row[0] = storedTime;
-    const size_t n = model->equations.size();
     for (size_t i = 0; i < n; ++i)
         if (IsReported(model->equations[i])) row[model->equations[i].reportIndex] = variables[i];
 
