@@ -182,6 +182,9 @@ void lsoda::SteppingSlice() {
 
     switch (engine.Step(*rhs_)) {
     case LsodaEngine::StepResult::Ok:
+        // Evaluation failures on the way were retried shorter and passed.
+        status = kStatusRunning;
+        errorIndex = 0;
         break;
     case LsodaEngine::StepResult::RhsFailed:
         return; // the evaluator's code is in status; the next slice closes

@@ -16,8 +16,10 @@ namespace kora {
 // The system's machine precision; the absolute tolerance is 1000 times it.
 inline constexpr double kLsodaEta = 2.22044604926e-16;
 
-// The right-hand side being integrated. Returning false stops the solver at
-// once; the implementer records the reason.
+// The right-hand side being integrated. Returning false reports that it
+// cannot be evaluated at (t, y); the implementer records the reason. Inside a
+// step not yet accepted the step is retried shorter; elsewhere, and after
+// mxncf such failures in one step, the solver stops.
 class LsodaRhs {
 public:
     virtual ~LsodaRhs() = default;
@@ -69,6 +71,8 @@ public:
     CheckResult CheckBeforeStep(bool firstStep);
 
     // One internal step (`stoda`) and the driver's method-switch bookkeeping.
+    // RhsFailed: the right-hand side failed where the step cannot be shortened
+    // around it, or in mxncf attempts.
     StepResult Step(LsodaRhs& f);
 
     // A new output interval begins: the step limit counts from here.
@@ -151,7 +155,7 @@ private:
     // Loads and inverts the error weights; false when one is <= 0.
     bool LoadWeights();
     void stoda(LsodaRhs& f, bool& rhsFailed);
-    void prja(LsodaRhs& f, bool& rhsFailed);
+    bool prja(LsodaRhs& f);
     void solsy(double* x);
     void AfterSuccessfulStep();
 

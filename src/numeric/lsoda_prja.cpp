@@ -8,8 +8,9 @@ namespace kora {
 
 // The iteration matrix P = I - h*l0*J with J approximated by forward
 // differences, column by column (jt 2), then its LU factors. The matrix lives
-// in wm from wm(3) on; wm(1) holds sqrt(uround) for the increments.
-void LsodaEngine::prja(LsodaRhs& f, bool& rhsFailed) {
+// in wm from wm(3) on; wm(1) holds sqrt(uround) for the increments. False
+// when the right-hand side failed at a difference point.
+bool LsodaEngine::prja(LsodaRhs& f) {
     nje = nje + 1;
     ierpj = 0;
     jcur = 1;
@@ -29,11 +30,12 @@ void LsodaEngine::prja(LsodaRhs& f, bool& rhsFailed) {
         const double r = std::max(srur * std::fabs(yj), r0 / w[j]);
         y[j] = y[j] + r;
         fac = -hl0 / r;
-        // A failed evaluation ends the step at once; the owner has recorded why.
+        // A failed evaluation fails the step being tried; the owner has
+        // recorded why.
         if (!f.Derivatives(tn, y, ftem)) {
             y[j] = yj;
-            rhsFailed = true;
-            return;
+            nfe = nfe + j + 1;
+            return false;
         }
         double* column = matrix + static_cast<size_t>(j) * n;
         for (int i = 0; i < n; ++i)
@@ -49,6 +51,7 @@ void LsodaEngine::prja(LsodaRhs& f, bool& rhsFailed) {
     int ier = 0;
     dgefa(matrix, n, n, iwm() + 20, ier);
     if (ier != 0) ierpj = 1;
+    return true;
 }
 
 // One chord-iteration solve with the factors prja left (full matrix only).

@@ -28,6 +28,7 @@ enum class At {
     L405,
     L410,
     L430,
+    L435,
     L450,
     L470,
     L478,
@@ -192,17 +193,19 @@ void LsodaEngine::stoda(LsodaRhs& f, bool& rhsFailed) {
             s.del = 0.0;
             for (int i = 1; i <= n; ++i)
                 y[i - 1] = YH(i, 1);
-            if (!f.Derivatives(tn, y, sf)) {
-                rhsFailed = true;
-                return;
-            }
             nfe = nfe + 1;
+            if (!f.Derivatives(tn, y, sf)) {
+                at = At::L435;
+                break;
+            }
             if (ipup <= 0) {
                 at = At::L250;
                 break;
             }
-            prja(f, rhsFailed);
-            if (rhsFailed) return;
+            if (!prja(f)) {
+                at = At::L435;
+                break;
+            }
             ipup = 0;
             rc = 1.0;
             nslp = nst;
@@ -290,11 +293,11 @@ void LsodaEngine::stoda(LsodaRhs& f, bool& rhsFailed) {
                 break;
             }
             s.delp = s.del;
-            if (!f.Derivatives(tn, y, sf)) {
-                rhsFailed = true;
-                return;
-            }
             nfe = nfe + 1;
+            if (!f.Derivatives(tn, y, sf)) {
+                at = At::L435;
+                break;
+            }
             at = At::L270;
             break;
         case At::L410:
@@ -318,6 +321,26 @@ void LsodaEngine::stoda(LsodaRhs& f, bool& rhsFailed) {
                 break;
             }
             if (std::fabs(h) <= hmin * 1.00001 || s.ncf == mxncf) {
+                at = At::L670;
+                break;
+            }
+            s.rh = 0.25;
+            ipup = miter;
+            s.iredo = 1;
+            at = At::L170;
+            break;
+        case At::L435:
+            // The right-hand side could not be evaluated at a point of the
+            // step being tried: the step is too long, as after a corrector
+            // failure. Retry it a quarter as long, up to mxncf failures or
+            // until the step no longer moves the time.
+            icf = 2;
+            s.ncf = s.ncf + 1;
+            rmax = 2.0;
+            tn = s.told;
+            Retract();
+            if (std::fabs(h) <= hmin * 1.00001 || s.ncf == mxncf || tn + 0.25 * h == tn) {
+                rhsFailed = true;
                 at = At::L670;
                 break;
             }
