@@ -7,6 +7,7 @@
 #include "kernels/eispack.h"
 #include "kernels/linpack.h"
 #include "kernels/minpack.h"
+#include "ss_integration.h"
 #include "ss_residuals.h"
 #include "ss_sensitivities.h"
 
@@ -65,8 +66,12 @@ void StartPoint(const KRMparser& model, int attempt, uint32_t n, double* x) {
         x[i] = attempt == 0 && i < model.equations.size() ? model.equations[i].value : value;
 }
 
+double SearchTolerance() {
+    return std::sqrt(kMachinePrecision);
+}
+
 bool Search(const MinpackFcn& fcn, const KRMparser& model, uint32_t n, Workspace& w) {
-    const double tolerance = std::sqrt(kMachinePrecision);
+    const double tolerance = SearchTolerance();
     for (int attempt = 0; attempt < kSsMaxAttempts; ++attempt) {
         StartPoint(model, attempt, n, w.x.data());
         int info = 0;
@@ -108,6 +113,7 @@ void KRMForm_ss::Reset() {
     status = 0;
     nVars = nIndep = nFluxes = nTerms = nFactors = 0;
     classification = 0;
+    integrationHorizon = 0.0;
     steadyState = influx = fValue = eigenvalues = nullptr;
     sensIndep = sensRate = sensOrder = nullptr;
 }
@@ -174,6 +180,14 @@ bool KRMForm_ss::compute(bool powerLaw) {
         found = closed.value_or(false);
     }
     if (!found) found = Search(fcn, model, n, w);
+    if (!found) {
+        // The model's own motion from its initial values may lead where no
+        // start point of the search did.
+        StartPoint(model, 0, n, w.x.data());
+        const SsIntegrationWork work{w.fvec.data(), w.wa.data(), static_cast<int>(w.wa.size()),
+                                     SearchTolerance()};
+        found = IntegrateToSteadyState(fcn, isPowerLaw, n, w.x.data(), work, integrationHorizon);
+    }
     if (!found) {
         status |= SS_NOT_FOUND;
         return true;

@@ -58,6 +58,9 @@ public:
     uint32_t nTerms = 0;
     uint32_t nFactors = 0;
     unsigned classification = 0; // the form's property bits (power-law only)
+    // Greater than 0 when the steady state was reached by integrating the
+    // model to this time, after the search failed from every start point.
+    double integrationHorizon = 0.0;
     double* steadyState = nullptr;
     double* influx = nullptr;
     double* fValue = nullptr;      // NaN where the influx is 0

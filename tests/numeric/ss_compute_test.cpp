@@ -5,6 +5,8 @@
 #include <complex>
 #include <thread>
 
+#include "numeric/lsoda.h"
+#include "numeric/report/ss_report.h"
 #include "ss_fixture.h"
 
 namespace kora::test {
@@ -104,6 +106,49 @@ TEST(SteadyStateCompute, NoPositiveRootIsNotFound) {
     ASSERT_TRUE(m.powerLaw);
     m.Compute();
     EXPECT_EQ(m.ss.status, SS_NOT_FOUND);
+}
+
+// The model's state at its final time by a long LSODA run on the evaluator.
+std::vector<double> IntegrateModel(SsModel& m, double tolerance) {
+    lsoda solver(&m.model);
+    EXPECT_TRUE(solver.Init());
+    solver.tolerance = tolerance;
+    solver.state = kSolverInitialise;
+    while (solver.state != kSolverFinished)
+        solver.Run();
+    EXPECT_EQ(solver.status, kStatusComplete);
+    return solver.values;
+}
+
+TEST(SteadyStateCompute, SearchFailingFromEveryStartIsFoundByIntegration) {
+    // Components four orders of magnitude apart: hybrd1 leaves the positive
+    // orthant from all 20 start points. The slow eigenvalue is about -0.034,
+    // so by t = 1000 the motion has settled far below 1e-6.
+    SsModel m({"X1' = 250 - 0.0015 X1^1.3 - 0.02 X1^0.8 X2^0.2",
+               "X2' = 0.02 X1^0.6 - 0.4 X2^0.85 - 0.02 X2^0.85 X1^0.4", "X1 = 0.01", "X2 = 20",
+               "tf = 1000", "hr = 1000"});
+    ExpectEigenvaluesMatch(m);
+    EXPECT_EQ(m.ss.status, 0u);
+    EXPECT_EQ(m.ss.integrationHorizon, 10.0);
+    const std::vector<double> settled = IntegrateModel(m, 1e-11);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_NEAR(m.ss.steadyState[i], settled[i], 1e-6 * settled[i]);
+
+    SsReport report;
+    report.Fill(m.form, m.model, 7, 0, m.ss);
+    const std::vector<std::string> lines = report.SaveLines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "Steady state reached by integration to t = 10.");
+    EXPECT_EQ(lines[2], "\t");
+}
+
+TEST(SteadyStateCompute, UnboundedGrowthHasNoSteadyStateByIntegrationEither) {
+    for (bool powerLaw : {true, false}) {
+        SsModel m({"X' = 1", "Y' = 2 - Y", "X = 1", "Y = 1"}, powerLaw);
+        m.Compute();
+        EXPECT_EQ(m.ss.status, SS_NOT_FOUND);
+        EXPECT_EQ(m.ss.integrationHorizon, 0.0);
+    }
 }
 
 TEST(SteadyStateCompute, SingularSSystemFallsBackToSearch) {

@@ -61,6 +61,7 @@ void SsReport::Fill(const KRMForm& form, const KRMparser& model, int digits, int
     status_ = computation.status;
     precision = digits;
     thresholdControlsVisible = false;
+    integrationLine.clear();
     thresholdIndex = ThresholdItemOrFirst(thresholdItem);
     threshold = kSensThresholds[thresholdIndex];
     SetHeadings(form, model);
@@ -97,6 +98,9 @@ void SsReport::Fill(const KRMForm& form, const KRMparser& model, int digits, int
         }
     }
     info = ClassificationSentence(computation.classification, computation.isPowerLaw);
+    if (computation.integrationHorizon > 0.0 && (status & SS_NOT_FOUND) == 0)
+        integrationLine = "Steady state reached by integration to t = " +
+                          ReportGeneral(computation.integrationHorizon, precision) + ".";
     ShowPanels();
     computation_ = nullptr;
 }
@@ -246,7 +250,9 @@ void SsReport::PageChange(ReportPage page) {
 }
 
 std::vector<std::string> SsReport::SaveLines() const {
-    std::vector<std::string> lines{info, "\t", "Steady state:"};
+    std::vector<std::string> lines{info};
+    if (!integrationLine.empty()) lines.push_back(integrationLine);
+    lines.insert(lines.end(), {"\t", "Steady state:"});
     AppendTableLines(ssVarsGrid, lines);
     lines.emplace_back("Eigenvalues at steady state:");
     AppendTableLines(eigenGrid, lines);

@@ -67,6 +67,9 @@ public:
     std::array<bool, kReportPageCount> pageVisible{true, true, true, true, true};
     ReportPage activePage = ReportPage::SteadyState;
     std::string info;
+    // The information area's second line, empty unless the steady state was
+    // reached by integration.
+    std::string integrationLine;
     bool thresholdControlsVisible = false; // "Hide if absolute value <" and its list
     bool noSSPanel = false;
     bool singWarnPanel = false;
