@@ -59,20 +59,28 @@ const char* WordName(int32_t word) {
     }
 }
 
+// The word that ends just before `end` in `code`: operand words carry one
+// index after them.
+int32_t WordBefore(const int32_t* code, const int32_t* end) {
+    int32_t last = kWordEnd;
+    while (code < end) {
+        last = *code++;
+        if (last >= kWordConstant && last <= kWordTime) ++code;
+    }
+    return last;
+}
+
 // A NaN is undefined whatever made it: a domain error of the word, so that no
-// NaN passes on into a solution.
-[[gnu::cold]] int NotANumber(int32_t word, double value) {
+// NaN passes on into a solution. The word is found again from the code, so
+// that the loop need not keep it at hand.
+[[gnu::cold]] int NotANumber(const int32_t* code, const int32_t* end, double value) {
     MathErrorRecord& record = CurrentMathError();
     record.kind = MathErrorKind::Domain;
-    record.function = WordName(word);
+    record.function = WordName(WordBefore(code, end));
     record.arg1 = value;
     record.arg2 = 0.0;
     record.argCount = 1;
     return kEvalDomain;
-}
-
-inline int WordError(int range, int32_t word, double value) {
-    return range == kNotANumber ? NotANumber(word, value) : range;
 }
 
 int ErrorOfRecord() {
@@ -108,7 +116,8 @@ double KRMparser::Evaluate(int kind, int index, double time, const double* depen
     // The top of the stack lives in a register; `below` is the first free
     // entry under it. The first load spills a meaningless value into
     // stack[0], so the stack never holds more entries than the code is long.
-    const int32_t* word = list[index].code.data();
+    const int32_t* const code = list[index].code.data();
+    const int32_t* word = code;
     double* below = stack;
     double top = 0.0;
     for (;;) {
@@ -156,7 +165,7 @@ double KRMparser::Evaluate(int kind, int index, double time, const double* depen
             top = CheckedPower(*--below, top, failed);
             if (failed) {
                 const int range = RangeError(top);
-                error = range != 0 ? WordError(range, current, top) : kEvalPower;
+                error = range != 0 ? range : kEvalPower;
                 return top;
             }
             break;
@@ -168,14 +177,14 @@ double KRMparser::Evaluate(int kind, int index, double time, const double* depen
             // A failing function yields 1.0, so its record is what reports it.
             if (failed) {
                 const int range = RangeError(top);
-                error = range != 0 ? WordError(range, current, top) : ErrorOfRecord();
+                error = range != 0 ? range : ErrorOfRecord();
                 return top;
             }
             break;
         }
         }
         if (int range = RangeError(top)) {
-            error = WordError(range, current, top);
+            error = range == kNotANumber ? NotANumber(code, word, top) : range;
             return top;
         }
     }
