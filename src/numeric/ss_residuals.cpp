@@ -106,7 +106,6 @@ void modelResidual(void* context, int n, const double* x, double* f, int* iflag)
     for (int i = 0; i < n; ++i) {
         f[i] = c.model->Evaluate(0, i, 0.0, x, c.auxiliary.data(), c.constants.data(), error,
                                  c.stack.data());
-        // The evaluator lets NaN through; the solver cannot use it either.
         if (error != 0 || !std::isfinite(f[i])) {
             *iflag = -1;
             return;
