@@ -121,9 +121,10 @@ std::vector<double> IntegrateModel(SsModel& m, double tolerance) {
 }
 
 TEST(SteadyStateCompute, SearchFailingFromEveryStartIsFoundByIntegration) {
-    // Components four orders of magnitude apart: hybrd1 leaves the positive
-    // orthant from all 20 start points. The slow eigenvalue is about -0.034,
-    // so by t = 1000 the motion has settled far below 1e-6.
+    // Components four orders of magnitude apart: the search fails from all 20
+    // start points, and only then does the integration run. The slow
+    // eigenvalue is about -0.034, so by t = 1000 the motion has settled far
+    // below 1e-6.
     SsModel m({"X1' = 250 - 0.0015 X1^1.3 - 0.02 X1^0.8 X2^0.2",
                "X2' = 0.02 X1^0.6 - 0.4 X2^0.85 - 0.02 X2^0.85 X1^0.4", "X1 = 0.01", "X2 = 20",
                "tf = 1000", "hr = 1000"});
