@@ -333,13 +333,15 @@ void LsodaEngine::stoda(LsodaRhs& f, bool& rhsFailed) {
             // The right-hand side could not be evaluated at a point of the
             // step being tried: the step is too long, as after a corrector
             // failure. Retry it a quarter as long, up to mxncf failures or
-            // until the step no longer moves the time.
+            // until the step would be lost in the roundoff of tn (within 100
+            // units, as the published driver bounds the relative tolerance).
             icf = 2;
             s.ncf = s.ncf + 1;
             rmax = 2.0;
             tn = s.told;
             Retract();
-            if (std::fabs(h) <= hmin * 1.00001 || s.ncf == mxncf || tn + 0.25 * h == tn) {
+            if (std::fabs(h) <= hmin * 1.00001 || s.ncf == mxncf ||
+                0.25 * std::fabs(h) <= 100.0 * uround * std::fabs(tn)) {
                 rhsFailed = true;
                 at = At::L670;
                 break;
