@@ -1,0 +1,53 @@
+// The options dialog: the settings on three pages. OK stores every control's
+// value into the settings; Cancel leaves them as they were. Each control is
+// named after the setting it edits.
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+
+#include "settings/settings.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+class QWidget;
+
+namespace kora::app {
+
+class TOptionsDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    enum class Page { Solver = 0, Results = 1, Editor = 2 };
+
+    TOptionsDialog(Settings& settings, Page page, QWidget* parent = nullptr);
+
+    // Applies the controls to the settings, then closes.
+    void accept() override;
+
+private:
+    QWidget* SolverPage();
+    QWidget* ResultsPage();
+    QWidget* EditorPage();
+    QGroupBox* SolutionsGroup();
+    QGroupBox* MethodGroup();
+    QSpinBox* SpinBox(const char* settingName, int value);
+    QCheckBox* CheckBox(const QString& text, const char* settingName, bool checked);
+    QLineEdit* NameEdit(const char* settingName, const std::string& value);
+    void ChooseFont();
+    void ChooseBackground();
+    void UpdateSample();
+
+    Settings& settings_;
+    QFont font_;
+    QColor background_;
+    QLabel* sample_ = nullptr;
+};
+
+} // namespace kora::app
