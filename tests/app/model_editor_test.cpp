@@ -1,0 +1,82 @@
+#include <QApplication>
+#include <QClipboard>
+#include <gtest/gtest.h>
+
+#include "model/krm_parser.h"
+#include "model_editor.h"
+#include "model_span.h"
+
+namespace kora::app {
+namespace {
+
+// A text with everything the model reader leaves out before a statement:
+// comments, blank and indented lines, and a script block.
+const char* const kEditorText = "// pathway\n"
+                                "NAME m\n"
+                                "\n"
+                                "SCRIPT\n"
+                                "  SET k = 2\n"
+                                "END SCRIPT\n"
+                                "   k = 1 // rate\n"
+                                "\tX' = -k X\n"
+                                "X = 2\n";
+
+// Offsets as the model reader reports them for `statement`.
+std::pair<int32_t, int32_t> Locate(const QString& editorText, const std::string& statement) {
+    const TextLines modelLines =
+        ExtractModelLines(SplitTextLines(editorText.toStdString()), true).modelLines;
+    KRMForm form;
+    ErrorDisplay sink;
+    KRMparser model(&form, &sink);
+    std::string text = statement;
+    int32_t offset = -1;
+    int32_t length = -1;
+    EXPECT_TRUE(model.Locate(modelLines, text, offset, length, false)) << statement;
+    return {offset, length};
+}
+
+TEST(ModelEditor, SelectsTheStatementTheReaderLocates) {
+    ModelEditor editor;
+    ASSERT_TRUE(editor.SetModelText(QString::fromUtf8(kEditorText)));
+    for (const auto& [statement, expected] : std::vector<std::pair<std::string, QString>>{
+             {"X' = 0", "X' = -k X"}, {"k = 5", "k = 1 "}, {"X = 0", "X = 2"}}) {
+        const auto [offset, length] = Locate(editor.toPlainText(), statement);
+        ASSERT_TRUE(editor.SelectModelSpan(offset, length));
+        EXPECT_EQ(editor.textCursor().selectedText(), expected);
+    }
+    EXPECT_FALSE(editor.SelectModelSpan(100000, 3));
+}
+
+TEST(ModelEditor, ColumnsCountBytesOfTheLinesText) {
+    const TextLines lines{"  é = 1", "X' = é"};
+    const std::optional<EditorSpan> span = EditorSpanOfModelSpan(lines, 8, 7);
+    ASSERT_TRUE(span.has_value());
+    EXPECT_EQ(span->begin.line, 1);
+    EXPECT_EQ(span->begin.column, 0);
+    EXPECT_EQ(span->end.column, 7); // "é" is two bytes
+
+    ModelEditor editor;
+    editor.SetModelText(QString::fromUtf8("  \xC3\xA9 = 1\nX' = \xC3\xA9"));
+    ASSERT_TRUE(editor.SelectModelSpan(8, 7));
+    EXPECT_EQ(editor.textCursor().selectedText(), QString::fromUtf8("X' = \xC3\xA9"));
+}
+
+TEST(ModelEditor, TakesNoMoreThanItsLimit) {
+    ModelEditor editor;
+    const QString full(ModelEditor::kMaxCharacters - 3, QLatin1Char('x'));
+    ASSERT_TRUE(editor.SetModelText(full));
+    EXPECT_FALSE(editor.document()->isModified());
+    EXPECT_FALSE(editor.SetModelText(full + QStringLiteral("1234")));
+    EXPECT_EQ(editor.document()->characterCount() - 1, full.size());
+
+    QApplication::clipboard()->setText(QStringLiteral("abcdef"));
+    editor.moveCursor(QTextCursor::End);
+    editor.paste();
+    EXPECT_EQ(editor.document()->characterCount() - 1, ModelEditor::kMaxCharacters);
+    EXPECT_TRUE(editor.toPlainText().endsWith(QStringLiteral("xabc")));
+    editor.undo();
+    EXPECT_EQ(editor.toPlainText(), full);
+}
+
+} // namespace
+} // namespace kora::app

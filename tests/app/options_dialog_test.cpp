@@ -1,0 +1,80 @@
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <gtest/gtest.h>
+
+#include "options_dialog.h"
+#include "settings/memory_store.h"
+#include "settings/settings_store.h"
+
+namespace kora::app {
+namespace {
+
+std::map<std::string, std::string> Stored(Settings settings) {
+    MemoryStore store;
+    SaveSettings(settings, store);
+    return store.values;
+}
+
+// Every control away from its setting's value (a spin box pushed past its
+// range stops at the bound).
+void ChangeEveryControl(TOptionsDialog& dialog) {
+    for (QSpinBox* box : dialog.findChildren<QSpinBox*>())
+        box->setValue(box->value() == box->maximum() ? box->minimum() : box->maximum());
+    for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
+        box->toggle();
+    for (QLineEdit* edit : dialog.findChildren<QLineEdit*>())
+        edit->setText(edit->text() + QStringLiteral("_new"));
+    dialog.findChild<QRadioButton*>(QStringLiteral("MethodTaylor"))->setChecked(true);
+}
+
+TEST(OptionsDialog, CancelLeavesEverySetting) {
+    Settings settings;
+    const auto before = Stored(settings);
+    TOptionsDialog dialog(settings, TOptionsDialog::Page::Editor);
+    ChangeEveryControl(dialog);
+    dialog.reject();
+    EXPECT_EQ(Stored(settings), before);
+}
+
+TEST(OptionsDialog, OkStoresEveryControl) {
+    Settings settings;
+    TOptionsDialog dialog(settings, TOptionsDialog::Page::Solver);
+    ChangeEveryControl(dialog);
+    dialog.accept();
+    EXPECT_EQ(settings.method, "Taylor");
+    EXPECT_EQ(settings.defaultRepPoints, 1000);
+    EXPECT_EQ(settings.tablePrec, 15);
+    EXPECT_FALSE(settings.solverShowInfo);
+    EXPECT_FALSE(settings.solverCreateResults); // "Don't generate solutions" ticked
+    EXPECT_TRUE(settings.noAskSaveResults);     // "Ask to save results" cleared
+    EXPECT_TRUE(settings.noWarnOverwritingResults);
+    EXPECT_TRUE(settings.graphShowHotSpots);
+    EXPECT_EQ(settings.nPointsName, "Npoints_new");
+}
+
+TEST(OptionsDialog, MaxOrderBelowMinOrderIsRaisedToIt) {
+    Settings settings;
+    TOptionsDialog dialog(settings, TOptionsDialog::Page::Solver);
+    dialog.findChild<QSpinBox*>(QStringLiteral("MinOrder"))->setValue(8);
+    dialog.findChild<QSpinBox*>(QStringLiteral("MaxOrder"))->setValue(5);
+    dialog.accept();
+    EXPECT_EQ(settings.minOrder, 8);
+    EXPECT_EQ(settings.maxOrder, 8);
+}
+
+TEST(OptionsDialog, ControlsKeepValuesInRange) {
+    Settings settings;
+    TOptionsDialog dialog(settings, TOptionsDialog::Page::Results);
+    QSpinBox* points = dialog.findChild<QSpinBox*>(QStringLiteral("DefaultRepPoints"));
+    points->setValue(5);
+    QSpinBox* digits = dialog.findChild<QSpinBox*>(QStringLiteral("SSPrec"));
+    digits->setValue(40);
+    dialog.accept();
+    EXPECT_EQ(settings.defaultRepPoints, 10);
+    EXPECT_EQ(settings.ssPrec, 15);
+}
+
+} // namespace
+} // namespace kora::app
