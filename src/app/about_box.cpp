@@ -37,7 +37,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     title->setFont(titleFont);
     layout->addWidget(title);
     layout->addWidget(CentredLabel(
-        tr("Modelling and simulation of dynamical systems\nin power-law and general form"), panel_));
+        tr("Modelling and simulation of dynamical systems\nin power-law and general form"),
+        panel_));
 
     auto* rule = new QFrame(panel_);
     rule->setFrameShape(QFrame::HLine);

@@ -17,6 +17,7 @@ EditorFontDialog::EditorFontDialog(const QFont& initial, QWidget* parent)
       sample_(new QLabel(QStringLiteral("X1'= -X1"), this)) {
     setWindowTitle(tr("Editor Font"));
     family_->setFontFilters(QFontComboBox::MonospacedFonts | QFontComboBox::ScalableFonts);
+    family_->setEditable(false); // a typed name could be any font
     family_->setCurrentFont(initial);
     size_->setRange(kMinPointSize, kMaxPointSize);
     size_->setSuffix(tr(" pt"));

@@ -25,6 +25,8 @@ int RunWorkbench(kora::app::SettingsSession& session, kora::app::SingleInstance&
         frame.activateWindow();
     });
     frame.show();
+    // After the frame, so that it lies on top even without a window manager.
+    kora::app::TAboutBox::ShowSplash();
     const int status = QApplication::exec();
     if (!session.Save()) std::cerr << "kora: the settings could not be saved\n";
     return status;
@@ -68,6 +70,5 @@ int main(int argc, char* argv[]) {
         std::cerr << "kora: " << error << "\n";
         return kExitNoInput;
     }
-    TAboutBox::ShowSplash();
     return RunWorkbench(session, instance);
 }

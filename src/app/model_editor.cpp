@@ -126,8 +126,7 @@ void ModelEditor::keyPressEvent(QKeyEvent* event) {
     const bool inserts = (!event->text().isEmpty() && event->text().at(0).isPrint()) ||
                          event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
                          event->key() == Qt::Key_Tab;
-    if (inserts && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
-        Room() < 1) {
+    if (inserts && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && Room() < 1) {
         QApplication::beep();
         return;
     }

@@ -41,8 +41,7 @@ QTextCharFormat Format(const QColor& colour, bool bold = false, bool italic = fa
 } // namespace
 
 ModelHighlighter::ModelHighlighter(QTextDocument* document)
-    : QSyntaxHighlighter(document),
-      commentFormat_(Format(QColor(0x70, 0x80, 0x70), false, true)),
+    : QSyntaxHighlighter(document), commentFormat_(Format(QColor(0x70, 0x80, 0x70), false, true)),
       numberFormat_(Format(QColor(0x98, 0x4c, 0x00))),
       keywordFormat_(Format(QColor(0x00, 0x20, 0x90), true)),
       commandFormat_(Format(QColor(0x80, 0x00, 0x80), true)),
@@ -54,11 +53,10 @@ void ModelHighlighter::SetVariableNames(const QStringList& names) {
     QStringList escaped;
     for (const QString& name : names)
         if (!name.isEmpty()) escaped.append(QRegularExpression::escape(name));
-    variables_ = escaped.isEmpty()
-                     ? QRegularExpression()
-                     : QRegularExpression(QStringLiteral("(?<![\\w])(") +
-                                          escaped.join(QLatin1Char('|')) +
-                                          QStringLiteral(")(?![\\w])"));
+    variables_ = escaped.isEmpty() ? QRegularExpression()
+                                   : QRegularExpression(QStringLiteral("(?<![\\w])(") +
+                                                        escaped.join(QLatin1Char('|')) +
+                                                        QStringLiteral(")(?![\\w])"));
     rehighlight();
 }
 

@@ -61,8 +61,10 @@ std::optional<EditorSpan> EditorSpanOfModelSpan(const TextLines& editorLines, in
     if (!first) return std::nullopt;
     // A span ending with its line end stops at the end of the line's text.
     const int32_t last = std::max(offset, offset + length - 1);
-    ModelPosition end = FindModelPosition(modelLines, last).value_or(ModelPosition{
-        modelLines.size() - 1, static_cast<int32_t>(modelLines.back().size())});
+    ModelPosition end =
+        FindModelPosition(modelLines, last)
+            .value_or(ModelPosition{modelLines.size() - 1,
+                                    static_cast<int32_t>(modelLines.back().size())});
     end.column = std::min(end.column + (length > 0 ? 1 : 0),
                           static_cast<int32_t>(modelLines[end.line].size()));
     return EditorSpan{ToEditor(editorLines, modelLines, *first, dropScript),

@@ -82,8 +82,8 @@ QLineEdit* TOptionsDialog::NameEdit(const char* settingName, const std::string& 
 QGroupBox* TOptionsDialog::SolutionsGroup() {
     auto* group = new QGroupBox(tr("Solutions"));
     auto* layout = new QFormLayout(group);
-    layout->addRow(CheckBox(tr("Show solver &information"), "SolverShowInfo",
-                            settings_.solverShowInfo));
+    layout->addRow(
+        CheckBox(tr("Show solver &information"), "SolverShowInfo", settings_.solverShowInfo));
     // The setting says what to do, the box what not to do.
     layout->addRow(CheckBox(tr("&Don't generate solutions"), "SolverCreateResults",
                             !settings_.solverCreateResults));
@@ -106,8 +106,11 @@ QGroupBox* TOptionsDialog::MethodGroup() {
     radios->addWidget(bdf);
     radios->addStretch();
     auto* orders = new QHBoxLayout;
+    QSpinBox* minOrder = SpinBox("MinOrder", settings_.minOrder);
+    auto* ordersLabel = new QLabel(tr("Method &order:"));
+    ordersLabel->setBuddy(minOrder);
     orders->addWidget(new QLabel(tr("Min")));
-    orders->addWidget(SpinBox("MinOrder", settings_.minOrder));
+    orders->addWidget(minOrder);
     orders->addWidget(new QLabel(tr("Max")));
     orders->addWidget(SpinBox("MaxOrder", settings_.maxOrder));
     orders->addStretch();
@@ -115,7 +118,7 @@ QGroupBox* TOptionsDialog::MethodGroup() {
     layout->addRow(radios);
     layout->addRow(tr("Log10 (Error &tolerance) = -"),
                    SpinBox("MLogTolerance", settings_.mLogTolerance));
-    layout->addRow(tr("Method &order:"), orders);
+    layout->addRow(ordersLabel, orders);
     return group;
 }
 
@@ -156,7 +159,7 @@ QWidget* TOptionsDialog::EditorPage() {
     sample_->setAutoFillBackground(true);
     sample_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     sample_->setMinimumHeight(48);
-    sample_->setContentsMargins(8, 4, 8, 4);
+    sample_->setMargin(8);
     auto* font = new QPushButton(tr("F&ont..."));
     auto* background = new QPushButton(tr("&Background..."));
     connect(font, &QPushButton::clicked, this, &TOptionsDialog::ChooseFont);

@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 
 #include "model/krm_parser.h"
@@ -76,6 +78,37 @@ TEST(ModelEditor, TakesNoMoreThanItsLimit) {
     EXPECT_TRUE(editor.toPlainText().endsWith(QStringLiteral("xabc")));
     editor.undo();
     EXPECT_EQ(editor.toPlainText(), full);
+}
+
+} // namespace
+} // namespace kora::app
+
+namespace kora::app {
+namespace {
+
+// The format the highlighter gave the character at `column` of line `line`.
+QTextCharFormat FormatAt(const QTextDocument& document, int line, int column) {
+    const QTextBlock block = document.findBlockByNumber(line);
+    for (const QTextLayout::FormatRange& range : block.layout()->formats())
+        if (column >= range.start && column < range.start + range.length) return range.format;
+    return {};
+}
+
+TEST(ModelHighlighter, CommandsOnlyInsideScriptsAndNamedVariables) {
+    ModelEditor editor;
+    editor.SetModelText(QStringLiteral("RUN = 2 // not a command here\n"
+                                       "X1' = -RUN*X1\n"
+                                       "SCRIPT\n"
+                                       "  RUN\n"
+                                       "END SCRIPT\n"));
+    editor.SetVariableNames({QStringLiteral("X1")});
+    const QTextDocument& text = *editor.document();
+    const QBrush plain = FormatAt(text, 0, 0).foreground();
+    EXPECT_EQ(FormatAt(text, 1, 8).foreground(), plain);  // "RUN" in the model
+    EXPECT_NE(FormatAt(text, 3, 2).foreground(), plain);  // "RUN" in the script
+    EXPECT_NE(FormatAt(text, 1, 0).foreground(), plain);  // the variable X1
+    EXPECT_NE(FormatAt(text, 0, 10).foreground(), plain); // the comment
+    EXPECT_NE(FormatAt(text, 0, 6).foreground(), plain);  // the number 2
 }
 
 } // namespace
