@@ -15,17 +15,19 @@
 #include <QVBoxLayout>
 
 #include "editor_font_dialog.h"
-#include "option_ranges.h"
 #include "qt_conversions.h"
+#include "settings/option_table.h"
 
 namespace kora::app {
 namespace {
 
 const char* const kTaylorRadio = "MethodTaylor";
 const char* const kBdfRadio = "MethodBDF";
+// A check box whose text says the opposite of its setting.
+const char* const kNegated = "negated";
 
-template <typename Control> Control* Find(const QObject& dialog, const char* name) {
-    return dialog.findChild<Control*>(QLatin1String(name));
+const OptionDescriptor& Option(const QObject& control) {
+    return *FindOption(control.objectName().toStdString());
 }
 
 QWidget* PageOf(std::initializer_list<QGroupBox*> groups) {
@@ -57,40 +59,37 @@ TOptionsDialog::TOptionsDialog(Settings& settings, Page page, QWidget* parent)
     UpdateSample();
 }
 
-QSpinBox* TOptionsDialog::SpinBox(const char* settingName, int value) {
+QSpinBox* TOptionsDialog::SpinBox(const char* settingName) {
     auto* box = new QSpinBox;
     box->setObjectName(QLatin1String(settingName));
-    const IntRange range = SettingRange(settingName);
-    box->setRange(range.min, range.max);
-    box->setValue(value);
+    box->setRange(Option(*box).min, Option(*box).max);
+    box->setValue(Option(*box).IntIn(settings_));
     return box;
 }
 
-QCheckBox* TOptionsDialog::CheckBox(const QString& text, const char* settingName, bool checked) {
+QCheckBox* TOptionsDialog::CheckBox(const QString& text, const char* settingName, bool negated) {
     auto* box = new QCheckBox(text);
     box->setObjectName(QLatin1String(settingName));
-    box->setChecked(checked);
+    box->setProperty(kNegated, negated);
+    box->setChecked(Option(*box).BoolIn(settings_) != negated);
     return box;
 }
 
-QLineEdit* TOptionsDialog::NameEdit(const char* settingName, const std::string& value) {
-    auto* edit = new QLineEdit(QString::fromStdString(value));
+QLineEdit* TOptionsDialog::NameEdit(const char* settingName) {
+    auto* edit = new QLineEdit;
     edit->setObjectName(QLatin1String(settingName));
+    edit->setText(QString::fromStdString(Option(*edit).TextIn(settings_)));
     return edit;
 }
 
 QGroupBox* TOptionsDialog::SolutionsGroup() {
     auto* group = new QGroupBox(tr("Solutions"));
     auto* layout = new QFormLayout(group);
-    layout->addRow(
-        CheckBox(tr("Show solver &information"), "SolverShowInfo", settings_.solverShowInfo));
+    layout->addRow(CheckBox(tr("Show solver &information"), "SolverShowInfo", false));
     // The setting says what to do, the box what not to do.
-    layout->addRow(CheckBox(tr("&Don't generate solutions"), "SolverCreateResults",
-                            !settings_.solverCreateResults));
-    layout->addRow(CheckBox(tr("&Beep on completion (long runs)"), "BeepOnCompletion",
-                            settings_.beepOnCompletion));
-    layout->addRow(tr("Default number of &report points:"),
-                   SpinBox("DefaultRepPoints", settings_.defaultRepPoints));
+    layout->addRow(CheckBox(tr("&Don't generate solutions"), "SolverCreateResults", true));
+    layout->addRow(CheckBox(tr("&Beep on completion (long runs)"), "BeepOnCompletion", false));
+    layout->addRow(tr("Default number of &report points:"), SpinBox("DefaultRepPoints"));
     return group;
 }
 
@@ -106,18 +105,17 @@ QGroupBox* TOptionsDialog::MethodGroup() {
     radios->addWidget(bdf);
     radios->addStretch();
     auto* orders = new QHBoxLayout;
-    QSpinBox* minOrder = SpinBox("MinOrder", settings_.minOrder);
+    QSpinBox* minOrder = SpinBox("MinOrder");
     auto* ordersLabel = new QLabel(tr("Method &order:"));
     ordersLabel->setBuddy(minOrder);
     orders->addWidget(new QLabel(tr("Min")));
     orders->addWidget(minOrder);
     orders->addWidget(new QLabel(tr("Max")));
-    orders->addWidget(SpinBox("MaxOrder", settings_.maxOrder));
+    orders->addWidget(SpinBox("MaxOrder"));
     orders->addStretch();
     auto* layout = new QFormLayout(group);
     layout->addRow(radios);
-    layout->addRow(tr("Log10 (Error &tolerance) = -"),
-                   SpinBox("MLogTolerance", settings_.mLogTolerance));
+    layout->addRow(tr("Log10 (Error &tolerance) = -"), SpinBox("MLogTolerance"));
     layout->addRow(ordersLabel, orders);
     return group;
 }
@@ -129,29 +127,26 @@ QWidget* TOptionsDialog::SolverPage() {
 QWidget* TOptionsDialog::ResultsPage() {
     auto* precision = new QGroupBox(tr("Numerical precision (significant digits)"));
     auto* digits = new QFormLayout(precision);
-    digits->addRow(tr("&Table view"), SpinBox("TablePrec", settings_.tablePrec));
-    digits->addRow(tr("&Files"), SpinBox("FilePrec", settings_.filePrec));
-    digits->addRow(tr("&Steady-State analysis"), SpinBox("SSPrec", settings_.ssPrec));
+    digits->addRow(tr("&Table view"), SpinBox("TablePrec"));
+    digits->addRow(tr("&Files"), SpinBox("FilePrec"));
+    digits->addRow(tr("&Steady-State analysis"), SpinBox("SSPrec"));
     auto* general = new QGroupBox(tr("General options"));
     auto* options = new QVBoxLayout(general);
-    options->addWidget(CheckBox(tr("&Ask to save results on closing"), "NoAskSaveResults",
-                                !settings_.noAskSaveResults));
-    options->addWidget(CheckBox(tr("Ask before &overwriting results files"),
-                                "NoWarnOverwritingResults", !settings_.noWarnOverwritingResults));
-    options->addWidget(CheckBox(tr("Show &hot spots in graphs"), "GraphShowHotSpots",
-                                settings_.graphShowHotSpots));
+    options->addWidget(CheckBox(tr("&Ask to save results on closing"), "NoAskSaveResults", true));
+    options->addWidget(
+        CheckBox(tr("Ask before &overwriting results files"), "NoWarnOverwritingResults", true));
+    options->addWidget(CheckBox(tr("Show &hot spots in graphs"), "GraphShowHotSpots", false));
     return PageOf({precision, general});
 }
 
 QWidget* TOptionsDialog::EditorPage() {
     auto* names = new QGroupBox(tr("Predefined names"));
     auto* form = new QFormLayout(names);
-    form->addRow(tr("TIME &variable"), NameEdit("TimeVariableName", settings_.timeVariableName));
-    form->addRow(tr("&Initial time"), NameEdit("InitialTimeName", settings_.initialTimeName));
-    form->addRow(tr("&Final time"), NameEdit("FinalTimeName", settings_.finalTimeName));
-    form->addRow(tr("&Report interval"),
-                 NameEdit("ReportIntervalName", settings_.reportIntervalName));
-    form->addRow(tr("&Number of points"), NameEdit("NpointsName", settings_.nPointsName));
+    form->addRow(tr("TIME &variable"), NameEdit("TimeVariableName"));
+    form->addRow(tr("&Initial time"), NameEdit("InitialTimeName"));
+    form->addRow(tr("&Final time"), NameEdit("FinalTimeName"));
+    form->addRow(tr("&Report interval"), NameEdit("ReportIntervalName"));
+    form->addRow(tr("&Number of points"), NameEdit("NpointsName"));
 
     auto* appearance = new QGroupBox(tr("Font && Color"));
     sample_ = new QLabel(QStringLiteral("X1'= -X1"));
@@ -194,35 +189,18 @@ void TOptionsDialog::UpdateSample() {
 }
 
 void TOptionsDialog::accept() {
-    Settings& s = settings_;
-    const auto value = [this](const char* name) { return Find<QSpinBox>(*this, name)->value(); };
-    const auto checked = [this](const char* name) {
-        return Find<QCheckBox>(*this, name)->isChecked();
-    };
-    const auto text = [this](const char* name) {
-        return Find<QLineEdit>(*this, name)->text().toStdString();
-    };
-    s.solverShowInfo = checked("SolverShowInfo");
-    s.solverCreateResults = !checked("SolverCreateResults");
-    s.beepOnCompletion = checked("BeepOnCompletion");
-    s.defaultRepPoints = value("DefaultRepPoints");
-    s.method = Find<QRadioButton>(*this, kTaylorRadio)->isChecked() ? "Taylor" : "BDF";
-    s.mLogTolerance = value("MLogTolerance");
-    s.minOrder = value("MinOrder");
-    s.maxOrder = std::max(value("MaxOrder"), s.minOrder);
-    s.tablePrec = value("TablePrec");
-    s.filePrec = value("FilePrec");
-    s.ssPrec = value("SSPrec");
-    s.noAskSaveResults = !checked("NoAskSaveResults");
-    s.noWarnOverwritingResults = !checked("NoWarnOverwritingResults");
-    s.graphShowHotSpots = checked("GraphShowHotSpots");
-    s.timeVariableName = text("TimeVariableName");
-    s.initialTimeName = text("InitialTimeName");
-    s.finalTimeName = text("FinalTimeName");
-    s.reportIntervalName = text("ReportIntervalName");
-    s.nPointsName = text("NpointsName");
-    StoreQFont(font_, s.editorFont);
-    s.editorColor = ToColour(background_);
+    for (const QSpinBox* box : findChildren<QSpinBox*>())
+        Option(*box).IntIn(settings_) = box->value();
+    for (const QCheckBox* box : findChildren<QCheckBox*>())
+        Option(*box).BoolIn(settings_) = box->isChecked() != box->property(kNegated).toBool();
+    for (const QLineEdit* edit : findChildren<QLineEdit*>())
+        if (FindOption(edit->objectName().toStdString()) != nullptr) // not a spin box's own
+            Option(*edit).TextIn(settings_) = edit->text().toStdString();
+    settings_.method =
+        findChild<QRadioButton*>(QLatin1String(kTaylorRadio))->isChecked() ? "Taylor" : "BDF";
+    settings_.maxOrder = std::max(settings_.maxOrder, settings_.minOrder);
+    StoreQFont(font_, settings_.editorFont);
+    settings_.editorColor = ToColour(background_);
     QDialog::accept();
 }
 

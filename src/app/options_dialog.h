@@ -1,6 +1,6 @@
 // The options dialog: the settings on three pages. OK stores every control's
 // value into the settings; Cancel leaves them as they were. Each control is
-// named after the setting it edits.
+// named after the option it edits and takes its range from the option table.
 #pragma once
 
 #include <QColor>
@@ -37,9 +37,10 @@ private:
     QWidget* EditorPage();
     QGroupBox* SolutionsGroup();
     QGroupBox* MethodGroup();
-    QSpinBox* SpinBox(const char* settingName, int value);
-    QCheckBox* CheckBox(const QString& text, const char* settingName, bool checked);
-    QLineEdit* NameEdit(const char* settingName, const std::string& value);
+    // Controls named after their option, with its range and present value.
+    QSpinBox* SpinBox(const char* settingName);
+    QCheckBox* CheckBox(const QString& text, const char* settingName, bool negated);
+    QLineEdit* NameEdit(const char* settingName);
     void ChooseFont();
     void ChooseBackground();
     void UpdateSample();

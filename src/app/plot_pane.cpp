@@ -21,6 +21,7 @@ void PlotPane::SetResults(ResultsSet* set, bool showHotSpots) {
 
 void PlotPane::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
+    hotSpots_ = PlotHotSpots{};
     if (set_ == nullptr || set_->timeCourses.empty()) {
         painter.drawText(rect(), Qt::AlignCenter, tr(kNoSolutionText));
         return;
@@ -31,7 +32,7 @@ void PlotPane::paintEvent(QPaintEvent* /*event*/) {
     options.font = font();
     options.fontPixels = QFontInfo(font()).pixelSize();
     options.windowColour = ToColour(palette().color(QPalette::Base));
-    DrawPlot(painter, rect(), *set_, options);
+    hotSpots_ = DrawPlot(painter, rect(), *set_, options).hotSpots;
 }
 
 } // namespace kora::app

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include "results/plot_hot_spots.h"
 #include "results/results_set.h"
 
 namespace kora::app {
@@ -20,12 +21,16 @@ public:
     // shows the note. Hot spots follow "GraphShowHotSpots".
     void SetResults(ResultsSet* set, bool showHotSpots);
 
+    // The label areas of the last drawing, for editing an axis in place.
+    const PlotHotSpots& hotSpots() const { return hotSpots_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     ResultsSet* set_ = nullptr;
     bool showHotSpots_ = false;
+    PlotHotSpots hotSpots_;
 };
 
 } // namespace kora::app

@@ -6,6 +6,7 @@
 
 #include "options_dialog.h"
 #include "settings/memory_store.h"
+#include "settings/option_table.h"
 #include "settings/settings_store.h"
 
 namespace kora::app {
@@ -25,7 +26,8 @@ void ChangeEveryControl(TOptionsDialog& dialog) {
     for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
         box->toggle();
     for (QLineEdit* edit : dialog.findChildren<QLineEdit*>())
-        edit->setText(edit->text() + QStringLiteral("_new"));
+        if (FindOption(edit->objectName().toStdString()) != nullptr)
+            edit->setText(edit->text() + QStringLiteral("_new"));
     dialog.findChild<QRadioButton*>(QStringLiteral("MethodTaylor"))->setChecked(true);
 }
 
