@@ -1,12 +1,16 @@
 // kora: the desktop workbench.
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <iostream>
 
 #include "about_box.h"
 #include "app_command_line.h"
+#include "model_editor.h"
 #include "settings_session.h"
 #include "single_instance.h"
 
@@ -15,16 +19,37 @@ namespace {
 constexpr int kExitUsage = 64;
 constexpr int kExitNoInput = 66;
 
-int RunWorkbench(kora::app::SettingsSession& session, kora::app::SingleInstance& instance) {
+// Until the document windows exist a file is shown in a bare editor, so that
+// `make run` shows the example model.
+void ShowFile(QMdiArea& area, const QString& path, const kora::Settings& settings) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        QMessageBox::warning(area.window(), QStringLiteral("KORA"),
+                             QStringLiteral("Unable to open file"));
+        return;
+    }
+    auto* editor = new kora::app::ModelEditor;
+    editor->ApplyAppearance(settings.editorFont, settings.editorColor);
+    editor->SetModelText(QString::fromUtf8(file.readAll()));
+    editor->setWindowTitle(QFileInfo(path).fileName());
+    area.addSubWindow(editor)->showMaximized();
+}
+
+int RunWorkbench(kora::app::SettingsSession& session, kora::app::SingleInstance& instance,
+                 const std::optional<std::string>& file) {
     QMainWindow frame;
     frame.setWindowTitle(QStringLiteral("KORA"));
-    frame.setCentralWidget(new QMdiArea(&frame));
+    auto* area = new QMdiArea(&frame);
+    frame.setCentralWidget(area);
     frame.resize(1024, 720);
-    QObject::connect(&instance, &kora::app::SingleInstance::fileReceived, &frame, [&frame] {
-        frame.raise();
-        frame.activateWindow();
-    });
+    QObject::connect(&instance, &kora::app::SingleInstance::fileReceived, &frame,
+                     [&frame, area, &session](const QString& path) {
+                         ShowFile(*area, path, session.settings());
+                         frame.raise();
+                         frame.activateWindow();
+                     });
     frame.show();
+    if (file) ShowFile(*area, QString::fromStdString(*file), session.settings());
     // After the frame, so that it lies on top even without a window manager.
     kora::app::TAboutBox::ShowSplash();
     const int status = QApplication::exec();
@@ -70,5 +95,5 @@ int main(int argc, char* argv[]) {
         std::cerr << "kora: " << error << "\n";
         return kExitNoInput;
     }
-    return RunWorkbench(session, instance);
+    return RunWorkbench(session, instance, options.file);
 }
