@@ -4,7 +4,7 @@ GENERATOR  ?= Ninja
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/two_step_pathway.krm
 
-.PHONY: deps configure build run test bench bench-compare asan tsan format clean
+.PHONY: deps configure build programs run test bench bench-compare asan tsan format clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -15,13 +15,18 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Only the programs `run` starts: tests and benchmarks are left for `make test`.
+programs: configure
+	cmake --build $(BUILD) -j $(JOBS) --target kora-batch $(if $(wildcard src/app),kora)
+
 # The desktop application when a display is there, the batch tool otherwise.
-run: build
+# A failing example fails the target.
+run: programs
 	@if [ -x $(BUILD)/src/app/kora ] && [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	  $(BUILD)/src/app/kora $(EXAMPLE); \
 	else \
 	  $(BUILD)/src/cli/kora-batch check $(EXAMPLE) && \
-	  $(BUILD)/src/cli/kora-batch run $(EXAMPLE) || true; \
+	  $(BUILD)/src/cli/kora-batch run $(EXAMPLE); \
 	fi
 
 test: build
