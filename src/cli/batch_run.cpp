@@ -38,14 +38,16 @@ void WriteAllData(std::ostream& out, const ResultsSet& results, int precision) {
 }
 
 // Without -o the data go to stdout, unless the script writes there itself.
+// A failed run without a single row leaves -o's file as it was.
 bool WriteResults(const SystemDocument& document, const ResultsSet& results,
-                  const CliOptions& options, const Settings& settings, std::ostream& out,
-                  std::ostream& err) {
+                  const CliOptions& options, const Settings& settings, bool failed,
+                  std::ostream& out, std::ostream& err) {
     if (!options.output) {
         if (!document.scriptRecord().wrote) WriteAllData(out, results, settings.filePrec);
         out.flush();
         return static_cast<bool>(out);
     }
+    if (failed && !HasRows(results)) return true;
     // The complete results file, plot description first, written atomically.
     ResultsSet saved = results;
     saved.precision = settings.filePrec;
@@ -106,13 +108,14 @@ int RunScriptForBatch(const CliOptions& options, const Settings& settings, std::
 
     const ScriptRecord& record = document->scriptRecord();
     const ResultsSet& results = document->results();
-    const bool written = WriteResults(*document, results, options, settings, out, err);
+    int code = ExitCodeOf(record, workspace.problems());
+    const bool written =
+        WriteResults(*document, results, options, settings, code != kExitOk, out, err);
     if (options.stats && record.solves > 0) {
         RunOutcome outcome;
         outcome.statistics = record.lastStatistics;
         WriteStatistics(err, outcome);
     }
-    int code = ExitCodeOf(record, workspace.problems());
     if (options.plot && code == kExitOk) code = RenderPlotForBatch(results, options, settings, err);
     if (!written && code == kExitOk) return kExitCantCreate;
     return code;

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "results/atomic_file.h"
+
 namespace kora::cli {
 namespace {
 
@@ -137,6 +139,16 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (o.input.empty()) result.error = "'" + args[0] + "' needs a file name";
     if (o.command == Command::Plot && !o.plot) result.error = "'plot' needs --plot FILE";
     return result;
+}
+
+std::string CheckOutputsAgainstInput(const CliOptions& options) {
+    const std::pair<const char*, const std::optional<std::string>*> outputs[] = {
+        {"-o", &options.output}, {"--plot", &options.plot}};
+    for (const auto& [option, output] : outputs)
+        if (output->has_value() && IsSameFile(**output, options.input))
+            return std::string(option) + " '" + **output + "' is the input file '" +
+                   options.input + "' itself; nothing was done";
+    return {};
 }
 
 std::string UsageText() {

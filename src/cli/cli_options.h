@@ -49,6 +49,10 @@ struct ParseResult {
 };
 
 ParseResult ParseCommandLine(const std::vector<std::string>& args);
+// Why the outputs would destroy the input (-o or --plot naming it, through
+// any path or link), or "" when they are apart.
+std::string CheckOutputsAgainstInput(const CliOptions& options);
+
 std::string UsageText();
 
 } // namespace kora::cli

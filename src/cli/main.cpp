@@ -5,6 +5,7 @@
 
 #include "cli_options.h"
 #include "commands.h"
+#include "plot_output.h"
 
 using namespace kora::cli;
 
@@ -16,6 +17,12 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     const CliOptions& options = parsed.options;
+    // Every option is settled before any work, so that nothing is half done.
+    if (const std::string clash = CheckOutputsAgainstInput(options); !clash.empty()) {
+        std::cerr << "kora-batch: " << clash << "\n";
+        return kExitUsage;
+    }
+    if (const int code = CheckPlotOption(options, std::cerr); code != kExitOk) return code;
     switch (options.command) {
     case Command::Help:
         std::cout << UsageText();

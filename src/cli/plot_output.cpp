@@ -77,6 +77,18 @@ int RenderPlotForBatch(const ResultsSet& set, const CliOptions& options, const S
 #endif
 }
 
+int CheckPlotOption(const CliOptions& options, std::ostream& err) {
+    if (!options.plot) return kExitOk;
+#ifdef KORA_WITH_QT
+    if (PlotFormatOf(*options.plot) != PlotFileFormat::Unknown) return kExitOk;
+    err << "kora-batch: '" << *options.plot << "': the picture must be a .png, .svg or .pdf file\n";
+    return kExitUsage;
+#else
+    err << "kora-batch: pictures cannot be drawn in this build\n";
+    return kExitUnavailable;
+#endif
+}
+
 int RenderPlotForBatch(const ResultsSet& set, const CliOptions& options, const Settings& settings) {
     return RenderPlotForBatch(set, options, settings, std::cerr);
 }

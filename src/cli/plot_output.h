@@ -20,6 +20,11 @@ namespace kora::cli {
 // reported on `err`.
 int RenderPlotForBatch(const ResultsSet& set, const CliOptions& options, const Settings& settings,
                        std::ostream& err);
+
+// Before any work: kExitUsage for a picture type that cannot be written,
+// kExitUnavailable in a build without Qt, each reported on `err`; kExitOk
+// otherwise and without --plot.
+int CheckPlotOption(const CliOptions& options, std::ostream& err);
 int RenderPlotForBatch(const ResultsSet& set, const CliOptions& options, const Settings& settings);
 
 } // namespace kora::cli

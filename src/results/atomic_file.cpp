@@ -18,13 +18,18 @@ std::string Reason(const std::string& what, const fs::path& path, int error) {
     return what + " '" + path.string() + "': " + std::strerror(error);
 }
 
-// The file a write to `path` must replace: a link's target, not the link.
-fs::path ResolveTarget(const std::string& path) {
+// The file a write to `path` must replace: a link's final target, not the
+// link, so that the link survives. `inPlace` is set when the chain passes
+// through /proc (as /dev/stdout does): such links name open descriptors, and
+// the only sound write is through them.
+fs::path ResolveTarget(const std::string& path, bool& inPlace) {
     std::error_code error;
     fs::path target(path);
-    if (fs::is_symlink(target, error)) {
-        fs::path resolved = fs::weakly_canonical(target, error);
-        if (!error) return resolved;
+    for (int depth = 0; depth < 40 && fs::is_symlink(target, error); ++depth) {
+        const fs::path link = fs::read_symlink(target, error);
+        if (error) break;
+        target = link.is_absolute() ? link : target.parent_path() / link;
+        if (target.lexically_normal().string().rfind("/proc/", 0) == 0) inPlace = true;
     }
     return target;
 }
@@ -59,6 +64,18 @@ int WriteAll(int fd, std::string_view contents) {
     return 0;
 }
 
+// Devices, FIFOs and descriptors are written as every tool writes them: in
+// place, never replaced by a regular file.
+std::string WriteInPlace(const std::string& path, std::string_view contents) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return Reason("cannot open", path, errno);
+    std::string failure;
+    if (const int error = WriteAll(fd, contents); error != 0)
+        failure = Reason("cannot write", path, error);
+    if (::close(fd) != 0 && failure.empty()) failure = Reason("cannot close", path, errno);
+    return failure;
+}
+
 // Makes the rename itself durable; a failure here loses nothing already
 // written, so it is not reported.
 void SyncDirectory(const fs::path& target) {
@@ -72,16 +89,24 @@ void SyncDirectory(const fs::path& target) {
 
 } // namespace
 
+bool IsSameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return fs::equivalent(a, b, error) && !error;
+}
+
 std::string WriteFileAtomically(const std::string& path, std::string_view contents) {
-    const fs::path target = ResolveTarget(path);
+    bool inPlace = false;
+    const fs::path target = ResolveTarget(path, inPlace);
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) return Reason("cannot write", path, EISDIR);
+    if (inPlace || (exists && !S_ISREG(existing.st_mode))) return WriteInPlace(path, contents);
     fs::path temporary;
     int error = 0;
     const int fd = CreateTemporary(target, temporary, error);
     if (fd < 0) return Reason("cannot create a file beside", target, error);
 
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-        ::fchmod(fd, existing.st_mode & 07777);
+    if (exists) ::fchmod(fd, existing.st_mode & 07777);
 
     std::string failure;
     if ((error = WriteAll(fd, contents)) != 0)

@@ -8,9 +8,18 @@
 namespace kora {
 
 // Writes `contents` to a new file beside `path`, flushes it to the disk and
-// renames it over `path` (through a symbolic link, onto its target). An
-// existing file keeps its permissions. Returns "" on success, else the reason;
+// renames it over `path` (through a symbolic link, onto its target, keeping
+// the link). An existing file keeps its permissions. A device or FIFO is
+// written in place, as is anything reached through /proc (/dev/stdout). Returns "" on success, else the reason;
 // on failure `path` is untouched and no temporary file is left.
 std::string WriteFileAtomically(const std::string& path, std::string_view contents);
+
+} // namespace kora
+
+namespace kora {
+
+// True when both paths name one existing file (also through links or
+// another path); a write to one would destroy the other.
+bool IsSameFile(const std::string& a, const std::string& b);
 
 } // namespace kora

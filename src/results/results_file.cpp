@@ -1,5 +1,6 @@
 #include "results_file.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include "atomic_file.h"
@@ -158,8 +159,18 @@ ResultsFileResult ParseResultsText(ResultsSet& set, std::string_view text, char 
     return {};
 }
 
+bool HasRows(const ResultsSet& set) {
+    for (const TimeCourse& course : set.timeCourses)
+        if (course.rows > 0) return true;
+    return false;
+}
+
 ResultsFileResult WriteResultsFile(const ResultsSet& set, const std::string& fileName,
                                    char decimalSeparator) {
+    // An empty set would only destroy what the file held.
+    std::error_code error;
+    if (!HasRows(set) && std::filesystem::exists(fileName, error))
+        return Failure("no results to write; '" + fileName + "' is left as it was");
     std::string failure = WriteFileAtomically(fileName, FormatResultsText(set, decimalSeparator));
     if (!failure.empty()) return Failure(std::move(failure));
     return {};

@@ -29,7 +29,11 @@ ResultsFileResult ParseResultsText(ResultsSet& set, std::string_view text,
                                    char localeSeparator = '.',
                                    const StockColourTable& stock = kDefaultStockColours);
 
-// Writes the file in one step: on failure the old file stays as it was.
+// True when some time course of `set` has a row.
+bool HasRows(const ResultsSet& set);
+
+// Writes the file in one step: on failure the old file stays as it was. A set
+// without a single row never replaces an existing file.
 // `modified` is left for the caller, who clears it only on success.
 ResultsFileResult WriteResultsFile(const ResultsSet& set, const std::string& fileName,
                                    char decimalSeparator = '.');
