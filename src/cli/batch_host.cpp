@@ -51,7 +51,9 @@ bool BatchHost::IsDocumentOpen(const std::string& fileName) {
 }
 
 bool BatchHost::OpenDocument(const std::string& fileName) {
-    return workspace_.Open(fileName) != nullptr;
+    if (workspace_.Open(fileName) != nullptr) return true;
+    workspace_.NoteProblem(); // the reason is on stderr: the script failed
+    return false;
 }
 
 void BatchHost::CloseDocument(const std::string& fileName) {

@@ -105,6 +105,7 @@ int RunScriptForBatch(const CliOptions& options, const Settings& settings, std::
                                    });
     }
     if (workspace.progressShown()) err << '\n';
+    if (document->scriptRecord().stoppedBetweenCommands) err << "Script stopped by user.\n";
 
     const ScriptRecord& record = document->scriptRecord();
     const ResultsSet& results = document->results();

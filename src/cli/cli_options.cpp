@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "numeric/report/ss_report.h"
 #include "results/atomic_file.h"
 
 namespace kora::cli {
@@ -33,9 +34,12 @@ Command CommandFromWord(const std::string& word) {
 // Which options each command accepts.
 bool Accepts(Command command, const std::string& option) {
     if (option == "--settings") return true;
+    if (option == "--strict")
+        return command == Command::Check || command == Command::Run ||
+               command == Command::SteadyState;
     switch (command) {
     case Command::Run:
-        return option == "--method" || option == "--tol" || option == "--min-order" ||
+        return option == "--max-values" || option == "--method" || option == "--tol" || option == "--min-order" ||
                option == "--max-order" || option == "--set" || option == "-o" ||
                option == "--plot" || option == "--view" || option == "--size" ||
                option == "--stats";
@@ -49,7 +53,7 @@ bool Accepts(Command command, const std::string& option) {
 }
 
 bool TakesValue(const std::string& option) {
-    return option != "--stats";
+    return option != "--stats" && option != "--strict";
 }
 
 std::string ApplyOption(CliOptions& o, const std::string& option, const std::string& value) {
@@ -73,6 +77,10 @@ std::string ApplyOption(CliOptions& o, const std::string& option, const std::str
         if (eq == std::string::npos || eq == 0)
             return "--set takes NAME=VALUE, got '" + value + "'";
         o.assignments.emplace_back(value.substr(0, eq), value.substr(eq + 1));
+    } else if (option == "--max-values") {
+        if (!ParseInt(value, number) || number < 1)
+            return "--max-values takes a positive whole number, got '" + value + "'";
+        o.maxValues = number;
     } else if (option == "-o") {
         o.output = value;
     } else if (option == "--plot") {
@@ -120,7 +128,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
                 return result;
             }
             if (!TakesValue(a)) {
-                if (a == "--stats") o.stats = true;
+                (a == "--stats" ? o.stats : o.strict) = true;
                 continue;
             }
             if (i + 1 >= args.size()) {
@@ -152,6 +160,9 @@ std::string CheckOutputsAgainstInput(const CliOptions& options) {
 }
 
 std::string UsageText() {
+    std::string thresholds;
+    for (std::string_view text : kSensThresholdTexts)
+        thresholds += (thresholds.empty() ? "" : ", ") + std::string(text);
     return "Usage: kora-batch COMMAND FILE [options]\n"
            "\n"
            "Commands:\n"
@@ -170,14 +181,27 @@ std::string UsageText() {
            "  --view time|phase2d|phase3d  plot view\n"
            "  --size WxH                   image size in pixels\n"
            "  --stats                      solver statistics on stderr\n"
+           "  --max-values N               refuse a run of more than N values (rows\n"
+           "                               times columns); default: setting\n"
+           "                               MaxRunValues, 50000000\n"
            "Options of ss:\n"
-           "  --threshold X                sensitivity threshold\n"
+           "  --threshold X                sensitivity threshold, one of\n"
+           "                               " + thresholds + "\n"
            "  -o REPORT.txt                write the report to a file\n"
+           "Options of check, run and ss:\n"
+           "  --strict                     treat warnings as errors (exit 1)\n"
            "Every command:\n"
            "  --settings FILE.ini          read settings from an INI file\n"
            "\n"
-           "Exit codes: 0 success, 1 model or script error, 2 solver failure,\n"
-           "3 stopped, 64 usage, 66 unreadable input.\n";
+           "Exit codes:\n"
+           "  0   success\n"
+           "  1   model or script error (or a warning with --strict)\n"
+           "  2   solver failure, or no steady state\n"
+           "  3   stopped (Ctrl-C)\n"
+           "  64  usage error\n"
+           "  66  input file cannot be read\n"
+           "  69  not available in this build\n"
+           "  73  output file cannot be written\n";
 }
 
 } // namespace kora::cli

@@ -35,9 +35,13 @@ struct CliOptions {
     std::optional<std::string> view;                              // time|phase2d|phase3d
     std::optional<std::pair<int, int>> size;                      // --size WxH
     bool stats = false;
+    std::optional<int> maxValues; // --max-values N: rows x columns of one run
 
     // ss
     std::optional<double> threshold;
+
+    // check, run, ss: warnings become errors
+    bool strict = false;
 
     // every command
     std::optional<std::string> settingsFile; // --settings FILE.ini

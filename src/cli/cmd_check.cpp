@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "model/krm_parser.h"
 #include "model/messages.h"
+#include "model_preflight.h"
 #include "run_model_file.h"
 #include "script/script_check.h"
 #include "solve/base/host.h"
@@ -35,16 +36,12 @@ int RunCheckCommand(const CliOptions& options) {
     BatchModelInput input;
     if (int code = LoadBatchModelInput(options, input, std::cerr); code != kExitOk) return code;
     // The script block is not model text; the script check reads it.
-    const ExtractedLines extracted = ExtractModelLines(input.editorLines, true);
-    KRMForm form;
-    ErrorDisplay sink;
-    KRMparser model(&form, &sink);
-    ApplyModelSettings(model, input.settings);
-    model.Build(extracted.modelLines);
-    if (sink.code != 0) {
-        PrintModelErrorReport(sink, std::cerr);
+    PreflightModel prepared;
+    prepared.fileName = options.input;
+    prepared.fileLines = input.editorLines;
+    if (!BuildPreflightModel(prepared, true, {}, input.settings, std::cerr))
         return kExitModelError;
-    }
+    NoteIfTaylorRefuses(prepared, std::cerr);
     CheckHost host;
     if (!CheckScript(input.editorLines, ScriptDocumentInfo{options.input}, host))
         return kExitModelError;

@@ -1,25 +1,15 @@
 #include "commands.h"
 
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <system_error>
 
 #include "batch_settings.h"
+#include "input_file.h"
 #include "plot_output.h"
 #include "results/plot_ranges.h"
 #include "results/results_file.h"
 
 namespace kora::cli {
 
-namespace {
-
-bool Readable(const std::string& path) {
-    std::error_code error;
-    return !std::filesystem::is_directory(path, error) && std::ifstream(path).good();
-}
-
-} // namespace
 
 int RunPlotCommand(const CliOptions& options) {
     const BatchSettings loaded = LoadBatchSettings(options);
@@ -28,8 +18,9 @@ int RunPlotCommand(const CliOptions& options) {
         return kExitNoInput;
     }
     const Settings& settings = loaded.settings;
-    if (!Readable(options.input)) {
-        std::cerr << "kora-batch: cannot open results file '" << options.input << "'\n";
+    if (const std::string why = WhyUnreadable(options.input); !why.empty()) {
+        std::cerr << "kora-batch: cannot open results file '" << options.input << "': " << why
+                  << "\n";
         return kExitNoInput;
     }
     // As when a results document is opened: its own file supplies the plot

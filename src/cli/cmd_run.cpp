@@ -5,6 +5,8 @@
 #include "batch_run.h"
 #include "batch_settings.h"
 #include "commands.h"
+#include "input_file.h"
+#include "model_preflight.h"
 
 namespace kora::cli {
 
@@ -14,7 +16,25 @@ int RunRunCommand(const CliOptions& options) {
         std::cerr << "kora-batch: " << loaded.error << "\n";
         return kExitNoInput;
     }
-    return RunScriptForBatch(options, RunSettings(options, loaded.settings), std::cout, std::cerr);
+    const Settings settings = RunSettings(options, loaded.settings);
+    // The model is built once before the script, so that a model the run
+    // would reject, or a run too large to finish, costs nothing.
+    PreflightModel prepared;
+    prepared.fileName = options.input;
+    if (const std::string why = WhyUnreadable(options.input);
+        !why.empty() || ReadTextLines(options.input, prepared.fileLines) != TextReadStatus::Ok) {
+        std::cerr << "kora-batch: cannot read model file '" << options.input << "': " << why
+                  << "\n";
+        return kExitNoInput;
+    }
+    std::vector<std::string> assignments;
+    for (const auto& [name, value] : options.assignments)
+        assignments.push_back(name + "=" + value);
+    if (!BuildPreflightModel(prepared, true, assignments, settings, std::cerr))
+        return kExitModelError;
+    if (!WithinValueLimit(prepared, options.maxValues.value_or(settings.maxRunValues), std::cerr))
+        return kExitModelError;
+    return RunScriptForBatch(options, settings, std::cout, std::cerr);
 }
 
 } // namespace kora::cli

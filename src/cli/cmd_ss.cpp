@@ -13,12 +13,15 @@
 #include "numeric/krmform_ss.h"
 #include "numeric/report/ss_report.h"
 #include "results/atomic_file.h"
+#include "model_preflight.h"
 #include "run_model_file.h"
 
 namespace kora::cli {
 namespace {
 
 // The item index of a threshold the report offers, or -1.
+constexpr int kNoSteadyStateText = 31602;
+
 int ThresholdIndexOf(double threshold) {
     const auto found = std::find(kSensThresholds.begin(), kSensThresholds.end(), threshold);
     return found == kSensThresholds.end()
@@ -48,16 +51,12 @@ int RunSteadyStateCommand(const CliOptions& options) {
     if (int code = LoadBatchModelInput(options, input, std::cerr); code != kExitOk) return code;
     const Settings& settings = input.settings;
     // The steady-state command reads script-block lines as model lines.
-    const ExtractedLines extracted = ExtractModelLines(input.editorLines, false);
-    KRMForm form;
-    ErrorDisplay sink;
-    KRMparser model(&form, &sink);
-    ApplyModelSettings(model, settings);
-    model.Build(extracted.modelLines);
-    if (sink.code != 0) {
-        PrintModelErrorReport(sink, std::cerr);
-        return kExitModelError;
-    }
+    PreflightModel prepared;
+    prepared.fileName = options.input;
+    prepared.fileLines = input.editorLines;
+    if (!BuildPreflightModel(prepared, false, {}, settings, std::cerr)) return kExitModelError;
+    KRMForm& form = prepared.form;
+    KRMparser& model = prepared.model;
     const bool powerLaw = model.BuildForm();
 
     KRMForm_ss computation(form, model);
@@ -80,6 +79,7 @@ int RunSteadyStateCommand(const CliOptions& options) {
     }
     // A report without a steady state is still written, but scripts can tell.
     const bool found = (computation.status & (SS_NO_EQUATIONS | SS_NOT_FOUND)) == 0;
+    if (!found) std::cerr << MessageText(kNoSteadyStateText) << "\n";
     return found ? kExitOk : kExitSolverFailure;
 }
 

@@ -1,5 +1,6 @@
 #include "run_model_file.h"
 
+#include "input_file.h"
 #include "model/messages.h"
 
 namespace kora::cli {
@@ -11,8 +12,10 @@ int LoadBatchModelInput(const CliOptions& options, BatchModelInput& input, std::
         return kExitNoInput;
     }
     input.settings = std::move(loaded.settings);
-    if (ReadTextLines(options.input, input.editorLines) != TextReadStatus::Ok) {
-        err << "kora-batch: cannot read model file '" << options.input << "'\n";
+    if (ReadTextLines(options.input, input.editorLines) != TextReadStatus::Ok ||
+        !WhyUnreadable(options.input).empty()) {
+        err << "kora-batch: cannot read model file '" << options.input
+            << "': " << WhyUnreadable(options.input) << "\n";
         return kExitNoInput;
     }
     return kExitOk;

@@ -49,10 +49,13 @@ public:
         if (!ResolveConstants()) return;
         NumberIndependentVariables();
         if (!TakeTimeSettings()) return;
-        if (!PlaceEvents()) return;
+        if (!TimeEvents()) return;
         if (!CompileDefinitions()) return;
         if (!CompileEquations()) return;
+        // Every event is compiled, whenever it falls: a fault in one is a
+        // fault of the model, whatever the time span of this run.
         if (!CompileEvents()) return;
+        PlaceEvents();
         if (!CheckInitialValues()) return;
         SelectOutputs();
     }
@@ -192,18 +195,24 @@ private:
         return true;
     }
 
-    // Event times; events outside the open time span never happen and are
-    // removed. A backward run is mirrored to run forward.
-    bool PlaceEvents() {
+    // Event times named by a constant take its value.
+    bool TimeEvents() {
+        for (Statement& event : model_.events) {
+            if (event.eventTimeName.empty()) continue;
+            Statement* constant = UsableConstant(event.eventTimeName);
+            if (constant == nullptr) return Fail(kCodeEventNotConstant, event.text);
+            event.eventTime = constant->value;
+        }
+        return true;
+    }
+
+    // Events outside the open time span never happen and are removed. A
+    // backward run is mirrored to run forward.
+    void PlaceEvents() {
         const double t0 = model_.t0;
         const double span = model_.tf - t0;
         std::vector<Statement> kept;
         for (Statement& event : model_.events) {
-            if (!event.eventTimeName.empty()) {
-                Statement* constant = UsableConstant(event.eventTimeName);
-                if (constant == nullptr) return Fail(kCodeEventNotConstant, event.text);
-                event.eventTime = constant->value;
-            }
             double relative = (event.eventTime - t0) / span;
             if (!(relative > 0.0 && relative < 1.0)) continue;
             if (model_.backward) event.eventTime = t0 + std::fabs(event.eventTime - t0);
@@ -214,7 +223,6 @@ private:
             return a.eventTime < b.eventTime;
         });
         model_.events = std::move(kept);
-        return true;
     }
 
     // What is left after constant resolution depends on the state: an

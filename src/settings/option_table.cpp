@@ -53,6 +53,7 @@ std::vector<OptionDescriptor> BuildTable() {
         IntOption("FilePrec", &S::filePrec, 7, 4, 15),
         IntOption("SSPrec", &S::ssPrec, 7, 4, 15),
         IntOption("DefaultRepPoints", &S::defaultRepPoints, 200, 10, 1000),
+        IntOption("MaxRunValues", &S::maxRunValues, 50'000'000, 1000, INT32_MAX),
         BoolOption("SolverCreateResults", &S::solverCreateResults, true),
         BoolOption("SolverShowInfo", &S::solverShowInfo, true),
         BoolOption("AutoCloseInfo", &S::autoCloseInfo, true),

@@ -26,6 +26,9 @@ struct Settings {
     int32_t filePrec{};
     int32_t ssPrec{};
     int32_t defaultRepPoints{};
+    // Rows times reported columns one run may produce before a front end
+    // refuses it (or asks).
+    int32_t maxRunValues{};
     bool solverCreateResults{};
     bool solverShowInfo{};
     bool autoCloseInfo{};

@@ -55,16 +55,22 @@ TEST(CheckCommand, AValidModelWithAScriptBlockParses) {
     EXPECT_EQ(outcome.err, "");
 }
 
-TEST(CheckCommand, ErrorsAreReportedAsTheErrorDialogShowsThem) {
-    Outcome function = Check(std::string(KORA_TEST_DATA_DIR) + "/model_function_error.krm");
+TEST(CheckCommand, ErrorsNameTheFileAndPlaceWithTheModelsMessage) {
+    const std::string data = std::string(KORA_TEST_DATA_DIR) + "/model_function_error.krm";
+    Outcome function = Check(data);
     EXPECT_EQ(function.exitCode, 1);
     EXPECT_EQ(function.out, "");
-    EXPECT_EQ(function.err, "CRITICAL ERROR:\nFunction error:X' = ln[X]\nln\n");
+    EXPECT_EQ(function.err, data + ":2:1: error: Function error:X' = ln[X]\nln\n");
 
     const std::string missing = WriteModel("kora_missing", "X' = -X\nY' = X\n");
     Outcome initial = Check(missing);
     EXPECT_EQ(initial.exitCode, 1);
-    EXPECT_EQ(initial.err, "CRITICAL ERROR:\nInitial values not defined: X Y \n\n");
+    EXPECT_EQ(initial.err, missing + ": error: Initial values not defined: X Y \n");
+
+    const std::string unknown = WriteModel("kora_unknown", "k = 2\n\n   X' = -kl*X\nX = 1\n");
+    EXPECT_EQ(Check(unknown).err,
+              unknown + ":3:4: error: Unexpected expression: X' = -kl*X (unknown name 'kl')\n");
+    std::filesystem::remove(unknown);
     std::filesystem::remove(missing);
 }
 

@@ -80,7 +80,7 @@ TEST_F(RunCommand, FailuresReportAndSetTheExitCode) {
     const fs::path broken = WriteModel("X' = -X\n");
     const Result model = Batch("run \"" + broken.string() + "\"");
     EXPECT_EQ(model.exitCode, 1);
-    EXPECT_EQ(model.err.rfind("CRITICAL ERROR:\nInitial values not defined: X", 0), 0u);
+    EXPECT_EQ(model.err, broken.string() + ": error: Initial values not defined: X \n");
     EXPECT_EQ(model.out, "");
 }
 

@@ -187,6 +187,8 @@ void winintegrator::StoreRow(double t, const double* variables) {
     const double storedTime = backward ? runStart - std::fabs(t - runStart) : t;
     stepsSinceReport = 0;
     if (!createResults) return;
+    // A run of no length has one row: its start is its end.
+    if (rows > 0 && runStart == runEnd) return;
     if (!EnsureRowRoom()) {
         // The buffer could not grow: report it as the out-of-memory outcome
         // rather than writing past the block.

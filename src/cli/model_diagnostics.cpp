@@ -1,0 +1,120 @@
+#include "model_diagnostics.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "model/lexical.h"
+#include "model/messages.h"
+
+namespace kora::cli {
+namespace {
+
+// The model line holding `offset` of the joined model text (each line end
+// counts 2), and the column within it; false past the end.
+bool ModelLineOf(const TextLines& modelLines, int32_t offset, size_t& line, int32_t& column) {
+    int32_t start = 0;
+    for (size_t i = 0; i < modelLines.size(); ++i) {
+        const int32_t end = start + static_cast<int32_t>(modelLines[i].size());
+        if (offset <= end) {
+            line = i;
+            column = offset - start;
+            return true;
+        }
+        start = end + 2;
+    }
+    return false;
+}
+
+// The model text's offset of `statementText`: the model's Locate first, then
+// the first model line holding the text (events, keyword lines).
+bool OffsetOf(KRMparser& model, const TextLines& modelLines, const std::string& statementText,
+              int32_t& offset) {
+    std::string located = statementText;
+    int32_t length = 0;
+    if (model.Locate(modelLines, located, offset, length, false)) return true;
+    offset = 0;
+    for (const std::string& line : modelLines) {
+        const size_t at = line.find(statementText);
+        if (!statementText.empty() && at != std::string::npos) {
+            offset += static_cast<int32_t>(at);
+            return true;
+        }
+        offset += static_cast<int32_t>(line.size()) + 2;
+    }
+    return false;
+}
+
+bool Defines(const std::vector<Statement>& list, const std::string& name) {
+    return std::any_of(list.begin(), list.end(),
+                       [&name](const Statement& s) { return s.name == name; });
+}
+
+} // namespace
+
+TextPlace PlaceOfStatement(KRMparser& model, const TextLines& fileLines,
+                           const TextLines& modelLines, const std::string& statementText) {
+    int32_t offset = 0;
+    size_t modelLine = 0;
+    int32_t column = 0;
+    if (!OffsetOf(model, modelLines, statementText, offset) ||
+        !ModelLineOf(modelLines, offset, modelLine, column))
+        return {};
+    // Model lines are the file's lines trimmed, in order, some left out.
+    size_t next = 0;
+    for (size_t i = 0; i < fileLines.size(); ++i) {
+        if (TrimBlanks(fileLines[i]) != modelLines[next]) continue;
+        if (next++ < modelLine) continue;
+        const size_t indent = fileLines[i].find_first_not_of(" \t");
+        return {static_cast<int>(i) + 1,
+                static_cast<int>(indent == std::string::npos ? 0 : indent) + column + 1};
+    }
+    return {};
+}
+
+std::string UnknownNameIn(const KRMparser& model, const std::string& statementText) {
+    const size_t equals = statementText.find('=');
+    if (equals == std::string::npos) return {};
+    const std::string_view text(statementText);
+    int32_t position = static_cast<int32_t>(equals) + 1;
+    const int32_t size = static_cast<int32_t>(text.size());
+    while (position < size) {
+        std::string name;
+        double number = 0.0;
+        const unsigned char c = static_cast<unsigned char>(text[static_cast<size_t>(position)]);
+        if ((std::isdigit(c) || c == '.') && ReadNumber(text, position, number)) continue;
+        if (!ReadName(text, position, name)) {
+            ++position;
+            continue;
+        }
+        int32_t after = position;
+        if (Expect(text, after, "[")) continue; // a function
+        const auto& predefined = model.predefinedNames;
+        if (std::find(predefined.begin(), predefined.end(), name) != predefined.end()) continue;
+        if (!Defines(model.equations, name) && !Defines(model.assignments, name)) return name;
+    }
+    return {};
+}
+
+std::string PlacePrefix(const std::string& fileName, const TextPlace& place) {
+    if (place.line == 0) return fileName + ": ";
+    return fileName + ":" + std::to_string(place.line) + ":" + std::to_string(place.column) + ": ";
+}
+
+void PrintModelDiagnostic(KRMparser& model, const ErrorDisplay& sink, const std::string& fileName,
+                          const TextLines& fileLines, const TextLines& modelLines,
+                          const std::string& kind, std::ostream& err) {
+    constexpr int kUnexpectedExpression = 2;
+    // Locating reads the model again, which clears the sink: copy it first.
+    const ErrorDisplay error = sink;
+    const std::string unknown =
+        error.code == kUnexpectedExpression ? UnknownNameIn(model, error.context) : std::string();
+    const TextPlace place = PlaceOfStatement(model, fileLines, modelLines, error.context);
+    err << PlacePrefix(fileName, place) << kind << ": " << ModelMessage(error.code)
+        << error.context;
+    if (!unknown.empty()) err << " (unknown name '" << unknown << "')";
+    err << '\n';
+    if (!error.detail.empty()) err << error.detail << '\n';
+    err.flush();
+}
+
+} // namespace kora::cli

@@ -1,0 +1,36 @@
+// Model errors as a compiler reports them: "FILE:LINE:COLUMN: error: " and
+// the model's own message, so that an editor can jump to the place.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "model/error_display.h"
+#include "model/krm_parser.h"
+#include "model/model_text.h"
+
+namespace kora::cli {
+
+struct TextPlace {
+    int line = 0;   // 1-based line of the file; 0 when unknown
+    int column = 0; // 1-based
+};
+
+// Where the statement `statementText` of `modelLines` (as extracted from
+// `fileLines`) stands in the file; {0, 0} when it cannot be found.
+TextPlace PlaceOfStatement(KRMparser& model, const TextLines& fileLines,
+                           const TextLines& modelLines, const std::string& statementText);
+
+// The first name on the right side of `statementText` that the model neither
+// defines nor predefines, and that is not a function; "" when there is none.
+std::string UnknownNameIn(const KRMparser& model, const std::string& statementText);
+
+// "FILE:LINE:COLUMN: " (or "FILE: " when the place is unknown).
+std::string PlacePrefix(const std::string& fileName, const TextPlace& place);
+
+// The model error in `sink` in the form above; `kind` is "error" or "note".
+void PrintModelDiagnostic(KRMparser& model, const ErrorDisplay& sink, const std::string& fileName,
+                          const TextLines& fileLines, const TextLines& modelLines,
+                          const std::string& kind, std::ostream& err);
+
+} // namespace kora::cli

@@ -1,0 +1,58 @@
+#include "model_preflight.h"
+
+#include "model/messages.h"
+#include "model/run_size.h"
+#include "model_diagnostics.h"
+#include "script/script_execution.h"
+#include "solve/model_settings.h"
+
+namespace kora::cli {
+namespace {
+
+constexpr int kNoDifferentialEquations = 31600;
+constexpr int kNoGmaEquations = 18;
+
+} // namespace
+
+bool BuildPreflightModel(PreflightModel& prepared, bool dropScript,
+                         const std::vector<std::string>& assignments, const Settings& settings,
+                         std::ostream& err) {
+    prepared.modelLines = ExtractModelLines(prepared.fileLines, dropScript).modelLines;
+    KRMparser& model = prepared.model;
+    ApplyModelSettings(model, settings);
+    // Assignments land on the statements they name, as before a script.
+    for (const std::string& assignment : assignments)
+        ApplyAssignment(model, prepared.modelLines, assignment);
+    model.Build(prepared.modelLines);
+    if (prepared.sink.code != 0) {
+        PrintModelDiagnostic(model, prepared.sink, prepared.fileName, prepared.fileLines,
+                             prepared.modelLines, "error", err);
+        return false;
+    }
+    if (model.VariableCount() == 0) {
+        err << PlacePrefix(prepared.fileName, {}) << "error: "
+            << MessageText(kNoDifferentialEquations) << '\n';
+        return false;
+    }
+    return true;
+}
+
+bool NoteIfTaylorRefuses(PreflightModel& prepared, std::ostream& err) {
+    if (prepared.model.BuildForm() && prepared.sink.code == 0) return true;
+    if (prepared.sink.code == 0) prepared.sink.code = kNoGmaEquations;
+    PrintModelDiagnostic(prepared.model, prepared.sink, prepared.fileName, prepared.fileLines,
+                         prepared.modelLines, "note: the Taylor method cannot run this model", err);
+    return false;
+}
+
+bool WithinValueLimit(const PreflightModel& prepared, int64_t limit, std::ostream& err) {
+    const RunSize size = ExpectedRunSize(prepared.model);
+    if (size.values <= limit) return true;
+    err << PlacePrefix(prepared.fileName, {}) << "error: one run would report " << size.values
+        << " values (" << size.rows << " rows of " << size.columns
+        << " columns), more than the limit of " << limit
+        << "; raise hr, or the limit with --max-values\n";
+    return false;
+}
+
+} // namespace kora::cli
