@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/text_trim.h"
 #include "model/lexical.h"
 #include "model/messages.h"
 
@@ -62,11 +63,12 @@ TextPlace PlaceOfStatement(KRMparser& model, const TextLines& fileLines,
     // Model lines are the file's lines trimmed, in order, some left out.
     size_t next = 0;
     for (size_t i = 0; i < fileLines.size(); ++i) {
-        if (TrimBlanks(fileLines[i]) != modelLines[next]) continue;
+        if (TrimSpaceAndControls(fileLines[i]) != modelLines[next]) continue;
         if (next++ < modelLine) continue;
-        const size_t indent = fileLines[i].find_first_not_of(" \t");
-        return {static_cast<int>(i) + 1,
-                static_cast<int>(indent == std::string::npos ? 0 : indent) + column + 1};
+        size_t indent = 0;
+        while (indent < fileLines[i].size() && static_cast<unsigned char>(fileLines[i][indent]) <= ' ')
+            ++indent;
+        return {static_cast<int>(i) + 1, static_cast<int>(indent) + column + 1};
     }
     return {};
 }

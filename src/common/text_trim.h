@@ -6,8 +6,8 @@
 
 namespace kora {
 
-// Without leading and trailing spaces, tabs and line ends: the rule for model
-// and editor lines, where other control characters are content.
+// Without leading and trailing spaces, tabs and line ends: the rule inside a
+// statement, where other control characters are content.
 inline std::string_view TrimBlanks(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     while (!text.empty() && blank(text.front()))
@@ -18,8 +18,9 @@ inline std::string_view TrimBlanks(std::string_view text) {
 }
 
 // Without leading and trailing spaces and control characters of any kind:
-// the rule for script arguments and results-file lines, so that texts read
-// with CR LF endings or stray controls compare alike.
+// the rule for every line read from a file (model, script and results-file
+// lines), so that texts read with CR LF endings or stray controls compare
+// alike.
 inline std::string_view TrimSpaceAndControls(std::string_view text) {
     const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
     while (!text.empty() && blank(text.front()))

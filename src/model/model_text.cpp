@@ -39,7 +39,9 @@ ExtractedLines ExtractModelLines(const TextLines& lines, bool dropScript) {
     ExtractedLines result;
     bool inScript = false;
     for (const std::string& raw : lines) {
-        std::string line(TrimBlanks(raw));
+        // As the document reads them: a stray control character at an end
+        // must not make one command refuse what another accepts.
+        std::string line(TrimSpaceAndControls(raw));
         if (dropScript) {
             std::string upper = UpperAscii(line);
             if (upper == "SCRIPT")
