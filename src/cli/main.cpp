@@ -6,10 +6,12 @@
 #include "cli_options.h"
 #include "commands.h"
 #include "plot_output.h"
+#include "toolkit_messages.h"
 
 using namespace kora::cli;
 
 int main(int argc, char** argv) {
+    SilenceToolkitMessages();
     std::vector<std::string> args(argv + 1, argv + argc);
     ParseResult parsed = ParseCommandLine(args);
     if (!parsed.error.empty()) {
