@@ -6,6 +6,7 @@
 #include "model/krm_parser.h"
 #include "model/messages.h"
 #include "model_preflight.h"
+#include "model_warnings.h"
 #include "run_model_file.h"
 #include "script/script_check.h"
 #include "solve/base/host.h"
@@ -41,6 +42,8 @@ int RunCheckCommand(const CliOptions& options) {
     prepared.fileLines = input.editorLines;
     if (!BuildPreflightModel(prepared, true, {}, input.settings, std::cerr))
         return kExitModelError;
+    const int warnings = ReportModelWarnings(prepared, input.settings, {}, std::cerr);
+    if (options.strict && warnings > 0) return kExitModelError;
     NoteIfTaylorRefuses(prepared, std::cerr);
     CheckHost host;
     if (!CheckScript(input.editorLines, ScriptDocumentInfo{options.input}, host))

@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "input_file.h"
 #include "model_preflight.h"
+#include "model_warnings.h"
 
 namespace kora::cli {
 
@@ -28,10 +29,15 @@ int RunRunCommand(const CliOptions& options) {
         return kExitNoInput;
     }
     std::vector<std::string> assignments;
-    for (const auto& [name, value] : options.assignments)
+    std::vector<std::string> setNames;
+    for (const auto& [name, value] : options.assignments) {
         assignments.push_back(name + "=" + value);
+        setNames.push_back(name);
+    }
     if (!BuildPreflightModel(prepared, true, assignments, settings, std::cerr))
         return kExitModelError;
+    const int warnings = ReportModelWarnings(prepared, settings, setNames, std::cerr);
+    if (options.strict && warnings > 0) return kExitModelError;
     if (!WithinValueLimit(prepared, options.maxValues.value_or(settings.maxRunValues), std::cerr))
         return kExitModelError;
     return RunScriptForBatch(options, settings, std::cout, std::cerr);

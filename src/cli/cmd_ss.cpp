@@ -14,6 +14,7 @@
 #include "numeric/report/ss_report.h"
 #include "results/atomic_file.h"
 #include "model_preflight.h"
+#include "model_warnings.h"
 #include "run_model_file.h"
 
 namespace kora::cli {
@@ -55,6 +56,8 @@ int RunSteadyStateCommand(const CliOptions& options) {
     prepared.fileName = options.input;
     prepared.fileLines = input.editorLines;
     if (!BuildPreflightModel(prepared, false, {}, settings, std::cerr)) return kExitModelError;
+    const int warnings = ReportModelWarnings(prepared, settings, {}, std::cerr);
+    if (options.strict && warnings > 0) return kExitModelError;
     KRMForm& form = prepared.form;
     KRMparser& model = prepared.model;
     const bool powerLaw = model.BuildForm();

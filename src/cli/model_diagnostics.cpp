@@ -60,17 +60,22 @@ TextPlace PlaceOfStatement(KRMparser& model, const TextLines& fileLines,
     if (!OffsetOf(model, modelLines, statementText, offset) ||
         !ModelLineOf(modelLines, offset, modelLine, column))
         return {};
-    // Model lines are the file's lines trimmed, in order, some left out.
+    const int line = FileLineOf(fileLines, modelLines, modelLine);
+    if (line == 0) return {};
+    const std::string& text = fileLines[static_cast<size_t>(line - 1)];
+    size_t indent = 0;
+    while (indent < text.size() && static_cast<unsigned char>(text[indent]) <= ' ')
+        ++indent;
+    return {line, static_cast<int>(indent) + column + 1};
+}
+
+int FileLineOf(const TextLines& fileLines, const TextLines& modelLines, size_t modelIndex) {
     size_t next = 0;
-    for (size_t i = 0; i < fileLines.size(); ++i) {
+    for (size_t i = 0; i < fileLines.size() && next < modelLines.size(); ++i) {
         if (TrimSpaceAndControls(fileLines[i]) != modelLines[next]) continue;
-        if (next++ < modelLine) continue;
-        size_t indent = 0;
-        while (indent < fileLines[i].size() && static_cast<unsigned char>(fileLines[i][indent]) <= ' ')
-            ++indent;
-        return {static_cast<int>(i) + 1, static_cast<int>(indent) + column + 1};
+        if (next++ == modelIndex) return static_cast<int>(i) + 1;
     }
-    return {};
+    return 0;
 }
 
 std::string UnknownNameIn(const KRMparser& model, const std::string& statementText) {
@@ -99,6 +104,7 @@ std::string UnknownNameIn(const KRMparser& model, const std::string& statementTe
 
 std::string PlacePrefix(const std::string& fileName, const TextPlace& place) {
     if (place.line == 0) return fileName + ": ";
+    if (place.column == 0) return fileName + ":" + std::to_string(place.line) + ": ";
     return fileName + ":" + std::to_string(place.line) + ":" + std::to_string(place.column) + ": ";
 }
 

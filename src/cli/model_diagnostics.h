@@ -16,6 +16,10 @@ struct TextPlace {
     int column = 0; // 1-based
 };
 
+// The 1-based file line of model line `modelIndex` (model lines are the
+// file's lines trimmed, in order, some left out); 0 when not found.
+int FileLineOf(const TextLines& fileLines, const TextLines& modelLines, size_t modelIndex);
+
 // Where the statement `statementText` of `modelLines` (as extracted from
 // `fileLines`) stands in the file; {0, 0} when it cannot be found.
 TextPlace PlaceOfStatement(KRMparser& model, const TextLines& fileLines,
@@ -25,7 +29,8 @@ TextPlace PlaceOfStatement(KRMparser& model, const TextLines& fileLines,
 // defines nor predefines, and that is not a function; "" when there is none.
 std::string UnknownNameIn(const KRMparser& model, const std::string& statementText);
 
-// "FILE:LINE:COLUMN: " (or "FILE: " when the place is unknown).
+// "FILE:LINE:COLUMN: ", "FILE:LINE: " without a column, "FILE: " without
+// a line.
 std::string PlacePrefix(const std::string& fileName, const TextPlace& place);
 
 // The model error in `sink` in the form above; `kind` is "error" or "note".

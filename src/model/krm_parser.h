@@ -46,6 +46,9 @@ struct Statement {
     int32_t valueIndex = 0; // 0 means none
 };
 
+// Names on an "&&" or "!!" line, separated by commas, blanks or tabs.
+std::vector<std::string> ListedNames(const Statement& line);
+
 class KRMparser {
 public:
     struct TokenRec {

@@ -24,22 +24,6 @@ Statement* FindNamed(std::vector<Statement>& list, NameIndex& index, const std::
     return position >= 0 ? &list[static_cast<size_t>(position)] : nullptr;
 }
 
-// Names on an "&&" or "!!" line, separated by commas, blanks or tabs.
-std::vector<std::string> ListedNames(const Statement& line) {
-    std::vector<std::string> names;
-    std::string current;
-    for (size_t i = static_cast<size_t>(line.start); i <= line.text.size(); ++i) {
-        char c = i < line.text.size() ? line.text[i] : ',';
-        if (c == ',' || c == ' ' || c == '\t') {
-            if (!current.empty()) names.push_back(std::move(current));
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    return names;
-}
-
 class ModelBuilder {
 public:
     explicit ModelBuilder(KRMparser& model) : model_(model) {}
@@ -315,6 +299,21 @@ private:
 };
 
 } // namespace
+
+std::vector<std::string> ListedNames(const Statement& line) {
+    std::vector<std::string> names;
+    std::string current;
+    for (size_t i = static_cast<size_t>(line.start); i <= line.text.size(); ++i) {
+        char c = i < line.text.size() ? line.text[i] : ',';
+        if (c == ',' || c == ' ' || c == '\t') {
+            if (!current.empty()) names.push_back(std::move(current));
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    return names;
+}
 
 void KRMparser::Build(const TextLines& modelLines) {
     lines = &modelLines;

@@ -40,6 +40,19 @@ TEST_F(ModelChecks, EveryCommandReadsAndRejectsTheSameText) {
     }
 }
 
+TEST_F(ModelChecks, WarningsNameTheLineAndStrictMakesThemErrors) {
+    const std::string model = "X' = -X >>\n  + 1\nX = 1\ntf 5\n!! X, Q, X\n";
+    const auto check = Batch("check", model);
+    EXPECT_EQ(check.exitCode, 0);
+    EXPECT_EQ(check.err, Model() + ":4: warning: not a statement, ignored: tf 5\n" + Model() +
+                             ":5: warning: '!!' names 'Q', which the model does not define\n" +
+                             Model() + ":5: warning: '!!' lists 'X' twice\n");
+    EXPECT_EQ(Batch("check", model, "--strict").exitCode, 1);
+    const auto set = Batch("run", "X' = -X\nX = 1\n", "--set fresh=1 --strict");
+    EXPECT_EQ(set.exitCode, 1);
+    EXPECT_EQ(set.err, "kora-batch: warning: --set names 'fresh', which the model does not define\n");
+}
+
 TEST_F(ModelChecks, ARunOfNoLengthHasOneRow) {
     const auto run = Batch("run", "X' = -X\nX = 1\nt0 = 2\ntf = 2\n");
     EXPECT_EQ(run.exitCode, 0) << run.err;
