@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
 
 #include "numeric/report/ss_report.h"
 #include "results/atomic_file.h"
@@ -149,13 +150,23 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     return result;
 }
 
-std::string CheckOutputsAgainstInput(const CliOptions& options) {
+OutputProblem CheckOutputsBeforeWork(const CliOptions& options) {
+    namespace fs = std::filesystem;
     const std::pair<const char*, const std::optional<std::string>*> outputs[] = {
         {"-o", &options.output}, {"--plot", &options.plot}};
-    for (const auto& [option, output] : outputs)
-        if (output->has_value() && IsSameFile(**output, options.input))
-            return std::string(option) + " '" + **output + "' is the input file '" +
-                   options.input + "' itself; nothing was done";
+    for (const auto& [option, output] : outputs) {
+        if (!output->has_value()) continue;
+        const std::string& path = **output;
+        if (IsSameFile(path, options.input))
+            return {kExitUsage, std::string(option) + " '" + path + "' is the input file '" +
+                                    options.input + "' itself; nothing was done"};
+        std::error_code error;
+        if (fs::is_directory(path, error))
+            return {kExitCantCreate, "cannot write '" + path + "': is a directory"};
+        const fs::path folder = fs::path(path).parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, error))
+            return {kExitCantCreate, "cannot write '" + path + "': no such folder"};
+    }
     return {};
 }
 

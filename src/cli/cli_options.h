@@ -53,9 +53,15 @@ struct ParseResult {
 };
 
 ParseResult ParseCommandLine(const std::vector<std::string>& args);
-// Why the outputs would destroy the input (-o or --plot naming it, through
-// any path or link), or "" when they are apart.
-std::string CheckOutputsAgainstInput(const CliOptions& options);
+struct OutputProblem {
+    int exitCode = kExitOk;
+    std::string message; // empty when the outputs can be written
+};
+
+// Before any work: kExitUsage when -o or --plot names the input file
+// (through any path or link), whose loss nothing could repair;
+// kExitCantCreate when an output is a folder or its folder is missing.
+OutputProblem CheckOutputsBeforeWork(const CliOptions& options);
 
 std::string UsageText();
 

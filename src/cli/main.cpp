@@ -20,9 +20,9 @@ int main(int argc, char** argv) {
     }
     const CliOptions& options = parsed.options;
     // Every option is settled before any work, so that nothing is half done.
-    if (const std::string clash = CheckOutputsAgainstInput(options); !clash.empty()) {
-        std::cerr << "kora-batch: " << clash << "\n";
-        return kExitUsage;
+    if (const OutputProblem problem = CheckOutputsBeforeWork(options); !problem.message.empty()) {
+        std::cerr << "kora-batch: " << problem.message << "\n";
+        return problem.exitCode;
     }
     if (const int code = CheckPlotOption(options, std::cerr); code != kExitOk) return code;
     switch (options.command) {

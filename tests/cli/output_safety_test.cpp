@@ -73,6 +73,9 @@ TEST_F(OutputSafety, NothingIsWrittenWhenThereIsNothingToWriteOrAnOptionIsWrong)
     EXPECT_EQ(wrongPicture.exitCode, 64);
     EXPECT_EQ(wrongPicture.out, "");
     EXPECT_FALSE(fs::exists(dir_ / "new.res"));
+    const auto noFolder = Batch("run " + Quoted(model) + " -o " + Quoted(dir_ / "no" / "r.res"));
+    EXPECT_EQ(noFolder.exitCode, 73);
+    EXPECT_EQ(noFolder.out, "");
 }
 
 } // namespace

@@ -75,13 +75,13 @@ TEST(LsodaRun, SegmentShorterThanTheIntervalGivesItsTwoEnds) {
     EXPECT_EQ(run.Time(1), 0.2);
     EXPECT_NEAR(run.Value(1), std::exp(-0.2), 1e-6);
 
-    // A segment of no length ends at once with its start state.
+    // A run of no length ends at once with one row, its start state.
     SolverRun empty({"X' = -X", "X = 1", "t0 = 2", "tf = 2", "hr = 0.5", "!! X"});
     empty.Finish();
     EXPECT_EQ(empty.solver.status, kStatusComplete);
-    ASSERT_EQ(empty.solver.rows, 2);
-    EXPECT_EQ(empty.Time(1), 2.0);
-    EXPECT_EQ(empty.Value(1), 1.0);
+    ASSERT_EQ(empty.solver.rows, 1);
+    EXPECT_EQ(empty.Time(0), 2.0);
+    EXPECT_EQ(empty.Value(0), 1.0);
 }
 
 TEST(LsodaRun, StiffModelSwitchesToBdfAndBackWithoutBeingTold) {
