@@ -40,9 +40,9 @@ bool Accepts(Command command, const std::string& option) {
                command == Command::SteadyState;
     switch (command) {
     case Command::Run:
-        return option == "--max-values" || option == "--method" || option == "--tol" || option == "--min-order" ||
-               option == "--max-order" || option == "--set" || option == "-o" ||
-               option == "--plot" || option == "--view" || option == "--size" ||
+        return option == "--max-values" || option == "--method" || option == "--tol" ||
+               option == "--min-order" || option == "--max-order" || option == "--set" ||
+               option == "-o" || option == "--plot" || option == "--view" || option == "--size" ||
                option == "--stats";
     case Command::SteadyState:
         return option == "--threshold" || option == "-o";
@@ -197,7 +197,9 @@ std::string UsageText() {
            "                               MaxRunValues, 50000000\n"
            "Options of ss:\n"
            "  --threshold X                sensitivity threshold, one of\n"
-           "                               " + thresholds + "\n"
+           "                               " +
+           thresholds +
+           "\n"
            "  -o REPORT.txt                write the report to a file\n"
            "Options of check, run and ss:\n"
            "  --strict                     treat warnings as errors (exit 1)\n"

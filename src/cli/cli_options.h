@@ -26,7 +26,7 @@ struct CliOptions {
 
     // run
     std::optional<std::string> method; // "taylor" | "lsoda"
-    std::optional<int> tolerance;       // MLogTolerance
+    std::optional<int> tolerance;      // MLogTolerance
     std::optional<int> minOrder;
     std::optional<int> maxOrder;
     std::vector<std::pair<std::string, std::string>> assignments; // --set NAME=VALUE

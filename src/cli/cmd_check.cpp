@@ -40,8 +40,7 @@ int RunCheckCommand(const CliOptions& options) {
     PreflightModel prepared;
     prepared.fileName = options.input;
     prepared.fileLines = input.editorLines;
-    if (!BuildPreflightModel(prepared, true, {}, input.settings, std::cerr))
-        return kExitModelError;
+    if (!BuildPreflightModel(prepared, true, {}, input.settings, std::cerr)) return kExitModelError;
     const int warnings = ReportModelWarnings(prepared, input.settings, {}, std::cerr);
     if (options.strict && warnings > 0) return kExitModelError;
     NoteIfTaylorRefuses(prepared, std::cerr);

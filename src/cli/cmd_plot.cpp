@@ -10,7 +10,6 @@
 
 namespace kora::cli {
 
-
 int RunPlotCommand(const CliOptions& options) {
     const BatchSettings loaded = LoadBatchSettings(options);
     if (!loaded.ok()) {

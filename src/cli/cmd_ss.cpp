@@ -10,11 +10,11 @@
 #include "model/krm_parser.h"
 #include "model/messages.h"
 #include "model/model_text.h"
+#include "model_preflight.h"
+#include "model_warnings.h"
 #include "numeric/krmform_ss.h"
 #include "numeric/report/ss_report.h"
 #include "results/atomic_file.h"
-#include "model_preflight.h"
-#include "model_warnings.h"
 #include "run_model_file.h"
 
 namespace kora::cli {

@@ -30,8 +30,8 @@ bool BuildPreflightModel(PreflightModel& prepared, bool dropScript,
         return false;
     }
     if (model.VariableCount() == 0) {
-        err << PlacePrefix(prepared.fileName, {}) << "error: "
-            << MessageText(kNoDifferentialEquations) << '\n';
+        err << PlacePrefix(prepared.fileName, {})
+            << "error: " << MessageText(kNoDifferentialEquations) << '\n';
         return false;
     }
     return true;

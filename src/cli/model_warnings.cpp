@@ -4,8 +4,8 @@
 #include <map>
 #include <set>
 
-#include "model_diagnostics.h"
 #include "common/ascii_case.h"
+#include "model_diagnostics.h"
 #include "solve/model_settings.h"
 
 namespace kora::cli {
@@ -28,8 +28,7 @@ public:
 
     void At(size_t modelIndex, const std::string& text) {
         const int line = FileLineOf(prepared_.fileLines, modelLines_, modelIndex);
-        err_ << PlacePrefix(prepared_.fileName, {line, 0}) << "warning: " << text
-             << '\n';
+        err_ << PlacePrefix(prepared_.fileName, {line, 0}) << "warning: " << text << '\n';
         ++count_;
     }
     void Plain(const std::string& text) {
@@ -70,8 +69,8 @@ int ReportModelWarnings(const PreflightModel& prepared, const Settings& settings
     for (size_t i = 0, offset = 0; i < modelLines.size(); offset += modelLines[i++].size() + 2)
         lineAt[static_cast<int32_t>(offset)] = i;
     std::set<int32_t> starts;
-    for (const auto* list : {&reader.keywordLines, &reader.equations, &reader.assignments,
-                             &reader.events})
+    for (const auto* list :
+         {&reader.keywordLines, &reader.equations, &reader.assignments, &reader.events})
         for (const Statement& statement : *list)
             starts.insert(statement.offset);
 

@@ -23,10 +23,10 @@ struct ExtractedLines {
     TextLines scriptLines;
 };
 
-// Trims every line (spaces and control characters) and drops empty lines and lines starting with "//". With
-// `dropScript` the lines from a "SCRIPT" line up to (not including) an
-// "END SCRIPT"/"ENDSCRIPT" line go to the script (several blocks join);
-// without it every line is a model line.
+// Trims every line (spaces and control characters) and drops empty lines and lines starting with
+// "//". With `dropScript` the lines from a "SCRIPT" line up to (not including) an "END
+// SCRIPT"/"ENDSCRIPT" line go to the script (several blocks join); without it every line is a model
+// line.
 ExtractedLines ExtractModelLines(const TextLines& lines, bool dropScript);
 
 } // namespace kora

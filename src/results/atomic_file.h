@@ -10,8 +10,8 @@ namespace kora {
 // Writes `contents` to a new file beside `path`, flushes it to the disk and
 // renames it over `path` (through a symbolic link, onto its target, keeping
 // the link). An existing file keeps its permissions. A device or FIFO is
-// written in place, as is anything reached through /proc (/dev/stdout). Returns "" on success, else the reason;
-// on failure `path` is untouched and no temporary file is left.
+// written in place, as is anything reached through /proc (/dev/stdout). Returns "" on success, else
+// the reason; on failure `path` is untouched and no temporary file is left.
 std::string WriteFileAtomically(const std::string& path, std::string_view contents);
 
 } // namespace kora

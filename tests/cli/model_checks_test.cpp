@@ -50,7 +50,8 @@ TEST_F(ModelChecks, WarningsNameTheLineAndStrictMakesThemErrors) {
     EXPECT_EQ(Batch("check", model, "--strict").exitCode, 1);
     const auto set = Batch("run", "X' = -X\nX = 1\n", "--set fresh=1 --strict");
     EXPECT_EQ(set.exitCode, 1);
-    EXPECT_EQ(set.err, "kora-batch: warning: --set names 'fresh', which the model does not define\n");
+    EXPECT_EQ(set.err,
+              "kora-batch: warning: --set names 'fresh', which the model does not define\n");
 }
 
 TEST_F(ModelChecks, ARunOfNoLengthHasOneRow) {
@@ -63,9 +64,8 @@ TEST_F(ModelChecks, CheckNotesWhyTheTaylorMethodCannotRunAModel) {
     const auto rational = Batch("check", "X' = 1/(1 + X)\nX = 1\n");
     EXPECT_EQ(rational.exitCode, 0);
     EXPECT_EQ(rational.out, "Parsing successful.\n");
-    EXPECT_EQ(rational.err, Model() +
-                                ":1:1: note: the Taylor method cannot run this model: Taylor "
-                                "method: rational expression not allowed:X' = 1/(1 + X)\n");
+    EXPECT_EQ(rational.err, Model() + ":1:1: note: the Taylor method cannot run this model: Taylor "
+                                      "method: rational expression not allowed:X' = 1/(1 + X)\n");
 }
 
 TEST_F(ModelChecks, ARunTooLargeIsRefusedBeforeItStarts) {
@@ -97,9 +97,8 @@ TEST_F(ModelChecks, FailuresAlwaysSaySoAndSetTheExitCode) {
 
 TEST_F(ModelChecks, ToolkitNoiseNeverReachesTheTerminal) {
     ::unsetenv("XDG_RUNTIME_DIR");
-    const auto drawn =
-        Batch("run", "X' = -X\nX = 1\n", "-o " + Quoted(dir_ / "r.res") + " --plot " +
-                                             Quoted(dir_ / "p.png"));
+    const auto drawn = Batch("run", "X' = -X\nX = 1\n",
+                             "-o " + Quoted(dir_ / "r.res") + " --plot " + Quoted(dir_ / "p.png"));
     EXPECT_EQ(drawn.exitCode, 0);
     EXPECT_EQ(drawn.err, "");
 }
