@@ -2,9 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <system_error>
 
 #include "settings/settings_store.h"
+#include "settings/stored_value_check.h"
 
 #ifdef KORA_WITH_QT
 #include "settings/qt/qt_settings_store.h"
@@ -25,6 +27,15 @@ std::string CheckIniFile(const std::string& path) {
     return std::string();
 }
 
+int WarnAboutStoredValues(const std::string& path, const QtSettingsStore& store) {
+    std::vector<std::string> problems = StoredValueProblems(store);
+    for (std::string& unknown : UnknownKeyProblems(store.Keys()))
+        problems.push_back(std::move(unknown));
+    for (const std::string& problem : problems)
+        std::cerr << path << ": warning: " << problem << '\n';
+    return static_cast<int>(problems.size());
+}
+
 } // namespace
 #endif
 
@@ -40,6 +51,7 @@ BatchSettings LoadBatchSettings(const CliOptions& options) {
             return result;
         }
         LoadSettings(result.settings, store);
+        result.warnings = WarnAboutStoredValues(*options.settingsFile, store);
     } else {
         const QtSettingsStore store;
         LoadSettings(result.settings, store);

@@ -17,6 +17,7 @@ int RunRunCommand(const CliOptions& options) {
         std::cerr << "kora-batch: " << loaded.error << "\n";
         return kExitNoInput;
     }
+    if (loaded.Refused(options)) return kExitModelError;
     const Settings settings = RunSettings(options, loaded.settings);
     // The model is built once before the script, so that a model the run
     // would reject, or a run too large to finish, costs nothing.

@@ -11,6 +11,7 @@ int LoadBatchModelInput(const CliOptions& options, BatchModelInput& input, std::
         err << "kora-batch: " << loaded.error << "\n";
         return kExitNoInput;
     }
+    if (loaded.Refused(options)) return kExitModelError;
     input.settings = std::move(loaded.settings);
     if (ReadTextLines(options.input, input.editorLines) != TextReadStatus::Ok ||
         !WhyUnreadable(options.input).empty()) {

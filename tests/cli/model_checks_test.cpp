@@ -54,6 +54,19 @@ TEST_F(ModelChecks, WarningsNameTheLineAndStrictMakesThemErrors) {
               "kora-batch: warning: --set names 'fresh', which the model does not define\n");
 }
 
+TEST_F(ModelChecks, SettingsValuesNotTakenAsWrittenAreWarnedAbout) {
+    const fs::path ini = Write("s.ini", "[General]\nFilePrec=99\nBogus=1\n");
+    const std::string options = "--settings " + Quoted(ini);
+    const auto check = Batch("check", "X' = -X\nX = 1\n", options);
+    EXPECT_EQ(check.exitCode, 0);
+    EXPECT_EQ(check.err, ini.string() +
+                             ": warning: setting FilePrec = '99' is outside 4 to 15; 7 is used "
+                             "instead\n" +
+                             ini.string() +
+                             ": warning: setting Bogus is not known and is ignored\n");
+    EXPECT_EQ(Batch("run", "X' = -X\nX = 1\n", options + " --strict").exitCode, 1);
+}
+
 TEST_F(ModelChecks, ARunOfNoLengthHasOneRow) {
     const auto run = Batch("run", "X' = -X\nX = 1\nt0 = 2\ntf = 2\n");
     EXPECT_EQ(run.exitCode, 0) << run.err;

@@ -36,4 +36,11 @@ bool QtSettingsStore::Readable() const {
     return settings_->status() == QSettings::NoError;
 }
 
+std::vector<std::string> QtSettingsStore::Keys() const {
+    std::vector<std::string> keys;
+    for (const QString& key : settings_->allKeys())
+        keys.push_back(key.toStdString());
+    return keys;
+}
+
 } // namespace kora

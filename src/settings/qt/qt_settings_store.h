@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "settings/key_value_store.h"
 
@@ -23,6 +24,8 @@ public:
 
     // False when the store exists but cannot be read (e.g. a malformed file).
     bool Readable() const;
+    // Every key the store holds.
+    std::vector<std::string> Keys() const;
 
 private:
     std::unique_ptr<QSettings> settings_;
