@@ -6,6 +6,9 @@
 
 #include "common/ascii_case.h"
 #include "model_diagnostics.h"
+#include "script/script_command.h"
+#include "script/script_prepare.h"
+#include "solve/base/host.h"
 #include "solve/model_settings.h"
 
 namespace kora::cli {
@@ -52,6 +55,37 @@ bool Defines(const KRMparser& reader, const std::string& name) {
            std::find(predefined.begin(), predefined.end(), name) != predefined.end();
 }
 
+// A script is prepared here only to look at its SETTING commands; its
+// errors are reported by the commands themselves.
+class QuietHost final : public Host {
+public:
+    void RunOnMainThread(const std::function<void()>& work) override { work(); }
+    void SetStatus(const std::string&) override {}
+    void UpdateProgress(const winintegrator&, const std::string&) override {}
+    void ShowErrorReport(const std::vector<std::string>&) override {}
+    void WarningBox(const std::string&, const std::string&) override {}
+    Answer Ask(const std::string&, const std::string&) override { return Answer::Cancel; }
+    void Beep() override {}
+};
+
+// A SETTING command whose lists yield no value runs its loop body never.
+void WarnAboutEmptySettings(const PreflightModel& prepared, std::ostream& err, int& count) {
+    const TextLines scriptLines = ExtractModelLines(prepared.fileLines, true).scriptLines;
+    if (scriptLines.empty()) return;
+    QuietHost host;
+    PreparedScript script;
+    if (!Prepare(scriptLines, ScriptDocumentInfo{prepared.fileName}, script, host)) return;
+    for (const ScriptCommandStatus& command : script.commands) {
+        if (command.code != kCmdSetting || !command.arguments.empty()) continue;
+        const size_t index = static_cast<size_t>(command.sourceLine);
+        const int line = FileLineOf(prepared.fileLines, scriptLines, index);
+        err << PlacePrefix(prepared.fileName, {line, 0})
+            << "warning: SETTING yields no value, its loop never runs: " << scriptLines[index]
+            << '\n';
+        ++count;
+    }
+}
+
 } // namespace
 
 int ReportModelWarnings(const PreflightModel& prepared, const Settings& settings,
@@ -95,7 +129,9 @@ int ReportModelWarnings(const PreflightModel& prepared, const Settings& settings
     for (const std::string& name : setNames)
         if (!Defines(reader, name))
             warnings.Plain("--set names '" + name + "', which the model does not define");
-    return warnings.count();
+    int count = warnings.count();
+    WarnAboutEmptySettings(prepared, err, count);
+    return count;
 }
 
 } // namespace kora::cli

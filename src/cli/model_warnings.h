@@ -12,7 +12,8 @@ namespace kora::cli {
 
 // Prints one "FILE:LINE: warning:" line per line that is not a statement
 // (and so is ignored), per "!!" or "&&" name the model does not define or
-// lists twice, and per name of `setNames` (--set) the model does not have.
+// lists twice, per name of `setNames` (--set) the model does not have, and
+// per SETTING command of the script that yields no value.
 // Returns how many were printed.
 int ReportModelWarnings(const PreflightModel& prepared, const Settings& settings,
                         const std::vector<std::string>& setNames, std::ostream& err);
