@@ -45,6 +45,21 @@ bool OffsetOf(KRMparser& model, const TextLines& modelLines, const std::string& 
     return false;
 }
 
+// The 1-based column of `name` as a whole word after the "=" of `line`, else
+// `fallback`.
+int ColumnOfName(const std::string& line, const std::string& name, int fallback) {
+    const auto isNameChar = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+    };
+    size_t at = line.find('=');
+    while (at != std::string::npos && (at = line.find(name, at + 1)) != std::string::npos) {
+        const size_t end = at + name.size();
+        if (!isNameChar(line[at - 1]) && (end == line.size() || !isNameChar(line[end])))
+            return static_cast<int>(at) + 1;
+    }
+    return fallback;
+}
+
 bool Defines(const std::vector<Statement>& list, const std::string& name) {
     return std::any_of(list.begin(), list.end(),
                        [&name](const Statement& s) { return s.name == name; });
@@ -116,7 +131,10 @@ void PrintModelDiagnostic(KRMparser& model, const ErrorDisplay& sink, const std:
     const ErrorDisplay error = sink;
     const std::string unknown =
         error.code == kUnexpectedExpression ? UnknownNameIn(model, error.context) : std::string();
-    const TextPlace place = PlaceOfStatement(model, fileLines, modelLines, error.context);
+    TextPlace place = PlaceOfStatement(model, fileLines, modelLines, error.context);
+    if (!unknown.empty() && place.line > 0)
+        place.column =
+            ColumnOfName(fileLines[static_cast<size_t>(place.line - 1)], unknown, place.column);
     err << PlacePrefix(fileName, place) << kind << ": " << ModelMessage(error.code)
         << error.context;
     if (!unknown.empty()) err << " (unknown name '" << unknown << "')";

@@ -69,7 +69,7 @@ TEST(CheckCommand, ErrorsNameTheFileAndPlaceWithTheModelsMessage) {
 
     const std::string unknown = WriteModel("kora_unknown", "k = 2\n\n   X' = -kl*X\nX = 1\n");
     EXPECT_EQ(Check(unknown).err,
-              unknown + ":3:4: error: Unexpected expression: X' = -kl*X (unknown name 'kl')\n");
+              unknown + ":3:10: error: Unexpected expression: X' = -kl*X (unknown name 'kl')\n");
     std::filesystem::remove(unknown);
     std::filesystem::remove(missing);
 }
