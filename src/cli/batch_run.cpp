@@ -105,9 +105,8 @@ int RunScriptForBatch(const CliOptions& options, const Settings& settings, std::
                                    });
     }
     if (workspace.progressShown()) err << '\n';
-    if (document->scriptRecord().stoppedBetweenCommands) err << "Script stopped by user.\n";
-
     const ScriptRecord& record = document->scriptRecord();
+    if (record.stoppedBetweenCommands) err << "Script stopped by user.\n";
     const ResultsSet& results = document->results();
     int code = ExitCodeOf(record, workspace.problems());
     const bool written =

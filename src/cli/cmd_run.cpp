@@ -3,32 +3,22 @@
 #include <iostream>
 
 #include "batch_run.h"
-#include "batch_settings.h"
 #include "commands.h"
-#include "input_file.h"
 #include "model_preflight.h"
 #include "model_warnings.h"
+#include "run_model_file.h"
 
 namespace kora::cli {
 
 int RunRunCommand(const CliOptions& options) {
-    const BatchSettings loaded = LoadBatchSettings(options);
-    if (!loaded.ok()) {
-        std::cerr << "kora-batch: " << loaded.error << "\n";
-        return kExitNoInput;
-    }
-    if (loaded.Refused(options)) return kExitModelError;
-    const Settings settings = RunSettings(options, loaded.settings);
+    BatchModelInput input;
+    if (int code = LoadBatchModelInput(options, input, std::cerr); code != kExitOk) return code;
+    const Settings settings = RunSettings(options, input.settings);
     // The model is built once before the script, so that a model the run
     // would reject, or a run too large to finish, costs nothing.
     PreflightModel prepared;
     prepared.fileName = options.input;
-    if (const std::string why = WhyUnreadable(options.input);
-        !why.empty() || ReadTextLines(options.input, prepared.fileLines) != TextReadStatus::Ok) {
-        std::cerr << "kora-batch: cannot read model file '" << options.input << "': " << why
-                  << "\n";
-        return kExitNoInput;
-    }
+    prepared.fileLines = std::move(input.editorLines);
     std::vector<std::string> assignments;
     std::vector<std::string> setNames;
     for (const auto& [name, value] : options.assignments) {

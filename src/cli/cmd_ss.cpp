@@ -20,9 +20,9 @@
 namespace kora::cli {
 namespace {
 
-// The item index of a threshold the report offers, or -1.
 constexpr int kNoSteadyStateText = 31602;
 
+// The item index of a threshold the report offers, or -1.
 int ThresholdIndexOf(double threshold) {
     const auto found = std::find(kSensThresholds.begin(), kSensThresholds.end(), threshold);
     return found == kSensThresholds.end()

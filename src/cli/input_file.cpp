@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "model/model_text.h"
+
 namespace kora::cli {
 namespace {
 
@@ -33,6 +35,11 @@ std::string WhyUnreadable(const std::string& path) {
     if (fd < 0) return Words(errno);
     ::close(fd);
     return {};
+}
+
+std::string ReadInputLines(const std::string& path, std::vector<std::string>& lines) {
+    if (std::string why = WhyUnreadable(path); !why.empty()) return why;
+    return ReadTextLines(path, lines) == TextReadStatus::Ok ? std::string() : "read error";
 }
 
 } // namespace kora::cli

@@ -1,7 +1,6 @@
 #include "run_model_file.h"
 
 #include "input_file.h"
-#include "model/messages.h"
 
 namespace kora::cli {
 
@@ -13,19 +12,11 @@ int LoadBatchModelInput(const CliOptions& options, BatchModelInput& input, std::
     }
     if (loaded.Refused(options)) return kExitModelError;
     input.settings = std::move(loaded.settings);
-    if (ReadTextLines(options.input, input.editorLines) != TextReadStatus::Ok ||
-        !WhyUnreadable(options.input).empty()) {
-        err << "kora-batch: cannot read model file '" << options.input
-            << "': " << WhyUnreadable(options.input) << "\n";
+    if (const std::string why = ReadInputLines(options.input, input.editorLines); !why.empty()) {
+        err << "kora-batch: cannot read model file '" << options.input << "': " << why << "\n";
         return kExitNoInput;
     }
     return kExitOk;
-}
-
-void PrintModelErrorReport(const ErrorDisplay& sink, std::ostream& err) {
-    err << "CRITICAL ERROR:\n"
-        << ModelMessage(sink.code) << sink.context << "\n"
-        << sink.detail << "\n";
 }
 
 } // namespace kora::cli

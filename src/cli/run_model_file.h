@@ -23,8 +23,4 @@ struct BatchModelInput {
 // `err` and returns kExitNoInput, else kExitOk.
 int LoadBatchModelInput(const CliOptions& options, BatchModelInput& input, std::ostream& err);
 
-// The error dialog's text for a model error: "CRITICAL ERROR:", the message
-// with its context, the detail.
-void PrintModelErrorReport(const ErrorDisplay& sink, std::ostream& err);
-
 } // namespace kora::cli
