@@ -75,9 +75,6 @@ TEST(Linpack, ZeroColumnReportsItsNumberAndSingularLastPivot) {
     EXPECT_EQ(info, 2);
 
     // Rank-deficient in the last column only: the final pivot is zero.
-    double b[] = {1, 0, 0, 1, 2, 0};
-    dgefa(b, 2, 2, ipvt, info);
-    EXPECT_EQ(info, 0);
     double c[] = {1, 2, 2, 4};
     dgefa(c, 2, 2, ipvt, info);
     EXPECT_EQ(info, 2);
