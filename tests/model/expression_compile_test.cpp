@@ -82,22 +82,5 @@ TEST(ExpressionCompile, NamesJuxtaposeAndFunctionsNeedABracket) {
     EXPECT_DOUBLE_EQ(built.Constant("c")->value, 6);
 }
 
-TEST(ExpressionCompile, NumbersAreInternedOnceAndOnlyAmongNamelessConstants) {
-    BuiltModel built({"X' = 2*X + 2 + k", "X = 1", "k = 2"});
-    ASSERT_EQ(built.Code(), 0);
-    int nameless = 0;
-    for (const Statement& s : built.model.constants)
-        if (s.name.empty() && s.value == 2) ++nameless;
-    EXPECT_EQ(nameless, 1);
-    // The literal 2 is pushed from the nameless constant, never from k.
-    const std::vector<int32_t>& code = built.model.equations[0].code;
-    const auto* k = built.Constant("k");
-    int32_t kIndex = static_cast<int32_t>(k - built.model.constants.data());
-    int pushesOfK = 0;
-    for (size_t i = 0; i + 1 < code.size(); ++i)
-        if (code[i] == 256 && code[i + 1] == kIndex) ++pushesOfK, ++i;
-    EXPECT_EQ(pushesOfK, 1);
-}
-
 } // namespace
 } // namespace kora::test

@@ -20,25 +20,28 @@ TEST(ModelBuild, InitialValuesMustExistAndBeConstant) {
 }
 
 TEST(ModelBuild, ReportIntervalAndNumberOfPoints) {
-    BuiltModel negative({"hr = -0.5"});
-    EXPECT_EQ(negative.Code(), 0);
-    EXPECT_EQ(negative.model.hr, 0.5);
-    BuiltModel zero({"hr = 0"});
-    EXPECT_EQ(zero.Code(), 20);
-    EXPECT_EQ(zero.sink.context, "hr = 0");
-    BuiltModel points({"tf = 10", "Npoints = 50"});
-    EXPECT_DOUBLE_EQ(points.model.hr, 0.2);
-    EXPECT_EQ(points.model.nPoints, 50);
-    BuiltModel both({"tf = 10", "Npoints = 50", "hr = 1"});
-    EXPECT_EQ(both.model.hr, 1.0);
-    BuiltModel fewPoints({"Npoints = 0.5"});
-    EXPECT_EQ(fewPoints.Code(), 20);
-    EXPECT_EQ(fewPoints.sink.context, "Npoints = 0.5");
-    BuiltModel defaults({"X' = 1", "X = 1"});
-    EXPECT_DOUBLE_EQ(defaults.model.hr, 1.0 / 200);
-    // hr and Npoints are not usable before the model assigns them.
-    BuiltModel early({"k = hr"});
-    EXPECT_EQ(early.Code(), 2);
+    const struct {
+        TextLines lines;
+        int code;
+        double hr;
+    } cases[] = {
+        {{"hr = -0.5"}, 0, 0.5},
+        {{"tf = 10", "Npoints = 50"}, 0, 0.2},
+        {{"tf = 10", "Npoints = 50", "hr = 1"}, 0, 1.0},
+        {{"X' = 1", "X = 1"}, 0, 1.0 / 200},
+        {{"hr = 0"}, 20, 0},
+        {{"Npoints = 0.5"}, 20, 0},
+        {{"k = hr"}, 2, 0}, // not usable before the model assigns it
+    };
+    for (const auto& c : cases) {
+        BuiltModel built(c.lines);
+        EXPECT_EQ(built.Code(), c.code) << c.lines.back();
+        if (c.code == 0) {
+            EXPECT_DOUBLE_EQ(built.model.hr, c.hr) << c.lines.back();
+        } else {
+            EXPECT_EQ(built.sink.context, c.lines.back());
+        }
+    }
 }
 
 TEST(ModelBuild, RenamedTimeSettingsFollowTheNames) {

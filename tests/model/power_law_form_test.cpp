@@ -13,17 +13,30 @@ struct FormModel : BuiltModel {
     bool built = false;
 };
 
-TEST(PowerLawForm, TermsOfProductsAndQuotients) {
+using Terms = std::vector<std::pair<double, Orders>>;
+
+void ExpectTerms(const std::vector<GMATerm>& got, const Terms& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t k = 0; k < want.size(); ++k) {
+        EXPECT_EQ(got[k].coefficient, want[k].first) << "term " << k;
+        EXPECT_EQ(got[k].exponents, want[k].second) << "term " << k;
+    }
+}
+
+TEST(PowerLawForm, TermsOfProductsQuotientsAndInlinedDefinitions) {
     FormModel form({"X' = 2*X^0.5*Y - 3*X", "Y' = X/(2*Y)", "X = 1", "Y = 1"});
     ASSERT_TRUE(form.built) << form.sink.code;
-    ASSERT_EQ(form.Terms(0).size(), 2u);
-    EXPECT_EQ(form.Terms(0)[0].coefficient, 2.0);
-    EXPECT_EQ(form.Terms(0)[0].exponents, (Orders{{0, 0.5}, {1, 1.0}}));
-    EXPECT_EQ(form.Terms(0)[1].coefficient, -3.0);
-    EXPECT_EQ(form.Terms(0)[1].exponents, (Orders{{0, 1.0}}));
-    ASSERT_EQ(form.Terms(1).size(), 1u);
-    EXPECT_EQ(form.Terms(1)[0].coefficient, 0.5);
-    EXPECT_EQ(form.Terms(1)[0].exponents, (Orders{{0, 1.0}, {1, -1.0}}));
+    ExpectTerms(form.Terms(0), {{2.0, {{0, 0.5}, {1, 1.0}}}, {-3.0, {{0, 1.0}}}});
+    ExpectTerms(form.Terms(1), {{0.5, {{0, 1.0}, {1, -1.0}}}});
+
+    // Independent variables take their positions after the variables.
+    FormModel inlined(
+        {"X' = v X0 - X^g", "v = k*X", "X = 1", "X0 = 2", "k = 3", "g = 0.5", "&& X0"});
+    ASSERT_TRUE(inlined.built) << inlined.sink.code;
+    ExpectTerms(inlined.Terms(), {{3.0, {{0, 1.0}, {1, 1.0}}}, {-1.0, {{0, 0.5}}}});
+    FormModel zeroPower({"X' = 3*X^0", "X = 1"});
+    ASSERT_TRUE(zeroPower.built);
+    ExpectTerms(zeroPower.Terms(), {{3.0, {}}});
 }
 
 TEST(PowerLawForm, ExpansionAndNormalization) {
@@ -31,34 +44,14 @@ TEST(PowerLawForm, ExpansionAndNormalization) {
     ASSERT_TRUE(square.built);
     EXPECT_EQ(square.Terms(0).size(), 4u);
     NormalizeForm(square.form);
-    ASSERT_EQ(square.Terms(0).size(), 3u);
-    EXPECT_EQ(square.Terms(0)[0].exponents, (Orders{{0, 2.0}}));
-    EXPECT_EQ(square.Terms(0)[1].coefficient, 2.0);
-    EXPECT_EQ(square.Terms(0)[1].exponents, (Orders{{0, 1.0}, {1, 1.0}}));
-    EXPECT_EQ(square.Terms(0)[2].exponents, (Orders{{1, 2.0}}));
-    ASSERT_EQ(square.Terms(1).size(), 1u);
-    EXPECT_EQ(square.Terms(1)[0].coefficient, 1.0);
-    EXPECT_EQ(square.Terms(1)[0].exponents, (Orders{{0, 1.0}}));
+    ExpectTerms(square.Terms(0),
+                {{1.0, {{0, 2.0}}}, {2.0, {{0, 1.0}, {1, 1.0}}}, {1.0, {{1, 2.0}}}});
+    ExpectTerms(square.Terms(1), {{1.0, {{0, 1.0}}}});
 
     GMAexpression mixed;
     mixed.terms = {{-1, {{0, 1}}}, {2, {}}, {-3, {{1, 1}}}, {4, {{0, 1}}}};
     NormalizeExpression(mixed);
-    ASSERT_EQ(mixed.terms.size(), 3u);
-    EXPECT_EQ(mixed.terms[0].coefficient, 3.0);
-    EXPECT_EQ(mixed.terms[1].coefficient, 2.0);
-    EXPECT_EQ(mixed.terms[2].coefficient, -3.0);
-}
-
-TEST(PowerLawForm, IndependentVariablesAndInlinedDefinitions) {
-    FormModel form({"X' = v X0 - X^g", "v = k*X", "X = 1", "X0 = 2", "k = 3", "g = 0.5", "&& X0"});
-    ASSERT_TRUE(form.built) << form.sink.code;
-    ASSERT_EQ(form.Terms().size(), 2u);
-    EXPECT_EQ(form.Terms()[0].coefficient, 3.0);
-    EXPECT_EQ(form.Terms()[0].exponents, (Orders{{0, 1.0}, {1, 1.0}}));
-    EXPECT_EQ(form.Terms()[1].exponents, (Orders{{0, 0.5}}));
-    FormModel zeroPower({"X' = 3*X^0", "X = 1"});
-    ASSERT_TRUE(zeroPower.built);
-    EXPECT_TRUE(zeroPower.Terms()[0].exponents.empty());
+    ExpectTerms(mixed.terms, {{3.0, {{0, 1.0}}}, {2.0, {}}, {-3.0, {{1, 1.0}}}});
 }
 
 TEST(PowerLawForm, NonPowerLawsFailWithTheirCodes) {

@@ -38,16 +38,10 @@ protected:
 
 TEST_F(PlotCommand, RendersAResultsFile) {
     const std::string png = Out("decay.png");
-    ASSERT_EQ(Batch("plot '" + Data("render_decay.res") + "' --plot '" + png + "' --size 300x200"),
+    ASSERT_EQ(Batch("plot '" + Data("render_decay.res") + "' --view phase3d --plot '" + png +
+                    "' --size 300x200"),
               0);
-    const QImage image(QString::fromStdString(png));
-    EXPECT_EQ(image.size(), QSize(300, 200));
-    for (const char* view : {"time", "phase3d"})
-        EXPECT_EQ(Batch("plot '" + Data("render_decay.res") + "' --view " + view + " --plot '" +
-                        Out("decay.svg") + "'"),
-                  0)
-            << view;
-    EXPECT_GT(fs::file_size(Out("decay.svg")), 0u);
+    EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(300, 200));
 }
 
 TEST_F(PlotCommand, ExitCodesTellWhatFailed) {

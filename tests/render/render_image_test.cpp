@@ -10,7 +10,6 @@ namespace {
 using namespace kora::testing;
 
 constexpr Colour kRed = 0x0000FF; // 0x00BBGGRR
-constexpr Colour kGreen = 0x00FF00;
 
 ResultsSet ConstantLine(double value, Colour background = 0xFFFFFF) {
     ResultsSet set = MakeSet();
@@ -75,28 +74,6 @@ TEST(PlotImage, LongLinesStayJoined) {
         if (InkIn(image, qRgb(255, 255, 255), QRect(0, y, image.width(), 1)) > 0) ++inkedRows;
     // The jump from 2 to 8 covers 60 % of the plot's height.
     EXPECT_GT(inkedRows, image.height() / 3);
-}
-
-TEST(PlotImage, TimesAloneDrawNoLine) {
-    ResultsSet set = MakeSet();
-    set.axis = false;
-    set.timeCourses.push_back(MakeCourse("", {"t"}, 11, [](int32_t, int32_t) { return 0.0; }));
-    EXPECT_EQ(InkIn(Render(set, kViewTimePlot), qRgb(255, 255, 255)), 0);
-    set.timeCourses.push_back(
-        MakeCourse("", {"t", "X"}, 11, [](int32_t r, int32_t) { return double(r); }));
-    EXPECT_GT(InkIn(Render(set, kViewTimePlot), qRgb(255, 255, 255)), 0);
-}
-
-TEST(PlotImage, ThirdProjectionOnlyIn3D) {
-    ResultsSet set = MakeSet();
-    set.axis = false;
-    set.timeCourses.push_back(
-        MakeCourse("", {"t", "X", "Y", "Z"}, 11, [](int32_t r, int32_t c) { return r * 0.3 * c; }));
-    TimeCourse& course = set.timeCourses[0];
-    course.PhaseRecord(kTrajectoryRecord).visible = false;
-    course.PhaseRecord(kProjectionRecord3) = LineStyle{true, kGreen, 2};
-    EXPECT_EQ(InkIn(Render(set, kViewPhase2D), qRgb(255, 255, 255)), 0);
-    EXPECT_GT(CountPixels(Render(set, kViewPhase3D), PixelOf(kGreen)), 20);
 }
 
 TEST(PlotImage, MarkersAndBlackAndWhite) {

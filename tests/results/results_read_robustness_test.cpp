@@ -11,35 +11,12 @@ namespace {
 using testing::MakeCourse;
 
 // Pieces that steer random text into the reader's interesting paths.
-const std::vector<std::string> kPieces = {"[Data]",
-                                          "[Data][",
-                                          "]",
-                                          "[Graph]",
-                                          "\n",
-                                          "\r\n",
-                                          "\t",
-                                          " ",
-                                          "1",
-                                          "-2.5",
-                                          "3,25",
-                                          "e",
-                                          "1e308",
-                                          "1e999",
-                                          "nan",
-                                          "inf",
-                                          "x",
-                                          "Xmin=",
-                                          "Ymax=",
-                                          "Line1=",
-                                          "Line1_1=",
-                                          "Line2_1=",
-                                          "|",
-                                          "invisible",
-                                          "dotted",
-                                          "=",
-                                          "View=",
-                                          "Xticks=-5",
-                                          std::string("\0", 1)};
+// clang-format off
+const std::vector<std::string> kPieces = {
+    "[Data]", "[Data][", "]", "[Graph]", "\n", "\r\n", "\t", " ", "1", "-2.5", "3,25", "e",
+    "1e308", "1e999", "nan", "inf", "x", "Xmin=", "Ymax=", "Line1=", "Line1_1=", "Line2_1=", "|",
+    "invisible", "dotted", "=", "View=", "Xticks=-5", std::string("\0", 1)};
+// clang-format on
 
 std::string RandomText(std::mt19937& random) {
     std::string text;

@@ -88,7 +88,6 @@ TEST(ExecutionWrite, TimerAndTimeCourseValues) {
 TEST(ExecutionHelpers, SaveNamesAndCaptions) {
     EXPECT_EQ(ResultsSaveName("out"), "out.res");
     EXPECT_EQ(ResultsSaveName("out.RES"), "out.RES");
-    EXPECT_EQ(ResultsSaveName("out.Res"), "out.Res");
     EXPECT_EQ(ResultsSaveName("out.txt"), "out.txt.res");
     EXPECT_EQ(MessagesCaption("/data/models/a.krm"), "Messages from a.krm");
     EXPECT_EQ(MessagesCaption("C:\\m\\a.krm"), "Messages from a.krm");

@@ -12,11 +12,6 @@ TEST(ScriptCheck, ChecksTheScriptBlocksOfAModelText) {
     testing::RecordingHost host;
     // No block at all: the text runs as "run", which is valid.
     EXPECT_TRUE(CheckScript(SplitTextLines("X' = -X\r\nX = 1\r\n"), {}, host));
-
-    // Lines of several blocks join one script; outside lines stay model text.
-    const char* split =
-        "script\nSETTING k = 1:3\nend script\nk = 1\nSCRIPT\nrun\nNEXT\nENDSCRIPT\n";
-    EXPECT_TRUE(CheckScript(SplitTextLines(split), {}, host));
     EXPECT_TRUE(host.boxes.empty());
 
     const char* bad =

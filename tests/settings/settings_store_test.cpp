@@ -53,42 +53,42 @@ TEST(OptionTable, EveryOptionOwnsOneField) {
     }
 }
 
-TEST(SettingsStore, UnusableIntegersFallBackToTheOptionDefault) {
+// Values that cannot be read, or lie outside the option's range, give the
+// option's default, whatever the field held before.
+TEST(SettingsStore, UnusableValuesFallBackToTheOptionDefault) {
+    const Settings defaults;
     Settings settings;
-    settings.defaultRepPoints = 500;
-    settings.filePrec = 12;
-    settings.minOrder = 5;
+    settings.defaultRepPoints = defaults.defaultRepPoints + 1;
+    settings.filePrec = defaults.filePrec + 1;
+    settings.minOrder = defaults.minOrder + 1;
+    settings.solverCreateResults = !defaults.solverCreateResults;
+    settings.graphShowHotSpots = !defaults.graphShowHotSpots;
     MemoryStore store;
-    store.values = {
-        {"DefaultRepPoints", "abc"}, {"FilePrec", "99"}, {"MinOrder", "4x"},
-        {"TablePrec", " 12 "},       {"SSPrec", "+9"},   {"MLogTolerance", "99999999999"}};
+    store.values = {{"DefaultRepPoints", "abc"},
+                    {"FilePrec", "99"},
+                    {"MinOrder", "4x"},
+                    {"TablePrec", " 12 "},
+                    {"SSPrec", "+9"},
+                    {"MLogTolerance", "99999999999"},
+                    {"SolverCreateResults", "yes"},
+                    {"GraphShowHotSpots", "true"},
+                    {"SolverShowInfo", "0"},
+                    {"BeepOnCompletion", "1"}};
     LoadSettings(settings, store);
-    EXPECT_EQ(settings.defaultRepPoints, 200);
-    EXPECT_EQ(settings.filePrec, 7); // outside the dialog's 4..15
-    EXPECT_EQ(settings.minOrder, 2);
+    EXPECT_EQ(settings.defaultRepPoints, defaults.defaultRepPoints);
+    EXPECT_EQ(settings.filePrec, defaults.filePrec);
+    EXPECT_EQ(settings.minOrder, defaults.minOrder);
+    EXPECT_EQ(settings.mLogTolerance, defaults.mLogTolerance);
     EXPECT_EQ(settings.tablePrec, 12);
     EXPECT_EQ(settings.ssPrec, 9);
-    EXPECT_EQ(settings.mLogTolerance, 6);
+    EXPECT_EQ(settings.solverCreateResults, defaults.solverCreateResults);
+    EXPECT_EQ(settings.graphShowHotSpots, defaults.graphShowHotSpots);
+    EXPECT_FALSE(settings.solverShowInfo);
+    EXPECT_TRUE(settings.beepOnCompletion);
 
     store.values = {{"MinOrder", "12"}, {"MaxOrder", "5"}};
     LoadSettings(settings, store);
     EXPECT_EQ(settings.maxOrder, 12); // never below MinOrder
-}
-
-TEST(SettingsStore, BoolTextOtherThanZeroOrOneYieldsTheDefault) {
-    Settings settings;
-    MemoryStore store;
-    store.values = {{"SolverCreateResults", "yes"},
-                    {"GraphShowHotSpots", "true"},
-                    {"SolverShowInfo", "0"},
-                    {"BeepOnCompletion", "1"},
-                    {"AutoCloseInfo", ""}};
-    LoadSettings(settings, store);
-    EXPECT_TRUE(settings.solverCreateResults);
-    EXPECT_FALSE(settings.graphShowHotSpots);
-    EXPECT_FALSE(settings.solverShowInfo);
-    EXPECT_TRUE(settings.beepOnCompletion);
-    EXPECT_TRUE(settings.autoCloseInfo);
 }
 
 TEST(SettingsStore, SaveThenLoadRestoresEveryField) {
@@ -142,12 +142,13 @@ TEST(SettingsStore, ShorterRecentListLeavesOlderValuesUntouched) {
 }
 
 TEST(FontDescription, PartialOrDamagedTextChangesOnlyTheFieldsItHolds) {
+    const FontDescription initial;
     FontDescription font;
     ApplySerialisedFont("Arial|x|255", font);
     EXPECT_EQ(font.name, "Arial");
-    EXPECT_EQ(font.size, 10); // not a number: unchanged
+    EXPECT_EQ(font.size, initial.size); // not a number: unchanged
     EXPECT_EQ(font.colour, 255u);
-    EXPECT_EQ(font.pitch, kPitchFixed);
+    EXPECT_EQ(font.pitch, initial.pitch);
 
     ApplySerialisedFont("Arial|9|0|0|0|Bold|Italic", font);
     EXPECT_TRUE(font.bold);

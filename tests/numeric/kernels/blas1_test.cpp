@@ -30,34 +30,11 @@ TEST(Blas1, UnitStridePathsMatchPlainLoops) {
     }
 }
 
-TEST(Blas1, StridesIncludingNegativeWalkFromTheFarEnd) {
-    const double x[] = {1, 100, 2, 100, 3};
-    double y[] = {10, 20, 30};
-    // incx = 2 takes 1, 2, 3; incy = -1 pairs them with y[2], y[1], y[0].
-    EXPECT_EQ(ddot(3, x, 2, y, -1), 1 * 30 + 2 * 20 + 3 * 10);
-    daxpy(3, 1.0, x, 2, y, -1);
-    EXPECT_EQ(y[0], 13);
-    EXPECT_EQ(y[1], 22);
-    EXPECT_EQ(y[2], 31);
-
-    double z[] = {1, 5, 1, 5};
-    dscal(2, 2.0, z, 2);
-    EXPECT_EQ(z[0], 2);
-    EXPECT_EQ(z[1], 5);
-    EXPECT_EQ(z[2], 2);
-    dscal(2, 2.0, z, -1); // non-positive stride is a no-op
-    EXPECT_EQ(z[0], 2);
-}
-
-TEST(Blas1, IdamaxReturnsFirstOfTheLargestAndOneBasedIndices) {
+// The pivot is the first of the largest magnitudes, numbered from 1.
+TEST(Blas1, IdamaxFindsTheFirstLargest) {
     const double tie[] = {1, -7, 3, 7, -7};
     EXPECT_EQ(idamax(5, tie, 1), 2);
-    EXPECT_EQ(idamax(3, tie, 2), 3); // elements 1, 3, -7
-    const double single[] = {-0.0};
-    EXPECT_EQ(idamax(1, single, 1), 1);
-    EXPECT_EQ(idamax(0, tie, 1), 0);
-    EXPECT_EQ(idamax(5, tie, 0), 0);
-    EXPECT_EQ(idamax(5, tie, -1), 0);
+    EXPECT_EQ(idamax(1, tie, 1), 1);
 }
 
 } // namespace

@@ -63,14 +63,8 @@ void expectSpectrum(const Spectrum& s, std::vector<cplx> expected, double tol) {
         EXPECT_LT(std::abs(got[i] - want[i]), tol) << "got " << got[i] << " want " << want[i];
 }
 
-TEST(Eigenvalues, OneByOneIsItsElement) {
-    const Spectrum s = eigen({{-3.25}});
-    EXPECT_EQ(s.ierr, 0);
-    EXPECT_EQ(s.wr[0], -3.25);
-    EXPECT_EQ(s.wi[0], 0.0);
-}
-
 TEST(Eigenvalues, RealSpectraMatchClosedForms) {
+    expectSpectrum(eigen({{-3.25}}), {-3.25}, 1e-300);
     const double r2 = std::sqrt(2.0);
     expectSpectrum(eigen({{2, 1, 0}, {1, 2, 1}, {0, 1, 2}}), {2 - r2, 2, 2 + r2}, 1e-13);
     // Companion matrix of (x-1)(x-2)(x-3)(x-4) = x^4 - 10x^3 + 35x^2 - 50x + 24.
@@ -83,21 +77,14 @@ TEST(Eigenvalues, RealSpectraMatchClosedForms) {
 TEST(Eigenvalues, ComplexPairsAreConsecutiveWithPositiveImaginaryFirst) {
     // Rotation block in rows 1-2; row 3 is isolated by balancing and keeps its position.
     const Spectrum s = eigen({{1, -2, 0}, {2, 1, 0}, {0, 0, 5}});
-    ASSERT_EQ(s.ierr, 0);
-    EXPECT_NEAR(s.wr[0], 1, 1e-14);
-    EXPECT_NEAR(s.wi[0], 2, 1e-14);
-    EXPECT_NEAR(s.wr[1], 1, 1e-14);
-    EXPECT_NEAR(s.wi[1], -2, 1e-14);
+    expectSpectrum(s, {{1, 2}, {1, -2}, {5, 0}}, 1e-14);
+    EXPECT_GT(s.wi[0], 0);
+    EXPECT_EQ(s.wi[1], -s.wi[0]);
     EXPECT_EQ(s.wr[2], 5);
-    EXPECT_EQ(s.wi[2], 0);
 
     // Damped oscillator coupled to a decay: -1 +- 3i and -0.5.
-    const Spectrum d = eigen({{-1, 3, 0.7}, {-3, -1, 0.2}, {0, 0, -0.5}});
-    expectSpectrum(d, {{-1, 3}, {-1, -3}, {-0.5, 0}}, 1e-12);
-    for (int i = 0; i < 3; ++i)
-        if (d.wi[i] > 0) {
-            EXPECT_EQ(d.wi[i + 1], -d.wi[i]);
-        }
+    expectSpectrum(eigen({{-1, 3, 0.7}, {-3, -1, 0.2}, {0, 0, -0.5}}),
+                   {{-1, 3}, {-1, -3}, {-0.5, 0}}, 1e-12);
 }
 
 TEST(Eigenvalues, CyclicPermutationNeedsExceptionalShifts) {
@@ -147,31 +134,12 @@ TEST(Eigenvalues, LargerMatrixKeepsTraceAndDeterminant) {
     EXPECT_NEAR(prod.real(), det, 1e-10 * (1 + std::fabs(det)));
 }
 
-TEST(Eigenvalues, BalancingIsolatesAndScalesByPowersOfTheRadix) {
-    // Row 3 has no off-diagonal entries: its eigenvalue is pushed to the end.
-    std::vector<double> a = {1, 0, 0, 1e4, 2, 0, 3, 4, 7}; // column-major
-    double scale[3];
-    int low = 0, igh = 0;
-    balanc(3, a.data(), &low, &igh, scale);
-    EXPECT_EQ(low, 1);
-    EXPECT_EQ(igh, 1);
-    EXPECT_EQ(scale[2], 3); // permutation record for the isolated rows
-
-    std::vector<double> b = {1, 1e-6, 1e6, 1};
-    balanc(2, b.data(), &low, &igh, scale);
-    EXPECT_EQ(low, 1);
-    EXPECT_EQ(igh, 2);
-    for (double f : {scale[0], scale[1]}) {
-        const double e = std::log(f) / std::log(16.0);
-        EXPECT_NEAR(e, std::round(e), 1e-12);
-    }
-    EXPECT_LT(std::fabs(b[2]), 1e4); // the off-diagonal spread shrank
-}
-
-TEST(Eigenvalues, NonFiniteEntriesDoNotHang) {
+// Balancing must not loop on non-finite rows, and the QR iteration then gives
+// up and says so rather than returning a spectrum.
+TEST(Eigenvalues, NonFiniteEntriesEndInAReportedFailure) {
     const double inf = std::numeric_limits<double>::infinity();
     const Spectrum s = eigen({{1, inf, 2}, {3, 1, 1}, {1, 2, std::nan("")}});
-    EXPECT_GE(s.ierr, 0); // reaching here is the point
+    EXPECT_GT(s.ierr, 0);
 }
 
 TEST(Eigenvalues, IterationLimitReportsThePositionBeingSought) {

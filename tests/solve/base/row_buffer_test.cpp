@@ -55,14 +55,13 @@ TEST(DoubleArray, SharingAndReleasing) {
     EXPECT_EQ(a.data()[3], 5.0);
 }
 
-TEST(Winintegrator, InitSizesTheBufferAndValues) {
+TEST(Winintegrator, InitSetsColumnsValuesAndTheFirstSegment) {
     Fixture f;
     Statement event;
     event.eventTime = 0.4;
     f.model.events = {event, event};
     ASSERT_TRUE(f.solver.Init());
     EXPECT_EQ(f.solver.columns, 3);
-    EXPECT_EQ(f.solver.capacity, 10 + 3 * 2 + 3);
     ASSERT_EQ(f.solver.values.size(), 3u);
     EXPECT_EQ(f.solver.values[2], 7.0);
     EXPECT_EQ(f.solver.segmentEnd, 0.4); // the first event ends the first segment
