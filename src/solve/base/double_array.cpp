@@ -35,7 +35,7 @@ void DoubleArray::Allocate(size_t n) {
     Release();
     chunk_ = new (std::nothrow) DoubleChunk(n);
     if (!chunk_) return;
-    chunk_->refCount = 1;
+    chunk_->refCount.store(1);
     if (!chunk_->data) Release();
 }
 
@@ -43,15 +43,13 @@ void DoubleArray::Share(const DoubleArray& other) {
     if (chunk_ == other.chunk_) return;
     Release();
     chunk_ = other.chunk_;
-    if (chunk_) ++chunk_->refCount;
+    if (chunk_) chunk_->refCount.fetch_add(1, std::memory_order_relaxed);
 }
 
 void DoubleArray::Release() {
     if (!chunk_) return;
-    if (chunk_->refCount <= 1)
-        delete chunk_;
-    else
-        --chunk_->refCount;
+    // The last owner deletes; acq_rel orders every other owner's use before it.
+    if (chunk_->refCount.fetch_sub(1, std::memory_order_acq_rel) == 1) delete chunk_;
     chunk_ = nullptr;
 }
 
@@ -59,7 +57,7 @@ bool DoubleArray::Grow(size_t n, size_t keep) {
     if (!chunk_) return false;
     if (n <= chunk_->size) return true;
     // Moving a shared block would leave the other owners on freed memory.
-    if (chunk_->refCount != 1) return false;
+    if (chunk_->refCount.load(std::memory_order_acquire) != 1) return false;
     double* bigger = new (std::nothrow) double[n];
     if (!bigger) return false;
     if (keep > chunk_->size) keep = chunk_->size;

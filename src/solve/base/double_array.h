@@ -3,6 +3,7 @@
 // no values.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -16,11 +17,12 @@ struct DoubleChunk {
 
     double* data = nullptr;
     size_t size = 0;
-    int32_t refCount = 0;
+    std::atomic<int32_t> refCount{0};
 };
 
-// A handle on a DoubleChunk, or null. Copying shares the chunk. The count is
-// not atomic: it changes only on the main thread or under the run lock.
+// A handle on a DoubleChunk, or null. Copying shares the chunk; the count is
+// atomic because a finished run's rows are shared and released on different
+// threads. The values themselves are written only while one handle holds them.
 class DoubleArray {
 public:
     DoubleArray() = default;
@@ -40,7 +42,7 @@ public:
     bool IsNull() const { return chunk_ == nullptr; }
     double* data() const { return chunk_ ? chunk_->data : nullptr; }
     size_t size() const { return chunk_ ? chunk_->size : 0; }
-    int32_t refCount() const { return chunk_ ? chunk_->refCount : 0; }
+    int32_t refCount() const { return chunk_ ? chunk_->refCount.load() : 0; }
     bool SharesWith(const DoubleArray& other) const { return chunk_ && chunk_ == other.chunk_; }
 
 private:
