@@ -1,42 +1,35 @@
-// The host of one document in kora-batch: messages on stdout, boxes, error
-// reports and questions on stderr, and the workspace for the rest.
+// The view of one document in kora-batch: boxes, error reports and questions
+// on stderr, progress on a terminal's stderr; nothing else is shown.
 #pragma once
 
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "model/krm_parser.h"
-#include "solve/base/host.h"
+#include "model/model_text.h"
+#include "solve/base/document_host.h"
 
 namespace kora::cli {
 
 class BatchWorkspace;
 
-class BatchHost : public Host {
+class BatchHost final : public DocumentHost {
 public:
     BatchHost(BatchWorkspace& workspace, TextLines editorLines);
 
-    void RunOnMainThread(const std::function<void()>& work) override;
-    void SetStatus(const std::string&) override {}
-    void UpdateProgress(const winintegrator& solver, const std::string& methodLabel) override;
-    void ShowErrorReport(const std::vector<std::string>& lines) override;
     void WarningBox(const std::string& text, const std::string& title) override;
+    void SetStatus(const std::string&) override {}
+    void ShowProgress(const ProgressSnapshot& progress) override;
+    void SetRunning(bool) override {}
+    void ResultsChanged() override {}
+    void ShowErrorReport(const std::vector<std::string>& lines) override;
     // Prints the question and answers Cancel: a batch keeps whatever it is
     // asked about.
     Answer Ask(const std::string& text, const std::string& title) override;
-    void Beep() override {}
 
     std::vector<std::string> EditorLines() override { return editorLines_; }
-    void AppendMessages(const std::string& caption, const std::string& text) override;
-    void ShowSteadyStateReport(const std::string& caption, const KRMForm_ss& ss,
-                               int precision) override;
-
-    bool IsDocumentOpen(const std::string& fileName) override;
-    bool OpenDocument(const std::string& fileName) override;
-    void ActivateDocument(const std::string&) override {}
-    void CloseDocument(const std::string& fileName) override;
-    void ReportInternalError(const std::string& what) override;
+    bool TextModified() override { return false; }
+    std::string SaveDocument() override { return {}; }
+    bool SaveCurrentResults() override { return false; }
 
 private:
     BatchWorkspace& workspace_;

@@ -88,7 +88,7 @@ int RunScriptForBatch(const CliOptions& options, const Settings& settings, std::
     // Script file names are relative to the model's directory.
     const std::string fileName = std::filesystem::absolute(options.input, error).string();
     BatchWorkspace workspace(settings, out, err);
-    SystemDocument* document = workspace.Open(error ? options.input : fileName);
+    SystemDocument* document = workspace.OpenDocument(error ? options.input : fileName);
     if (document == nullptr) return kExitNoInput;
 
     std::vector<std::string> assignments;

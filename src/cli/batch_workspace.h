@@ -1,35 +1,32 @@
-// The open documents of one kora-batch run, loaded from files, with the main
-// thread's queue they all share and the streams they write to.
+// The application side of one kora-batch run: the main thread's queue, the
+// streams every document writes to, and the core workspace of documents
+// loaded from files, with the batch's notes on what it refuses.
 #pragma once
 
 #include <memory>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "batch_host.h"
 #include "settings/settings.h"
+#include "solve/base/app_host.h"
 #include "solve/main_thread_queue.h"
 #include "solve/system_document.h"
+#include "solve/workspace.h"
 
 namespace kora::cli {
 
-class BatchWorkspace {
+class BatchWorkspace final : public AppHost, public DocumentFactory, public DocumentList {
 public:
     BatchWorkspace(const Settings& settings, std::ostream& out, std::ostream& err);
-    const Settings& settings() const { return settings_; }
-    // Every document must be idle.
-    ~BatchWorkspace();
+    ~BatchWorkspace() override;
     BatchWorkspace(const BatchWorkspace&) = delete;
     BatchWorkspace& operator=(const BatchWorkspace&) = delete;
 
-    // Opens a model (or, for ".RES", a results) file as a new document;
-    // null when it cannot be read (the reason is on stderr).
-    SystemDocument* Open(const std::string& fileName);
-    SystemDocument* Find(const std::string& fileName);
-    // The ordinary close: refused while the document runs, and kept (with
-    // a note on stderr) when it holds results that were never saved.
-    void Close(const std::string& fileName);
+    // Opens a model (or, for ".RES", a results) file as a new document, or
+    // finds it open; null when it cannot be read (the reason is on stderr).
+    SystemDocument* OpenDocument(const std::string& fileName);
+    SystemDocument* Find(const std::string& fileName) { return workspace_.Find(fileName); }
 
     MainThreadQueue& queue() { return queue_; }
     std::ostream& out() { return out_; }
@@ -42,23 +39,40 @@ public:
     void NoteProblem() { ++problems_; }
     int problems() const { return problems_; }
 
+    // AppHost: messages and reports on stdout.
+    void PostToMainThread(std::function<void()> work) override { queue_.Post(std::move(work)); }
+    void OpenMessagesWindow(const std::string&, const std::string&) override {}
+    void AppendMessages(const std::string& writer, const std::string& text) override;
+    void FinishMessagesWindow(const std::string&) override {}
+    void ShowSteadyStateReport(const std::string& caption,
+                               std::shared_ptr<const SsReport> report) override;
+    DocumentList& documents() override { return *this; }
+    void Beep() override {}
+    void ReportInternalError(const std::string& what) override;
+
+    // DocumentFactory.
+    std::unique_ptr<DocumentHost> CreateView(const std::string& fileName,
+                                             const TextLines& editorLines,
+                                             bool resultsDocument) override;
+    void ShowDocument(DocumentHost&, SystemDocument&) override {}
+    void ActivateView(DocumentHost&) override {}
+
+    // DocumentList: the workspace's rules, with a note on stderr for what a
+    // batch cannot do.
+    bool IsOpen(const std::string& fileName) override { return workspace_.IsOpen(fileName); }
+    // A file a script cannot open fails the script (the reason is on stderr).
+    bool Open(const std::string& fileName) override;
+    void Activate(const std::string&) override {}
+    void Close(const std::string& fileName) override;
+
 private:
-    struct Entry {
-        std::string fileName;
-        std::unique_ptr<BatchHost> host;
-        std::unique_ptr<SystemDocument> document;
-    };
-
-    Entry* FindEntry(const std::string& fileName);
-
-    const Settings& settings_;
     std::ostream& out_;
     std::ostream& err_;
     MainThreadQueue queue_;
-    std::vector<std::unique_ptr<Entry>> entries_;
     bool showProgress_ = false;
     bool progressShown_ = false;
     int problems_ = 0;
+    Workspace workspace_; // last: its documents go first
 };
 
 } // namespace kora::cli

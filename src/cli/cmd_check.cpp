@@ -9,26 +9,17 @@
 #include "model_warnings.h"
 #include "run_model_file.h"
 #include "script/script_check.h"
-#include "solve/base/host.h"
+#include "solve/base/document_host.h"
 
 namespace kora::cli {
 namespace {
 
 // Only warning boxes can come out of a script check: title, then text.
-class CheckHost final : public Host {
+class CheckHost final : public WarningBoxes {
 public:
-    void RunOnMainThread(const std::function<void()>& work) override { work(); }
-    void SetStatus(const std::string&) override {}
-    void UpdateProgress(const winintegrator&, const std::string&) override {}
-    void ShowErrorReport(const std::vector<std::string>& lines) override {
-        for (const std::string& line : lines)
-            std::cerr << line << "\n";
-    }
     void WarningBox(const std::string& text, const std::string& title) override {
         std::cerr << title << "\n" << text << "\n";
     }
-    Answer Ask(const std::string&, const std::string&) override { return Answer::Cancel; }
-    void Beep() override {}
 };
 
 } // namespace

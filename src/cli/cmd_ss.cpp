@@ -16,6 +16,7 @@
 #include "numeric/report/ss_report.h"
 #include "results/atomic_file.h"
 #include "run_model_file.h"
+#include "solve/steady_state_run.h"
 
 namespace kora::cli {
 namespace {
@@ -58,15 +59,15 @@ int RunSteadyStateCommand(const CliOptions& options) {
     if (!BuildPreflightModel(prepared, false, {}, settings, std::cerr)) return kExitModelError;
     const int warnings = ReportModelWarnings(prepared, settings, {}, std::cerr);
     if (options.strict && warnings > 0) return kExitModelError;
-    KRMForm& form = prepared.form;
-    KRMparser& model = prepared.model;
-    const bool powerLaw = model.BuildForm();
-
-    KRMForm_ss computation(form, model);
-    computation.compute(powerLaw);
-    SsReport report;
-    report.Fill(form, model, settings.ssPrec,
-                thresholdIndex >= 0 ? thresholdIndex : settings.sensThreshold, computation);
+    KRMForm_ss computation(prepared.form, prepared.model);
+    const SteadyStateRun run =
+        ComputeSteadyState(prepared.model, computation, settings.ssPrec,
+                           thresholdIndex >= 0 ? thresholdIndex : settings.sensThreshold);
+    if (!run.report) {
+        std::cerr << "CRITICAL ERROR:\n" << run.failure << "\n";
+        return kExitModelError;
+    }
+    const SsReport& report = *run.report;
 
     if (options.output) {
         // Text files of the system end their lines with CR LF.
@@ -81,7 +82,7 @@ int RunSteadyStateCommand(const CliOptions& options) {
         std::cout.flush();
     }
     // A report without a steady state is still written, but scripts can tell.
-    const bool found = (computation.status & (SS_NO_EQUATIONS | SS_NOT_FOUND)) == 0;
+    const bool found = (run.status & (SS_NO_EQUATIONS | SS_NOT_FOUND)) == 0;
     if (!found) std::cerr << MessageText(kNoSteadyStateText) << "\n";
     return found ? kExitOk : kExitSolverFailure;
 }

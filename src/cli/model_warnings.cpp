@@ -8,7 +8,7 @@
 #include "model_diagnostics.h"
 #include "script/script_command.h"
 #include "script/script_prepare.h"
-#include "solve/base/host.h"
+#include "solve/base/document_host.h"
 #include "solve/model_settings.h"
 
 namespace kora::cli {
@@ -57,15 +57,9 @@ bool Defines(const KRMparser& reader, const std::string& name) {
 
 // A script is prepared here only to look at its SETTING commands; its
 // errors are reported by the commands themselves.
-class QuietHost final : public Host {
+class QuietHost final : public WarningBoxes {
 public:
-    void RunOnMainThread(const std::function<void()>& work) override { work(); }
-    void SetStatus(const std::string&) override {}
-    void UpdateProgress(const winintegrator&, const std::string&) override {}
-    void ShowErrorReport(const std::vector<std::string>&) override {}
     void WarningBox(const std::string&, const std::string&) override {}
-    Answer Ask(const std::string&, const std::string&) override { return Answer::Cancel; }
-    void Beep() override {}
 };
 
 // A SETTING command whose lists yield no value runs its loop body never.

@@ -18,10 +18,10 @@ void WriteDataSection(std::ostream& out, const TimeCourse& course, int precision
     }
 }
 
-std::string ProgressLine(const winintegrator& solver) {
-    return std::to_string(solver.progPercent) + "%  steps " + std::to_string(solver.progStepCount) +
-           "  order " + std::to_string(solver.progOrder) + "  step " +
-           FormatGeneral(solver.progStepSize, 5) + "  " + std::to_string(solver.elapsedMs / 1000) +
+std::string ProgressLine(const ProgressSnapshot& progress) {
+    return std::to_string(progress.percent) + "%  steps " + std::to_string(progress.steps) +
+           "  order " + std::to_string(progress.order) + "  step " +
+           FormatGeneral(progress.stepSize, 5) + "  " + std::to_string(progress.elapsedMs / 1000) +
            " s";
 }
 

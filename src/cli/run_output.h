@@ -16,7 +16,7 @@ namespace kora::cli {
 void WriteDataSection(std::ostream& out, const TimeCourse& course, int precision, int position = 0);
 
 // The progress line: percent, steps, order, step size and elapsed time.
-std::string ProgressLine(const winintegrator& solver);
+std::string ProgressLine(const ProgressSnapshot& progress);
 
 // One "key: value" line per statistic.
 void WriteStatistics(std::ostream& out, const RunOutcome& outcome);

@@ -4,7 +4,8 @@
 
 namespace kora {
 
-bool CheckScript(const TextLines& editorLines, const ScriptDocumentInfo& document, Host& host) {
+bool CheckScript(const TextLines& editorLines, const ScriptDocumentInfo& document,
+                 WarningBoxes& host) {
     ExtractedLines extracted = ExtractModelLines(editorLines, true);
     if (extracted.scriptLines.empty()) extracted.scriptLines.push_back("run");
     PreparedScript prepared;

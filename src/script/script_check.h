@@ -7,11 +7,12 @@
 
 namespace kora {
 
-class Host;
+class WarningBoxes;
 
 // Splits `editorLines` as Run does (a text without a script block is the
 // script "run"), prepares the script and shows its first error through
 // host.WarningBox. True when the script is valid.
-bool CheckScript(const TextLines& editorLines, const ScriptDocumentInfo& document, Host& host);
+bool CheckScript(const TextLines& editorLines, const ScriptDocumentInfo& document,
+                 WarningBoxes& host);
 
 } // namespace kora

@@ -13,7 +13,8 @@
 
 namespace kora {
 
-class Host;
+class AppHost;
+class DocumentHost;
 class TimeCourse;
 
 // The per-document state of a running script.
@@ -21,17 +22,18 @@ struct ScriptRunState {
     TextLines scriptLines;
     TextLines modelLines; // the text solving compiles; commands may change it
     PreparedScript prepared;
-    size_t counter = 0;          // the next command
-    int64_t timerStart = 0;      // tick count of the first command or RESET_TIMER
-    std::string messagesCaption; // the bound messages window; "" when none
-    std::string fileName;        // the document's full file name
+    size_t counter = 0;        // the next command
+    int64_t timerStart = 0;    // tick count of the first command or RESET_TIMER
+    bool messagesOpen = false; // the script writes into its messages window
+    std::string fileName;      // the document's full file name
 };
 
 class ScriptDocument {
 public:
     virtual ~ScriptDocument() = default;
 
-    virtual Host& host() = 0;
+    virtual DocumentHost& host() = 0;
+    virtual AppHost& app() = 0;
     virtual ScriptRunState& scriptState() = 0;
     // Finds declarations in the model lines.
     virtual KRMparser& model() = 0;

@@ -9,7 +9,9 @@
 #include "common/ascii_case.h"
 #include "common/file_names.h"
 #include "common/text_trim.h"
-#include "solve/base/host.h"
+#include "solve/base/app_host.h"
+#include "solve/base/document_host.h"
+#include "solve/base/same_file.h"
 #include "solve/base/winintegrator.h"
 #include "write_items.h"
 
@@ -38,11 +40,6 @@ TextLines SplitModelText(const std::string& whole) {
     return lines;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-    namespace fs = std::filesystem;
-    return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
-}
-
 const std::string& Argument(const ScriptCommandStatus& command) {
     static const std::string kNone;
     return command.arguments.empty() ? kNone : command.arguments.front();
@@ -62,22 +59,22 @@ void ApplyAll(ScriptDocument& document, const ScriptCommandStatus& command) {
 }
 
 void Open(ScriptDocument& document, const std::string& name) {
-    Host& host = document.host();
-    if (host.IsDocumentOpen(name)) return;
+    DocumentList& documents = document.app().documents();
+    if (documents.IsOpen(name)) return;
     std::error_code error;
     if (!std::filesystem::exists(name, error)) std::ofstream(name).flush();
-    host.OpenDocument(name);
+    documents.Open(name);
 }
 
 void Close(ScriptDocument& document, const ScriptCommandStatus& command) {
     const std::string& name = Argument(command);
-    Host& host = document.host();
+    DocumentList& documents = document.app().documents();
     ScriptRunState& state = document.scriptState();
-    if (!host.IsDocumentOpen(name)) {
-        host.WarningBox(ScriptLine(state, command), std::string(kTitleFileNotOpened));
+    if (!documents.IsOpen(name)) {
+        document.host().WarningBox(ScriptLine(state, command), std::string(kTitleFileNotOpened));
         return;
     }
-    if (!SameFile(name, state.fileName)) host.CloseDocument(name);
+    if (!SameFile(name, state.fileName)) documents.Close(name);
 }
 
 void Write(ScriptDocument& document, const ScriptCommandStatus& command) {
@@ -92,8 +89,7 @@ void Write(ScriptDocument& document, const ScriptCommandStatus& command) {
     };
     const std::string output =
         FormatWriteOutput(Argument(command), state.prepared.continuation, sources);
-    if (!state.messagesCaption.empty())
-        document.host().AppendMessages(state.messagesCaption, output);
+    if (state.messagesOpen) document.app().AppendMessages(state.fileName, output);
 }
 
 void Merge(ScriptDocument& document, const ScriptCommandStatus& command) {
@@ -135,7 +131,8 @@ void Setting(ScriptDocument& document, ScriptCommandStatus& command) {
 // Executes one command; true when the next command may follow at once.
 bool Execute(ScriptDocument& document, ScriptCommandStatus& command) {
     ScriptRunState& state = document.scriptState();
-    Host& host = document.host();
+    DocumentHost& host = document.host();
+    DocumentList& documents = document.app().documents();
     switch (command.code) {
     case kCmdSolve:
         ++state.counter;
@@ -166,11 +163,11 @@ bool Execute(ScriptDocument& document, ScriptCommandStatus& command) {
         Open(document, Argument(command));
         break;
     case kCmdActivateSelf:
-        host.ActivateDocument("");
+        documents.Activate(state.fileName);
         break;
     case kCmdActivateOther:
-        if (host.IsDocumentOpen(Argument(command)))
-            host.ActivateDocument(Argument(command));
+        if (documents.IsOpen(Argument(command)))
+            documents.Activate(Argument(command));
         else
             host.WarningBox(ScriptLine(state, command), std::string(kTitleFileNotOpened));
         break;
@@ -211,7 +208,7 @@ void ReportProblem(ScriptDocument& document, size_t index, const std::string& wh
     document.host().WarningBox(text, std::string(kTitleProblemExecuting));
     document.EndScript();
     document.ContinueScript();
-    document.host().ReportInternalError(what);
+    document.app().ReportInternalError(what);
 }
 
 } // namespace

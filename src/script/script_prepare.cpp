@@ -6,7 +6,7 @@
 #include "common/text_trim.h"
 #include "script_messages.h"
 #include "setting_declaration.h"
-#include "solve/base/host.h"
+#include "solve/base/document_host.h"
 
 namespace kora {
 
@@ -101,7 +101,7 @@ std::optional<ScriptError> CompleteCommands(const std::vector<std::string>& scri
 } // namespace
 
 bool Prepare(const std::vector<std::string>& scriptLines, const ScriptDocumentInfo& document,
-             PreparedScript& prepared, Host& host) {
+             PreparedScript& prepared, WarningBoxes& host) {
     prepared.commands.clear();
     prepared.scriptWrites = false;
     std::optional<ScriptError> error = ParseCommands(scriptLines, prepared.commands);

@@ -10,7 +10,7 @@
 
 namespace kora {
 
-class Host;
+class WarningBoxes;
 
 // The prepared script and the flags its execution starts from. The document
 // owns one and keeps it until the next Run prepares a new one.
@@ -25,6 +25,6 @@ struct PreparedScript {
 // shown through host.WarningBox, `prepared.commands` is left empty and false
 // is returned.
 bool Prepare(const std::vector<std::string>& scriptLines, const ScriptDocumentInfo& document,
-             PreparedScript& prepared, Host& host);
+             PreparedScript& prepared, WarningBoxes& host);
 
 } // namespace kora

@@ -1,21 +1,33 @@
 #include "main_thread_queue.h"
 
 #include <cassert>
+#include <exception>
 
 namespace kora {
 
-MainThreadQueue::MainThreadQueue() : mainThread_(std::this_thread::get_id()) {}
+MainThreadQueue::MainThreadQueue(FailureReport onFailure)
+    : mainThread_(std::this_thread::get_id()), onFailure_(std::move(onFailure)) {}
 
-void MainThreadQueue::RunOnMainThread(const std::function<void()>& work) {
-    if (OnMainThread()) {
+void MainThreadQueue::RunGuarded(const std::function<void()>& work) {
+    try {
         work();
+    } catch (const std::exception& failure) {
+        if (onFailure_) onFailure_(failure.what());
+    } catch (...) {
+        if (onFailure_) onFailure_("unknown failure");
+    }
+}
+
+void MainThreadQueue::Post(std::function<void()> work) {
+    if (OnMainThread()) {
+        RunGuarded(work);
         return;
     }
-    Item item{&work};
-    std::unique_lock lock(mutex_);
-    items_.push_back(&item);
+    {
+        const std::lock_guard lock(mutex_);
+        items_.push_back(std::move(work));
+    }
     posted_.notify_one();
-    finished_.wait(lock, [&item] { return item.done; });
 }
 
 int MainThreadQueue::RunPending(std::chrono::milliseconds timeout) {
@@ -24,14 +36,11 @@ int MainThreadQueue::RunPending(std::chrono::milliseconds timeout) {
     if (!posted_.wait_for(lock, timeout, [this] { return !items_.empty(); })) return 0;
     int ran = 0;
     while (!items_.empty()) {
-        Item* item = items_.front();
+        std::function<void()> work = std::move(items_.front());
         items_.pop_front();
         lock.unlock();
-        // The poster waits, so its work may touch anything the main thread owns.
-        (*item->work)();
+        RunGuarded(work);
         lock.lock();
-        item->done = true;
-        finished_.notify_all();
         ++ran;
     }
     return ran;

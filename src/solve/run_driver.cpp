@@ -4,7 +4,7 @@
 
 #include "general_format.h"
 #include "krm_form_integrator.h"
-#include "model/messages.h"
+#include "model/error_report.h"
 #include "numeric/lsoda.h"
 
 namespace kora {
@@ -53,18 +53,29 @@ std::string FailureDetail(int32_t status, uint32_t errorIndex, const MathErrorRe
 }
 
 std::vector<std::string> ErrorReportLines(const RunOutcome& outcome, const char* solverName) {
-    std::vector<std::string> lines;
-    std::string message;
-    if (outcome.category == kCategoryModel) {
-        lines.emplace_back("CRITICAL ERROR:");
-        message = std::string(ModelMessage(outcome.code));
-    } else if (outcome.category == kCategorySolver) {
-        lines.emplace_back(solverName != nullptr ? solverName : "");
-        message = std::string(SolverMessage(outcome.code));
-    }
-    lines.push_back(message + outcome.context);
-    if (!outcome.detail.empty()) lines.push_back(outcome.detail);
-    return lines;
+    return ErrorReportLines(outcome.category, outcome.code, outcome.context, outcome.detail,
+                            solverName != nullptr ? solverName : "");
+}
+
+bool TakeProgressDue(winintegrator& solver) {
+    if (solver.msSinceProgress <= kProgressIntervalMs) return false;
+    solver.lastProgressTicks = TickCountMs();
+    solver.msSinceProgress = 0;
+    return true;
+}
+
+ProgressSnapshot SnapshotOf(const winintegrator& solver, const std::string& method,
+                            ProgressSnapshot::Phase phase) {
+    ProgressSnapshot snapshot;
+    snapshot.phase = phase;
+    snapshot.method = method;
+    if (phase == ProgressSnapshot::Phase::Start) return snapshot;
+    snapshot.steps = solver.progStepCount;
+    snapshot.order = solver.progOrder;
+    snapshot.stepSize = solver.progStepSize;
+    snapshot.elapsedMs = solver.elapsedMs;
+    snapshot.percent = solver.progPercent;
+    return snapshot;
 }
 
 RunDriver::RunDriver(KRMparser& model, KRMForm& form, ErrorDisplay& sink)
@@ -248,11 +259,7 @@ RunOutcome RunDriver::RunToEnd(const TextLines& modelLines, const RunConfigurati
         do {
             while (!SegmentFinished()) {
                 Slice(stop != nullptr && stop->load(std::memory_order_relaxed));
-                if (progress && solver.msSinceProgress > kProgressIntervalMs) {
-                    solver.lastProgressTicks = TickCountMs();
-                    solver.msSinceProgress = 0;
-                    progress(solver);
-                }
+                if (progress && TakeProgressDue(solver)) progress(solver);
             }
         } while (ContinueAfterEvent());
         if (progress) progress(solver);

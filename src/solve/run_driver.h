@@ -18,6 +18,7 @@
 #include "model/error_display.h"
 #include "model/krm_parser.h"
 #include "model/math_error.h"
+#include "solve/base/document_host.h"
 #include "solve/base/time_course.h"
 #include "solve/base/winintegrator.h"
 
@@ -67,6 +68,14 @@ using ProgressCallback = std::function<void(const winintegrator&)>;
 
 // Shortest time between two progress reports while a run lasts.
 inline constexpr int64_t kProgressIntervalMs = 500;
+
+// True (and the clock restarted) when the last progress report is more than
+// kProgressIntervalMs old.
+bool TakeProgressDue(winintegrator& solver);
+
+// The progress panel's numbers of a solver; a Start snapshot has only the method.
+ProgressSnapshot SnapshotOf(const winintegrator& solver, const std::string& method,
+                            ProgressSnapshot::Phase phase);
 
 class RunDriver {
 public:

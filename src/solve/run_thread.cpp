@@ -1,6 +1,5 @@
 #include "run_thread.h"
 
-#include "base/host.h"
 #include "base/winintegrator.h"
 #include "run_driver.h"
 #include "system_document.h"
@@ -34,20 +33,18 @@ void TRunThread::Execute() {
                 const bool stop = solver->state == kSolverStepping && document_.TakeStopRequest();
                 solver_.Slice(stop);
             }
-            if (solver->msSinceProgress > kProgressIntervalMs) {
-                solver->lastProgressTicks = TickCountMs();
-                solver->msSinceProgress = 0;
-                showProgress = true;
-            }
+            showProgress = TakeProgressDue(*solver);
             finished = solver_.SegmentFinished();
         }
         // The synchronised calls happen without the lock, so that IsRunning on
         // the main thread can never wait for a call that waits for it.
-        if (showProgress) document_.host().RunOnMainThread([this] { document_.UpdateProgress(); });
-        if (finished)
-            document_.host().RunOnMainThread([this] { document_.FinishRun(); });
-        else
+        // A refused call means the document is going: leave at once.
+        if (showProgress && !document_.CallOnMainThread([this] { document_.UpdateProgress(); }))
+            return;
+        if (!finished)
             event_.Set();
+        else if (!document_.CallOnMainThread([this] { document_.FinishRun(); }))
+            return;
     }
 }
 

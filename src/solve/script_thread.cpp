@@ -1,6 +1,5 @@
 #include "script_thread.h"
 
-#include "base/host.h"
 #include "script/script_execution.h"
 #include "system_document.h"
 
@@ -23,10 +22,11 @@ void TScriptThread::Execute() {
                 terminated_.store(true);
             }
         }
-        if (!terminated_.load())
-            document_.host().RunOnMainThread([this] { ExecuteNext(document_); });
+        if (terminated_.load()) break;
+        // A refused call means the document is going: leave at once.
+        if (!document_.CallOnMainThread([this] { ExecuteNext(document_); })) return;
     }
-    document_.host().RunOnMainThread([this] { document_.ScriptDone(); });
+    document_.CallOnMainThread([this] { document_.ScriptDone(); });
 }
 
 } // namespace kora

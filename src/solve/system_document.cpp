@@ -12,7 +12,9 @@
 #include "run_thread.h"
 #include "script/script_execution.h"
 #include "script_thread.h"
-#include "solve/base/host.h"
+#include "solve/base/app_host.h"
+#include "solve/base/document_host.h"
+#include "steady_state_run.h"
 
 namespace kora {
 
@@ -26,9 +28,11 @@ bool IsComment(std::string_view line) {
 
 } // namespace
 
-SystemDocument::SystemDocument(Host& host, const Settings& settings, std::string fileName)
-    : host_(host), settings_(settings), errorSink_(host), model_(&form_, &errorSink_),
-      steadyState_(std::make_unique<KRMForm_ss>(form_, model_)) {
+SystemDocument::SystemDocument(DocumentHost& view, AppHost& app, const Settings& settings,
+                               std::string fileName)
+    : view_(view), app_(app), settings_(settings), runSettings_(settings), errorSink_(view),
+      model_(&form_, &errorSink_), steadyState_(std::make_unique<KRMForm_ss>(form_, model_)),
+      gate_(app) {
     state_.fileName = std::move(fileName);
     results_.precision = settings.filePrec;
     ApplyModelSettings(model_, settings);
@@ -36,14 +40,17 @@ SystemDocument::SystemDocument(Host& host, const Settings& settings, std::string
 }
 
 SystemDocument::~SystemDocument() {
-    JoinWorkers();
+    // Workers waiting for the main thread are released first; then each
+    // leaves its loop at once.
+    gate_.Close();
+    StopWorkers();
 }
 
-void SystemDocument::JoinWorkers() {
-    if (runThread_) {
-        runThread_->Terminate();
-        runEvent_.Set();
-    }
+void SystemDocument::StopWorkers() {
+    if (runThread_) runThread_->Terminate();
+    if (scriptThread_) scriptThread_->Terminate();
+    runEvent_.Set();
+    scriptEvent_.Set();
     runThread_.reset();
     scriptThread_.reset();
 }
@@ -53,15 +60,20 @@ bool SystemDocument::IsRunning() {
     return driver_ != nullptr;
 }
 
+void SystemDocument::SettingsChanged(const Settings& settings) {
+    settings_ = settings;
+    if (!IsRunning()) ApplyModelSettings(model_, settings_);
+}
+
 void SystemDocument::SetStatus(const std::string& text) {
-    host_.SetStatus(text);
+    view_.SetStatus(text);
 }
 
 void SystemDocument::SplitEditorText() {
     const bool scriptGiven = !state_.scriptLines.empty();
     state_.modelLines.clear();
     bool inScript = false;
-    for (const std::string& raw : host_.EditorLines()) {
+    for (const std::string& raw : view_.EditorLines()) {
         const std::string_view line = TrimSpaceAndControls(raw);
         const std::string upper = UpperAscii(line);
         if (upper == "SCRIPT") inScript = true;
@@ -74,24 +86,37 @@ void SystemDocument::SplitEditorText() {
 
 void SystemDocument::AnalysisRunClick() {
     if (IsRunning()) return;
-    JoinWorkers();
+    StopWorkers();
     if (state_.fileName.empty()) {
-        state_.fileName = host_.SaveDocument();
+        state_.fileName = view_.SaveDocument();
         if (state_.fileName.empty()) {
             state_.scriptLines.clear();
             return;
         }
     }
+    if (!StartScript()) return;
+    try {
+        StartWorkers();
+    } catch (const std::exception& failure) {
+        // No thread: the script ends here, undoing what PrepareRun did.
+        app_.ReportInternalError(failure.what());
+        ScriptDone();
+    }
+}
+
+bool SystemDocument::StartScript() {
+    runSettings_ = settings_;
+    ApplyModelSettings(model_, runSettings_);
     record_ = ScriptRecord{};
     stoppedBetweenCommands_.store(false);
     SetStatus("PARSING");
     SplitEditorText();
-    if (!Prepare(state_.scriptLines, ScriptDocumentInfo{state_.fileName}, state_.prepared, host_)) {
+    if (!Prepare(state_.scriptLines, ScriptDocumentInfo{state_.fileName}, state_.prepared, view_)) {
         state_.scriptLines.clear();
         state_.prepared.commands.clear();
         record_.rejected = true;
         SetStatus("");
-        return;
+        return false;
     }
     record_.wrote = state_.prepared.scriptWrites;
     for (const std::string& assignment : startAssignments_)
@@ -104,16 +129,19 @@ void SystemDocument::AnalysisRunClick() {
     state_.timerStart = TickCountMs();
     scriptEvent_.Reset();
     runEvent_.Reset();
-    PrepareRun();
-
-    scriptThread_ = std::make_unique<TScriptThread>(*this, scriptEvent_, scriptLock_);
     {
         const std::lock_guard lock(runLock_);
         driver_ = std::make_unique<RunDriver>(model_, form_, errorSink_);
     }
-    methodLabel_ = settings_.UsesTaylor() ? "TAYLOR" : "LSODA";
-    runThread_ = std::make_unique<TRunThread>(*driver_, *this, runLock_, runEvent_);
+    PrepareRun();
+    return true;
+}
+
+void SystemDocument::StartWorkers() {
+    methodLabel_ = runSettings_.UsesTaylor() ? "TAYLOR" : "LSODA";
     stopRequested_.store(false);
+    scriptThread_ = std::make_unique<TScriptThread>(*this, scriptEvent_, scriptLock_);
+    runThread_ = std::make_unique<TRunThread>(*driver_, *this, runLock_, runEvent_);
     scriptEvent_.Set();
 }
 
@@ -130,32 +158,37 @@ void SystemDocument::StopMenuClick() {
 
 void SystemDocument::PrepareRun() {
     if (hasResults_) ClearResults();
-    host_.SetRunning(true);
-    state_.messagesCaption.clear();
-    if (state_.prepared.scriptWrites) {
-        state_.messagesCaption = MessagesCaption(state_.fileName);
-        host_.OpenMessagesWindow(state_.messagesCaption, state_.fileName);
-    }
+    view_.SetRunning(true);
+    runningShown_ = true;
+    state_.messagesOpen = state_.prepared.scriptWrites;
+    if (state_.messagesOpen)
+        app_.OpenMessagesWindow(state_.fileName, MessagesCaption(state_.fileName));
 }
 
 RunConfiguration SystemDocument::Configuration() const {
     RunConfiguration configuration;
-    configuration.method = settings_.UsesTaylor() ? SolverMethod::Taylor : SolverMethod::Lsoda;
-    configuration.createResults = settings_.solverCreateResults;
-    configuration.minOrder = settings_.minOrder;
-    configuration.maxOrder = settings_.maxOrder;
-    configuration.logTolerance = settings_.mLogTolerance;
-    configuration.filePrecision = settings_.filePrec;
+    configuration.method = runSettings_.UsesTaylor() ? SolverMethod::Taylor : SolverMethod::Lsoda;
+    configuration.createResults = runSettings_.solverCreateResults;
+    configuration.minOrder = runSettings_.minOrder;
+    configuration.maxOrder = runSettings_.maxOrder;
+    configuration.logTolerance = runSettings_.mLogTolerance;
+    configuration.filePrecision = runSettings_.filePrec;
     return configuration;
 }
 
+void SystemDocument::FailCommand() {
+    EndScript();
+    ContinueScript();
+}
+
 void SystemDocument::Solve() {
-    host_.ResetProgress(methodLabel_);
+    ProgressSnapshot start;
+    start.method = methodLabel_;
+    view_.ShowProgress(start);
     if (!driver_->Start(state_.modelLines, Configuration())) {
         RunOutcome outcome = driver_->Finish();
         ReportFailure(outcome);
-        EndScript();
-        ContinueScript();
+        FailCommand();
         return;
     }
     SetStatus("SOLVING");
@@ -165,7 +198,8 @@ void SystemDocument::Solve() {
 
 void SystemDocument::UpdateProgress() {
     if (!driver_ || driver_->solver() == nullptr) return;
-    host_.UpdateProgress(*driver_->solver(), methodLabel_);
+    view_.ShowProgress(
+        SnapshotOf(*driver_->solver(), methodLabel_, ProgressSnapshot::Phase::Running));
 }
 
 void SystemDocument::FinishRun() {
@@ -185,7 +219,7 @@ void SystemDocument::FinishRun() {
             }
         }
         SetStatus("");
-        host_.ShowFinalProgress(solver);
+        view_.ShowProgress(SnapshotOf(solver, methodLabel_, ProgressSnapshot::Phase::Final));
         solveActive_ = false;
         RunOutcome outcome = driver_->Finish();
         StoreSolution(outcome);
@@ -195,7 +229,7 @@ void SystemDocument::FinishRun() {
         }
     } catch (const std::exception&) {
         solveActive_ = false;
-        host_.WarningBox("Problem during termination", "Solver");
+        view_.WarningBox("Problem during termination", "Solver");
         EndScript();
     }
     ContinueScript();
@@ -207,9 +241,9 @@ void SystemDocument::StoreSolution(RunOutcome& outcome) {
     if (outcome.timeCourse) {
         hasResults_ = true;
         results_.AppendSolution(std::move(*outcome.timeCourse), !state_.prepared.superimpose);
-        Recompute(results_, '.', settings_.stockColours);
+        Recompute(results_, '.', runSettings_.stockColours);
     }
-    if (hasResults_) host_.ResultsChanged();
+    if (hasResults_) view_.ResultsChanged();
 }
 
 void SystemDocument::ReportFailure(const RunOutcome& outcome) {
@@ -218,7 +252,7 @@ void SystemDocument::ReportFailure(const RunOutcome& outcome) {
     const winintegrator* solver = driver_ ? driver_->solver() : nullptr;
     const std::string solverName = solver != nullptr ? solver->name : "LSODA solver.";
     if (outcome.category == kCategoryUnavailable) {
-        host_.ShowErrorReport({solverName, outcome.detail});
+        view_.ShowErrorReport({solverName, outcome.detail});
         return;
     }
     errorSink_.solverName = solverName;
@@ -227,51 +261,43 @@ void SystemDocument::ReportFailure(const RunOutcome& outcome) {
 }
 
 void SystemDocument::SteadyState() {
-    SetStatus("PARSING");
-    model_.Build(state_.modelLines);
-    SetStatus("");
-    if (errorSink_.code != 0) {
-        errorSink_.category = kCategoryModel;
+    const SteadyStateRun run =
+        RunSteadyState(model_, *steadyState_, state_.modelLines, runSettings_.ssPrec,
+                       runSettings_.sensThreshold,
+                       [this](const std::string& text) { SetStatus(text); });
+    if (run.modelFailed) {
         errorSink_.owner = this;
         record_.failureCategory = kCategoryModel;
         record_.failureCode = errorSink_.code;
         errorSink_.Display();
-        EndScript();
-        ContinueScript();
+        FailCommand();
         return;
     }
-    const bool powerLaw = model_.BuildForm() && errorSink_.code == 0;
-    // A model that has no power-law form is still analysed, numerically.
-    errorSink_.ClearError();
-    SetStatus("COMPUTING");
-    try {
-        steadyState_->compute(powerLaw);
-    } catch (const std::exception& failure) {
-        SetStatus("");
+    if (!run.report) {
         record_.commandProblem = true;
-        host_.ShowErrorReport({"CRITICAL ERROR:", failure.what()});
-        EndScript();
-        ContinueScript();
+        view_.ShowErrorReport({"CRITICAL ERROR:", run.failure});
+        FailCommand();
         return;
     }
-    SetStatus("");
-    host_.ShowSteadyStateReport("Steady state for " + std::string(BaseFileName(state_.fileName)),
-                                *steadyState_, settings_.ssPrec);
+    app_.ShowSteadyStateReport("Steady state for " + std::string(BaseFileName(state_.fileName)),
+                               run.report);
     ContinueScript();
 }
 
 void SystemDocument::ScriptDone() {
-    if (settings_.beepOnCompletion && TickCountMs() - state_.timerStart > kBeepAfterMs)
-        host_.Beep();
+    if (runSettings_.beepOnCompletion && TickCountMs() - state_.timerStart > kBeepAfterMs)
+        app_.Beep();
     stopRequested_.store(false);
     record_.stoppedBetweenCommands = stoppedBetweenCommands_.load();
     if (runThread_) runThread_->Terminate();
     runEvent_.Set();
     DeleteSolvers();
-    host_.SetRunning(false);
+    if (runningShown_) view_.SetRunning(false);
+    runningShown_ = false;
     state_.scriptLines.clear();
     state_.modelLines.clear();
-    if (!state_.messagesCaption.empty()) host_.FinishMessagesWindow(state_.messagesCaption);
+    if (state_.messagesOpen) app_.FinishMessagesWindow(state_.fileName);
+    state_.messagesOpen = false;
 }
 
 void SystemDocument::DeleteSolvers() {
@@ -294,7 +320,7 @@ bool SystemDocument::MergeResults(const std::string& fileName) {
     if (!ReadResultsFile(incoming, fileName, '.', settings_.stockColours)) return false;
     results_.Merge(incoming);
     Recompute(results_, '.', settings_.stockColours);
-    host_.ResultsChanged();
+    view_.ResultsChanged();
     return true;
 }
 
@@ -312,7 +338,7 @@ bool SystemDocument::SaveResults(const std::string& fileName, std::string& reaso
 void SystemDocument::ClearResults() {
     results_.Clear();
     hasResults_ = false;
-    host_.ResultsChanged();
+    view_.ResultsChanged();
 }
 
 } // namespace kora

@@ -1,18 +1,20 @@
-// The run logic of a document window, free of any toolkit: Run and Steady
-// state commands, the solve and finish steps, the script and solver threads
-// and Stop. The desktop window owns one; kora-batch owns one per open file.
-// Everything here runs on the main thread except TakeStopRequest,
+// The run logic of a document window, free of any toolkit: the Run, Steady
+// state and Stop commands, the results, and the script and solver threads
+// behind them. The desktop window owns one through the workspace; kora-batch
+// owns one per open file. Everything here runs on the main thread except
 // StopMenuClick and IsRunning, which any thread may call.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "auto_reset_event.h"
+#include "main_thread_gate.h"
 #include "model/krm_parser.h"
 #include "results/results_set.h"
 #include "run_driver.h"
@@ -22,6 +24,8 @@
 
 namespace kora {
 
+class AppHost;
+class DocumentHost;
 class KRMForm_ss;
 class TRunThread;
 class TScriptThread;
@@ -40,8 +44,10 @@ struct ScriptRecord {
 
 class SystemDocument final : public ScriptDocument {
 public:
-    SystemDocument(Host& host, const Settings& settings, std::string fileName = {});
-    // The document must be idle: a running script needs the main thread to end.
+    SystemDocument(DocumentHost& view, AppHost& app, const Settings& settings,
+                   std::string fileName = {});
+    // May come at any moment, also while a script runs: the threads are
+    // stopped and joined without the main thread running anything more.
     ~SystemDocument() override;
     SystemDocument(const SystemDocument&) = delete;
     SystemDocument& operator=(const SystemDocument&) = delete;
@@ -51,33 +57,14 @@ public:
     void StopMenuClick();
     bool IsRunning();
 
-    void PrepareRun();
-    void Solve() override;
-    void SteadyState() override;
-    void UpdateProgress();
-    void FinishRun();
-    void ScriptDone();
-    void DeleteSolvers();
-    void SetStatus(const std::string& text);
-
-    // ScriptDocument.
-    Host& host() override { return host_; }
-    ScriptRunState& scriptState() override { return state_; }
-    KRMparser& model() override { return model_; }
-    void ContinueScript() override { scriptEvent_.Set(); }
-    void EndScript() override;
-    bool HasResults() const override { return hasResults_; }
-    const TimeCourse* LastTimeCourse() const override;
-    bool MergeResults(const std::string& fileName) override;
-    bool SaveResults(const std::string& fileName, std::string& reason) override;
-    void ClearResults() override;
-
-    // The worker threads' side of the stop flag.
-    bool TakeStopRequest() { return stopRequested_.exchange(false); }
-    void NoteStoppedBetweenCommands() { stoppedBetweenCommands_.store(true); }
+    // New settings; a run uses the settings it started with.
+    void SettingsChanged(const Settings& settings);
 
     const std::string& fileName() const { return state_.fileName; }
+    void SetFileName(std::string fileName) { state_.fileName = std::move(fileName); }
     ResultsSet& results() { return results_; }
+    const ResultsSet& results() const { return results_; }
+    // After results were loaded into results() from a file.
     void MarkHasResults() { hasResults_ = !results_.timeCourses.empty(); }
     bool HasUnsavedResults() const { return hasResults_ && results_.modified; }
     // Assignments applied to the model lines before every script starts.
@@ -86,15 +73,51 @@ public:
     }
     const ScriptRecord& scriptRecord() const { return record_; }
 
+    // ScriptDocument: the results commands.
+    bool HasResults() const override { return hasResults_; }
+    const TimeCourse* LastTimeCourse() const override;
+    bool MergeResults(const std::string& fileName) override;
+    bool SaveResults(const std::string& fileName, std::string& reason) override;
+    void ClearResults() override;
+
 private:
+    friend class TRunThread;
+    friend class TScriptThread;
+
+    // ScriptDocument: what the script execution drives.
+    DocumentHost& host() override { return view_; }
+    AppHost& app() override { return app_; }
+    ScriptRunState& scriptState() override { return state_; }
+    KRMparser& model() override { return model_; }
+    void Solve() override;
+    void SteadyState() override;
+    void ContinueScript() override { scriptEvent_.Set(); }
+    void EndScript() override;
+
+    // The workers' side.
+    bool CallOnMainThread(std::function<void()> work) { return gate_.Call(std::move(work)); }
+    bool TakeStopRequest() { return stopRequested_.exchange(false); }
+    void NoteStoppedBetweenCommands() { stoppedBetweenCommands_.store(true); }
+    void UpdateProgress();
+    void FinishRun();
+    void ScriptDone();
+
+    bool StartScript();
+    void PrepareRun();
+    void StartWorkers();
+    void StopWorkers();
+    void DeleteSolvers();
+    void SetStatus(const std::string& text);
     void SplitEditorText();
     void ReportFailure(const RunOutcome& outcome);
     void StoreSolution(RunOutcome& outcome);
+    void FailCommand();
     RunConfiguration Configuration() const;
-    void JoinWorkers();
 
-    Host& host_;
-    const Settings& settings_;
+    DocumentHost& view_;
+    AppHost& app_;
+    Settings settings_;    // the latest settings
+    Settings runSettings_; // the settings of the current (or last) run
     KRMForm form_;
     WindowErrorDisplay errorSink_;
     KRMparser model_;
@@ -106,12 +129,11 @@ private:
     std::vector<std::string> startAssignments_;
     ScriptRecord record_;
     std::string methodLabel_;
+    bool runningShown_ = false; // SetRunning(true) was called and not yet undone
 
     // The solver of a run; null while the document is idle. Guarded by runLock_.
     std::unique_ptr<RunDriver> driver_;
     bool solveActive_ = false; // a solve is between Solve and its finish
-    std::unique_ptr<TScriptThread> scriptThread_;
-    std::unique_ptr<TRunThread> runThread_;
     std::mutex runLock_;
     std::mutex scriptLock_;
     AutoResetEvent runEvent_;
@@ -120,6 +142,9 @@ private:
     // take it under different locks.
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> stoppedBetweenCommands_{false};
+    MainThreadGate gate_;
+    std::unique_ptr<TScriptThread> scriptThread_;
+    std::unique_ptr<TRunThread> runThread_;
 };
 
 } // namespace kora

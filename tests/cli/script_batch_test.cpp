@@ -146,7 +146,7 @@ TEST_F(ScriptBatch, ClosingKeepsUnsavedResults) {
     Settings settings;
     settings.method = "Taylor";
     BatchWorkspace workspace(settings, out, err);
-    SystemDocument* document = workspace.Open(model.string());
+    SystemDocument* document = workspace.OpenDocument(model.string());
     ASSERT_NE(document, nullptr);
     document->AnalysisRunClick();
     workspace.queue().RunUntil([document] { return !document->IsRunning(); });

@@ -1,4 +1,4 @@
-// A host for the document tests: a main-thread queue driven by the test's own
+// The hosts of the document tests: a main-thread queue driven by the test's own
 // thread, and a record of everything the document showed.
 #pragma once
 
@@ -12,50 +12,68 @@
 #include <string>
 #include <vector>
 
-#include "solve/base/host.h"
+#include "solve/base/app_host.h"
+#include "solve/base/document_host.h"
 #include "solve/main_thread_queue.h"
 #include "solve/system_document.h"
 
 namespace kora::testing {
 
-class DocumentHost : public Host {
+// One object plays the document's view, the application and the list of
+// open documents.
+class TestHost : public DocumentHost, public AppHost, public DocumentList {
 public:
-    explicit DocumentHost(MainThreadQueue& queue) : queue_(queue) {}
+    explicit TestHost(MainThreadQueue& queue) : queue_(queue) {}
 
-    void RunOnMainThread(const std::function<void()>& work) override {
-        queue_.RunOnMainThread(work);
-    }
+    void PostToMainThread(std::function<void()> work) override { queue_.Post(std::move(work)); }
     void SetStatus(const std::string& text) override {
         if (onStatus) onStatus(text);
     }
-    void UpdateProgress(const winintegrator&, const std::string&) override { ++progressCalls; }
+    void ShowProgress(const ProgressSnapshot& progress) override {
+        if (progress.phase == ProgressSnapshot::Phase::Running) ++progressCalls;
+    }
+    void SetRunning(bool running) override { runningCalls.push_back(running); }
+    void ResultsChanged() override {}
     void ShowErrorReport(const std::vector<std::string>& lines) override {
         errorReports.push_back(lines);
     }
     void WarningBox(const std::string& text, const std::string& title) override {
         boxes.push_back(title + "|" + text);
     }
-    Answer Ask(const std::string&, const std::string&) override { return Answer::Cancel; }
-    void Beep() override { ++beeps; }
-    std::vector<std::string> EditorLines() override { return editor; }
-    void OpenMessagesWindow(const std::string& caption, const std::string&) override {
-        messages[caption]; // found or created
-        finished.erase(caption);
+    Answer Ask(const std::string& text, const std::string&) override {
+        questions.push_back(text);
+        return answer;
     }
-    void AppendMessages(const std::string& caption, const std::string& text) override {
-        messages[caption] += text;
+    std::vector<std::string> EditorLines() override { return editor; }
+    bool TextModified() override { return modified; }
+    std::string SaveDocument() override { return {}; }
+    bool SaveCurrentResults() override { return false; }
+
+    void Beep() override { ++beeps; }
+    void ReportInternalError(const std::string& what) override { internalErrors.push_back(what); }
+    void OpenMessagesWindow(const std::string& writer, const std::string& caption) override {
+        captions[writer] = caption;
+        messages[writer]; // found or created
+        finished.erase(writer);
+    }
+    void AppendMessages(const std::string& writer, const std::string& text) override {
+        messages[writer] += text;
         if (onWrite) onWrite();
     }
-    void FinishMessagesWindow(const std::string& caption) override { finished.insert(caption); }
-    void ShowSteadyStateReport(const std::string& caption, const KRMForm_ss&, int) override {
+    void FinishMessagesWindow(const std::string& writer) override { finished.insert(writer); }
+    void ShowSteadyStateReport(const std::string& caption,
+                               std::shared_ptr<const SsReport>) override {
         reports.push_back(caption);
     }
-    bool IsDocumentOpen(const std::string& fileName) override { return open.count(fileName) > 0; }
-    bool OpenDocument(const std::string& fileName) override {
+    DocumentList& documents() override { return *this; }
+
+    bool IsOpen(const std::string& fileName) override { return open.count(fileName) > 0; }
+    bool Open(const std::string& fileName) override {
         open.insert(fileName);
         return true;
     }
-    void CloseDocument(const std::string& fileName) override {
+    void Activate(const std::string&) override {}
+    void Close(const std::string& fileName) override {
         open.erase(fileName);
         closed.push_back(fileName);
     }
@@ -72,6 +90,12 @@ public:
     std::vector<std::string> reports;
     std::set<std::string> open;
     std::vector<std::string> closed;
+    std::map<std::string, std::string> captions;
+    std::vector<bool> runningCalls;
+    std::vector<std::string> questions;
+    std::vector<std::string> internalErrors;
+    Answer answer = Answer::Cancel;
+    bool modified = false;
     int progressCalls = 0;
     int beeps = 0;
     std::function<void(const std::string&)> onStatus;

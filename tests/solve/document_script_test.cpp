@@ -10,9 +10,9 @@
 namespace kora {
 namespace {
 
-using testing::DocumentHost;
 using testing::RunUntilIdle;
 using testing::ScratchDirectory;
+using testing::TestHost;
 
 const std::vector<std::string> kDecay = {"NAME decay", "k = 0.5", "X' = -k*X", "X = 1",
                                          "hr = 0.5",   "tf = 10", "!! X"};
@@ -30,6 +30,7 @@ struct DocumentFixture : ::testing::Test {
 
     void Run(std::vector<std::string> text) {
         host.editor = std::move(text);
+        doc.SettingsChanged(settings);
         doc.AnalysisRunClick();
         RunUntilIdle(queue, {&doc});
     }
@@ -38,8 +39,8 @@ struct DocumentFixture : ::testing::Test {
     MainThreadQueue queue;
     Settings settings;
     ScratchDirectory dir;
-    DocumentHost host{queue};
-    SystemDocument doc{host, settings, dir.File("model.krm")};
+    TestHost host{queue};
+    SystemDocument doc{host, host, settings, dir.File("model.krm")};
 };
 
 TEST_F(DocumentFixture, TextWithoutScriptSolvesOnceIntoClearedResults) {
@@ -58,7 +59,8 @@ TEST_F(DocumentFixture, NestedLoopsRunFullListsAndEmptyLoopsSkipTheirBody) {
     Run(WithScript({"SETTING a = 1 : 2", "SETTING b = 10, 20", "W a, b", "NEXT", "NEXT",
                     "SETTING c = 2 : 1", "W \"never\"", "NEXT", "W \"end\""}));
     EXPECT_EQ(Output(), "\n1\t10\n1\t20\n2\t10\n2\t20\nend");
-    EXPECT_TRUE(host.finished.count("Messages from model.krm"));
+    EXPECT_TRUE(host.finished.count(dir.File("model.krm")));
+    EXPECT_EQ(host.captions[dir.File("model.krm")], "Messages from model.krm");
     EXPECT_TRUE(host.boxes.empty());
 }
 
@@ -144,7 +146,7 @@ TEST_F(DocumentFixture, FailingSolveKeepsItsRowsAndStopsTheScript) {
     ASSERT_EQ(doc.results().timeCourses.size(), 1u);
     EXPECT_EQ(doc.results().timeCourses[0].rows, 5);
     EXPECT_EQ(Output(), ""); // the write after the failed solve never ran
-    EXPECT_TRUE(host.finished.count("Messages from model.krm"));
+    EXPECT_TRUE(host.finished.count(dir.File("model.krm")));
 }
 
 TEST_F(DocumentFixture, SteadyStateCommandIgnoresTheScriptBlock) {

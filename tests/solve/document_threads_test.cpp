@@ -10,9 +10,9 @@
 namespace kora {
 namespace {
 
-using testing::DocumentHost;
 using testing::RunUntilIdle;
 using testing::ScratchDirectory;
+using testing::TestHost;
 
 // An oscillator over a span far too long to finish before a stop arrives
 // (see Endless for the small steps it takes).
@@ -48,7 +48,7 @@ bool SameValues(const TimeCourse& a, const TimeCourse& b) {
 // One document with its own host on a main-thread queue that may be shared.
 struct Workbench {
     Workbench(MainThreadQueue& q, const std::string& name, const std::string& method = "Taylor")
-        : queue(q), settings(MethodSettings(method)), doc(host, settings, dir.File(name)) {}
+        : queue(q), settings(MethodSettings(method)), doc(host, host, settings, dir.File(name)) {}
     static Settings MethodSettings(const std::string& method) {
         Settings s;
         s.method = method;
@@ -56,13 +56,14 @@ struct Workbench {
     }
     void Start(std::vector<std::string> text) {
         host.editor = std::move(text);
+        doc.SettingsChanged(settings);
         doc.AnalysisRunClick();
     }
 
     MainThreadQueue& queue;
     Settings settings;
     ScratchDirectory dir;
-    DocumentHost host{queue};
+    TestHost host{queue};
     SystemDocument doc;
 };
 
@@ -84,7 +85,7 @@ TEST(DocumentThreads, StopDuringASolveKeepsRowsAndEndsTheScript) {
     ASSERT_EQ(bench.doc.results().timeCourses.size(), 1u);
     EXPECT_GE(bench.doc.results().timeCourses[0].rows, 1);
     EXPECT_EQ(bench.host.Messages(), "");
-    EXPECT_TRUE(bench.host.finished.count("Messages from endless.krm"));
+    EXPECT_TRUE(bench.host.finished.count(bench.dir.File("endless.krm")));
     EXPECT_EQ(bench.doc.scriptRecord().failureCode, kStatusStopped);
 }
 
@@ -97,7 +98,7 @@ TEST(DocumentThreads, StopBetweenCommandsEndsBeforeTheNextOne) {
     EXPECT_EQ(bench.host.Messages(), "\none");
     EXPECT_TRUE(bench.doc.results().timeCourses.empty());
     EXPECT_TRUE(bench.doc.scriptRecord().stoppedBetweenCommands);
-    EXPECT_TRUE(bench.host.finished.count("Messages from writes.krm"));
+    EXPECT_TRUE(bench.host.finished.count(bench.dir.File("writes.krm")));
 }
 
 TEST(DocumentThreads, EventsGiveTheSynchronousDriversTimeCourse) {

@@ -1,0 +1,126 @@
+#include "workspace.h"
+
+#include "common/file_names.h"
+#include "results/results_file.h"
+#include "solve/base/document_host.h"
+#include "solve/base/same_file.h"
+
+namespace kora {
+
+Workspace::Workspace(AppHost& app, DocumentFactory& factory, const Settings& settings)
+    : app_(app), factory_(factory), settings_(settings) {}
+
+Workspace::~Workspace() {
+    // Documents first, each before its view.
+    for (auto& entry : entries_)
+        entry->document.reset();
+}
+
+SystemDocument* Workspace::Find(const std::string& fileName) {
+    if (fileName.empty()) return nullptr;
+    const std::string wanted = CanonicalFileName(fileName);
+    for (const auto& entry : entries_)
+        if (!entry->document->fileName().empty() &&
+            CanonicalFileName(entry->document->fileName()) == wanted)
+            return entry->document.get();
+    return nullptr;
+}
+
+Workspace::Entry* Workspace::EntryOf(const SystemDocument& document) {
+    for (const auto& entry : entries_)
+        if (entry->document.get() == &document) return entry.get();
+    return nullptr;
+}
+
+DocumentHost* Workspace::ViewOf(const SystemDocument& document) {
+    Entry* entry = EntryOf(document);
+    return entry != nullptr ? entry->view.get() : nullptr;
+}
+
+std::vector<SystemDocument*> Workspace::Documents() const {
+    std::vector<SystemDocument*> documents;
+    for (const auto& entry : entries_)
+        documents.push_back(entry->document.get());
+    return documents;
+}
+
+SystemDocument* Workspace::Add(std::unique_ptr<DocumentHost> view, const std::string& fileName) {
+    auto entry = std::make_unique<Entry>();
+    entry->view = std::move(view);
+    entry->document = std::make_unique<SystemDocument>(*entry->view, app_, settings_, fileName);
+    entries_.push_back(std::move(entry));
+    return entries_.back()->document.get();
+}
+
+OpenResult Workspace::OpenFile(const std::string& fileName, std::string* reason) {
+    if (Find(fileName) != nullptr) return OpenResult::AlreadyOpen;
+    const bool results = IsResultsFileName(fileName);
+    TextLines lines;
+    if (!results && ReadTextLines(fileName, lines) != TextReadStatus::Ok)
+        return OpenResult::Unreadable;
+    std::unique_ptr<DocumentHost> view = factory_.CreateView(fileName, lines, results);
+    if (!view) return OpenResult::Unreadable;
+    DocumentHost& shown = *view;
+    SystemDocument* document = Add(std::move(view), fileName);
+    if (results) {
+        const ResultsFileResult read =
+            ReadResultsFile(document->results(), fileName, '.', settings_.stockColours);
+        if (!read) {
+            if (reason != nullptr) *reason = read.reason;
+            entries_.pop_back();
+            return OpenResult::Unreadable;
+        }
+        document->MarkHasResults();
+    }
+    recent_.Remove(fileName);
+    factory_.ShowDocument(shown, *document);
+    return OpenResult::Opened;
+}
+
+SystemDocument* Workspace::NewDocument() {
+    std::unique_ptr<DocumentHost> view = factory_.CreateView({}, {}, false);
+    if (!view) return nullptr;
+    DocumentHost& shown = *view;
+    SystemDocument* document = Add(std::move(view), {});
+    factory_.ShowDocument(shown, *document);
+    return document;
+}
+
+void Workspace::Activate(const std::string& fileName) {
+    if (SystemDocument* document = Find(fileName)) factory_.ActivateView(*ViewOf(*document));
+}
+
+CloseResult Workspace::CloseFile(const std::string& fileName) {
+    SystemDocument* document = Find(fileName);
+    return document != nullptr ? CloseDocument(*document) : CloseResult::NotOpen;
+}
+
+CloseResult Workspace::CloseDocument(SystemDocument& document) {
+    Entry* entry = EntryOf(document);
+    if (entry == nullptr) return CloseResult::NotOpen;
+    if (document.IsRunning()) return CloseResult::Running;
+    DocumentHost& view = *entry->view;
+    const std::string name = document.fileName();
+    if (view.TextModified()) {
+        const Answer answer = view.Ask(kAskSaveText, name);
+        // A save that fails must not lose the text.
+        if (answer == Answer::Cancel || (answer == Answer::Yes && view.SaveDocument().empty()))
+            return CloseResult::Kept;
+    }
+    if (document.HasUnsavedResults() && !settings_.noAskSaveResults) {
+        const Answer answer = view.Ask(kAskSaveResults, name);
+        if (answer == Answer::Cancel || (answer == Answer::Yes && !view.SaveCurrentResults()))
+            return CloseResult::Kept;
+    }
+    recent_.Add(document.fileName());
+    std::erase_if(entries_, [entry](const auto& e) { return e.get() == entry; });
+    return CloseResult::Closed;
+}
+
+void Workspace::SettingsChanged(const Settings& settings) {
+    settings_ = settings;
+    for (const auto& entry : entries_)
+        entry->document->SettingsChanged(settings_);
+}
+
+} // namespace kora

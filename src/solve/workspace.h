@@ -1,0 +1,96 @@
+// The open documents of the application and the rules that govern them: one
+// document per file, ".res" files open as results documents, the questions
+// before a close, the recent-files list, and the OPEN, ACTIVATE and CLOSE
+// commands of scripts. Both front ends keep one; the documents' views come
+// from the front end's factory.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/model_text.h"
+#include "settings/recent_files.h"
+#include "settings/settings.h"
+#include "solve/base/app_host.h"
+#include "system_document.h"
+
+namespace kora {
+
+class DocumentHost;
+
+// The front end's part in opening a document.
+class DocumentFactory {
+public:
+    virtual ~DocumentFactory() = default;
+    // The view of a document about to open: `editorLines` is a model file's
+    // text (empty for a new document or a results document). Null when the
+    // front end cannot make one.
+    virtual std::unique_ptr<DocumentHost>
+    CreateView(const std::string& fileName, const TextLines& editorLines, bool resultsDocument) = 0;
+    // The document is bound to its view and open: the view may show it.
+    virtual void ShowDocument(DocumentHost& view, SystemDocument& document) = 0;
+    // Shows the view and gives it the focus.
+    virtual void ActivateView(DocumentHost& view) = 0;
+};
+
+enum class OpenResult { Opened, AlreadyOpen, Unreadable };
+enum class CloseResult { Closed, NotOpen, Running, Kept };
+
+class Workspace : public DocumentList {
+public:
+    Workspace(AppHost& app, DocumentFactory& factory, const Settings& settings);
+    // Destroys every document, running or not.
+    ~Workspace() override;
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    // Opens a model or (".res") results file; `reason` tells why a results
+    // file could not be read.
+    OpenResult OpenFile(const std::string& fileName, std::string* reason = nullptr);
+    // A new document without a file name.
+    SystemDocument* NewDocument();
+    SystemDocument* Find(const std::string& fileName);
+    DocumentHost* ViewOf(const SystemDocument& document);
+    std::vector<SystemDocument*> Documents() const;
+
+    // The ordinary close: refused while the document runs; its changed text
+    // and unsaved results are asked about (Cancel, or a save that fails,
+    // keeps it open); its name goes to the top of the recent files.
+    CloseResult CloseDocument(SystemDocument& document);
+    CloseResult CloseFile(const std::string& fileName);
+
+    // New settings for every open document and every document opened later.
+    void SettingsChanged(const Settings& settings);
+    const Settings& settings() const { return settings_; }
+    RecentFiles& recentFiles() { return recent_; }
+
+    // DocumentList, for scripts.
+    bool IsOpen(const std::string& fileName) override { return Find(fileName) != nullptr; }
+    bool Open(const std::string& fileName) override {
+        return OpenFile(fileName) == OpenResult::Opened;
+    }
+    void Activate(const std::string& fileName) override;
+    void Close(const std::string& fileName) override { CloseFile(fileName); }
+
+private:
+    struct Entry {
+        std::unique_ptr<DocumentHost> view; // outlives its document
+        std::unique_ptr<SystemDocument> document;
+    };
+
+    Entry* EntryOf(const SystemDocument& document);
+    SystemDocument* Add(std::unique_ptr<DocumentHost> view, const std::string& fileName);
+
+    AppHost& app_;
+    DocumentFactory& factory_;
+    Settings settings_;
+    RecentFiles recent_;
+    std::vector<std::unique_ptr<Entry>> entries_;
+};
+
+// The close questions.
+inline constexpr const char* kAskSaveText = "This file has changed. Saved current changes?";
+inline constexpr const char* kAskSaveResults = "Save current RESULTS?";
+
+} // namespace kora
