@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -25,8 +26,12 @@ class TestHost : public DocumentHost, public AppHost, public DocumentList {
 public:
     explicit TestHost(MainThreadQueue& queue) : queue_(queue) {}
 
-    void PostToMainThread(std::function<void()> work) override { queue_.Post(std::move(work)); }
+    void PostToMainThread(std::function<void()> work) override {
+        ++posts;
+        queue_.Post(std::move(work));
+    }
     void SetStatus(const std::string& text) override {
+        if (text == "SOLVING") solving = true;
         if (onStatus) onStatus(text);
     }
     void ShowProgress(const ProgressSnapshot& progress) override {
@@ -96,6 +101,8 @@ public:
     std::vector<std::string> internalErrors;
     Answer answer = Answer::Cancel;
     bool modified = false;
+    bool solving = false; // a solve has started
+    std::atomic<int> posts{0};
     int progressCalls = 0;
     int beeps = 0;
     std::function<void(const std::string&)> onStatus;

@@ -87,6 +87,7 @@ TEST(DocumentThreads, StopDuringASolveKeepsRowsAndEndsTheScript) {
     EXPECT_EQ(bench.host.Messages(), "");
     EXPECT_TRUE(bench.host.finished.count(bench.dir.File("endless.krm")));
     EXPECT_EQ(bench.doc.scriptRecord().failureCode, kStatusStopped);
+    EXPECT_EQ(bench.host.runningCalls, (std::vector<bool>{true, false}));
 }
 
 TEST(DocumentThreads, StopBetweenCommandsEndsBeforeTheNextOne) {

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "document_recording_host.h"
+#include "solve/workspace.h"
+
+namespace kora {
+namespace {
+
+using testing::ScratchDirectory;
+using testing::TestHost;
+
+// Views are recording hosts; the test's thread is the main thread.
+struct Windows : DocumentFactory {
+    explicit Windows(MainThreadQueue& q) : queue(q) {}
+    std::unique_ptr<DocumentHost> CreateView(const std::string&, const TextLines& lines,
+                                             bool) override {
+        auto view = std::make_unique<TestHost>(queue);
+        view->editor = lines;
+        last = view.get();
+        return view;
+    }
+    void ShowDocument(DocumentHost&, SystemDocument&) override {}
+    void ActivateView(DocumentHost& view) override { activated = &view; }
+
+    MainThreadQueue& queue;
+    TestHost* last = nullptr;
+    DocumentHost* activated = nullptr;
+};
+
+struct WorkspaceTest : ::testing::Test {
+    WorkspaceTest() { settings.method = "Taylor"; }
+    std::string Model(const std::string& name, const std::string& text) {
+        std::ofstream(dir.File(name)) << text;
+        return dir.File(name);
+    }
+    void RunToEnd(SystemDocument& document) {
+        document.AnalysisRunClick();
+        testing::RunUntilIdle(queue, {&document});
+    }
+
+    MainThreadQueue queue;
+    ScratchDirectory dir;
+    TestHost app{queue};
+    Windows windows{queue};
+    Settings settings;
+    Workspace workspace{app, windows, settings};
+};
+
+TEST_F(WorkspaceTest, OneDocumentPerFileAndResultsFilesAsResults) {
+    const std::string model = Model("m.krm", "X' = -X\nX = 1\ntf = 1\n");
+    ASSERT_EQ(workspace.OpenFile(model), OpenResult::Opened);
+    const std::string detour = (dir.path / "sub" / ".." / "m.krm").string();
+    std::filesystem::create_directories(dir.path / "sub");
+    EXPECT_EQ(workspace.OpenFile(detour), OpenResult::AlreadyOpen);
+    EXPECT_EQ(workspace.OpenFile(dir.File("absent.krm")), OpenResult::Unreadable);
+    EXPECT_EQ(workspace.Documents().size(), 1u);
+
+    SystemDocument& document = *workspace.Find(detour);
+    RunToEnd(document);
+    std::string reason;
+    ASSERT_TRUE(document.SaveResults(dir.File("m.res"), reason)) << reason;
+    ASSERT_EQ(workspace.OpenFile(dir.File("m.res")), OpenResult::Opened);
+    EXPECT_TRUE(workspace.Find(dir.File("m.res"))->HasResults());
+    workspace.Activate(model);
+    EXPECT_EQ(windows.activated, workspace.ViewOf(document));
+}
+
+TEST_F(WorkspaceTest, CloseAsksAndKeepsWhatTheUserKeeps) {
+    SystemDocument* document = nullptr;
+    ASSERT_EQ(workspace.OpenFile(Model("m.krm", "X' = -X\nX = 1\ntf = 1\n")), OpenResult::Opened);
+    document = workspace.Documents().front();
+    TestHost& view = *windows.last;
+    RunToEnd(*document);
+    view.modified = true;
+
+    view.answer = Answer::Cancel;
+    EXPECT_EQ(workspace.CloseDocument(*document), CloseResult::Kept);
+    view.answer = Answer::Yes; // but the save fails: nothing is lost
+    EXPECT_EQ(workspace.CloseDocument(*document), CloseResult::Kept);
+    view.answer = Answer::No;
+    const std::string name = document->fileName();
+    EXPECT_EQ(workspace.CloseDocument(*document), CloseResult::Closed);
+    EXPECT_EQ(view.questions, (std::vector<std::string>{kAskSaveText, kAskSaveText, kAskSaveText,
+                                                        kAskSaveResults}));
+    EXPECT_EQ(workspace.recentFiles().entries(), std::vector<std::string>{name});
+    ASSERT_EQ(workspace.OpenFile(name), OpenResult::Opened);
+    EXPECT_TRUE(workspace.recentFiles().entries().empty());
+}
+
+TEST_F(WorkspaceTest, NewSettingsReachOpenDocuments) {
+    ASSERT_EQ(workspace.OpenFile(Model("m.krm", "X' = -X\nX = 1\nhr = 0.5\nend = 2\n")),
+              OpenResult::Opened);
+    Settings renamed = settings;
+    renamed.finalTimeName = "end";
+    workspace.SettingsChanged(renamed);
+    SystemDocument& document = *workspace.Documents().front();
+    RunToEnd(document);
+    ASSERT_EQ(document.results().timeCourses.size(), 1u);
+    EXPECT_EQ(document.results().timeCourses[0].rows, 5);
+}
+
+TEST_F(WorkspaceTest, RunningDocumentsRefuseToCloseButGoWithTheWorkspace) {
+    Settings slow = settings; // small steps over a long span
+    slow.minOrder = slow.maxOrder = 2;
+    slow.mLogTolerance = 12;
+    auto running = std::make_unique<Workspace>(app, windows, slow);
+    ASSERT_EQ(running->OpenFile(Model("m.krm", "X' = X - X*Y\nY' = X*Y - Y\nX = 2\nY = 1\n"
+                                               "hr = 1\ntf = 1e5\n")),
+              OpenResult::Opened);
+    SystemDocument& document = *running->Documents().front();
+    document.AnalysisRunClick();
+    queue.RunUntil([&] { return windows.last->solving; }, std::chrono::milliseconds(5));
+    EXPECT_EQ(running->CloseDocument(document), CloseResult::Running);
+    running.reset(); // the application quits: no wait for the main thread
+    queue.RunPending(std::chrono::milliseconds(0));
+}
+
+} // namespace
+} // namespace kora
