@@ -10,8 +10,8 @@
 namespace kora::cli {
 
 // The settings of the run: the loaded ones with --method, --tol, --min-order
-// and --max-order applied. Without --method and without --settings the
-// method is the Taylor method.
+// and --max-order applied. Without --method the "Method" setting decides:
+// LSODA unless it is "Taylor".
 Settings RunSettings(const CliOptions& options, const Settings& loaded);
 
 // Runs the script of `options.input` with `settings`; WRITE output and
