@@ -46,7 +46,7 @@ public:
         boxes.push_back(title + "|" + text);
     }
     Answer Ask(const std::string& text, const std::string&) override {
-        questions.push_back(text);
+        if (onAsk) onAsk(text);
         return answer;
     }
     std::vector<std::string> EditorLines() override { return editor; }
@@ -97,7 +97,6 @@ public:
     std::vector<std::string> closed;
     std::map<std::string, std::string> captions;
     std::vector<bool> runningCalls;
-    std::vector<std::string> questions;
     std::vector<std::string> internalErrors;
     Answer answer = Answer::Cancel;
     bool modified = false;
@@ -107,6 +106,7 @@ public:
     int beeps = 0;
     std::function<void(const std::string&)> onStatus;
     std::function<void()> onWrite;
+    std::function<void(const std::string&)> onAsk;
 
 private:
     MainThreadQueue& queue_;

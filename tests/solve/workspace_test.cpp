@@ -19,6 +19,7 @@ struct Windows : DocumentFactory {
                                              bool) override {
         auto view = std::make_unique<TestHost>(queue);
         view->editor = lines;
+        view->onAsk = [this](const std::string& text) { questions.push_back(text); };
         last = view.get();
         return view;
     }
@@ -27,6 +28,7 @@ struct Windows : DocumentFactory {
 
     MainThreadQueue& queue;
     TestHost* last = nullptr;
+    std::vector<std::string> questions; // asked by any view, also a closed one
     DocumentHost* activated = nullptr;
 };
 
@@ -83,8 +85,8 @@ TEST_F(WorkspaceTest, CloseAsksAndKeepsWhatTheUserKeeps) {
     view.answer = Answer::No;
     const std::string name = document->fileName();
     EXPECT_EQ(workspace.CloseDocument(*document), CloseResult::Closed);
-    EXPECT_EQ(view.questions, (std::vector<std::string>{kAskSaveText, kAskSaveText, kAskSaveText,
-                                                        kAskSaveResults}));
+    EXPECT_EQ(windows.questions, (std::vector<std::string>{kAskSaveText, kAskSaveText, kAskSaveText,
+                                                           kAskSaveResults}));
     EXPECT_EQ(workspace.recentFiles().entries(), std::vector<std::string>{name});
     ASSERT_EQ(workspace.OpenFile(name), OpenResult::Opened);
     EXPECT_TRUE(workspace.recentFiles().entries().empty());
