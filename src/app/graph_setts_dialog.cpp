@@ -6,6 +6,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
@@ -60,9 +61,20 @@ TGraphSettsDialog::TGraphSettsDialog(ResultsSet& set, int8_t view, int32_t& same
     auto* switches = new QHBoxLayout;
     for (QCheckBox* box : {axes_, legend_, grid_lines_, resize_})
         switches->addWidget(box);
+    // The size counts only while the plot does not follow the window.
+    auto followSize = [this](bool follows) {
+        width_->setEnabled(!follows);
+        height_->setEnabled(!follows);
+    };
+    connect(resize_, &QCheckBox::toggled, this, followSize);
+    followSize(set_.resize);
     auto* size = new QFormLayout;
-    size->addRow(tr("Width:"), width_);
-    size->addRow(tr("Height:"), height_);
+    auto* sizeRow = new QHBoxLayout;
+    sizeRow->addWidget(width_);
+    sizeRow->addWidget(new QLabel(QStringLiteral("x"), this));
+    sizeRow->addWidget(height_);
+    sizeRow->addStretch(1);
+    size->addRow(tr("Plot size in pixels:"), sizeRow);
 
     BuildGrid();
 

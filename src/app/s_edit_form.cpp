@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -48,7 +49,14 @@ TSEditForm::TSEditForm(ResultsSet& set, int index, size_t rangeIndex, QWidget* p
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), set_(set), index_(index),
       rangeIndex_(rangeIndex) {
     setObjectName(QStringLiteral("TSEditForm"));
-    auto* layout = new QVBoxLayout(this);
+    // Without a title bar the panel's raised edge marks the dialog off the plot.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* panel = new QFrame(this);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(2);
+    outer->addWidget(panel);
+    auto* layout = new QVBoxLayout(panel);
     edit_ = new QLineEdit(this);
     list_ = new QComboBox(this);
     message_ = new QLabel(this);
