@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 
+#include "qt_conversions.h"
 #include "results/plot_ranges.h"
 #include "results/qt/plot_file.h"
 #include "results/results_file.h"
@@ -94,6 +96,15 @@ bool ExportPlot(QWidget* parent, ResultsSet& set, int8_t view, QSize size,
     QMessageBox::warning(parent, QObject::tr("Export Plot"),
                          QString::fromStdString(written.reason));
     return written.status == PlotFileStatus::TooManyPoints;
+}
+
+bool ChooseBackground(QWidget* parent, ResultsSet& set) {
+    const QColor chosen =
+        QColorDialog::getColor(ToQColor(set.background), parent, QObject::tr("Background Color"));
+    if (!chosen.isValid()) return false;
+    set.background = ToColour(chosen);
+    set.modified = true;
+    return true;
 }
 
 QString SaveUnderNameText(const std::string& resultsFileName) {

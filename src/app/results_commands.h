@@ -32,6 +32,10 @@ bool CopyPlot(ResultsSet& set, int8_t view, QSize size);
 bool ExportPlot(QWidget* parent, ResultsSet& set, int8_t view, QSize size,
                 const QString& startName);
 
+// "Bac&kground Color...": the colour dialog for the plot background; true
+// (and the results marked modified) when a colour was chosen.
+bool ChooseBackground(QWidget* parent, ResultsSet& set);
+
 enum class SaveOutcome { Saved, Cancelled, Failed };
 
 // The menu text of the command that saves under the known name.
