@@ -167,3 +167,26 @@ TEST(PlotImage, ManyCoursesKeepTheLegendBelowThePlot) {
 
 } // namespace
 } // namespace kora
+
+namespace kora {
+namespace {
+
+using namespace kora::testing;
+
+TEST(PlotImage, TheReportedFaceIsWhereTheAxesAre) {
+    ResultsSet set = ConstantLine(5);
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    image.fill(Qt::white);
+    const PixelRect face = RenderInto(image, QRect(0, 0, 400, 300), set, kViewTimePlot).face;
+    const VerticalRun axis = LongestVerticalRun(image, PixelOf(0));
+    EXPECT_NEAR(face.left, axis.x, 1);
+    EXPECT_NEAR(face.top, axis.top, 1);
+    EXPECT_NEAR(face.bottom, axis.bottom, 1);
+    QImage tiny(20, 10, QImage::Format_RGB32);
+    EXPECT_TRUE(RenderInto(tiny, tiny.rect(), set, kViewTimePlot).face.IsEmpty());
+}
+
+} // namespace
+} // namespace kora

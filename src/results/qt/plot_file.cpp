@@ -95,16 +95,14 @@ int8_t PlotViewForFile(int8_t view) {
     return view == kViewPhase2D || view == kViewPhase3D ? view : kViewTimePlot;
 }
 
-PlotFileResult RenderPlotToFile(ResultsSet& set, const std::string& fileName,
-                                const PlotFileOptions& options) {
-    const PlotFileFormat format = PlotFormatOf(fileName);
+PlotBytes RenderPlotBytes(ResultsSet& set, PlotFileFormat format, const PlotFileOptions& options) {
     if (format == PlotFileFormat::Unknown)
-        return {PlotFileStatus::UnknownFormat,
-                "'" + fileName + "': the picture must be a .png, .svg or .pdf file"};
+        return {PlotFileStatus::UnknownFormat, "the picture must be a .png, .svg or .pdf file", {}};
     if (options.width <= 0 || options.height <= 0)
-        return {PlotFileStatus::CannotWrite, "'" + fileName + "': the size " +
-                                                 std::to_string(options.width) + "x" +
-                                                 std::to_string(options.height) + " has no area"};
+        return {PlotFileStatus::CannotWrite,
+                "the size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+                    " has no area",
+                {}};
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -116,13 +114,24 @@ PlotFileResult RenderPlotToFile(ResultsSet& set, const std::string& fileName,
     if (format == PlotFileFormat::Pdf) rendered = RenderPdf(buffer, set, options, draw, drawn);
     buffer.close();
     if (!rendered || bytes.isEmpty())
-        return {PlotFileStatus::CannotWrite, "'" + fileName + "': the picture could not be drawn"};
-    const std::string failure = WriteFileAtomically(
-        fileName, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+        return {PlotFileStatus::CannotWrite, "the picture could not be drawn", {}};
+    PlotBytes result;
+    result.bytes.assign(bytes.constData(), static_cast<size_t>(bytes.size()));
+    if (drawn == PlotDrawStatus::TooManyPoints) {
+        result.status = PlotFileStatus::TooManyPoints;
+        result.reason = std::string(kTooManyPointsText) + " to draw the lines";
+    }
+    return result;
+}
+
+PlotFileResult RenderPlotToFile(ResultsSet& set, const std::string& fileName,
+                                const PlotFileOptions& options) {
+    const PlotBytes picture = RenderPlotBytes(set, PlotFormatOf(fileName), options);
+    if (picture.bytes.empty()) return {picture.status, "'" + fileName + "': " + picture.reason};
+    const std::string failure = WriteFileAtomically(fileName, picture.bytes);
     if (!failure.empty()) return {PlotFileStatus::CannotWrite, failure};
-    if (drawn == PlotDrawStatus::TooManyPoints)
-        return {PlotFileStatus::TooManyPoints,
-                "'" + fileName + "': " + kTooManyPointsText + " to draw the lines"};
+    if (picture.status != PlotFileStatus::Written)
+        return {picture.status, "'" + fileName + "': " + picture.reason};
     return {};
 }
 

@@ -41,6 +41,16 @@ struct PlotFileResult {
 // unknown view become the time plot.
 int8_t PlotViewForFile(int8_t view);
 
+struct PlotBytes {
+    PlotFileStatus status = PlotFileStatus::Written;
+    std::string reason;
+    std::string bytes; // the file's contents; empty unless the picture was drawn
+};
+
+// Draws `set` at the given size into the contents of a file of `format`, for
+// the clipboard or a file.
+PlotBytes RenderPlotBytes(ResultsSet& set, PlotFileFormat format, const PlotFileOptions& options);
+
 // Draws `set` at the given size and writes it to `fileName` in one step: a
 // failed write leaves any existing file as it was.
 PlotFileResult RenderPlotToFile(ResultsSet& set, const std::string& fileName,

@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "results/line_rows.h"
+
 namespace kora {
 
 namespace {
 
 constexpr int32_t kMostColumns = 7;
-
-std::string CourseLabel(const TimeCourse& course, size_t position) {
-    return course.title.empty() ? std::to_string(position) : course.title;
-}
 
 std::string ColumnName(const TimeCourse& course, int32_t column) {
     return static_cast<size_t>(column) < course.names.size() ? course.names[column] : std::string();

@@ -333,6 +333,10 @@ PlotDrawing DrawPlot(QPainter& painter, const QRect& target, ResultsSet& set,
             status = PlotDrawStatus::TooManyPoints;
         }
     }
+    if (frame.IsUsable())
+        drawing.face = ToPixels(
+            Box{frame.left, frame.top + frame.depthY, frame.FaceWidth(), frame.FaceHeight()},
+            PlotPoint{1.0 * target.left(), 1.0 * target.top()}, c.unitsX, c.unitsY);
     drawing.hotSpots =
         PlaceHotSpots(c, set, axes, frame.IsUsable() ? labels : LabelPlacement{}, target.topLeft(),
                       options.showHotSpots && status == PlotDrawStatus::Drawn);

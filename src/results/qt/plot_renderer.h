@@ -31,6 +31,9 @@ enum class PlotDrawStatus {
 struct PlotDrawing {
     PlotDrawStatus status = PlotDrawStatus::Drawn;
     PlotHotSpots hotSpots; // in device pixels of the painter's device
+    // The front face of the plot, where the X range meets the Y range (same
+    // pixels); empty when the target was too small for a plot.
+    PixelRect face;
 };
 
 // Draws `set` into `target` (device pixels of the painter's device). Stores

@@ -1,0 +1,179 @@
+#include "results_commands.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QInputDialog>
+#include <QLocale>
+#include <QMessageBox>
+#include <QMimeData>
+
+#include "qt_conversions.h"
+#include "results/plot_ranges.h"
+#include "results/qt/plot_file.h"
+#include "results/results_file.h"
+#include "settings/settings.h"
+
+namespace kora::app {
+
+namespace {
+
+PlotFileOptions FileOptions(int8_t view, QSize size) {
+    PlotFileOptions options;
+    options.view = view;
+    options.width = size.width();
+    options.height = size.height();
+    return options;
+}
+
+QByteArray ToBytes(const std::string& bytes) {
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+SaveOutcome Report(QWidget* parent, const std::string& failure) {
+    if (failure.empty()) return SaveOutcome::Saved;
+    QMessageBox::warning(parent, QObject::tr("Results not saved"), QString::fromStdString(failure));
+    return SaveOutcome::Failed;
+}
+
+// Asks for the size of an exported picture; false when cancelled.
+bool AskSize(QWidget* parent, QSize& size) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(
+        parent, QObject::tr("Export Plot"), QObject::tr("Size in pixels (width x height):"),
+        QLineEdit::Normal, QStringLiteral("%1x%2").arg(size.width()).arg(size.height()), &ok);
+    if (!ok) return false;
+    const QStringList parts = text.split(QLatin1Char('x'), Qt::SkipEmptyParts, Qt::CaseInsensitive);
+    bool wide = false, high = false;
+    const int width = parts.size() == 2 ? parts[0].trimmed().toInt(&wide) : 0;
+    const int height = parts.size() == 2 ? parts[1].trimmed().toInt(&high) : 0;
+    if (!wide || !high || width <= 0 || height <= 0 || width > 20000 || height > 20000) {
+        QMessageBox::warning(parent, QObject::tr("Export Plot"),
+                             QObject::tr("The size must be two numbers such as 800x600."));
+        return false;
+    }
+    size = QSize(width, height);
+    return true;
+}
+
+} // namespace
+
+char LocaleDecimalSeparator() {
+    const QString point = QLocale().decimalPoint();
+    return point.size() == 1 ? point.at(0).toLatin1() : '.';
+}
+
+QMimeData* PlotMimeData(ResultsSet& set, int8_t view, QSize size) {
+    const PlotFileOptions options = FileOptions(view, size);
+    const PlotBytes svg = RenderPlotBytes(set, PlotFileFormat::Svg, options);
+    const PlotBytes png = RenderPlotBytes(set, PlotFileFormat::Png, options);
+    if (svg.bytes.empty() || png.bytes.empty()) return nullptr;
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(kSvgMimeType), ToBytes(svg.bytes));
+    data->setImageData(QImage::fromData(ToBytes(png.bytes), "PNG"));
+    return data;
+}
+
+bool CopyPlot(ResultsSet& set, int8_t view, QSize size) {
+    QMimeData* data = PlotMimeData(set, view, size);
+    if (data == nullptr) return false;
+    QApplication::clipboard()->setMimeData(data);
+    return true;
+}
+
+bool ExportPlot(QWidget* parent, ResultsSet& set, int8_t view, QSize size,
+                const QString& startName) {
+    const QString name = QFileDialog::getSaveFileName(
+        parent, QObject::tr("Export Plot"), startName,
+        QObject::tr("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
+    if (name.isEmpty() || !AskSize(parent, size)) return false;
+    const PlotFileResult written =
+        RenderPlotToFile(set, name.toStdString(), FileOptions(view, size));
+    if (written.ok()) return true;
+    QMessageBox::warning(parent, QObject::tr("Export Plot"),
+                         QString::fromStdString(written.reason));
+    return written.status == PlotFileStatus::TooManyPoints;
+}
+
+bool ChooseBackground(QWidget* parent, ResultsSet& set) {
+    const QColor chosen =
+        QColorDialog::getColor(ToQColor(set.background), parent, QObject::tr("Background Color"));
+    if (!chosen.isValid()) return false;
+    set.background = ToColour(chosen);
+    set.modified = true;
+    return true;
+}
+
+QString SaveUnderNameText(const std::string& resultsFileName) {
+    return QObject::tr("Sa&ve as ") + QFileInfo(QString::fromStdString(resultsFileName)).fileName();
+}
+
+std::string WriteResults(ResultsSet& set, const std::string& fileName) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ResultsFileResult written = WriteResultsFile(set, fileName, LocaleDecimalSeparator());
+    QApplication::restoreOverrideCursor();
+    if (!written)
+        return written.reason.empty() ? "'" + fileName + "' could not be written" : written.reason;
+    // Only a file that holds the results clears the mark.
+    set.modified = false;
+    return std::string();
+}
+
+SaveOutcome SaveResults(QWidget* parent, ResultsSet& set, const std::string& fileName,
+                        const Settings& settings, std::string& savedName) {
+    if (fileName.empty()) return SaveResultsAs(parent, set, settings, false, savedName);
+    const QString name = QString::fromStdString(fileName);
+    if (!settings.noWarnOverwritingResults && QFileInfo::exists(name) &&
+        QMessageBox::question(parent, QObject::tr("File already exists:"),
+                              QObject::tr("Overwrite ") + name + QStringLiteral("?"),
+                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return SaveOutcome::Cancelled;
+    const SaveOutcome outcome = Report(parent, WriteResults(set, fileName));
+    if (outcome == SaveOutcome::Saved) savedName = fileName;
+    return outcome;
+}
+
+SaveOutcome SaveResultsAs(QWidget* parent, ResultsSet& set, const Settings& settings,
+                          bool isResultsDocument, std::string& savedName) {
+    QFileDialog dialog(parent, QObject::tr("Save As"), QString::fromStdString(set.fileName),
+                       QObject::tr("Results files (*.res);;All files (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("res"));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, settings.noWarnOverwritingResults);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return SaveOutcome::Cancelled;
+    const std::string name = dialog.selectedFiles().front().toStdString();
+    const SaveOutcome outcome = Report(parent, WriteResults(set, name));
+    if (outcome != SaveOutcome::Saved) return outcome;
+    if (isResultsDocument) set.fileName = name;
+    savedName = name;
+    return outcome;
+}
+
+void ClearResults(ResultsSet& set) {
+    set.Clear();
+}
+
+bool IsMergeSource(const MergeCandidate& window) {
+    return !window.isTarget && window.hasResults && !window.minimized;
+}
+
+bool IsMergeFromAllSource(const MergeCandidate& window) {
+    return IsMergeSource(window) && !window.resultsPaneHidden;
+}
+
+void MergeFrom(ResultsSet& target, const ResultsSet& source) {
+    target.Merge(source);
+    Recompute(target, LocaleDecimalSeparator());
+}
+
+void MergeFromAll(ResultsSet& target, const std::vector<const ResultsSet*>& sources) {
+    for (const ResultsSet* source : sources)
+        if (source != nullptr) target.Merge(*source);
+    Recompute(target, LocaleDecimalSeparator());
+}
+
+} // namespace kora::app
