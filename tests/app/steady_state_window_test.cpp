@@ -151,16 +151,22 @@ TEST(SteadyStateWindow, ANonPowerLawModelHasNoFluxesAndNoSensitivityPages) {
     EXPECT_FALSE(pages.isTabVisible(static_cast<int>(ReportPage::FluxSensitivities)));
 }
 
-TEST(SteadyStateWindow, WithoutASteadyStateOnlyTheModelIsShown) {
-    TSsDlg window(ReportOf({"X1' = 1 + X1*X2", "X2' = X1 - X2", "X1 = 1", "X2 = 1"}),
-                  QStringLiteral("Steady state for none.krm"), {});
-    const QTabWidget& pages = *window.pages();
+TEST(SteadyStateWindow, WithoutASteadyStateOnlyTheModelIsShownAndEscCloses) {
+    auto* window = new TSsDlg(ReportOf({"X1' = 1 + X1*X2", "X2' = X1 - X2", "X1 = 1", "X2 = 1"}),
+                              QStringLiteral("Steady state for none.krm"), {});
+    QPointer<TSsDlg> alive(window);
+    const QTabWidget& pages = *window->pages();
     EXPECT_EQ(pages.currentIndex(), static_cast<int>(ReportPage::General));
     for (int page = 1; page < pages.count(); ++page)
         EXPECT_FALSE(pages.isTabVisible(page)) << page;
-    EXPECT_FALSE(window.findChild<QLabel*>(QStringLiteral("NoSSPanel"))->isHidden());
-    EXPECT_TRUE(window.findChild<QLabel*>(QStringLiteral("SingWarnPanel"))->isHidden());
-    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("info"))->text(), "System is a binary GMA.");
+    EXPECT_FALSE(window->findChild<QLabel*>(QStringLiteral("NoSSPanel"))->isHidden());
+    EXPECT_TRUE(window->findChild<QLabel*>(QStringLiteral("SingWarnPanel"))->isHidden());
+    EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("info"))->text(),
+              "System is a binary GMA.");
+
+    QTest::keyClick(window->gridView(ReportPage::General), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull());
 }
 
 } // namespace
