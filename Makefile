@@ -4,7 +4,7 @@ GENERATOR  ?= Ninja
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/two_step_pathway.krm
 
-.PHONY: deps configure build programs run test bench bench-compare asan tsan format clean
+.PHONY: deps configure build programs run screenshot test bench bench-compare asan tsan format clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -28,6 +28,10 @@ run: programs
 	  $(BUILD)/src/cli/kora-batch check $(EXAMPLE) && \
 	  $(BUILD)/src/cli/kora-batch run $(EXAMPLE); \
 	fi
+
+# Retakes the README's picture of the workbench under a private X server.
+screenshot: programs
+	bash scripts/screenshot.sh $(BUILD)/src/app/kora docs/workbench.png
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
