@@ -15,6 +15,7 @@
 namespace kora {
 namespace {
 
+using testing::kEndless;
 using testing::ScratchDirectory;
 using testing::TestHost;
 
@@ -33,9 +34,6 @@ void WithinWatchdog(const char* what, const std::function<void()>& action) {
     done.store(true);
     watchdog.join();
 }
-
-const std::vector<std::string> kEndless = {"X' = X - X*Y", "Y' = X*Y - Y", "X = 2",
-                                           "Y = 1",        "hr = 1",       "tf = 1e5"};
 
 struct Moment {
     const char* name;
@@ -65,10 +63,7 @@ TEST(DocumentLifecycle, DestructionNeverWaitsForTheMainThread) {
         MainThreadQueue queue;
         ScratchDirectory dir;
         TestHost host(queue);
-        Settings settings;
-        settings.method = "Taylor";
-        settings.minOrder = settings.maxOrder = 2;
-        settings.mLogTolerance = 12;
+        const Settings settings = testing::EndlessSettings();
         auto doc = std::make_unique<SystemDocument>(host, host, settings, dir.File("m.krm"));
         host.editor = moment.text;
         doc->AnalysisRunClick();

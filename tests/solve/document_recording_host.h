@@ -6,17 +6,18 @@
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "settings/settings.h"
 #include "solve/base/app_host.h"
 #include "solve/base/document_host.h"
 #include "solve/main_thread_queue.h"
 #include "solve/system_document.h"
+#include "temp_files.h"
 
 namespace kora::testing {
 
@@ -112,6 +113,18 @@ private:
     MainThreadQueue& queue_;
 };
 
+// An oscillator over a span far too long to finish before a stop arrives, and
+// settings that make the Taylor method take small steps through it.
+inline const std::vector<std::string> kEndless = {"X' = X - X*Y", "Y' = X*Y - Y", "X = 2",
+                                                  "Y = 1",        "hr = 1",       "tf = 1e5"};
+inline Settings EndlessSettings() {
+    Settings settings;
+    settings.method = "Taylor";
+    settings.minOrder = settings.maxOrder = 2;
+    settings.mLogTolerance = 12;
+    return settings;
+}
+
 // Runs the main thread's queue until every document is idle; a hang guard
 // fails the test instead of blocking it forever.
 inline void RunUntilIdle(MainThreadQueue& queue, const std::vector<SystemDocument*>& documents) {
@@ -127,22 +140,5 @@ inline void RunUntilIdle(MainThreadQueue& queue, const std::vector<SystemDocumen
         return true;
     });
 }
-
-// A scratch directory removed with the fixture.
-struct ScratchDirectory {
-    ScratchDirectory() {
-        static int count = 0;
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = std::filesystem::temp_directory_path() /
-               ("kora_doc_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
-                std::to_string(++count));
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~ScratchDirectory() { std::filesystem::remove_all(path); }
-    std::string File(const std::string& name) const { return (path / name).string(); }
-
-    std::filesystem::path path;
-};
 
 } // namespace kora::testing

@@ -14,15 +14,10 @@ using testing::RunUntilIdle;
 using testing::ScratchDirectory;
 using testing::TestHost;
 
-// An oscillator over a span far too long to finish before a stop arrives
-// (see Endless for the small steps it takes).
-const std::vector<std::string> kEndless = {"X' = X - X*Y", "Y' = X*Y - Y", "X = 2",     "Y = 1",
-                                           "hr = 1",       "tf = 1e5",     "!! X",      "SCRIPT",
-                                           "RUN",          "W \"after\"",  "END SCRIPT"};
-
-void Endless(Settings& settings) {
-    settings.minOrder = settings.maxOrder = 2;
-    settings.mLogTolerance = 12;
+std::vector<std::string> EndlessScript() {
+    std::vector<std::string> text = testing::kEndless;
+    text.insert(text.end(), {"!! X", "SCRIPT", "RUN", "W \"after\"", "END SCRIPT"});
+    return text;
 }
 
 const std::vector<std::string> kWithEvents = {"V1 = 2.5",
@@ -70,12 +65,12 @@ struct Workbench {
 TEST(DocumentThreads, StopDuringASolveKeepsRowsAndEndsTheScript) {
     MainThreadQueue queue;
     Workbench bench(queue, "endless.krm");
-    Endless(bench.settings);
+    bench.settings = testing::EndlessSettings();
     std::thread stopper;
     bench.host.onStatus = [&](const std::string& text) {
         if (text == "SOLVING") stopper = std::thread([&] { bench.doc.StopMenuClick(); });
     };
-    bench.Start(kEndless);
+    bench.Start(EndlessScript());
     RunUntilIdle(queue, {&bench.doc});
     stopper.join();
 
@@ -159,7 +154,7 @@ TEST(DocumentThreads, TwoDocumentsRunAtOnceAsTheyRunAlone) {
 TEST(DocumentThreads, RunIsRefusedWhileRunning) {
     MainThreadQueue queue;
     Workbench bench(queue, "endless.krm");
-    Endless(bench.settings);
+    bench.settings = testing::EndlessSettings();
     bench.host.onStatus = [&](const std::string& text) {
         if (text != "SOLVING") return;
         EXPECT_TRUE(bench.doc.IsRunning());
@@ -167,7 +162,7 @@ TEST(DocumentThreads, RunIsRefusedWhileRunning) {
         bench.doc.AnalysisSSClick();
         bench.doc.StopMenuClick();
     };
-    bench.Start(kEndless);
+    bench.Start(EndlessScript());
     RunUntilIdle(queue, {&bench.doc});
     EXPECT_FALSE(bench.doc.IsRunning());
     EXPECT_EQ(bench.host.errorReports.size(), 1u);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "document_recording_host.h"
 #include "solve/workspace.h"
@@ -35,8 +34,7 @@ struct Windows : DocumentFactory {
 struct WorkspaceTest : ::testing::Test {
     WorkspaceTest() { settings.method = "Taylor"; }
     std::string Model(const std::string& name, const std::string& text) {
-        std::ofstream(dir.File(name)) << text;
-        return dir.File(name);
+        return dir.Write(name, text).string();
     }
     void RunToEnd(SystemDocument& document) {
         document.AnalysisRunClick();
@@ -105,10 +103,7 @@ TEST_F(WorkspaceTest, NewSettingsReachOpenDocuments) {
 }
 
 TEST_F(WorkspaceTest, RunningDocumentsRefuseToCloseButGoWithTheWorkspace) {
-    Settings slow = settings; // small steps over a long span
-    slow.minOrder = slow.maxOrder = 2;
-    slow.mLogTolerance = 12;
-    auto running = std::make_unique<Workspace>(app, windows, slow);
+    auto running = std::make_unique<Workspace>(app, windows, testing::EndlessSettings());
     ASSERT_EQ(running->OpenFile(Model("m.krm", "X' = X - X*Y\nY' = X*Y - Y\nX = 2\nY = 1\n"
                                                "hr = 1\ntf = 1e5\n")),
               OpenResult::Opened);

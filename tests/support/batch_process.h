@@ -37,4 +37,10 @@ inline std::string Quoted(const std::filesystem::path& path) {
     return "\"" + path.string() + "\"";
 }
 
+// Tests of the batch tool: a private folder and the tool run in it.
+class BatchTest : public TempDirTest {
+protected:
+    BatchOutcome Batch(const std::string& arguments) { return RunBatch(dir_, arguments); }
+};
+
 } // namespace kora::testing

@@ -18,24 +18,39 @@ inline std::string ReadAll(const std::filesystem::path& path) {
     return text.str();
 }
 
-// A fresh directory per test, removed afterwards.
+// A fresh directory of the running test, removed with its owner. The process
+// id keeps test programs that run at once apart.
+struct ScratchDirectory {
+    ScratchDirectory() {
+        static int count = 0;
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        path = std::filesystem::temp_directory_path() /
+               ("kora_test_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" +
+                info->name() + "_" + std::to_string(++count));
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~ScratchDirectory() { std::filesystem::remove_all(path); }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+    std::string File(const std::string& name) const { return (path / name).string(); }
+    std::filesystem::path Write(const std::string& name, const std::string& text) const {
+        std::ofstream(path / name, std::ios::binary) << text;
+        return path / name;
+    }
+
+    std::filesystem::path path;
+};
+
 class TempDirTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("kora_test_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
     std::filesystem::path Write(const std::string& name, const std::string& text) {
-        std::ofstream(dir_ / name, std::ios::binary) << text;
-        return dir_ / name;
+        return scratch_.Write(name, text);
     }
 
-    std::filesystem::path dir_;
+    ScratchDirectory scratch_;
+    const std::filesystem::path dir_ = scratch_.path;
 };
 
 } // namespace kora::testing
