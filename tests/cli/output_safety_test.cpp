@@ -15,12 +15,7 @@ using kora::testing::ReadAll;
 
 const std::string kDecay = "X' = -X\nX = 1\nhr = 0.5\n";
 
-class OutputSafety : public kora::testing::TempDirTest {
-protected:
-    kora::testing::BatchOutcome Batch(const std::string& arguments) {
-        return kora::testing::RunBatch(dir_, arguments);
-    }
-};
+class OutputSafety : public kora::testing::BatchTest {};
 
 TEST_F(OutputSafety, AFifoIsWrittenInPlaceAndALinkKeepsPointingAtTheNewFile) {
     const fs::path model = Write("m.krm", kDecay);

@@ -1,13 +1,9 @@
+// Scripts run by the batch tool's workspace in this process.
 #include <gtest/gtest.h>
 
-#include "temp_files.h"
+#include "batch_process.h"
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <string>
 
 #include "batch_run.h"
 #include "batch_workspace.h"
@@ -16,23 +12,16 @@ namespace kora::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using kora::testing::ReadAll;
-
-struct Outcome {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
 
 class ScriptBatch : public kora::testing::TempDirTest {
 protected:
-    Outcome Run(const std::string& text, CliOptions options = {}) {
+    kora::testing::BatchOutcome Run(const std::string& text, CliOptions options = {}) {
         options.command = Command::Run;
         options.input = Write("model.krm", text).string();
         if (!options.method) options.method = "taylor";
         std::ostringstream out;
         std::ostringstream err;
-        Outcome outcome;
+        kora::testing::BatchOutcome outcome;
         outcome.exitCode = RunScriptForBatch(options, RunSettings(options, Settings{}), out, err);
         outcome.out = out.str();
         outcome.err = err.str();
@@ -42,63 +31,27 @@ protected:
 
 const std::string kDecay = "NAME decay\nk = 0.5\nX' = -k*X\nX = 1\nhr = 0.5\ntf = 2\n!! X\n";
 
-TEST_F(ScriptBatch, ParameterSweepWritesItsMessagesOnStdout) {
-    const Outcome sweep = Run(kDecay + "SCRIPT\nSETTING k = 1 : 3\nRUN\nW k, X@LAST\nNEXT\n"
-                                       "SAVE RES TO sweep\nEND SCRIPT\n");
-    ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
-    EXPECT_EQ(sweep.out, "\n1\t0.1353353\n2\t0.01831564\n3\t0.002478752") << sweep.err;
-    EXPECT_EQ(sweep.err, "");
-    // The results file next to the model holds all three solutions.
-    const std::string saved = ReadAll(dir_ / "sweep.res");
-    EXPECT_NE(saved.find("[Data][decay]"), std::string::npos);
-    EXPECT_EQ(ReadAll(dir_ / "sweep.res").find("[Data]", saved.rfind("[Data]") + 1),
-              std::string::npos);
-}
-
 TEST_F(ScriptBatch, AssignmentsFromTheCommandLineComeBeforeTheScript) {
     CliOptions options;
     options.assignments = {{"k", "2"}, {"fresh", "7"}};
-    const Outcome set = Run(kDecay + "SCRIPT\nW k, fresh\nR\nW k, fresh\nEND SCRIPT\n", options);
+    const auto set = Run(kDecay + "SCRIPT\nW k, fresh\nR\nW k, fresh\nEND SCRIPT\n", options);
     EXPECT_EQ(set.exitCode, 0) << set.err;
     EXPECT_EQ(set.out, "\n2\t7\n0.5\tN/A");
-}
-
-TEST_F(ScriptBatch, PlainModelsKeepTheirDataSectionOutput) {
-    CliOptions options;
-    options.output = (dir_ / "out.res").string();
-    const Outcome saved = Run(kDecay, options);
-    EXPECT_EQ(saved.exitCode, 0) << saved.err;
-    EXPECT_EQ(saved.out, "");
-    EXPECT_NE(ReadAll(dir_ / "out.res").find("[Data][decay]\r\nt\tX\t\r\n0\t1\t\r\n"),
-              std::string::npos);
 }
 
 TEST_F(ScriptBatch, ExitCodesFollowHowTheScriptEnded) {
     EXPECT_EQ(Run(kDecay + "SCRIPT\nRUN\nEND SCRIPT\n").exitCode, 0);
 
-    const Outcome invalid = Run(kDecay + "SCRIPT\nJUMP\nEND SCRIPT\n");
+    const auto invalid = Run(kDecay + "SCRIPT\nJUMP\nEND SCRIPT\n");
     EXPECT_EQ(invalid.exitCode, 1);
     EXPECT_EQ(invalid.err, "ERROR: Invalid script command\nJUMP\n");
 
-    const Outcome model = Run("X' = -X\nSCRIPT\nRUN\nEND SCRIPT\n");
+    const auto model = Run("X' = -X\nSCRIPT\nRUN\nEND SCRIPT\n");
     EXPECT_EQ(model.exitCode, 1);
     EXPECT_EQ(model.err.rfind("CRITICAL ERROR:\n", 0), 0u);
 
-    CliOptions tight;
-    tight.tolerance = 12;
-    tight.output = (dir_ / "rows.res").string();
-    const Outcome solver =
-        Run("hr = 0.1\nX' = 1\nX = 1\nv = ln[1.45 - X]\n!! X\nSCRIPT\nRUN\nW \"no\"\n"
-            "END SCRIPT\n",
-            tight);
-    EXPECT_EQ(solver.exitCode, 2);
-    EXPECT_EQ(solver.out, "");
-    EXPECT_EQ(solver.err, "Taylor method solver.\nSolution failed. Function domain error:\n"
-                          "ln [-0.05] attempted while computing v.\n");
-    EXPECT_NE(ReadAll(dir_ / "rows.res").find("\n0.4\t1.4\t\r\n"), std::string::npos);
-
     // A box does not stop the script, but the run is not a success.
-    const Outcome box = Run(kDecay + "SCRIPT\nACTIVATE nowhere.krm\nW \"on\"\nEND SCRIPT\n");
+    const auto box = Run(kDecay + "SCRIPT\nACTIVATE nowhere.krm\nW \"on\"\nEND SCRIPT\n");
     EXPECT_EQ(box.exitCode, 1);
     EXPECT_EQ(box.out, "\non");
     EXPECT_EQ(box.err, "ERROR: File not opened.\nACTIVATE nowhere.krm\n");
@@ -113,8 +66,8 @@ TEST_F(ScriptBatch, ExitCodesFollowHowTheScriptEnded) {
 
 TEST_F(ScriptBatch, DocumentsOpenAndCloseInTheWorkspace) {
     Write("other.krm", kDecay);
-    const Outcome run = Run(kDecay + "SCRIPT\nOPEN new.krm\nOPEN other.krm\nCLOSE other.krm\n"
-                                     "CLOSE model.krm\nACTIVATE new.krm\nSS\nEND SCRIPT\n");
+    const auto run = Run(kDecay + "SCRIPT\nOPEN new.krm\nOPEN other.krm\nCLOSE other.krm\n"
+                                  "CLOSE model.krm\nACTIVATE new.krm\nSS\nEND SCRIPT\n");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(fs::exists(dir_ / "new.krm"));
     EXPECT_EQ(run.out.rfind("Steady state for model.krm\n", 0), 0u);

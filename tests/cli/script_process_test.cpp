@@ -1,6 +1,7 @@
+// Scripts run by kora-batch as a separate process.
 #include <gtest/gtest.h>
 
-#include "temp_files.h"
+#include "batch_process.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -8,11 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
 #include <vector>
 
 extern char** environ;
@@ -20,24 +16,19 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
+using kora::testing::Quoted;
 using kora::testing::ReadAll;
 
-class ScriptProcess : public kora::testing::TempDirTest {
-protected:
-};
+class ScriptProcess : public kora::testing::BatchTest {};
 
 TEST_F(ScriptProcess, ParameterSweepThroughTheTool) {
     const fs::path model =
         Write("sweep.krm", "k = 0.5\nX' = -k*X\nX = 1\ntf = 2\nhr = 0.5\n!! X\nSCRIPT\n"
                            "SETTING k = 1 : 2\nRUN\nW k, X@LAST\nNEXT\nEND SCRIPT\n");
-    const fs::path out = dir_ / "out.txt";
-    const std::string command = std::string("\"") + KORA_BATCH_EXE + "\" run \"" + model.string() +
-                                "\" --method taylor --set X=2 < /dev/null > \"" + out.string() +
-                                "\" 2>&1";
-    const int raw = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(raw));
-    EXPECT_EQ(WEXITSTATUS(raw), 0);
-    EXPECT_EQ(ReadAll(out), "\n1\t0.2706706\n2\t0.03663128");
+    const auto sweep = Batch("run " + Quoted(model) + " --method taylor --set X=2");
+    EXPECT_EQ(sweep.exitCode, 0) << sweep.err;
+    EXPECT_EQ(sweep.out, "\n1\t0.2706706\n2\t0.03663128");
+    EXPECT_EQ(sweep.err, "");
 }
 
 // Ctrl-C is a Stop: wherever it lands after the first solve, the script ends
