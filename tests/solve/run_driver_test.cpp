@@ -118,8 +118,6 @@ TEST(RunDriver, FailureDetailNamesFunctionArgumentAndQuantity) {
         ASSERT_EQ(outcome.category, kCategorySolver);
         EXPECT_EQ(outcome.code, 3);
         EXPECT_EQ(outcome.detail, "ln [-0.05] attempted while computing v.");
-        EXPECT_EQ(doc.sink.code, 3);
-        EXPECT_EQ(doc.sink.category, kCategorySolver);
         EXPECT_EQ(outcome.timeCourse->rows, 5);
     }
     {
@@ -167,12 +165,6 @@ TEST(RunDriver, WithoutResultsNoTimeCourse) {
     EXPECT_FALSE(outcome.timeCourse.has_value());
 }
 
-} // namespace
-} // namespace kora
-
-namespace kora {
-namespace {
-
 TEST(RunDriver, LsodaRunsThroughTheSamePath) {
     Document doc;
     RunConfiguration configuration = AtTolerance(9);
@@ -184,8 +176,6 @@ TEST(RunDriver, LsodaRunsThroughTheSamePath) {
     EXPECT_EQ(At(course, course.rows - 1, 0), 1.0);
     EXPECT_NEAR(At(course, course.rows - 1, 1), std::exp(-1.5), 1e-7);
     EXPECT_EQ(outcome.statistics.method, "lsoda");
-    ASSERT_EQ(outcome.statistics.extra.size(), 5u);
-    EXPECT_EQ(outcome.statistics.extra[0].first, "fevals");
 }
 
 } // namespace
