@@ -55,13 +55,6 @@ TEST_F(ScriptBatch, ExitCodesFollowHowTheScriptEnded) {
     EXPECT_EQ(box.exitCode, 1);
     EXPECT_EQ(box.out, "\non");
     EXPECT_EQ(box.err, "ERROR: File not opened.\nACTIVATE nowhere.krm\n");
-
-    CliOptions missing;
-    missing.command = Command::Run;
-    missing.input = (dir_ / "absent.krm").string();
-    std::ostringstream out;
-    std::ostringstream err;
-    EXPECT_EQ(RunScriptForBatch(missing, Settings{}, out, err), 66);
 }
 
 TEST_F(ScriptBatch, DocumentsOpenAndCloseInTheWorkspace) {
