@@ -27,10 +27,6 @@ RunConfiguration AtTolerance(int logTolerance) {
     return configuration;
 }
 
-double At(const TimeCourse& course, int row, int column) {
-    return course.Value(row, column);
-}
-
 TEST(RunDriver, SolvesAModelTextIntoANamedTimeCourse) {
     Document doc;
     int progressCalls = 0;
@@ -42,9 +38,9 @@ TEST(RunDriver, SolvesAModelTextIntoANamedTimeCourse) {
     const TimeCourse& course = *outcome.timeCourse;
     EXPECT_EQ(course.names, (std::vector<std::string>{"t", "X", "v"}));
     ASSERT_EQ(course.rows, 11);
-    EXPECT_EQ(At(course, 10, 0), 1.0);
-    EXPECT_NEAR(At(course, 10, 1), 2.0 * std::exp(-0.5), 1e-12);
-    EXPECT_NEAR(At(course, 10, 2), 6.0 * std::exp(-0.5), 1e-12);
+    EXPECT_EQ(course.Value(10, 0), 1.0);
+    EXPECT_NEAR(course.Value(10, 1), 2.0 * std::exp(-0.5), 1e-12);
+    EXPECT_NEAR(course.Value(10, 2), 6.0 * std::exp(-0.5), 1e-12);
     EXPECT_EQ(outcome.statistics.status, kStatusComplete);
     EXPECT_EQ(outcome.statistics.rows, 11);
     EXPECT_GE(progressCalls, 1);
@@ -60,10 +56,10 @@ TEST(RunDriver, EventsStartNewSegments) {
         ASSERT_TRUE(outcome.Succeeded());
         const TimeCourse& course = *outcome.timeCourse;
         ASSERT_EQ(course.rows, 12);
-        EXPECT_EQ(At(course, 5, 0), 0.5);
-        EXPECT_EQ(At(course, 6, 0), 0.5);
-        EXPECT_EQ(At(course, 11, 0), 1.0);
-        EXPECT_NEAR(At(course, 11, 1), std::exp(-0.5 - 2.0 * 0.5), 1e-9);
+        EXPECT_EQ(course.Value(5, 0), 0.5);
+        EXPECT_EQ(course.Value(6, 0), 0.5);
+        EXPECT_EQ(course.Value(11, 0), 1.0);
+        EXPECT_NEAR(course.Value(11, 1), std::exp(-0.5 - 2.0 * 0.5), 1e-9);
         EXPECT_EQ(outcome.statistics.steps, 2); // one per segment, counted over both
     }
     {
@@ -75,9 +71,9 @@ TEST(RunDriver, EventsStartNewSegments) {
         ASSERT_TRUE(outcome.Succeeded()) << outcome.code;
         const TimeCourse& course = *outcome.timeCourse;
         ASSERT_EQ(course.rows, 12);
-        EXPECT_NEAR(At(course, 5, 1), std::exp(-0.5), 1e-9);
-        EXPECT_EQ(At(course, 6, 1), -3.0);
-        EXPECT_NEAR(At(course, 11, 1), -3.0 * std::exp(-1.0), 1e-9);
+        EXPECT_NEAR(course.Value(5, 1), std::exp(-0.5), 1e-9);
+        EXPECT_EQ(course.Value(6, 1), -3.0);
+        EXPECT_NEAR(course.Value(11, 1), -3.0 * std::exp(-1.0), 1e-9);
     }
 }
 
@@ -89,12 +85,12 @@ TEST(RunDriver, BackwardRunWithAnEvent) {
     ASSERT_TRUE(outcome.Succeeded()) << outcome.code;
     const TimeCourse& course = *outcome.timeCourse;
     ASSERT_EQ(course.rows, 6);
-    EXPECT_EQ(At(course, 0, 0), 2.0);
-    EXPECT_EQ(At(course, 2, 0), 1.0);
-    EXPECT_NEAR(At(course, 2, 1), std::exp(-1.0), 1e-9);
-    EXPECT_EQ(At(course, 3, 1), 5.0);
-    EXPECT_EQ(At(course, 5, 0), 0.0);
-    EXPECT_NEAR(At(course, 5, 1), 5.0 * std::exp(-1.0), 1e-9);
+    EXPECT_EQ(course.Value(0, 0), 2.0);
+    EXPECT_EQ(course.Value(2, 0), 1.0);
+    EXPECT_NEAR(course.Value(2, 1), std::exp(-1.0), 1e-9);
+    EXPECT_EQ(course.Value(3, 1), 5.0);
+    EXPECT_EQ(course.Value(5, 0), 0.0);
+    EXPECT_NEAR(course.Value(5, 1), 5.0 * std::exp(-1.0), 1e-9);
 }
 
 TEST(RunDriver, StopEndsTheRunWithItsRows) {
@@ -173,8 +169,8 @@ TEST(RunDriver, LsodaRunsThroughTheSamePath) {
         doc.Run({"hr = 0.1", "k = 1", "X' = -k*X", "X = 1", "@ 0.5 k = 2", "!! X"}, configuration);
     ASSERT_TRUE(outcome.Succeeded()) << outcome.code;
     const TimeCourse& course = *outcome.timeCourse;
-    EXPECT_EQ(At(course, course.rows - 1, 0), 1.0);
-    EXPECT_NEAR(At(course, course.rows - 1, 1), std::exp(-1.5), 1e-7);
+    EXPECT_EQ(course.Value(course.rows - 1, 0), 1.0);
+    EXPECT_NEAR(course.Value(course.rows - 1, 1), std::exp(-1.5), 1e-7);
     EXPECT_EQ(outcome.statistics.method, "lsoda");
 }
 
