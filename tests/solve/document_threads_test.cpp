@@ -43,11 +43,8 @@ bool SameValues(const TimeCourse& a, const TimeCourse& b) {
 // One document with its own host on a main-thread queue that may be shared.
 struct Workbench {
     Workbench(MainThreadQueue& q, const std::string& name, const std::string& method = "Taylor")
-        : queue(q), settings(MethodSettings(method)), doc(host, host, settings, dir.File(name)) {}
-    static Settings MethodSettings(const std::string& method) {
-        Settings s;
-        s.method = method;
-        return s;
+        : queue(q), doc(host, host, settings, dir.File(name)) {
+        settings.method = method; // Start hands the settings over
     }
     void Start(std::vector<std::string> text) {
         host.editor = std::move(text);

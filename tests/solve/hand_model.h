@@ -18,9 +18,8 @@ struct HandModel {
     KRMparser model{&form, &sink};
 
     HandModel(double t0, double tf, double hr) {
-        model.backward = t0 > tf;
         model.t0 = t0;
-        model.tf = model.backward ? t0 + (t0 - tf) : tf; // the build mirrors backward runs
+        model.tf = tf;
         model.hr = hr;
         model.tCurrent = t0;
     }
