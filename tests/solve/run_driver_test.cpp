@@ -146,15 +146,6 @@ TEST(RunDriver, StartFailures) {
     }
 }
 
-TEST(RunDriver, WithoutResultsNoTimeCourse) {
-    Document doc;
-    RunConfiguration configuration;
-    configuration.createResults = false;
-    const RunOutcome outcome = doc.Run({"X' = -X", "X = 1"}, configuration);
-    EXPECT_TRUE(outcome.Succeeded());
-    EXPECT_FALSE(outcome.timeCourse.has_value());
-}
-
 TEST(RunDriver, LsodaRunsThroughTheSamePath) {
     Document doc;
     RunConfiguration configuration = AtTolerance(9);
