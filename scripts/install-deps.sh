@@ -8,6 +8,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libgl-dev
   libsundials-dev python3-scipy python3-numpy
+  libsbml5-dev
   xvfb xauth xdotool imagemagick
 )
 

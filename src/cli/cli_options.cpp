@@ -27,6 +27,8 @@ Command CommandFromWord(const std::string& word) {
     if (word == "run") return Command::Run;
     if (word == "ss") return Command::SteadyState;
     if (word == "plot") return Command::Plot;
+    if (word == "import") return Command::Import;
+    if (word == "export") return Command::Export;
     if (word == "--help" || word == "-h" || word == "help") return Command::Help;
     if (word == "--version") return Command::Version;
     return Command::None;
@@ -48,6 +50,9 @@ bool Accepts(Command command, const std::string& option) {
         return option == "--threshold" || option == "-o";
     case Command::Plot:
         return option == "--plot" || option == "--view" || option == "--size";
+    case Command::Import:
+    case Command::Export:
+        return option == "-o";
     default:
         return false;
     }
@@ -181,6 +186,8 @@ std::string UsageText() {
            "  run MODEL.krm                run the model's script (or one solve)\n"
            "  ss MODEL.krm                 steady state, eigenvalues and sensitivities\n"
            "  plot RESULTS.res --plot IMG  render a results file\n"
+           "  import MODEL.xml [-o M.krm]  convert an SBML model into a model text\n"
+           "  export MODEL.krm [-o M.xml]  convert a model into SBML Level 3 Version 2\n"
            "\n"
            "Options of run:\n"
            "  --method taylor|lsoda        integration method\n"

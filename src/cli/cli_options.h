@@ -18,7 +18,7 @@ inline constexpr int kExitNoInput = 66;
 inline constexpr int kExitUnavailable = 69;
 inline constexpr int kExitCantCreate = 73;
 
-enum class Command { None, Check, Run, SteadyState, Plot, Help, Version };
+enum class Command { None, Check, Run, SteadyState, Plot, Import, Export, Help, Version };
 
 struct CliOptions {
     Command command = Command::None;

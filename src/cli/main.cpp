@@ -40,6 +40,10 @@ int main(int argc, char** argv) {
         return RunSteadyStateCommand(options);
     case Command::Plot:
         return RunPlotCommand(options);
+    case Command::Import:
+        return RunImportCommand(options);
+    case Command::Export:
+        return RunExportCommand(options);
     case Command::None:
         break;
     }

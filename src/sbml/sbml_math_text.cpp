@@ -1,0 +1,236 @@
+#ifdef KORA_WITH_SBML
+#include "sbml_math_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+namespace kora::sbml {
+namespace {
+
+LIBSBML_CPP_NAMESPACE_USE
+
+// Binding strength of a written operand, weakest first.
+enum Level { kSum = 1, kProduct = 2, kPower = 4, kAtom = 5 };
+
+struct Piece {
+    std::string text;
+    int level = kAtom;
+    bool negated = false; // begins with a unary minus
+};
+
+std::string Wrapped(const Piece& piece, int atLeast) {
+    const bool needs = piece.level < atLeast || (piece.negated && atLeast > kSum);
+    return needs ? "(" + piece.text + ")" : piece.text;
+}
+
+class Writer {
+public:
+    Writer(const NameLookup& names, std::string& why) : names_(names), why_(why) {}
+
+    bool Write(const ASTNode* node, Piece& out) {
+        if (node == nullptr) return Fail("empty math");
+        switch (node->getType()) {
+        case AST_INTEGER:
+            return Number(static_cast<double>(node->getInteger()), out);
+        case AST_REAL:
+        case AST_REAL_E:
+        case AST_RATIONAL:
+        case AST_NAME_AVOGADRO:
+            return Number(node->getReal(), out);
+        case AST_NAME: {
+            const std::string name = names_(node->getName() ? node->getName() : "");
+            if (name.empty()) return Fail(std::string("identifier '") + node->getName() + "'");
+            out = {name, kAtom, false};
+            return true;
+        }
+        case AST_NAME_TIME:
+            out = {"_time", kAtom, false};
+            return true;
+        case AST_CONSTANT_PI:
+            out = {"_pi", kAtom, false};
+            return true;
+        case AST_CONSTANT_E:
+            out = {"exp[1]", kAtom, false};
+            return true;
+        case AST_PLUS:
+            return Sum(node, out);
+        case AST_MINUS:
+            return Minus(node, out);
+        case AST_TIMES:
+            return Product(node, out);
+        case AST_DIVIDE:
+            return Divide(node, out);
+        case AST_POWER:
+        case AST_FUNCTION_POWER:
+            return Power(node, out);
+        case AST_FUNCTION_ROOT:
+            return Root(node, out);
+        case AST_FUNCTION_LOG:
+            return Log(node, out);
+        case AST_FUNCTION_CEILING:
+            return Ceiling(node, out);
+        case AST_FUNCTION_TAN:
+            return Tangent(node, out);
+        default:
+            return Function(node, out);
+        }
+    }
+
+private:
+    bool Fail(const std::string& why) {
+        why_ = why;
+        return false;
+    }
+
+    static bool Number(double value, Piece& out) {
+        out.text = NumberText(value);
+        out.negated = out.text[0] == '-';
+        out.level = out.negated ? kSum : kAtom;
+        return std::isfinite(value);
+    }
+
+    bool Children(const ASTNode* node, std::vector<Piece>& pieces) {
+        pieces.resize(node->getNumChildren());
+        for (unsigned i = 0; i < node->getNumChildren(); ++i)
+            if (!Write(node->getChild(i), pieces[i])) return false;
+        return true;
+    }
+
+    bool Sum(const ASTNode* node, Piece& out) {
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        if (p.empty()) return Number(0, out);
+        if (p.size() == 1) return (out = p[0], true);
+        out = {Wrapped(p[0], kSum), kSum, p[0].negated};
+        for (size_t i = 1; i < p.size(); ++i)
+            out.text += " + " + Wrapped(p[i], p[i].negated ? kProduct : kSum);
+        return true;
+    }
+
+    bool Minus(const ASTNode* node, Piece& out) {
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        if (p.size() == 1) {
+            out = {"-" + Wrapped(p[0], kProduct), kSum, true};
+            return true;
+        }
+        if (p.size() != 2) return Fail("minus with " + std::to_string(p.size()) + " operands");
+        out = {Wrapped(p[0], kSum) + " - " + Wrapped(p[1], kProduct), kSum, p[0].negated};
+        return true;
+    }
+
+    bool Product(const ASTNode* node, Piece& out) {
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        if (p.empty()) return Number(1, out);
+        if (p.size() == 1) return (out = p[0], true);
+        out = {Wrapped(p[0], kProduct), kProduct, false};
+        for (size_t i = 1; i < p.size(); ++i)
+            out.text += "*" + Wrapped(p[i], kProduct);
+        return true;
+    }
+
+    bool Divide(const ASTNode* node, Piece& out) {
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        if (p.size() != 2) return Fail("divide with " + std::to_string(p.size()) + " operands");
+        out = {Wrapped(p[0], kProduct) + "/" + Wrapped(p[1], kPower), kProduct, false};
+        return true;
+    }
+
+    bool Power(const ASTNode* node, Piece& out) {
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        if (p.size() != 2) return Fail("power with " + std::to_string(p.size()) + " operands");
+        // "^" groups to the left, so a power may stand as a base unbracketed.
+        out = {Wrapped(p[0], kPower) + "^" + Wrapped(p[1], kAtom), kPower, false};
+        return true;
+    }
+
+    bool Root(const ASTNode* node, Piece& out) {
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        if (p.size() == 1 || (p.size() == 2 && p[0].text == "2")) {
+            out = {"sqrt[" + p.back().text + "]", kAtom, false};
+            return true;
+        }
+        if (p.size() != 2) return Fail("root with " + std::to_string(p.size()) + " operands");
+        out = {Wrapped(p[1], kPower) + "^(1/" + Wrapped(p[0], kPower) + ")", kPower, false};
+        return true;
+    }
+
+    bool Log(const ASTNode* node, Piece& out) {
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        if (p.size() == 1 || (p.size() == 2 && p[0].text == "10")) {
+            out = {"log[" + p.back().text + "]", kAtom, false};
+            return true;
+        }
+        if (p.size() != 2) return Fail("log with " + std::to_string(p.size()) + " operands");
+        out = {"ln[" + p[1].text + "]/ln[" + p[0].text + "]", kProduct, false};
+        return true;
+    }
+
+    bool Ceiling(const ASTNode* node, Piece& out) {
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        if (p.size() != 1) return Fail("ceiling with " + std::to_string(p.size()) + " operands");
+        out = {"-floor[-" + Wrapped(p[0], kProduct) + "]", kSum, true};
+        return true;
+    }
+
+    bool Tangent(const ASTNode* node, Piece& out) {
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        if (p.size() != 1) return Fail("tan with " + std::to_string(p.size()) + " operands");
+        out = {"sin[" + p[0].text + "]/cos[" + p[0].text + "]", kProduct, false};
+        return true;
+    }
+
+    bool Function(const ASTNode* node, Piece& out) {
+        const char* name = nullptr;
+        switch (node->getType()) {
+        case AST_FUNCTION_ABS: name = "abs"; break;
+        case AST_FUNCTION_ARCTAN: name = "atan"; break;
+        case AST_FUNCTION_COS: name = "cos"; break;
+        case AST_FUNCTION_EXP: name = "exp"; break;
+        case AST_FUNCTION_LN: name = "ln"; break;
+        case AST_FUNCTION_SIN: name = "sin"; break;
+        case AST_FUNCTION_FLOOR: name = "floor"; break;
+        default: {
+            const char* what = node->getName();
+            if (what == nullptr) what = node->getOperatorName();
+            return Fail(std::string("'") + (what ? what : "unknown") + "'");
+        }
+        }
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        if (p.size() != 1) return Fail(std::string(name) + " with several arguments");
+        out = {std::string(name) + "[" + p[0].text + "]", kAtom, false};
+        return true;
+    }
+
+    const NameLookup& names_;
+    std::string& why_;
+};
+
+} // namespace
+
+std::string NumberText(double value) {
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return ec == std::errc() ? std::string(buffer, end) : std::string("0");
+}
+
+bool MathToText(const ASTNode* node, const NameLookup& names, std::string& text,
+                std::string& why) {
+    Writer writer(names, why);
+    Piece piece;
+    if (!writer.Write(node, piece)) return false;
+    text = piece.text;
+    return true;
+}
+
+} // namespace kora::sbml
+#endif

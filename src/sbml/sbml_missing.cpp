@@ -1,0 +1,25 @@
+// Entry points of a build without libSBML.
+#ifndef KORA_WITH_SBML
+#include "sbml_exchange.h"
+
+namespace kora {
+
+bool SbmlAvailable() {
+    return false;
+}
+
+SbmlStatus ImportSbmlFile(const std::string&, std::string& text,
+                          std::vector<std::string>& problems) {
+    text.clear();
+    problems.push_back("SBML is not available in this build");
+    return SbmlStatus::Unavailable;
+}
+
+SbmlStatus ExportSbml(const TextLines&, std::string& xml, std::vector<std::string>& problems) {
+    xml.clear();
+    problems.push_back("SBML is not available in this build");
+    return SbmlStatus::Unavailable;
+}
+
+} // namespace kora
+#endif
