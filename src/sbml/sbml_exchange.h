@@ -30,4 +30,8 @@ SbmlStatus ImportSbmlFile(const std::string& path, std::string& text,
 SbmlStatus ExportSbml(const TextLines& editorLines, std::string& xml,
                       std::vector<std::string>& problems);
 
+// libSBML's errors for an SBML text (reading and consistency), as
+// "line N: message"; empty when it is sound.
+std::vector<std::string> SbmlTextErrors(const std::string& xml);
+
 } // namespace kora

@@ -59,6 +59,7 @@ Node Function(int32_t number, Node x) {
         AST_FUNCTION_LN,  AST_FUNCTION_SIN,    AST_FUNCTION_ROOT, AST_FUNCTION_LOG,
         AST_UNKNOWN,      AST_UNKNOWN,         AST_FUNCTION_FLOOR};
     if (number == 9) return Flag(std::move(x));
+    if (number == 8) return Apply(AST_FUNCTION_LOG, Number(10), std::move(x)); // base first
     if (number < 1 || number > 11 || kTypes[number - 1] == AST_UNKNOWN) return nullptr;
     return Apply(kTypes[number - 1], std::move(x));
 }

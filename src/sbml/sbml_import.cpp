@@ -5,7 +5,6 @@
 
 #include <sbml/SBMLTypes.h>
 #include <sbml/conversion/ConversionProperties.h>
-#include <sbml/extension/SBasePlugin.h>
 
 #include "sbml_exchange.h"
 #include "sbml_model_import.h"
@@ -21,8 +20,11 @@ void CollectErrors(const SBMLDocument& document, std::vector<std::string>& probl
     for (unsigned i = 0; i < log->getNumErrors(); ++i) {
         const SBMLError* error = log->getError(i);
         if (!error->isError() && !error->isFatal()) continue;
-        std::string message = error->getMessage();
-        while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+        // libSBML breaks its messages over lines; one problem is one line here.
+        std::string message;
+        for (char c : error->getMessage())
+            if (c != '\n' || (!message.empty() && message.back() != ' ')) message += c == '\n' ? ' ' : c;
+        while (!message.empty() && message.back() == ' ')
             message.pop_back();
         problems.push_back("line " + std::to_string(error->getLine()) + ": " + message);
     }
@@ -34,22 +36,46 @@ bool Expand(SBMLDocument& document, const char* option) {
     return document.convert(properties) == LIBSBML_OPERATION_SUCCESS;
 }
 
-void RefusePackages(const SBMLDocument& document, std::vector<std::string>& problems) {
-    for (unsigned i = 0; i < document.getNumPlugins(); ++i) {
-        // Level 3 Version 2 core math comes as a plugin; its functions are checked one by one.
-        const std::string name = document.getPlugin(i)->getPackageName();
-        if (name != "l3v2extendedmath")
-            problems.push_back("package '" + name + "': package constructs cannot be expressed");
-    }
-    for (int i = 0; i < document.getNumUnknownPackages(); ++i)
-        problems.push_back("package '" + document.getUnknownPackagePrefix(i) +
+// A Level 3 package shows as a namespace beside the core one.
+void RefusePackages(SBMLDocument& document, std::vector<std::string>& problems) {
+    const XMLNamespaces* spaces = document.getNamespaces();
+    for (int i = 0; spaces != nullptr && i < spaces->getNumNamespaces(); ++i) {
+        const std::string uri = spaces->getURI(i);
+        const bool level3 = uri.rfind("http://www.sbml.org/sbml/level3/", 0) == 0;
+        if (!level3 || uri.size() < 5 || uri.compare(uri.size() - 5, 5, "/core") == 0) continue;
+        const std::string prefix = spaces->getPrefix(i);
+        problems.push_back("package '" + (prefix.empty() ? uri : prefix) +
                            "': package constructs cannot be expressed");
+    }
 }
 
 } // namespace
 
 bool SbmlAvailable() {
     return true;
+}
+
+namespace {
+
+// Reading errors first; the consistency checks only run on a readable model.
+void CheckDocument(SBMLDocument& document, std::vector<std::string>& problems) {
+    CollectErrors(document, problems);
+    if (problems.empty() && document.getModel() == nullptr)
+        problems.push_back("line 1: the document holds no model");
+    if (!problems.empty()) return;
+    document.setConsistencyChecks(LIBSBML_CAT_UNITS_CONSISTENCY, false);
+    document.setConsistencyChecks(LIBSBML_CAT_MODELING_PRACTICE, false);
+    document.checkConsistency();
+    CollectErrors(document, problems);
+}
+
+} // namespace
+
+std::vector<std::string> SbmlTextErrors(const std::string& xml) {
+    std::unique_ptr<SBMLDocument> document(readSBMLFromString(xml.c_str()));
+    std::vector<std::string> problems;
+    CheckDocument(*document, problems);
+    return problems;
 }
 
 SbmlStatus ImportSbmlFile(const std::string& path, std::string& text,
@@ -60,15 +86,7 @@ SbmlStatus ImportSbmlFile(const std::string& path, std::string& text,
         return SbmlStatus::Unreadable;
     }
     std::unique_ptr<SBMLDocument> document(readSBMLFromFile(path.c_str()));
-    CollectErrors(*document, problems);
-    if (problems.empty() && document->getModel() == nullptr)
-        problems.push_back("line 1: the document holds no model");
-    if (problems.empty()) {
-        document->setConsistencyChecks(LIBSBML_CAT_UNITS_CONSISTENCY, false);
-        document->setConsistencyChecks(LIBSBML_CAT_MODELING_PRACTICE, false);
-        document->checkConsistency();
-        CollectErrors(*document, problems);
-    }
+    CheckDocument(*document, problems);
     if (!problems.empty()) return SbmlStatus::Invalid;
     RefusePackages(*document, problems);
     if (!problems.empty()) return SbmlStatus::Unconvertible;

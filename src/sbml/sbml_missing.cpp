@@ -21,5 +21,9 @@ SbmlStatus ExportSbml(const TextLines&, std::string& xml, std::vector<std::strin
     return SbmlStatus::Unavailable;
 }
 
+std::vector<std::string> SbmlTextErrors(const std::string&) {
+    return {"SBML is not available in this build"};
+}
+
 } // namespace kora
 #endif

@@ -288,7 +288,7 @@ private:
         if (limit == nullptr || !Text(limit, element, time, uses) || !OnlyConstants(uses))
             return false;
         if (!UsableModelName(time) && time.find_first_not_of("0123456789.e+-") != std::string::npos) {
-            const std::string name = names_.Claim(element + "_time", "event");
+            const std::string name = names_.Claim(element + "_time", "-");
             constants_.push_back({name, time, uses});
             time = name;
         }

@@ -10,6 +10,9 @@ constexpr std::array<const char*, 4> kTimeSettings{"t0", "tf", "hr", "Npoints"};
 // A line beginning with these is read as a keyword line.
 constexpr std::array<const char*, 2> kKeywordPrefixes{"NAME", "DESCRIPTION"};
 
+// The scope of names made up here for no SBML element.
+constexpr const char* kMadeUp = "-";
+
 std::string Key(const std::string& scope, const std::string& id) {
     return scope + '\n' + id;
 }
@@ -60,6 +63,7 @@ std::string NameTable::Find(const std::string& sbmlId, const std::string& scope)
 std::map<std::string, std::string> NameTable::Renamed() const {
     std::map<std::string, std::string> renamed;
     for (const auto& [key, name] : names_) {
+        if (key.rfind(kMadeUp, 0) == 0) continue;
         const std::string id = key.substr(key.find('\n') + 1);
         if (id != name) renamed.emplace(id, name);
     }
