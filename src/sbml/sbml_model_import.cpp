@@ -21,19 +21,28 @@ struct Line {
     std::set<std::string> uses; // model names on the right
 };
 
-bool NeedsBrackets(const std::string& text) {
-    return text.find(" + ") != std::string::npos || text.find(" - ") != std::string::npos ||
-           (!text.empty() && text[0] == '-');
+// True when `text` is a sum or difference outside any brackets.
+bool IsSum(const std::string& text) {
+    int depth = 0;
+    for (size_t i = 0; i + 2 < text.size(); ++i) {
+        const char c = text[i];
+        depth += (c == '(' || c == '[') - (c == ')' || c == ']');
+        if (depth == 0 && c == ' ' && (text[i + 1] == '+' || text[i + 1] == '-') &&
+            text[i + 2] == ' ')
+            return true;
+    }
+    return false;
 }
 
-// A leading minus binds tighter than "*" and "/", so only sums need brackets there.
+// A leading minus binds tighter than "*" and "/", so only sums need brackets
+// before those.
 std::string SumBracketed(const std::string& text) {
-    const bool sum = text.find(" + ") != std::string::npos || text.find(" - ") != std::string::npos;
-    return sum ? "(" + text + ")" : text;
+    return IsSum(text) ? "(" + text + ")" : text;
 }
 
+// A term after a coefficient or a sign.
 std::string Bracketed(const std::string& text) {
-    return NeedsBrackets(text) ? "(" + text + ")" : text;
+    return IsSum(text) || (!text.empty() && text[0] == '-') ? "(" + text + ")" : text;
 }
 
 class Importer {
