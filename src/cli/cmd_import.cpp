@@ -10,11 +10,15 @@ namespace {
 
 int SbmlExitCode(SbmlStatus status) {
     switch (status) {
-    case SbmlStatus::Ok: return kExitOk;
-    case SbmlStatus::Unavailable: return kExitUnavailable;
-    case SbmlStatus::Unreadable: return kExitNoInput;
+    case SbmlStatus::Ok:
+        return kExitOk;
+    case SbmlStatus::Unavailable:
+        return kExitUnavailable;
+    case SbmlStatus::Unreadable:
+        return kExitNoInput;
     case SbmlStatus::Invalid:
-    case SbmlStatus::Unconvertible: break;
+    case SbmlStatus::Unconvertible:
+        break;
     }
     return kExitModelError;
 }

@@ -54,10 +54,10 @@ Node Flag(Node x) {
 }
 
 Node Function(int32_t number, Node x) {
-    static const ASTNodeType_t kTypes[] = {
-        AST_FUNCTION_ABS, AST_FUNCTION_ARCTAN, AST_FUNCTION_COS, AST_FUNCTION_EXP,
-        AST_FUNCTION_LN,  AST_FUNCTION_SIN,    AST_FUNCTION_ROOT, AST_FUNCTION_LOG,
-        AST_UNKNOWN,      AST_UNKNOWN,         AST_FUNCTION_FLOOR};
+    static const ASTNodeType_t kTypes[] = {AST_FUNCTION_ABS,  AST_FUNCTION_ARCTAN, AST_FUNCTION_COS,
+                                           AST_FUNCTION_EXP,  AST_FUNCTION_LN,     AST_FUNCTION_SIN,
+                                           AST_FUNCTION_ROOT, AST_FUNCTION_LOG,    AST_UNKNOWN,
+                                           AST_UNKNOWN,       AST_FUNCTION_FLOOR};
     if (number == 9) return Flag(std::move(x));
     if (number == 8) return Apply(AST_FUNCTION_LOG, Number(10), std::move(x)); // base first
     if (number < 1 || number > 11 || kTypes[number - 1] == AST_UNKNOWN) return nullptr;
@@ -222,11 +222,10 @@ private:
     void TimeSettings() {
         // The build mirrors a backward run's final time; the text's own is wanted.
         const double tf = model_.backward ? 2 * model_.t0 - model_.tf : model_.tf;
-        const std::string element = std::string("<") + "kora:" + sbml::kTimeSettingsElement +
-                                    " xmlns:kora=\"" + sbml::kTimeSettingsUri + "\" t0=\"" +
-                                    sbml::NumberText(model_.t0) + "\" tf=\"" +
-                                    sbml::NumberText(tf) + "\" hr=\"" +
-                                    sbml::NumberText(model_.hr) + "\"/>";
+        const std::string element =
+            std::string("<") + "kora:" + sbml::kTimeSettingsElement + " xmlns:kora=\"" +
+            sbml::kTimeSettingsUri + "\" t0=\"" + sbml::NumberText(model_.t0) + "\" tf=\"" +
+            sbml::NumberText(tf) + "\" hr=\"" + sbml::NumberText(model_.hr) + "\"/>";
         sbml_->appendAnnotation("<annotation>" + element + "</annotation>");
     }
 

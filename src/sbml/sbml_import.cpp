@@ -23,7 +23,8 @@ void CollectErrors(const SBMLDocument& document, std::vector<std::string>& probl
         // libSBML breaks its messages over lines; one problem is one line here.
         std::string message;
         for (char c : error->getMessage())
-            if (c != '\n' || (!message.empty() && message.back() != ' ')) message += c == '\n' ? ' ' : c;
+            if (c != '\n' || (!message.empty() && message.back() != ' '))
+                message += c == '\n' ? ' ' : c;
         while (!message.empty() && message.back() == ' ')
             message.pop_back();
         problems.push_back("line " + std::to_string(error->getLine()) + ": " + message);
@@ -98,8 +99,7 @@ SbmlStatus ImportSbmlFile(const std::string& path, std::string& text,
     }
     const std::string header = "// Converted from the SBML file '" +
                                std::filesystem::path(path).filename().string() + "' (Level " +
-                               std::to_string(level) + " Version " + std::to_string(version) +
-                               ")";
+                               std::to_string(level) + " Version " + std::to_string(version) + ")";
     std::string converted;
     if (!sbml::ConvertModel(*document->getModel(), header, converted, problems))
         return SbmlStatus::Unconvertible;

@@ -191,13 +191,27 @@ private:
     bool Function(const ASTNode* node, Piece& out) {
         const char* name = nullptr;
         switch (node->getType()) {
-        case AST_FUNCTION_ABS: name = "abs"; break;
-        case AST_FUNCTION_ARCTAN: name = "atan"; break;
-        case AST_FUNCTION_COS: name = "cos"; break;
-        case AST_FUNCTION_EXP: name = "exp"; break;
-        case AST_FUNCTION_LN: name = "ln"; break;
-        case AST_FUNCTION_SIN: name = "sin"; break;
-        case AST_FUNCTION_FLOOR: name = "floor"; break;
+        case AST_FUNCTION_ABS:
+            name = "abs";
+            break;
+        case AST_FUNCTION_ARCTAN:
+            name = "atan";
+            break;
+        case AST_FUNCTION_COS:
+            name = "cos";
+            break;
+        case AST_FUNCTION_EXP:
+            name = "exp";
+            break;
+        case AST_FUNCTION_LN:
+            name = "ln";
+            break;
+        case AST_FUNCTION_SIN:
+            name = "sin";
+            break;
+        case AST_FUNCTION_FLOOR:
+            name = "floor";
+            break;
         default: {
             const char* what = node->getName();
             if (what == nullptr) what = node->getOperatorName();
@@ -223,8 +237,7 @@ std::string NumberText(double value) {
     return ec == std::errc() ? std::string(buffer, end) : std::string("0");
 }
 
-bool MathToText(const ASTNode* node, const NameLookup& names, std::string& text,
-                std::string& why) {
+bool MathToText(const ASTNode* node, const NameLookup& names, std::string& text, std::string& why) {
     Writer writer(names, why);
     Piece piece;
     if (!writer.Write(node, piece)) return false;

@@ -15,8 +15,8 @@ using NameLookup = std::function<std::string(const std::string& sbmlId)>;
 // Writes `node` with the model language's precedence ("^" grouping to the
 // left, unary minus looser than "^", functions in square brackets). Returns
 // false with the reason in `why` for math the language cannot express.
-bool MathToText(const LIBSBML_CPP_NAMESPACE_QUALIFIER ASTNode* node, const NameLookup& names, std::string& text,
-                std::string& why);
+bool MathToText(const LIBSBML_CPP_NAMESPACE_QUALIFIER ASTNode* node, const NameLookup& names,
+                std::string& text, std::string& why);
 
 // Shortest text that reads back as exactly `value`.
 std::string NumberText(double value);

@@ -129,8 +129,7 @@ private:
                 initial_[p->getId()] = {p->getValue(), p->isSetValue()};
                 continue; // a rate or an assignment rule defines it
             }
-            Constant(p->getId(), p->getValue(), p->isSetValue(),
-                     "parameter '" + p->getId() + "'");
+            Constant(p->getId(), p->getValue(), p->isSetValue(), "parameter '" + p->getId() + "'");
         }
     }
 
@@ -170,7 +169,7 @@ private:
             const Rule* rule = model_.getRule(i);
             const std::string& id = rule->getVariable();
             if (rule->isAlgebraic()) {
-                const std::string label = rule->isSetId() ? rule->getId()
+                const std::string label = rule->isSetId()       ? rule->getId()
                                           : rule->isSetMetaId() ? rule->getMetaId()
                                                                 : std::to_string(i + 1);
                 Refuse("algebraic rule '" + label + "'", "cannot be expressed");
@@ -218,7 +217,8 @@ private:
         for (unsigned i = 0; i < model_.getNumReactions(); ++i) {
             const Reaction* r = model_.getReaction(i);
             const std::string element = "reaction '" + r->getId() + "'";
-            if (r->isSetFast() && r->getFast()) Refuse(element, "a fast reaction cannot be expressed");
+            if (r->isSetFast() && r->getFast())
+                Refuse(element, "a fast reaction cannot be expressed");
             const KineticLaw* law = r->getKineticLaw();
             if (law == nullptr) {
                 Refuse(element, "no kinetic law");
@@ -227,8 +227,8 @@ private:
             for (unsigned k = 0; k < law->getNumParameters(); ++k) {
                 const Parameter* p = law->getParameter(k);
                 names_.Claim(p->getId(), r->getId());
-                constants_.push_back({names_.Find(p->getId(), r->getId()),
-                                      NumberText(p->getValue()), {}});
+                constants_.push_back(
+                    {names_.Find(p->getId(), r->getId()), NumberText(p->getValue()), {}});
             }
             Line rate{names_.Find(r->getId()), {}, {}};
             if (!Text(law->getMath(), element, rate.text, rate.uses, r->getId())) continue;
@@ -296,7 +296,8 @@ private:
         std::set<std::string> uses;
         if (limit == nullptr || !Text(limit, element, time, uses) || !OnlyConstants(uses))
             return false;
-        if (!UsableModelName(time) && time.find_first_not_of("0123456789.e+-") != std::string::npos) {
+        if (!UsableModelName(time) &&
+            time.find_first_not_of("0123456789.e+-") != std::string::npos) {
             const std::string name = names_.Claim(element + "_time", "-");
             constants_.push_back({name, time, uses});
             time = name;
@@ -320,19 +321,19 @@ private:
             }
             for (unsigned k = 0; k < event->getNumEventAssignments(); ++k) {
                 const EventAssignment* a = event->getEventAssignment(k);
-                const Role role = roles_.count(a->getVariable()) ? roles_[a->getVariable()]
-                                                                 : Role::ReactionRate;
+                const Role role =
+                    roles_.count(a->getVariable()) ? roles_[a->getVariable()] : Role::ReactionRate;
                 Line line{names_.Find(a->getVariable()), {}, {}};
                 if (!Text(a->getMath(), element, line.text, line.uses)) continue;
                 if (role == Role::Definition || role == Role::ReactionRate ||
                     model_.getCompartment(a->getVariable()) != nullptr)
                     Refuse(element, "cannot assign '" + a->getVariable() + "'");
                 else if (!OnlyConstants(line.uses))
-                    Refuse(element, "the value assigned to '" + a->getVariable() +
-                                        "' is not constant");
+                    Refuse(element,
+                           "the value assigned to '" + a->getVariable() + "' is not constant");
                 else
-                    events_.push_back({line.name, "@ " + time + " " + line.name + " = " + line.text,
-                                       {}});
+                    events_.push_back(
+                        {line.name, "@ " + time + " " + line.name + " = " + line.text, {}});
             }
         }
     }

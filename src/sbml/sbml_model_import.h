@@ -14,7 +14,7 @@ inline constexpr const char* kTimeSettingsUri = "urn:kora:time-settings";
 inline constexpr const char* kTimeSettingsElement = "timeSettings";
 
 // False with one problem per element that cannot be expressed.
-bool ConvertModel(const LIBSBML_CPP_NAMESPACE_QUALIFIER Model& model, const std::string& header, std::string& text,
-                  std::vector<std::string>& problems);
+bool ConvertModel(const LIBSBML_CPP_NAMESPACE_QUALIFIER Model& model, const std::string& header,
+                  std::string& text, std::vector<std::string>& problems);
 
 } // namespace kora::sbml

@@ -11,7 +11,8 @@ namespace kora::sbml {
 class NameTable {
 public:
     // Claims a name for `sbmlId` (or for a local parameter, under `scope`;
-    // scope "-" names something made up, never listed as renamed); returns it. Claiming the same id twice returns the first name.
+    // scope "-" names something made up, never listed as renamed); returns it. Claiming the same id
+    // twice returns the first name.
     std::string Claim(const std::string& sbmlId, const std::string& scope = {});
     // "" when the id was never claimed.
     std::string Find(const std::string& sbmlId, const std::string& scope = {}) const;
