@@ -31,6 +31,10 @@ int ReportSbmlProblems(SbmlStatus status, const std::vector<std::string>& proble
         std::cerr << "kora-batch: SBML: feature missing in this build\n";
         return kExitUnavailable;
     }
+    if (status == SbmlStatus::Unreadable) {
+        std::cerr << "kora-batch: cannot read '" << file << "'\n";
+        return kExitNoInput;
+    }
     if (status == SbmlStatus::Unconvertible)
         std::cerr << file << ": cannot be converted; nothing was written:\n";
     else if (status == SbmlStatus::Invalid)

@@ -83,11 +83,12 @@ private:
         return false;
     }
 
-    static bool Number(double value, Piece& out) {
+    bool Number(double value, Piece& out) {
+        if (!std::isfinite(value)) return Fail("a number that is not finite");
         out.text = NumberText(value);
         out.negated = out.text[0] == '-';
         out.level = out.negated ? kSum : kAtom;
-        return std::isfinite(value);
+        return true;
     }
 
     bool Children(const ASTNode* node, std::vector<Piece>& pieces) {
