@@ -78,8 +78,17 @@ private:
             Claim(model_.getSpecies(i)->getId(), Role::Constant);
         for (unsigned i = 0; i < model_.getNumParameters(); ++i)
             Claim(model_.getParameter(i)->getId(), Role::Constant);
-        for (unsigned i = 0; i < model_.getNumReactions(); ++i)
-            Claim(model_.getReaction(i)->getId(), Role::ReactionRate);
+        for (unsigned i = 0; i < model_.getNumReactions(); ++i) {
+            const Reaction* r = model_.getReaction(i);
+            Claim(r->getId(), Role::ReactionRate);
+            // Stoichiometries with ids may be named in rules before their reaction is read.
+            for (unsigned k = 0; k < r->getNumReactants() + r->getNumProducts(); ++k) {
+                const SpeciesReference* ref = k < r->getNumReactants()
+                                                  ? r->getReactant(k)
+                                                  : r->getProduct(k - r->getNumReactants());
+                if (ref->isSetId()) Claim(ref->getId(), Role::Constant);
+            }
+        }
     }
 
     void Claim(const std::string& id, Role role) {

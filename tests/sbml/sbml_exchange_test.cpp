@@ -133,6 +133,13 @@ TEST_F(SbmlExchange, EveryInexpressibleElementIsListedAndNothingWritten) {
     EXPECT_NE(invalid.err.find("'nowhere'"), std::string::npos) << invalid.err;
 }
 
+TEST_F(SbmlExchange, TheShippedExamplesAreTheConversionsOfTheirSources) {
+    for (const char* name : {"enzyme_mass_action", "predator_prey"}) {
+        const std::string base = std::string(KORA_EXAMPLES_DIR) + "/sbml/" + name;
+        EXPECT_EQ(ImportText(base + ".xml"), ReadAll(base + ".krm")) << name;
+    }
+}
+
 // Export passes libSBML's checks, and import gives back the same time course.
 TEST_F(SbmlExchange, ExportThenImportKeepsTheTimeCourse) {
     const std::string models[] = {
