@@ -15,33 +15,39 @@ namespace {
 constexpr double kLargest = 4e100;
 constexpr double kSmallest = 1e-100;
 
-struct DataBounds {
-    double tmin = std::numeric_limits<double>::infinity();
-    double tmax = -std::numeric_limits<double>::infinity();
-    double ymin = std::numeric_limits<double>::infinity();
-    double ymax = -std::numeric_limits<double>::infinity();
-    int32_t fewestColumns = std::numeric_limits<int32_t>::max();
-};
+// True when the first `scannedCourses` time courses are still the ones the
+// remembered bounds were taken from.
+bool RememberedScanHolds(const ResultsSet& set) {
+    const size_t count = set.scannedCourses;
+    if (count == 0) return true;
+    if (count > set.timeCourses.size()) return false;
+    const TimeCourse& last = set.timeCourses[count - 1];
+    return last.data.SharesWith(set.scannedLast) && last.rows == set.scannedLastRows &&
+           last.columns == set.scannedLastColumns;
+}
 
-// NaN values fail every comparison and so never become a bound.
-DataBounds ScanData(const std::vector<TimeCourse>& courses) {
-    DataBounds bounds;
-    for (const TimeCourse& course : courses) {
-        bounds.fewestColumns = std::min(bounds.fewestColumns, course.columns);
-        const size_t columns = static_cast<size_t>(std::max(course.columns, 0));
-        const size_t rows = columns == 0 ? 0
-                                         : std::min(static_cast<size_t>(std::max(course.rows, 0)),
-                                                    course.data.size() / columns);
-        for (size_t r = 0; r < rows; ++r) {
-            const double* row = course.data.data() + r * columns;
-            bounds.tmin = std::min(bounds.tmin, row[0]);
-            bounds.tmax = std::max(bounds.tmax, row[0]);
-            for (size_t c = 1; c < columns; ++c) {
-                bounds.ymin = std::min(bounds.ymin, row[c]);
-                bounds.ymax = std::max(bounds.ymax, row[c]);
-            }
-        }
+// The bounds of every time course. With `reuse`, the courses the set
+// remembers having scanned are not scanned again; the result is the same,
+// as the scan goes on in the same order from the same values.
+ValueBounds ScanData(ResultsSet& set, bool reuse) {
+    ValueBounds bounds;
+    size_t first = 0;
+    if (reuse && RememberedScanHolds(set)) {
+        bounds = set.scannedBounds;
+        first = set.scannedCourses;
     }
+    for (size_t k = first; k < set.timeCourses.size(); ++k)
+        bounds.Include(set.timeCourses[k]);
+    set.scannedBounds = bounds;
+    set.scannedCourses = set.timeCourses.size();
+    if (set.timeCourses.empty()) {
+        set.scannedLast.Release();
+        return bounds;
+    }
+    const TimeCourse& last = set.timeCourses.back();
+    set.scannedLast = last.data;
+    set.scannedLastRows = last.rows;
+    set.scannedLastColumns = last.columns;
     return bounds;
 }
 
@@ -95,8 +101,10 @@ void RoundValueRange(double& ymin, double& ymax) {
     ymax += 0.0;
 }
 
-void Recompute(ResultsSet& set, char localeSeparator, const StockColourTable& stock) {
-    const DataBounds data = ScanData(set.timeCourses);
+namespace {
+
+void Settle(ResultsSet& set, const ValueBounds& data, char localeSeparator,
+            const StockColourTable& stock) {
     const bool anyTime = data.tmin <= data.tmax;
     const bool anyValue = data.ymin <= data.ymax;
     double tmin = Bounded(data.tmin, anyTime);
@@ -127,6 +135,16 @@ void Recompute(ResultsSet& set, char localeSeparator, const StockColourTable& st
     set.ranges[kXmin] = tmin;
     set.ranges[kXmax] = tmax;
     set.rangesKnown = true;
+}
+
+} // namespace
+
+void Recompute(ResultsSet& set, char localeSeparator, const StockColourTable& stock) {
+    Settle(set, ScanData(set, false), localeSeparator, stock);
+}
+
+void RecomputeAfterAppend(ResultsSet& set, char localeSeparator, const StockColourTable& stock) {
+    Settle(set, ScanData(set, true), localeSeparator, stock);
 }
 
 } // namespace kora

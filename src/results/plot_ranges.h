@@ -12,6 +12,12 @@ namespace kora {
 void Recompute(ResultsSet& set, char localeSeparator = '.',
                const StockColourTable& stock = kDefaultStockColours);
 
+// The same, after time courses were only appended (AppendSolution) since
+// the last Recompute or Clear: only the new ones are scanned. Any other
+// change to the time courses needs a Recompute.
+void RecomputeAfterAppend(ResultsSet& set, char localeSeparator = '.',
+                          const StockColourTable& stock = kDefaultStockColours);
+
 // Rounds a value range outwards to one significant step of the larger end:
 // 0.3..7.2 becomes 0..8, and -7.2..-0.3 becomes -8..0.
 void RoundValueRange(double& ymin, double& ymax);

@@ -12,9 +12,29 @@ DisplaySet DisplaySet::Fresh(int32_t columns, const StockColourTable& stock) {
     return DisplaySet{columns, std::move(course.lineStyles)};
 }
 
+void ValueBounds::Include(const TimeCourse& course) {
+    fewestColumns = std::min(fewestColumns, course.columns);
+    const size_t columns = static_cast<size_t>(std::max(course.columns, 0));
+    const size_t rows = columns == 0 ? 0
+                                     : std::min(static_cast<size_t>(std::max(course.rows, 0)),
+                                                course.data.size() / columns);
+    for (size_t r = 0; r < rows; ++r) {
+        const double* row = course.data.data() + r * columns;
+        tmin = std::min(tmin, row[0]);
+        tmax = std::max(tmax, row[0]);
+        for (size_t c = 1; c < columns; ++c) {
+            ymin = std::min(ymin, row[c]);
+            ymax = std::max(ymax, row[c]);
+        }
+    }
+}
+
 void ResultsSet::Clear() {
     timeCourses.clear();
     rangesKnown = false;
+    scannedBounds = ValueBounds{};
+    scannedCourses = 0;
+    scannedLast.Release();
 }
 
 void ResultsSet::RememberDisplaySets() {

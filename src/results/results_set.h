@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,20 @@ struct DisplaySet {
     const LineStyle& PhaseRecord(int32_t which) const { return records[columns + which]; }
 };
 
+// The extremes of the times and of the other values of some time courses,
+// and the fewest columns among them. NaN values never become a bound.
+struct ValueBounds {
+    double tmin = std::numeric_limits<double>::infinity();
+    double tmax = -std::numeric_limits<double>::infinity();
+    double ymin = std::numeric_limits<double>::infinity();
+    double ymax = -std::numeric_limits<double>::infinity();
+    int32_t fewestColumns = std::numeric_limits<int32_t>::max();
+
+    // Goes on over the course's rows in order, as if they followed the
+    // values seen so far.
+    void Include(const TimeCourse& course);
+};
+
 class ResultsSet {
 public:
     std::string fileName; // empty when no results file is known
@@ -83,6 +98,17 @@ public:
 
     // Significant digits of values written to files ("FilePrec").
     int32_t precision = 7;
+
+    // The bounds of the first `scannedCourses` time courses as the last
+    // Recompute found them, so that a sweep's appends each scan only their
+    // own course. `scannedLast` holds the values of the last of them: while
+    // held they cannot be freed, so sharing them proves the course is the
+    // same one.
+    ValueBounds scannedBounds;
+    size_t scannedCourses = 0;
+    DoubleArray scannedLast;
+    int32_t scannedLastRows = 0;
+    int32_t scannedLastColumns = 0;
 
     // Removes every time course and unsettles the plot description;
     // `modified` is left as it is.

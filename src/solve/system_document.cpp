@@ -241,7 +241,7 @@ void SystemDocument::StoreSolution(RunOutcome& outcome) {
     if (outcome.timeCourse) {
         hasResults_ = true;
         results_.AppendSolution(std::move(*outcome.timeCourse), !state_.prepared.superimpose);
-        Recompute(results_, '.', runSettings_.stockColours);
+        RecomputeAfterAppend(results_, '.', runSettings_.stockColours);
     }
     if (hasResults_) view_.ResultsChanged();
 }
