@@ -42,6 +42,7 @@ bench: build
 # KORA's solvers beside SUNDIALS CVODE and scipy's odeint; prints a table.
 bench-compare: build
 	$(BUILD)/bench/compare/bench_compare $(or $(BUDGET),2)
+	/usr/bin/python3 bench/compare/sweep_compare.py $(BUILD)/src/cli/kora-batch
 
 asan: deps
 	cmake -S . -B build-asan -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
