@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "model/krm_parser.h"
+#include "model/read_dependencies.h"
 
 namespace kora {
 
@@ -121,6 +122,10 @@ void lsoda::Initialise() {
 
 void lsoda::StartEngine() {
     engine.Allocate(n);
+    // Only the model's own right side has a known pattern of reads.
+    std::vector<std::vector<int32_t>> reads;
+    if (rhs_ == this && DerivativeReads(*model, reads))
+        BuildColumnGroups(reads, engine.columnGroups);
     // A segment of no length (t0 = tf) has its answer already: the published
     // driver returns at once when tout = t; take that as the end row.
     if (tout == t) {

@@ -21,6 +21,9 @@ void LsodaEngine::Allocate(int neq) {
     rwork.assign(static_cast<size_t>(lrw), 0.0);
     iwork.assign(static_cast<size_t>(liw), 0);
     ywork.assign(static_cast<size_t>(n), 0.0);
+    groupSaved.assign(static_cast<size_t>(n), 0.0);
+    groupIncrement.assign(static_cast<size_t>(n), 0.0);
+    columnGroups = ColumnGroups{};
 
     // Segments of rwork in order: yh, wm, ewt, savf, acor. The matrix shares
     // the space of the Adams columns above order 5, which BDF never uses.
@@ -48,6 +51,9 @@ void LsodaEngine::Release() {
     std::vector<double>().swap(rwork);
     std::vector<int32_t>().swap(iwork);
     std::vector<double>().swap(ywork);
+    std::vector<double>().swap(groupSaved);
+    std::vector<double>().swap(groupIncrement);
+    columnGroups = ColumnGroups{};
     std::vector<double>().swap(switchTimes);
 }
 

@@ -11,6 +11,8 @@
 #include <limits>
 #include <vector>
 
+#include "lsoda_column_groups.h"
+
 namespace kora {
 
 // The system's machine precision; the absolute tolerance is 1000 times it.
@@ -107,6 +109,10 @@ public:
     std::vector<double> rwork;
     std::vector<int32_t> iwork;
     std::vector<double> ywork; // the y argument of f and of the corrector
+
+    // Columns the difference Jacobian may perturb together; empty: one at
+    // a time. Set after Allocate, for the segment's right-hand side only.
+    ColumnGroups columnGroups;
     int lrw = 0, liw = 0;
     int lyh = 21, lewt = 0, lsavf = 0, lacor = 0, lwm = 0, liwm = 1;
 
@@ -131,6 +137,7 @@ public:
     double pdest = 0.0, pdlast = 0.0, ratio = 0.0;
     double cm1[12] = {}, cm2[5] = {};
     int icount = 0, irflag = 0;
+    std::vector<double> groupSaved, groupIncrement; // one entry per column of a group
 
     // Views of the work arrays (published layout, 1-based indices in YH).
     double* yh() { return rwork.data() + (lyh - 1); }
@@ -156,6 +163,8 @@ private:
     bool LoadWeights();
     void stoda(LsodaRhs& f, bool& rhsFailed);
     bool prja(LsodaRhs& f);
+    bool DifferenceColumns(LsodaRhs& f, double r0, double* matrix);
+    bool GroupedColumns(LsodaRhs& f, double r0, double* matrix);
     void solsy(double* x);
     void AfterSuccessfulStep();
 

@@ -6,30 +6,20 @@
 
 namespace kora {
 
-// The iteration matrix P = I - h*l0*J with J approximated by forward
-// differences, column by column (jt 2), then its LU factors. The matrix lives
-// in wm from wm(3) on; wm(1) holds sqrt(uround) for the increments. False
-// when the right-hand side failed at a difference point.
-bool LsodaEngine::prja(LsodaRhs& f) {
-    nje = nje + 1;
-    ierpj = 0;
-    jcur = 1;
+// Forward differences column by column (jt 2): column j of h*l0*J scaled
+// by -1, from f at y + r_j e_j. False when f failed at a difference point.
+bool LsodaEngine::DifferenceColumns(LsodaRhs& f, double r0, double* matrix) {
     const double hl0 = h * el0;
     double* y = ywork.data();
     double* ftem = acor();
     const double* sf = savf();
     const double* w = ewt();
-    double* matrix = wm() + 2;
-
-    double fac = vmnorm(n, sf, w);
-    double r0 = 1000.0 * std::fabs(h) * uround * static_cast<double>(n) * fac;
-    if (r0 == 0.0) r0 = 1.0;
     const double srur = wm()[0];
     for (int j = 0; j < n; ++j) {
         const double yj = y[j];
         const double r = std::max(srur * std::fabs(yj), r0 / w[j]);
         y[j] = y[j] + r;
-        fac = -hl0 / r;
+        const double fac = -hl0 / r;
         // A failed evaluation fails the step being tried; the owner has
         // recorded why.
         if (!f.Derivatives(tn, y, ftem)) {
@@ -43,8 +33,73 @@ bool LsodaEngine::prja(LsodaRhs& f) {
         y[j] = yj;
     }
     nfe = nfe + n;
+    return true;
+}
 
-    pdnorm = fnorm(n, matrix, w) / std::fabs(hl0);
+// The same columns from one evaluation per group of columns that no row
+// reads together. A row that does not read column j sees the unperturbed y
+// there, where f is exactly savf (both are taken at tn and the same y), so
+// its difference is the zero the column loop computes; a row that does
+// reads no other column of the group. So every entry is the column loop's,
+// bit for bit. On a failure the column loop runs instead, so that the
+// failure is the one it meets.
+bool LsodaEngine::GroupedColumns(LsodaRhs& f, double r0, double* matrix) {
+    const double hl0 = h * el0;
+    double* y = ywork.data();
+    double* ftem = acor();
+    const double* sf = savf();
+    const double* w = ewt();
+    const double srur = wm()[0];
+    const ColumnGroups& groups = columnGroups;
+    for (int32_t g = 0; g < groups.GroupCount(); ++g) {
+        const int32_t* first = groups.columns.data() + groups.groupStart[g];
+        const int32_t* last = groups.columns.data() + groups.groupStart[g + 1];
+        double* saved = groupSaved.data();
+        double* increment = groupIncrement.data();
+        for (const int32_t* j = first; j != last; ++j) {
+            saved[j - first] = y[*j];
+            increment[j - first] = std::max(srur * std::fabs(y[*j]), r0 / w[*j]);
+            y[*j] = y[*j] + increment[j - first];
+        }
+        const bool evaluated = f.Derivatives(tn, y, ftem);
+        nfe = nfe + 1;
+        for (const int32_t* j = first; j != last; ++j)
+            y[*j] = saved[j - first];
+        if (!evaluated) return DifferenceColumns(f, r0, matrix);
+        for (const int32_t* j = first; j != last; ++j) {
+            const double fac = -hl0 / increment[j - first];
+            double* column = matrix + static_cast<size_t>(*j) * n;
+            const double unread = 0.0 * fac;
+            for (int i = 0; i < n; ++i)
+                column[i] = unread;
+            for (int32_t k = groups.rowStart[*j]; k < groups.rowStart[*j + 1]; ++k) {
+                const int32_t i = groups.rows[k];
+                column[i] = (ftem[i] - sf[i]) * fac;
+            }
+        }
+    }
+    return true;
+}
+
+// The iteration matrix P = I - h*l0*J with J approximated by forward
+// differences, then its LU factors. The matrix lives in wm from wm(3) on;
+// wm(1) holds sqrt(uround) for the increments. False when the right-hand
+// side failed at a difference point.
+bool LsodaEngine::prja(LsodaRhs& f) {
+    nje = nje + 1;
+    ierpj = 0;
+    jcur = 1;
+    const double hl0 = h * el0;
+    double* matrix = wm() + 2;
+
+    double fac = vmnorm(n, savf(), ewt());
+    double r0 = 1000.0 * std::fabs(h) * uround * static_cast<double>(n) * fac;
+    if (r0 == 0.0) r0 = 1.0;
+    const bool built =
+        columnGroups.Empty() ? DifferenceColumns(f, r0, matrix) : GroupedColumns(f, r0, matrix);
+    if (!built) return false;
+
+    pdnorm = fnorm(n, matrix, ewt()) / std::fabs(hl0);
     for (int i = 0; i < n; ++i)
         matrix[static_cast<size_t>(i) * n + i] += 1.0;
 
