@@ -124,8 +124,17 @@ void lsoda::StartEngine() {
     engine.Allocate(n);
     // Only the model's own right side has a known pattern of reads.
     std::vector<std::vector<int32_t>> reads;
-    if (rhs_ == this && DerivativeReads(*model, reads))
+    if (rhs_ == this && DerivativeReads(*model, reads)) {
         BuildColumnGroups(reads, engine.columnGroups);
+        // A narrow band is factored and solved as a band: the same
+        // eliminations on the entries that are not zero, in n * band time.
+        int32_t lower = 0, upper = 0;
+        Bandwidths(reads, lower, upper);
+        if (!engine.columnGroups.Empty() && 4 * (2 * lower + upper + 1) <= n) {
+            engine.bandLower = lower;
+            engine.bandUpper = upper;
+        }
+    }
     // A segment of no length (t0 = tf) has its answer already: the published
     // driver returns at once when tout = t; take that as the end row.
     if (tout == t) {

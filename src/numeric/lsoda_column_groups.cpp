@@ -1,5 +1,6 @@
 #include "lsoda_column_groups.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 
@@ -72,6 +73,15 @@ void BuildColumnGroups(const std::vector<std::vector<int32_t>>& reads, ColumnGro
         built.columns[static_cast<size_t>(next[static_cast<size_t>(colour[j])]++)] =
             static_cast<int32_t>(j);
     groups = std::move(built);
+}
+
+void Bandwidths(const std::vector<std::vector<int32_t>>& reads, int32_t& lower, int32_t& upper) {
+    lower = upper = 0;
+    for (size_t i = 0; i < reads.size(); ++i)
+        for (int32_t column : reads[i]) {
+            lower = std::max(lower, static_cast<int32_t>(i) - column);
+            upper = std::max(upper, column - static_cast<int32_t>(i));
+        }
 }
 
 } // namespace kora

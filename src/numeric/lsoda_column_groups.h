@@ -24,4 +24,8 @@ struct ColumnGroups {
 // or the pattern is too dense to be worth colouring.
 void BuildColumnGroups(const std::vector<std::vector<int32_t>>& reads, ColumnGroups& groups);
 
+// The largest distances below and above the diagonal of the entries that
+// `reads` gives (row i reads column j: entry (i, j)).
+void Bandwidths(const std::vector<std::vector<int32_t>>& reads, int32_t& lower, int32_t& upper);
+
 } // namespace kora

@@ -24,6 +24,7 @@ void LsodaEngine::Allocate(int neq) {
     groupSaved.assign(static_cast<size_t>(n), 0.0);
     groupIncrement.assign(static_cast<size_t>(n), 0.0);
     columnGroups = ColumnGroups{};
+    bandLower = bandUpper = -1;
 
     // Segments of rwork in order: yh, wm, ewt, savf, acor. The matrix shares
     // the space of the Adams columns above order 5, which BDF never uses.
@@ -54,6 +55,7 @@ void LsodaEngine::Release() {
     std::vector<double>().swap(groupSaved);
     std::vector<double>().swap(groupIncrement);
     columnGroups = ColumnGroups{};
+    bandLower = bandUpper = -1;
     std::vector<double>().swap(switchTimes);
 }
 

@@ -113,6 +113,10 @@ public:
     // Columns the difference Jacobian may perturb together; empty: one at
     // a time. Set after Allocate, for the segment's right-hand side only.
     ColumnGroups columnGroups;
+    // Lower and upper bandwidths when the matrix is kept and factored as a
+    // band (only with columnGroups set); -1: a full matrix.
+    int32_t bandLower = -1, bandUpper = -1;
+    int BandRows() const { return 2 * bandLower + bandUpper + 1; }
     int lrw = 0, liw = 0;
     int lyh = 21, lewt = 0, lsavf = 0, lacor = 0, lwm = 0, liwm = 1;
 
@@ -165,6 +169,9 @@ private:
     bool prja(LsodaRhs& f);
     bool DifferenceColumns(LsodaRhs& f, double r0, double* matrix);
     bool GroupedColumns(LsodaRhs& f, double r0, double* matrix);
+    double* ColumnStart(int32_t j, double* matrix) const;
+    void StoreColumn(int32_t j, double fac, const double* ftem, const double* sf,
+                     double* matrix) const;
     void solsy(double* x);
     void AfterSuccessfulStep();
 

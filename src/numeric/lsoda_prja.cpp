@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "lsoda_engine.h"
 #include "numeric/kernels/linpack.h"
@@ -27,13 +28,39 @@ bool LsodaEngine::DifferenceColumns(LsodaRhs& f, double r0, double* matrix) {
             nfe = nfe + j + 1;
             return false;
         }
-        double* column = matrix + static_cast<size_t>(j) * n;
-        for (int i = 0; i < n; ++i)
+        double* column = ColumnStart(j, matrix);
+        const int top = bandLower < 0 ? 0 : std::max(0, j - bandUpper);
+        const int bottom = bandLower < 0 ? n - 1 : std::min(n - 1, j + bandLower);
+        for (int i = top; i <= bottom; ++i)
             column[i] = (ftem[i] - sf[i]) * fac;
         y[j] = yj;
     }
     nfe = nfe + n;
     return true;
+}
+
+// Where element (0, j) of the matrix would lie: in band storage element
+// (i, j) is row ml + mu + i - j of column j, and only rows j - mu to j + ml
+// of the column exist.
+double* LsodaEngine::ColumnStart(int32_t j, double* matrix) const {
+    if (bandLower < 0) return matrix + static_cast<size_t>(j) * n;
+    return matrix + static_cast<ptrdiff_t>(j) * BandRows() + bandLower + bandUpper - j;
+}
+
+// Column j of the difference matrix from f at the perturbed point: the rows
+// that read column j take their difference, every other row the zero the
+// column loop finds there.
+void LsodaEngine::StoreColumn(int32_t j, double fac, const double* ftem, const double* sf,
+                              double* matrix) const {
+    const ColumnGroups& groups = columnGroups;
+    const double unread = 0.0 * fac;
+    double* column = ColumnStart(j, matrix);
+    const int32_t top = bandLower < 0 ? 0 : std::max(0, j - bandUpper);
+    const int32_t bottom = bandLower < 0 ? n - 1 : std::min(n - 1, j + bandLower);
+    for (int32_t i = top; i <= bottom; ++i)
+        column[i] = unread;
+    for (int32_t k = groups.rowStart[j]; k < groups.rowStart[j + 1]; ++k)
+        column[groups.rows[k]] = (ftem[groups.rows[k]] - sf[groups.rows[k]]) * fac;
 }
 
 // The same columns from one evaluation per group of columns that no row
@@ -66,17 +93,8 @@ bool LsodaEngine::GroupedColumns(LsodaRhs& f, double r0, double* matrix) {
         for (const int32_t* j = first; j != last; ++j)
             y[*j] = saved[j - first];
         if (!evaluated) return DifferenceColumns(f, r0, matrix);
-        for (const int32_t* j = first; j != last; ++j) {
-            const double fac = -hl0 / increment[j - first];
-            double* column = matrix + static_cast<size_t>(*j) * n;
-            const double unread = 0.0 * fac;
-            for (int i = 0; i < n; ++i)
-                column[i] = unread;
-            for (int32_t k = groups.rowStart[*j]; k < groups.rowStart[*j + 1]; ++k) {
-                const int32_t i = groups.rows[k];
-                column[i] = (ftem[i] - sf[i]) * fac;
-            }
-        }
+        for (const int32_t* j = first; j != last; ++j)
+            StoreColumn(*j, -hl0 / increment[j - first], ftem, sf, matrix);
     }
     return true;
 }
@@ -99,20 +117,30 @@ bool LsodaEngine::prja(LsodaRhs& f) {
         columnGroups.Empty() ? DifferenceColumns(f, r0, matrix) : GroupedColumns(f, r0, matrix);
     if (!built) return false;
 
-    pdnorm = fnorm(n, matrix, ewt()) / std::fabs(hl0);
-    for (int i = 0; i < n; ++i)
-        matrix[static_cast<size_t>(i) * n + i] += 1.0;
-
     int ier = 0;
-    dgefa(matrix, n, n, iwm() + 20, ier);
+    if (bandLower < 0) {
+        pdnorm = fnorm(n, matrix, ewt()) / std::fabs(hl0);
+        for (int i = 0; i < n; ++i)
+            matrix[static_cast<size_t>(i) * n + i] += 1.0;
+        dgefa(matrix, n, n, iwm() + 20, ier);
+    } else {
+        const int rows = BandRows();
+        pdnorm = bnorm(n, matrix + bandLower, rows, bandLower, bandUpper, ewt()) / std::fabs(hl0);
+        for (int i = 0; i < n; ++i)
+            matrix[static_cast<size_t>(i) * rows + bandLower + bandUpper] += 1.0;
+        dgbfa(matrix, rows, n, bandLower, bandUpper, iwm() + 20, ier);
+    }
     if (ier != 0) ierpj = 1;
     return true;
 }
 
-// One chord-iteration solve with the factors prja left (full matrix only).
+// One chord-iteration solve with the factors prja left.
 void LsodaEngine::solsy(double* x) {
     iersl = 0;
-    dgesl(wm() + 2, n, n, iwm() + 20, x, 0);
+    if (bandLower < 0)
+        dgesl(wm() + 2, n, n, iwm() + 20, x, 0);
+    else
+        dgbsl(wm() + 2, BandRows(), n, bandLower, bandUpper, iwm() + 20, x, 0);
 }
 
 } // namespace kora
