@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "model/krm_parser.h"
 #include "model/read_dependencies.h"
@@ -121,20 +122,22 @@ void lsoda::Initialise() {
 }
 
 void lsoda::StartEngine() {
-    engine.Allocate(n);
     // Only the model's own right side has a known pattern of reads.
     std::vector<std::vector<int32_t>> reads;
+    ColumnGroups groups;
+    int32_t lower = -1, upper = -1;
     if (rhs_ == this && DerivativeReads(*model, reads)) {
-        BuildColumnGroups(reads, engine.columnGroups);
+        BuildColumnGroups(reads, groups);
         // A narrow band is factored and solved as a band: the same
-        // eliminations on the entries that are not zero, in n * band time.
-        int32_t lower = 0, upper = 0;
+        // eliminations on the entries that are not zero, in n * band time
+        // and space.
         Bandwidths(reads, lower, upper);
-        if (!engine.columnGroups.Empty() && 4 * (2 * lower + upper + 1) <= n) {
-            engine.bandLower = lower;
-            engine.bandUpper = upper;
-        }
+        if (groups.Empty() || 4 * (2 * lower + upper + 1) > n) lower = upper = -1;
     }
+    engine.Allocate(n, lower < 0 ? -1 : 2 * lower + upper + 1);
+    engine.columnGroups = std::move(groups);
+    engine.bandLower = lower;
+    engine.bandUpper = upper;
     // A segment of no length (t0 = tf) has its answer already: the published
     // driver returns at once when tout = t; take that as the end row.
     if (tout == t) {

@@ -9,14 +9,15 @@
 
 namespace kora {
 
-int LsodaEngine::RealWorkLength(int n) {
-    return std::max(22 + 9 * n + n * n, 20 + 16 * n);
+int LsodaEngine::RealWorkLength(int n, int matrixRows) {
+    return std::max(22 + 9 * n + matrixRows * n, 20 + 16 * n);
 }
 
-void LsodaEngine::Allocate(int neq) {
+void LsodaEngine::Allocate(int neq, int matrixRows) {
     n = neq;
     nyh = n;
-    lrw = RealWorkLength(n);
+    if (matrixRows < 0) matrixRows = n;
+    lrw = RealWorkLength(n, matrixRows);
     liw = IntWorkLength(n);
     rwork.assign(static_cast<size_t>(lrw), 0.0);
     iwork.assign(static_cast<size_t>(liw), 0);
@@ -32,7 +33,7 @@ void LsodaEngine::Allocate(int neq) {
     const int len1n = 20 + (mxordn + 1) * nyh;
     int len1s = 20 + (mxords + 1) * nyh;
     lwm = len1s + 1;
-    len1s = len1s + n * n + 2;
+    len1s = len1s + matrixRows * n + 2;
     const int len1 = std::max(len1n, len1s);
     lewt = len1 + 1;
     lsavf = lewt + n;

@@ -56,11 +56,12 @@ public:
 
     // Published work-array lengths for the full-Jacobian stiff method and the
     // order-12 Adams method, so that both methods always fit.
-    static int RealWorkLength(int n);
+    static int RealWorkLength(int n, int matrixRows);
     static int IntWorkLength(int n) { return 20 + n; }
 
     // Sizes the work arrays for n equations; the only allocation of a run.
-    void Allocate(int n);
+    // A band matrix needs only its rows per column, `matrixRows`; -1: n.
+    void Allocate(int n, int matrixRows = -1);
     void Release();
 
     // The published first call (istate 1): checks, first evaluation of f into
