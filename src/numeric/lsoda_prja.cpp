@@ -113,6 +113,10 @@ bool LsodaEngine::prja(LsodaRhs& f) {
     double fac = vmnorm(n, savf(), ewt());
     double r0 = 1000.0 * std::fabs(h) * uround * static_cast<double>(n) * fac;
     if (r0 == 0.0) r0 = 1.0;
+    // The band routines never read outside the band, but the space is
+    // shared with the Adams columns: start from zeros as the published
+    // banded type does.
+    if (bandLower >= 0) std::fill_n(matrix, static_cast<size_t>(BandRows()) * n, 0.0);
     const bool built =
         columnGroups.Empty() ? DifferenceColumns(f, r0, matrix) : GroupedColumns(f, r0, matrix);
     if (!built) return false;
