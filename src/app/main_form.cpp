@@ -1,0 +1,305 @@
+#include "main_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QShowEvent>
+#include <QTimer>
+
+#include "model_editor.h"
+#include "plot_pane.h"
+#include "recovery_file.h"
+#include "report_windows.h"
+#include "results_table_view.h"
+#include "settings_session.h"
+#include "system_file.h"
+
+namespace kora::app {
+
+namespace {
+
+constexpr int kIdleMs = 200;
+const char* const kTitle = "KORA";
+
+void Inform(QWidget* parent, const QString& text) {
+    QMessageBox::information(parent, QString::fromLatin1(kTitle), text);
+}
+
+} // namespace
+
+TMainForm::TMainForm(SettingsSession& session, const QString& recoveryFolder)
+    : session_(session), recoveryFolder_(recoveryFolder), area_(new QMdiArea(this)) {
+    setWindowTitle(QString::fromLatin1(kTitle));
+    setCentralWidget(area_);
+    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setAcceptDrops(true);
+    resize(1024, 720);
+    reports_ = std::make_unique<ReportWindows>(*area_);
+    workspace_ = std::make_unique<Workspace>(*this, *this, session_.settings());
+    // The store keeps the newest first; adding oldest first rebuilds that order.
+    const std::vector<std::string>& stored = session_.settings().recentFiles;
+    for (auto name = stored.rbegin(); name != stored.rend(); ++name)
+        workspace_->recentFiles().Add(*name);
+
+    BuildFileMenu();
+    BuildEditMenu();
+    BuildAnalysisMenu();
+    BuildResultsMenu();
+    BuildOptionsMenu();
+    BuildWindowMenu();
+    BuildHelpMenu();
+    BuildToolBar();
+
+    connect(area_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommands(); });
+    auto* idle = new QTimer(this);
+    connect(idle, &QTimer::timeout, this, &TMainForm::UpdateCommands);
+    idle->start(kIdleMs);
+    UpdateCommands();
+}
+
+TMainForm::~TMainForm() {
+    // The documents go before the windows they report to.
+    workspace_.reset();
+}
+
+TSystemFile* TMainForm::ActiveFile() const {
+    QMdiSubWindow* sub = area_->currentSubWindow();
+    return sub != nullptr ? qobject_cast<TSystemFile*>(sub->widget()) : nullptr;
+}
+
+std::vector<TSystemFile*> TMainForm::Files() const {
+    std::vector<TSystemFile*> files;
+    for (SystemDocument* document : workspace_->Documents())
+        files.push_back(static_cast<TSystemFile*>(workspace_->ViewOf(*document)));
+    return files;
+}
+
+void TMainForm::OnActive(const std::function<void(TSystemFile&)>& act) {
+    if (TSystemFile* file = ActiveFile()) act(*file);
+}
+
+// ---- opening and closing
+
+OpenResult TMainForm::OpenByName(const QString& fileName) {
+    std::string reason;
+    const OpenResult result = workspace_->OpenFile(fileName.toStdString(), &reason);
+    if (result == OpenResult::AlreadyOpen)
+        Inform(this, QStringLiteral("File already open"));
+    else if (result == OpenResult::Unreadable)
+        QMessageBox::warning(this, QString::fromLatin1(kTitle),
+                             reason.empty() ? QStringLiteral("Unable to open file")
+                                            : QStringLiteral("Unable to open file\n%1")
+                                                  .arg(QString::fromStdString(reason)));
+    UpdateCommands();
+    return result;
+}
+
+void TMainForm::OpenHandedOver(const QString& fileName) {
+    OpenByName(fileName);
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+TSystemFile* TMainForm::NewFile() {
+    SystemDocument* document = workspace_->NewDocument();
+    UpdateCommands();
+    return document != nullptr ? static_cast<TSystemFile*>(workspace_->ViewOf(*document))
+                               : nullptr;
+}
+
+bool TMainForm::CloseFile(TSystemFile& file) {
+    if (file.document() == nullptr) return false;
+    const CloseResult result = workspace_->CloseDocument(*file.document());
+    if (result == CloseResult::Running)
+        QMessageBox::warning(this, QString::fromLatin1(kTitle),
+                             QStringLiteral("%1 is running. Stop it before closing it.")
+                                 .arg(file.caption()));
+    UpdateCommands();
+    return result == CloseResult::Closed || result == CloseResult::NotOpen;
+}
+
+bool TMainForm::CloseAllFiles() {
+    for (TSystemFile* file : Files())
+        if (!CloseFile(*file)) return false;
+    return true;
+}
+
+// The window's close button: decided after the window's own event ended,
+// since a successful close destroys the window.
+void TMainForm::RequestClose(SystemDocument* document) {
+    QTimer::singleShot(0, this, [this, document] {
+        for (TSystemFile* file : Files())
+            if (file->document() == document) CloseFile(*file);
+    });
+}
+
+void TMainForm::Close(const std::string& fileName) {
+    // A script's CLOSE arrives inside a document's own call; the close, and
+    // with it the window, waits until that call returned.
+    QTimer::singleShot(0, this, [this, fileName] {
+        if (SystemDocument* document = workspace_->Find(fileName))
+            if (auto* file = static_cast<TSystemFile*>(workspace_->ViewOf(*document)))
+                CloseFile(*file);
+    });
+}
+
+void TMainForm::OpenWithDialog() {
+    const QStringList names = QFileDialog::getOpenFileNames(
+        this, QStringLiteral("Open"), QString(),
+        QStringLiteral("System description files (KRM) (*.krm);;Results files (RES) "
+                       "(*.res);;Any files (*.*)"));
+    for (const QString& name : names)
+        OpenByName(name);
+}
+
+void TMainForm::OfferRecoveredTexts() {
+    for (const RecoveredText& recovered : RecoveryFile::List(recoveryFolder_)) {
+        const QString name = recovered.documentName.isEmpty()
+                                 ? QStringLiteral("a document")
+                                 : QFileInfo(recovered.documentName).fileName();
+        const auto answer = QMessageBox::question(
+            this, QString::fromLatin1(kTitle),
+            QStringLiteral("The text of %1 as it was on %2 was not saved.\n"
+                           "Restore it into a new document?")
+                .arg(name, recovered.written.toString(Qt::TextDate)),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        if (answer == QMessageBox::Cancel) continue; // kept for the next start
+        if (answer == QMessageBox::Yes) {
+            TSystemFile* file = NewFile();
+            if (file == nullptr) continue;
+            file->RestoreText(recovered.text);
+        }
+        RecoveryFile::Remove(recovered.path);
+    }
+}
+
+void TMainForm::Start() {
+    OfferRecoveredTexts();
+    if (startFile_) OpenByName(QString::fromStdString(*startFile_));
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!firstShow_) return;
+    firstShow_ = false;
+    QTimer::singleShot(0, this, &TMainForm::Start);
+}
+
+void TMainForm::SaveSession() {
+    session_.settings().recentFiles = workspace_->recentFiles().entries();
+    if (!session_.Save())
+        QMessageBox::warning(this, QString::fromLatin1(kTitle),
+                             QStringLiteral("The settings could not be saved."));
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!CloseAllFiles()) {
+        event->ignore();
+        return;
+    }
+    SaveSession();
+    event->accept();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    // After the drop: the boxes of an open must not run inside the drag.
+    QTimer::singleShot(0, this, [this, urls] {
+        for (const QUrl& url : urls)
+            if (url.isLocalFile()) OpenByName(url.toLocalFile());
+    });
+}
+
+// ---- AppHost
+
+void TMainForm::PostToMainThread(std::function<void()> work) {
+    QMetaObject::invokeMethod(qApp, std::move(work), Qt::QueuedConnection);
+}
+
+void TMainForm::OpenMessagesWindow(const std::string& writer, const std::string& caption) {
+    reports_->OpenMessages(writer, caption);
+}
+
+void TMainForm::AppendMessages(const std::string& writer, const std::string& text) {
+    reports_->AppendMessages(writer, text);
+}
+
+void TMainForm::FinishMessagesWindow(const std::string& writer) {
+    reports_->FinishMessages(writer);
+}
+
+void TMainForm::ShowSteadyStateReport(const std::string& caption,
+                                      std::shared_ptr<const SsReport> report) {
+    if (!report) return;
+    const TSystemFile* active = ActiveFile();
+    const std::string path = active != nullptr && active->document() != nullptr
+                                 ? active->document()->fileName()
+                                 : std::string();
+    reports_->ShowSteadyState(caption, *report, path);
+}
+
+void TMainForm::Beep() { QApplication::beep(); }
+
+void TMainForm::ReportInternalError(const std::string& what) {
+    QMessageBox::critical(this, QString::fromLatin1(kTitle),
+                          QStringLiteral("Internal error: %1").arg(QString::fromStdString(what)));
+}
+
+// ---- DocumentFactory
+
+std::unique_ptr<DocumentHost> TMainForm::CreateView(const std::string& fileName,
+                                                    const TextLines& editorLines,
+                                                    bool resultsDocument) {
+    const QString caption = fileName.empty()
+                                ? QStringLiteral("NONAME%1").arg(++newCount_)
+                                : QFileInfo(QString::fromStdString(fileName)).fileName();
+    auto file = std::make_unique<TSystemFile>(*workspace_, caption, editorLines, resultsDocument,
+                                              recoveryFolder_);
+    connect(file.get(), &TSystemFile::closeRequested, this, &TMainForm::RequestClose);
+    connect(file.get(), &TSystemFile::fileNameChanged, this, &TMainForm::UpdateCommands);
+    TSystemFile* raw = file.get();
+    raw->editor()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(raw->editor(), &QWidget::customContextMenuRequested, this,
+            [this, raw](const QPoint& at) { ShowEditorMenu(raw, raw->editor()->mapToGlobal(at)); });
+    for (QWidget* pane : {static_cast<QWidget*>(raw->plotPane()),
+                          static_cast<QWidget*>(raw->table())}) {
+        pane->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(pane, &QWidget::customContextMenuRequested, this,
+                [this, raw, pane](const QPoint& at) { ShowResultsMenu(raw, pane->mapToGlobal(at)); });
+    }
+    return file;
+}
+
+void TMainForm::ShowDocument(DocumentHost& view, SystemDocument& document) {
+    auto& file = static_cast<TSystemFile&>(view);
+    file.Bind(document);
+    QMdiSubWindow* sub = area_->addSubWindow(&file);
+    sub->resize(area_->size() * 9 / 10);
+    sub->show();
+    area_->setActiveSubWindow(sub);
+    file.editor()->setFocus();
+}
+
+void TMainForm::ActivateView(DocumentHost& view) {
+    auto& file = static_cast<TSystemFile&>(view);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(file.parentWidget())) {
+        if (sub->isMinimized()) sub->showNormal();
+        area_->setActiveSubWindow(sub);
+    }
+}
+
+} // namespace kora::app

@@ -1,0 +1,324 @@
+#include "system_file.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "document_splitter.h"
+#include "document_status_bar.h"
+#include "error_dialog.h"
+#include "model_editor.h"
+#include "plot_pane.h"
+#include "qt_conversions.h"
+#include "recovery_file.h"
+#include "results/atomic_file.h"
+#include "results_commands.h"
+#include "results_table_model.h"
+#include "results_table_view.h"
+#include "solve/system_document.h"
+#include "solve/workspace.h"
+#include "solver_info_panel.h"
+
+namespace kora::app {
+
+namespace {
+
+constexpr int kPlotPage = 0;
+constexpr int kTablePage = 1;
+
+QString Title(const std::string& title) {
+    return title.empty() ? QStringLiteral("KORA") : QString::fromStdString(title);
+}
+
+} // namespace
+
+TSystemFile::TSystemFile(Workspace& workspace, const QString& caption, const TextLines& lines,
+                         bool resultsDocument, const QString& recoveryFolder)
+    : workspace_(workspace),
+      caption_(caption),
+      resultsDocument_(resultsDocument),
+      editor_(new ModelEditor),
+      plot_(new PlotPane),
+      table_(new ResultsTableView),
+      splitter_(new DocumentSplitter(editor_, ResultsFrame())),
+      info_(new SolverInfoPanel),
+      status_(new DocumentStatusBar) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(splitter_, 1);
+    layout->addWidget(info_);
+    layout->addWidget(status_);
+    info_->hide();
+    connect(info_, &SolverInfoPanel::closeRequested, this, [this] { ShowSolutionInfo(false); });
+
+    QString text;
+    for (const std::string& line : lines)
+        text += QString::fromStdString(line) + QLatin1Char('\n');
+    if (!text.isEmpty()) text.chop(1);
+    editor_->SetModelText(text);
+
+    recovery_ = std::make_unique<RecoveryFile>(recoveryFolder,
+                                               [this] { return editor_->toPlainText(); });
+    recovery_->SetDocumentName(caption);
+    connect(editor_->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (editor_->document()->isModified()) recovery_->NoteChanged();
+    });
+    connect(plot_, &PlotPane::hoverText, this,
+            [this](const QString& hover) { status_->SetPanelText(2, hover); });
+    connect(plot_, &PlotPane::resultsEdited, this, [this] { plot_->update(); });
+
+    splitter_->SetPaneLayout(resultsDocument ? DocumentSplitter::kResultsOnly
+                                             : DocumentSplitter::kEditorOnly);
+    setWindowTitle(caption);
+}
+
+TSystemFile::~TSystemFile() {
+    // The frame around this window goes with it.
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->deleteLater();
+}
+
+QWidget* TSystemFile::ResultsFrame() {
+    resultsStack_ = new QStackedWidget;
+    resultsStack_->addWidget(plot_);
+    resultsStack_->addWidget(table_);
+    return resultsStack_;
+}
+
+void TSystemFile::Bind(SystemDocument& document) {
+    document_ = &document;
+    plot_->SetResults(&document.results(), workspace_.settings().graphShowHotSpots);
+    table_->resultsModel()->SetResults(&document.results(), workspace_.settings().tablePrec,
+                                       LocaleDecimalSeparator());
+    ApplySettings(workspace_.settings());
+    if (resultsDocument_) ResultsChanged();
+}
+
+QString TSystemFile::caption() const {
+    if (document_ == nullptr || document_->fileName().empty()) return caption_;
+    return QFileInfo(QString::fromStdString(document_->fileName())).fileName();
+}
+
+bool TSystemFile::resultsPaneShown() const {
+    return splitter_->paneLayout() != DocumentSplitter::kEditorOnly;
+}
+
+void TSystemFile::ApplySettings(const Settings& settings) {
+    editor_->ApplyAppearance(settings.editorFont, settings.editorColor);
+    plot_->SetShowHotSpots(settings.graphShowHotSpots);
+    if (settings.solverShowInfo) ShowSolutionInfo(true);
+    if (document_ != nullptr)
+        table_->resultsModel()->SetResults(&document_->results(), settings.tablePrec,
+                                           LocaleDecimalSeparator());
+}
+
+void TSystemFile::ShowSolutionInfo(bool show) { info_->setVisible(show); }
+
+bool TSystemFile::solutionInfoShown() const { return !info_->isHidden(); }
+
+void TSystemFile::RestoreText(const QString& text) {
+    editor_->SetModelText(text);
+    editor_->document()->setModified(true);
+    recovery_->NoteChanged();
+}
+
+// ---- DocumentHost
+
+void TSystemFile::SetStatus(const std::string& text) {
+    status_->SetPanelText(0, QString::fromStdString(text));
+}
+
+void TSystemFile::ShowProgress(const ProgressSnapshot& progress) {
+    const QString method = QString::fromStdString(progress.method);
+    if (progress.phase == ProgressSnapshot::Phase::Start) {
+        info_->Reset(method);
+        return;
+    }
+    info_->ShowProgress({method, progress.steps, progress.order, progress.stepSize,
+                         progress.elapsedMs, progress.percent});
+}
+
+void TSystemFile::SetRunning(bool running) {
+    running_ = running;
+    editor_->setReadOnly(running);
+    plot_->SetInteractive(!running);
+    emit runningChanged(running);
+}
+
+void TSystemFile::ResultsChanged() {
+    if (document_ == nullptr) return;
+    table_->resultsModel()->Refresh();
+    if (document_->HasResults()) {
+        if (splitter_->paneLayout() == DocumentSplitter::kEditorOnly)
+            splitter_->SetPaneLayout(DocumentSplitter::kBoth);
+    } else if (!resultsDocument_) {
+        splitter_->SetPaneLayout(DocumentSplitter::kEditorOnly);
+    }
+    ShowResultsPage();
+}
+
+void TSystemFile::ShowResultsPage() {
+    const bool table = document_ != nullptr && document_->results().view == kViewTable;
+    resultsStack_->setCurrentIndex(table ? kTablePage : kPlotPage);
+    plot_->update();
+}
+
+void TSystemFile::ShowErrorReport(const std::vector<std::string>& lines) {
+    TErrorDialog::ShowReport(this, lines);
+}
+
+Answer TSystemFile::Ask(const std::string& text, const std::string& title) {
+    const auto button = QMessageBox::question(
+        this, Title(title), QString::fromStdString(text),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (button == QMessageBox::Yes) return Answer::Yes;
+    return button == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+void TSystemFile::WarningBox(const std::string& text, const std::string& title) {
+    QMessageBox::warning(this, Title(title), QString::fromStdString(text));
+}
+
+std::vector<std::string> TSystemFile::EditorLines() {
+    return SplitTextLines(editor_->toPlainText().toStdString());
+}
+
+bool TSystemFile::TextModified() { return editor_->document()->isModified(); }
+
+std::string TSystemFile::WriteText(const std::string& fileName) {
+    std::string contents;
+    for (const std::string& line : EditorLines())
+        contents += line + "\r\n";
+    return WriteFileAtomically(fileName, contents);
+}
+
+std::string TSystemFile::SaveDocument() {
+    if (document_ == nullptr || document_->fileName().empty()) return SaveDocumentAs();
+    const std::string name = document_->fileName();
+    const std::string reason = WriteText(name);
+    if (!reason.empty()) {
+        QMessageBox::critical(this, QStringLiteral("KORA"),
+                              QStringLiteral("Unable to save %1:\n%2")
+                                  .arg(QString::fromStdString(name), QString::fromStdString(reason)));
+        return {};
+    }
+    editor_->document()->setModified(false);
+    recovery_->Discard();
+    return name;
+}
+
+std::string TSystemFile::SaveDocumentAs() {
+    const QString chosen = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save As"), caption(),
+        QStringLiteral("System description files (KRM) (*.krm);;Any files (*.*)"));
+    if (chosen.isEmpty() || document_ == nullptr) return {};
+    const std::string previous = document_->fileName();
+    document_->SetFileName(chosen.toStdString());
+    const std::string saved = SaveDocument();
+    if (saved.empty()) {
+        document_->SetFileName(previous);
+        return {};
+    }
+    recovery_->SetDocumentName(chosen);
+    setWindowTitle(caption());
+    emit fileNameChanged();
+    return saved;
+}
+
+bool TSystemFile::SaveCurrentResults() {
+    if (document_ == nullptr) return false;
+    std::string savedName;
+    const SaveOutcome outcome = app::SaveResults(this, document_->results(),
+                                                 document_->results().fileName,
+                                                 workspace_.settings(), savedName);
+    if (outcome == SaveOutcome::Saved) NoteSavedResults(savedName);
+    return outcome == SaveOutcome::Saved;
+}
+
+// ---- results commands
+
+void TSystemFile::NoteSavedResults(const std::string& savedName) {
+    workspace_.recentFiles().Add(savedName);
+    if (resultsDocument_ && document_ != nullptr) {
+        document_->SetFileName(savedName);
+        setWindowTitle(caption());
+        emit fileNameChanged();
+    }
+}
+
+void TSystemFile::SetView(int8_t view) {
+    if (document_ == nullptr) return;
+    ResultsSet& set = document_->results();
+    if (set.view != view) {
+        set.view = view;
+        set.modified = true;
+    }
+    ShowResultsPage();
+}
+
+void TSystemFile::ToggleBlackAndWhite() {
+    if (document_ == nullptr) return;
+    ResultsSet& set = document_->results();
+    set.blackAndWhite = !set.blackAndWhite;
+    set.modified = true;
+    plot_->update();
+}
+
+void TSystemFile::CopyResults() {
+    if (document_ == nullptr) return;
+    ResultsSet& set = document_->results();
+    if (set.view == kViewTable)
+        table_->CopySelection();
+    else
+        CopyPlot(set, set.view, plot_->PlotRect().size());
+}
+
+void TSystemFile::SaveResultsAs() {
+    if (document_ == nullptr) return;
+    std::string savedName;
+    if (app::SaveResultsAs(this, document_->results(), workspace_.settings(), resultsDocument_,
+                           savedName) == SaveOutcome::Saved)
+        NoteSavedResults(savedName);
+}
+
+void TSystemFile::SaveResultsUnderName() { SaveCurrentResults(); }
+
+void TSystemFile::ClearDocumentResults() {
+    if (document_ != nullptr) document_->ClearResults();
+}
+
+void TSystemFile::ChooseBackgroundColour() {
+    if (document_ != nullptr && ChooseBackground(this, document_->results())) plot_->update();
+}
+
+void TSystemFile::MergeFromDocument(const SystemDocument& source) {
+    if (document_ == nullptr) return;
+    MergeFrom(document_->results(), source.results());
+    document_->MarkHasResults();
+    ResultsChanged();
+}
+
+void TSystemFile::MergeFromAllDocuments(const std::vector<const SystemDocument*>& sources) {
+    if (document_ == nullptr || sources.empty()) return;
+    std::vector<const ResultsSet*> sets;
+    for (const SystemDocument* source : sources)
+        sets.push_back(&source->results());
+    MergeFromAll(document_->results(), sets);
+    document_->MarkHasResults();
+    ResultsChanged();
+}
+
+// The window system's close goes through the workspace's rules, after this
+// event: the workspace destroys the window when the close succeeds.
+void TSystemFile::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (document_ != nullptr) emit closeRequested(document_);
+}
+
+} // namespace kora::app
