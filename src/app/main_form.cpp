@@ -66,7 +66,9 @@ TMainForm::TMainForm(SettingsSession& session, const QString& recoveryFolder)
 }
 
 TMainForm::~TMainForm() {
-    // The documents go before the windows they report to.
+    // The documents go before the windows they report to, and nothing asks
+    // for the commands' state while the windows go.
+    area_->disconnect(this);
     workspace_.reset();
 }
 

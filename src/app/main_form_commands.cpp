@@ -333,6 +333,7 @@ void TMainForm::ShowResultsMenu(TSystemFile* file, const QPoint& position) {
 }
 
 void TMainForm::UpdateCommands() {
+    if (!workspace_) return;
     TSystemFile* file = ActiveFile();
     SystemDocument* document = file != nullptr ? file->document() : nullptr;
     setWindowTitle(file != nullptr ? QStringLiteral("KORA - ") + file->caption()

@@ -1,0 +1,255 @@
+// The workbench as a user drives it: the frame, its document windows and the
+// core behind them, under the offscreen platform.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "main_form.h"
+#include "model_editor.h"
+#include "recovery_file.h"
+#include "results_table_model.h"
+#include "results_table_view.h"
+#include "settings_session.h"
+#include "solver_info_panel.h"
+#include "system_file.h"
+#include "temp_files.h"
+
+namespace kora::app {
+namespace {
+
+const char* const kPathway = "NAME Two-step pathway\n"
+                             "X1' = 2.5 * X2^-0.5 - 0.8 * X1^0.5\n"
+                             "X2' = 0.8 * X1^0.5 - X2\n"
+                             "X1 = 1\nX2 = 0.5\ntf = 20\nhr = 0.5\n";
+// Millions of oscillations: runs until stopped.
+const char* const kLongRun = "NAME Fast oscillator\n"
+                             "X1' = 300 * X2\nX2' = -300 * X1\n"
+                             "X1 = 1\nX2 = 0\ntf = 100000\nhr = 1\n";
+
+// Answers every message box that comes up with the next of `buttons`, and
+// keeps their texts; other dialogs (the error report) are accepted.
+class BoxAnswers : public QObject {
+public:
+    explicit BoxAnswers(std::vector<QMessageBox::StandardButton> buttons)
+        : buttons_(std::move(buttons)) {
+        connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
+        timer_.start(5);
+    }
+    QStringList texts;
+    int otherDialogs = 0;
+
+private:
+    void Answer() {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible() || dialog == last_) return;
+        last_ = dialog;
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        if (box == nullptr) {
+            ++otherDialogs;
+            dialog->accept();
+            return;
+        }
+        texts << box->text();
+        const auto button = next_ < buttons_.size() ? buttons_[next_++] : QMessageBox::Ok;
+        if (QAbstractButton* chosen = box->button(button)) chosen->click();
+        else box->reject();
+    }
+
+    std::vector<QMessageBox::StandardButton> buttons_;
+    size_t next_ = 0;
+    QDialog* last_ = nullptr;
+    QTimer timer_;
+};
+
+class WorkbenchTest : public kora::testing::TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        const std::string ini = Write("settings.ini", "").string();
+        std::string error;
+        ASSERT_TRUE(session_.Load(ini, error)) << error;
+        session_.settings().noAskSaveResults = false;
+        recovery_ = QString::fromStdString((dir_ / "recovery").string());
+        frame_ = std::make_unique<TMainForm>(session_, recovery_);
+        frame_->show();
+        QCoreApplication::processEvents(); // the first show's start: nothing to offer
+    }
+    void TearDown() override {
+        BoxAnswers discard({QMessageBox::No, QMessageBox::No, QMessageBox::No, QMessageBox::No});
+        for (TSystemFile* file : frame_->Files())
+            if (file->document() != nullptr) file->document()->StopMenuClick();
+        EXPECT_TRUE(QTest::qWaitFor([this] {
+            for (TSystemFile* file : frame_->Files())
+                if (file->document()->IsRunning()) return false;
+            return true;
+        }));
+        frame_.reset();
+        TempDirTest::TearDown();
+    }
+
+    TSystemFile* Open(const std::string& name, const char* text) {
+        const QString path = QString::fromStdString(Write(name, text).string());
+        if (frame_->OpenByName(path) != OpenResult::Opened) return nullptr;
+        return frame_->ActiveFile();
+    }
+    static bool RunToEnd(TSystemFile* file) {
+        file->document()->AnalysisRunClick();
+        return QTest::qWaitFor(
+            [file] { return file->document()->HasResults() && !file->document()->IsRunning(); },
+            20000);
+    }
+    int SubWindows() const { return int(frame_->area()->subWindowList().size()); }
+
+    SettingsSession session_;
+    QString recovery_;
+    std::unique_ptr<TMainForm> frame_;
+};
+
+TEST_F(WorkbenchTest, TheSameFileOpensOnceEvenByAnotherPath) {
+    ASSERT_NE(Open("a.krm", kPathway), nullptr);
+    BoxAnswers boxes({QMessageBox::Ok});
+    const QString other = QString::fromStdString((dir_ / "." / "a.krm").string());
+    EXPECT_EQ(frame_->OpenByName(other), OpenResult::AlreadyOpen);
+    EXPECT_EQ(boxes.texts, QStringList{QStringLiteral("File already open")});
+    EXPECT_EQ(SubWindows(), 1);
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("KORA - a.krm"));
+}
+
+TEST_F(WorkbenchTest, TheRecentListKeepsTheNineNewestClosedFilesAndNoOpenOne) {
+    std::vector<QString> names;
+    for (int i = 0; i < 10; ++i) {
+        TSystemFile* file = Open("m" + std::to_string(i) + ".krm", kPathway);
+        ASSERT_NE(file, nullptr);
+        names.push_back(QString::fromStdString(file->document()->fileName()));
+        ASSERT_TRUE(frame_->CloseFile(*file));
+    }
+    ASSERT_EQ(frame_->OpenByName(names[9]), OpenResult::Opened);
+    QStringList captions;
+    for (QAction* item : frame_->RecentItems())
+        captions << item->text();
+    QStringList expected;
+    for (int i = 8; i >= 1; --i)
+        expected << QStringLiteral("&%1 %2").arg(9 - i).arg(names[size_t(i)]);
+    EXPECT_EQ(captions, expected);
+}
+
+TEST_F(WorkbenchTest, RunFillsTheTableWithEveryReportedRow) {
+    TSystemFile* file = Open("p.krm", kPathway);
+    ASSERT_NE(file, nullptr);
+    frame_->Command(QStringLiteral("Run"))->trigger();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [file] { return file->document()->HasResults() && !file->document()->IsRunning(); },
+        20000));
+    frame_->UpdateCommands(); // as when idle
+    frame_->Command(QStringLiteral("Table"))->trigger();
+    const ResultsTableModel* table = file->table()->resultsModel();
+    ASSERT_EQ(table->rowCount(), 41); // 0 to 20 every 0.5
+    ASSERT_EQ(table->columnCount(), 3);
+    EXPECT_EQ(table->data(table->index(0, 0)).toString(), QStringLiteral("0"));
+    EXPECT_EQ(table->data(table->index(40, 0)).toString(), QStringLiteral("20"));
+    EXPECT_EQ(table->data(table->index(0, 1)).toString(), QStringLiteral("1"));
+    EXPECT_TRUE(file->document()->results().modified);
+    EXPECT_TRUE(file->table()->isVisibleTo(file));
+}
+
+TEST_F(WorkbenchTest, ALongRunRefusesToCloseAndStopKeepsItsRows) {
+    TSystemFile* file = Open("long.krm", kLongRun);
+    ASSERT_NE(file, nullptr);
+    frame_->Command(QStringLiteral("Run"))->trigger();
+    auto* bar = file->infoPanel()->findChild<QProgressBar*>();
+    ASSERT_TRUE(QTest::qWaitFor([bar] { return bar->value() >= 1; }, 20000));
+    EXPECT_FALSE(frame_->Command(QStringLiteral("Run"))->isEnabled());
+    EXPECT_TRUE(frame_->Command(QStringLiteral("Stop"))->isEnabled());
+    EXPECT_TRUE(file->editor()->isReadOnly());
+    {
+        BoxAnswers boxes({QMessageBox::Ok});
+        EXPECT_FALSE(frame_->CloseFile(*file));
+        EXPECT_EQ(boxes.texts.size(), 1);
+    }
+    EXPECT_EQ(SubWindows(), 1);
+
+    BoxAnswers report({});
+    frame_->Command(QStringLiteral("Stop"))->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([file] { return !file->document()->IsRunning(); }, 20000));
+    EXPECT_EQ(report.otherDialogs, 1); // the solver's report of the stop
+    const ResultsSet& results = file->document()->results();
+    ASSERT_EQ(results.timeCourses.size(), 1u);
+    const int32_t rows = results.timeCourses[0].rows;
+    EXPECT_GT(rows, 1);
+    EXPECT_LT(rows, 100001);
+    EXPECT_FALSE(file->editor()->isReadOnly());
+}
+
+TEST_F(WorkbenchTest, CancelOnAModifiedCloseKeepsTextAndResults) {
+    TSystemFile* file = Open("c.krm", kPathway);
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(RunToEnd(file));
+    file->editor()->appendPlainText(QStringLiteral("// changed"));
+    const QString text = file->editor()->toPlainText();
+    BoxAnswers boxes({QMessageBox::Cancel});
+    EXPECT_FALSE(frame_->CloseFile(*file));
+    EXPECT_EQ(boxes.texts, QStringList{QStringLiteral("This file has changed. Saved current changes?")});
+    ASSERT_EQ(frame_->Files().size(), 1u);
+    EXPECT_EQ(file->editor()->toPlainText(), text);
+    EXPECT_TRUE(file->TextModified());
+    EXPECT_TRUE(file->document()->HasResults());
+}
+
+TEST_F(WorkbenchTest, AFailedSaveKeepsTheTextModifiedAndSavesWithCrLf) {
+    TSystemFile* file = Open("s.krm", kPathway);
+    ASSERT_NE(file, nullptr);
+    file->editor()->appendPlainText(QStringLiteral("// more"));
+    const std::string good = file->document()->fileName();
+    Write("blocker", "a file, not a folder");
+    file->document()->SetFileName((dir_ / "blocker" / "s.krm").string());
+    {
+        BoxAnswers boxes({QMessageBox::Ok});
+        EXPECT_EQ(file->SaveDocument(), "");
+        ASSERT_EQ(boxes.texts.size(), 1);
+        EXPECT_TRUE(boxes.texts[0].contains(QStringLiteral("blocker")));
+    }
+    EXPECT_TRUE(file->TextModified());
+    EXPECT_TRUE(file->editor()->toPlainText().endsWith(QStringLiteral("// more")));
+
+    file->document()->SetFileName(good);
+    EXPECT_EQ(file->SaveDocument(), good);
+    EXPECT_FALSE(file->TextModified());
+    const std::string saved = kora::testing::ReadAll(good);
+    EXPECT_NE(saved.find("hr = 0.5\r\n// more\r\n"), std::string::npos);
+}
+
+TEST_F(WorkbenchTest, AnUnsavedTextIsKeptForRecoveryAndOfferedBack) {
+    TSystemFile* file = frame_->NewFile();
+    ASSERT_NE(file, nullptr);
+    file->editor()->setFocus();
+    QTest::keyClicks(file->editor(), QStringLiteral("X' = -X"));
+    ASSERT_TRUE(file->recovery()->pending());
+    ASSERT_TRUE(file->recovery()->WriteNow());
+    // What a crash would leave behind: the copy outlives the window.
+    const QString left = recovery_ + QStringLiteral("/crashed.recovery");
+    ASSERT_TRUE(QFile::copy(file->recovery()->path(), left));
+    {
+        BoxAnswers boxes({QMessageBox::No});
+        ASSERT_TRUE(frame_->CloseFile(*file));
+    }
+
+    BoxAnswers boxes({QMessageBox::Yes});
+    frame_->OfferRecoveredTexts();
+    ASSERT_EQ(boxes.texts.size(), 1);
+    ASSERT_EQ(frame_->Files().size(), 1u);
+    TSystemFile* restored = frame_->Files()[0];
+    EXPECT_EQ(restored->editor()->toPlainText(), QStringLiteral("X' = -X"));
+    EXPECT_TRUE(restored->TextModified());
+    EXPECT_FALSE(QFile::exists(left));
+}
+
+} // namespace
+} // namespace kora::app
