@@ -173,6 +173,13 @@ void TSystemFile::ShowErrorReport(const std::vector<std::string>& lines) {
     TErrorDialog::ShowReport(this, lines);
 }
 
+void TSystemFile::SelectModelSpan(int32_t offset, int32_t length) {
+    if (!editor_->SelectModelSpan(offset, length)) return;
+    if (splitter_->paneLayout() == DocumentSplitter::kResultsOnly)
+        splitter_->SetPaneLayout(DocumentSplitter::kBoth);
+    editor_->setFocus();
+}
+
 Answer TSystemFile::Ask(const std::string& text, const std::string& title) {
     const auto button = QMessageBox::question(
         this, Title(title), QString::fromStdString(text),

@@ -79,6 +79,7 @@ public:
     void SetRunning(bool running) override;
     void ResultsChanged() override;
     void ShowErrorReport(const std::vector<std::string>& lines) override;
+    void SelectModelSpan(int32_t offset, int32_t length) override;
     Answer Ask(const std::string& text, const std::string& title) override;
     void WarningBox(const std::string& text, const std::string& title) override;
     std::vector<std::string> EditorLines() override;

@@ -37,6 +37,10 @@ SystemDocument::SystemDocument(DocumentHost& view, AppHost& app, const Settings&
     results_.precision = settings.filePrec;
     ApplyModelSettings(model_, settings);
     errorSink_.owner = this;
+    errorSink_.locate = [this](const std::string& statement, int32_t& offset, int32_t& length) {
+        std::string text = statement;
+        return model_.Locate(state_.modelLines, text, offset, length, false);
+    };
 }
 
 SystemDocument::~SystemDocument() {

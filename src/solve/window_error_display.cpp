@@ -6,6 +6,11 @@
 namespace kora {
 
 void WindowErrorDisplay::Display() {
+    int32_t offset = 0;
+    int32_t length = 0;
+    // Selected first, so that the statement shows behind the report.
+    if (category == kCategoryModel && locate && !context.empty() && locate(context, offset, length))
+        host_.SelectModelSpan(offset, length);
     host_.ShowErrorReport(ErrorReportLines(*this, solverName));
 }
 

@@ -2,6 +2,8 @@
 // builds the error dialog's lines and hands them to the host.
 #pragma once
 
+#include <functional>
+
 #include <string>
 
 #include "model/error_display.h"
@@ -18,6 +20,8 @@ public:
 
     // The `name` of the document's current solver, for solver outcomes.
     std::string solverName;
+    // Finds a model error's statement (its context) in the model lines.
+    std::function<bool(const std::string& statement, int32_t& offset, int32_t& length)> locate;
 
 private:
     DocumentHost& host_;

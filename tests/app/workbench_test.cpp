@@ -160,6 +160,15 @@ TEST_F(WorkbenchTest, RunFillsTheTableWithEveryReportedRow) {
     EXPECT_TRUE(file->table()->isVisibleTo(file));
 }
 
+TEST_F(WorkbenchTest, AModelErrorSelectsItsStatementInTheEditor) {
+    TSystemFile* file = Open("bad.krm", "NAME Bad\n// a comment\nX' = -X\n  y = 3 + * 4\nX = 1\n");
+    ASSERT_NE(file, nullptr);
+    BoxAnswers report({});
+    file->document()->AnalysisRunClick();
+    ASSERT_TRUE(QTest::qWaitFor([&report] { return report.otherDialogs == 1; }, 20000));
+    EXPECT_EQ(file->editor()->textCursor().selectedText(), QStringLiteral("y = 3 + * 4"));
+}
+
 TEST_F(WorkbenchTest, ALongRunRefusesToCloseAndStopKeepsItsRows) {
     TSystemFile* file = Open("long.krm", kLongRun);
     ASSERT_NE(file, nullptr);

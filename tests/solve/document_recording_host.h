@@ -43,6 +43,9 @@ public:
     void ShowErrorReport(const std::vector<std::string>& lines) override {
         errorReports.push_back(lines);
     }
+    void SelectModelSpan(int32_t offset, int32_t length) override {
+        selectedSpans.push_back({offset, length});
+    }
     void WarningBox(const std::string& text, const std::string& title) override {
         boxes.push_back(title + "|" + text);
     }
@@ -90,6 +93,7 @@ public:
 
     std::vector<std::string> editor;
     std::vector<std::vector<std::string>> errorReports;
+    std::vector<std::pair<int32_t, int32_t>> selectedSpans;
     std::vector<std::string> boxes;
     std::map<std::string, std::string> messages;
     std::set<std::string> finished;

@@ -156,3 +156,24 @@ TEST(DocumentThreads, TwoDocumentsRunAtOnceAsTheyRunAlone) {
 
 } // namespace
 } // namespace kora
+
+namespace kora {
+namespace {
+
+TEST(DocumentThreads, AModelErrorNamesTheSpanOfItsStatement) {
+    MainThreadQueue queue;
+    testing::ScratchDirectory dir;
+    testing::TestHost host{queue};
+    SystemDocument doc(host, host, Settings{}, dir.File("bad.krm"));
+    host.editor = {"X' = -X", "y = 3 + * 4", "X = 1"};
+    doc.AnalysisRunClick();
+    RunUntilIdle(queue, {&doc});
+    ASSERT_EQ(host.errorReports.size(), 1u);
+    ASSERT_EQ(host.selectedSpans.size(), 1u);
+    const std::string joined = "X' = -X\r\ny = 3 + * 4\r\nX = 1";
+    const auto [offset, length] = host.selectedSpans[0];
+    EXPECT_EQ(joined.substr(size_t(offset), size_t(length)), "y = 3 + * 4");
+}
+
+} // namespace
+} // namespace kora

@@ -44,6 +44,10 @@ public:
     virtual void ResultsChanged() = 0;
     // The lines of the error dialog.
     virtual void ShowErrorReport(const std::vector<std::string>& lines) = 0;
+    // The statement a model error names, as an offset and length in the model
+    // lines joined with two-character line ends; a view without an editor
+    // ignores it.
+    virtual void SelectModelSpan(int32_t /*offset*/, int32_t /*length*/) {}
     // A Yes/No/Cancel question.
     virtual Answer Ask(const std::string& text, const std::string& title) = 0;
 
