@@ -273,6 +273,7 @@ std::unique_ptr<DocumentHost> TMainForm::CreateView(const std::string& fileName,
                                               recoveryFolder_);
     connect(file.get(), &TSystemFile::closeRequested, this, &TMainForm::RequestClose);
     connect(file.get(), &TSystemFile::fileNameChanged, this, &TMainForm::UpdateCommands);
+    connect(file.get(), &TSystemFile::runningChanged, this, &TMainForm::UpdateCommands);
     TSystemFile* raw = file.get();
     raw->editor()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(raw->editor(), &QWidget::customContextMenuRequested, this,
