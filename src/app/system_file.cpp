@@ -154,6 +154,14 @@ void TSystemFile::SetRunning(bool running) {
 void TSystemFile::ResultsChanged() {
     if (document_ == nullptr) return;
     table_->resultsModel()->Refresh();
+    const std::vector<TimeCourse>& courses = document_->results().timeCourses;
+    if (!courses.empty() && !resultsDocument_) {
+        // The reported quantities of the latest run, after its time column.
+        QStringList names;
+        for (size_t i = 1; i < courses.back().names.size(); ++i)
+            names << QString::fromStdString(courses.back().names[i]);
+        editor_->SetVariableNames(names);
+    }
     if (document_->HasResults()) {
         if (splitter_->paneLayout() == DocumentSplitter::kEditorOnly)
             splitter_->SetPaneLayout(DocumentSplitter::kBoth);
