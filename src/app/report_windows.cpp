@@ -2,6 +2,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <algorithm>
 
 #include "messages_window.h"
 #include "numeric/report/ss_report.h"
@@ -16,6 +17,10 @@ void ShowInArea(QMdiArea& area, QWidget* window) {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(640, 420);
     sub->show();
+    // Wholly inside the area, wherever the area placed it.
+    const QRect room = area.viewport()->rect();
+    sub->move(std::max(0, std::min(sub->x(), room.width() - sub->width())),
+              std::max(0, std::min(sub->y(), room.height() - sub->height())));
     area.setActiveSubWindow(sub);
 }
 

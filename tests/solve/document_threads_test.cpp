@@ -169,6 +169,8 @@ TEST(DocumentThreads, AModelErrorNamesTheSpanOfItsStatement) {
     doc.AnalysisRunClick();
     RunUntilIdle(queue, {&doc});
     ASSERT_EQ(host.errorReports.size(), 1u);
+    EXPECT_EQ(host.errorReports[0],
+              (std::vector<std::string>{"CRITICAL ERROR:", "Unexpected expression: y = 3 + * 4"}));
     ASSERT_EQ(host.selectedSpans.size(), 1u);
     const std::string joined = "X' = -X\r\ny = 3 + * 4\r\nX = 1";
     const auto [offset, length] = host.selectedSpans[0];
