@@ -96,10 +96,11 @@ OpenResult TMainForm::OpenByName(const QString& fileName) {
     if (result == OpenResult::AlreadyOpen)
         Inform(this, QStringLiteral("File already open"));
     else if (result == OpenResult::Unreadable)
-        QMessageBox::warning(this, QString::fromLatin1(kTitle),
-                             reason.empty() ? QStringLiteral("Unable to open file")
-                                            : QStringLiteral("Unable to open file\n%1")
-                                                  .arg(QString::fromStdString(reason)));
+        QMessageBox::warning(
+            this, QString::fromLatin1(kTitle),
+            reason.empty()
+                ? QStringLiteral("Unable to open file")
+                : QStringLiteral("Unable to open file\n%1").arg(QString::fromStdString(reason)));
     UpdateCommands();
     return result;
 }
@@ -114,17 +115,16 @@ void TMainForm::OpenHandedOver(const QString& fileName) {
 TSystemFile* TMainForm::NewFile() {
     SystemDocument* document = workspace_->NewDocument();
     UpdateCommands();
-    return document != nullptr ? static_cast<TSystemFile*>(workspace_->ViewOf(*document))
-                               : nullptr;
+    return document != nullptr ? static_cast<TSystemFile*>(workspace_->ViewOf(*document)) : nullptr;
 }
 
 bool TMainForm::CloseFile(TSystemFile& file) {
     if (file.document() == nullptr) return false;
     const CloseResult result = workspace_->CloseDocument(*file.document());
     if (result == CloseResult::Running)
-        QMessageBox::warning(this, QString::fromLatin1(kTitle),
-                             QStringLiteral("%1 is running. Stop it before closing it.")
-                                 .arg(file.caption()));
+        QMessageBox::warning(
+            this, QString::fromLatin1(kTitle),
+            QStringLiteral("%1 is running. Stop it before closing it.").arg(file.caption()));
     UpdateCommands();
     return result == CloseResult::Closed || result == CloseResult::NotOpen;
 }
@@ -254,7 +254,9 @@ void TMainForm::ShowSteadyStateReport(const std::string& caption,
     reports_->ShowSteadyState(caption, *report, path);
 }
 
-void TMainForm::Beep() { QApplication::beep(); }
+void TMainForm::Beep() {
+    QApplication::beep();
+}
 
 void TMainForm::ReportInternalError(const std::string& what) {
     QMessageBox::critical(this, QString::fromLatin1(kTitle),
@@ -278,11 +280,12 @@ std::unique_ptr<DocumentHost> TMainForm::CreateView(const std::string& fileName,
     raw->editor()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(raw->editor(), &QWidget::customContextMenuRequested, this,
             [this, raw](const QPoint& at) { ShowEditorMenu(raw, raw->editor()->mapToGlobal(at)); });
-    for (QWidget* pane : {static_cast<QWidget*>(raw->plotPane()),
-                          static_cast<QWidget*>(raw->table())}) {
+    for (QWidget* pane :
+         {static_cast<QWidget*>(raw->plotPane()), static_cast<QWidget*>(raw->table())}) {
         pane->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(pane, &QWidget::customContextMenuRequested, this,
-                [this, raw, pane](const QPoint& at) { ShowResultsMenu(raw, pane->mapToGlobal(at)); });
+        connect(
+            pane, &QWidget::customContextMenuRequested, this,
+            [this, raw, pane](const QPoint& at) { ShowResultsMenu(raw, pane->mapToGlobal(at)); });
     }
     return file;
 }

@@ -23,10 +23,7 @@ class ReportWindows;
 class SettingsSession;
 class TSystemFile;
 
-class TMainForm : public QMainWindow,
-                  public AppHost,
-                  public DocumentFactory,
-                  public DocumentList {
+class TMainForm : public QMainWindow, public AppHost, public DocumentFactory, public DocumentList {
     Q_OBJECT
 
 public:

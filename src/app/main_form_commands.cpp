@@ -25,7 +25,9 @@ namespace kora::app {
 
 namespace {
 
-QString Plain(QString text) { return text.remove(QLatin1Char('&')); }
+QString Plain(QString text) {
+    return text.remove(QLatin1Char('&'));
+}
 
 } // namespace
 
@@ -51,18 +53,19 @@ void TMainForm::BuildFileMenu() {
                [this] { OpenWithDialog(); });
     documentCommands_.push_back(AddCommand(fileMenu_, QStringLiteral("&Close"),
                                            QKeySequence(Qt::CTRL | Qt::Key_F4), [this] {
-                                               if (TSystemFile* file = ActiveFile()) CloseFile(*file);
+                                               if (TSystemFile* file = ActiveFile())
+                                                   CloseFile(*file);
                                            }));
     documentCommands_.push_back(AddCommand(fileMenu_, QStringLiteral("Close A&ll"),
                                            QKeySequence(Qt::SHIFT | Qt::Key_F4),
                                            [this] { CloseAllFiles(); }));
     fileMenu_->addSeparator();
-    documentCommands_.push_back(AddCommand(fileMenu_, QStringLiteral("&Save"), QKeySequence::Save,
-                                           [this] { OnActive([](TSystemFile& f) { f.SaveDocument(); }); }));
-    documentCommands_.push_back(AddCommand(fileMenu_, QStringLiteral("Save &As..."),
-                                           QKeySequence(Qt::CTRL | Qt::Key_E), [this] {
-                                               OnActive([](TSystemFile& f) { f.SaveDocumentAs(); });
-                                           }));
+    documentCommands_.push_back(
+        AddCommand(fileMenu_, QStringLiteral("&Save"), QKeySequence::Save,
+                   [this] { OnActive([](TSystemFile& f) { f.SaveDocument(); }); }));
+    documentCommands_.push_back(
+        AddCommand(fileMenu_, QStringLiteral("Save &As..."), QKeySequence(Qt::CTRL | Qt::Key_E),
+                   [this] { OnActive([](TSystemFile& f) { f.SaveDocumentAs(); }); }));
     recentSeparator_ = fileMenu_->addSeparator();
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
@@ -92,8 +95,8 @@ void TMainForm::RebuildRecentItems() {
     int number = 0;
     for (const std::string& name : names) {
         const QString path = QString::fromStdString(name);
-        const bool results = QFileInfo(path).suffix().compare(QStringLiteral("res"),
-                                                              Qt::CaseInsensitive) == 0;
+        const bool results =
+            QFileInfo(path).suffix().compare(QStringLiteral("res"), Qt::CaseInsensitive) == 0;
         if (results && !resultsSeen && modelSeen) {
             auto* separator = new QAction(this);
             separator->setSeparator(true);
@@ -115,13 +118,13 @@ void TMainForm::BuildEditMenu() {
             if (TSystemFile* file = ActiveFile()) (file->editor()->*act)();
         };
     };
-    documentCommands_.push_back(
-        AddCommand(menu, QStringLiteral("&Undo"), QKeySequence::Undo, onEditor(&ModelEditor::undo)));
+    documentCommands_.push_back(AddCommand(menu, QStringLiteral("&Undo"), QKeySequence::Undo,
+                                           onEditor(&ModelEditor::undo)));
     menu->addSeparator();
     documentCommands_.push_back(
         AddCommand(menu, QStringLiteral("Cu&t"), QKeySequence::Cut, onEditor(&ModelEditor::cut)));
-    documentCommands_.push_back(
-        AddCommand(menu, QStringLiteral("&Copy"), QKeySequence::Copy, onEditor(&ModelEditor::copy)));
+    documentCommands_.push_back(AddCommand(menu, QStringLiteral("&Copy"), QKeySequence::Copy,
+                                           onEditor(&ModelEditor::copy)));
     documentCommands_.push_back(AddCommand(menu, QStringLiteral("&Paste"), QKeySequence::Paste,
                                            onEditor(&ModelEditor::paste)));
     menu->addSeparator();
@@ -152,8 +155,10 @@ void TMainForm::BuildAnalysisMenu() {
         OnActive([](TSystemFile& f) { f.ShowSolutionInfo(!f.solutionInfoShown()); });
     });
     info->setCheckable(true);
-    Command(QStringLiteral("Run"))->setIcon(QIcon::fromTheme(QStringLiteral("media-playback-start")));
-    Command(QStringLiteral("Stop"))->setIcon(QIcon::fromTheme(QStringLiteral("media-playback-stop")));
+    Command(QStringLiteral("Run"))
+        ->setIcon(QIcon::fromTheme(QStringLiteral("media-playback-start")));
+    Command(QStringLiteral("Stop"))
+        ->setIcon(QIcon::fromTheme(QStringLiteral("media-playback-stop")));
 }
 
 void TMainForm::BuildResultsMenu() {
@@ -280,8 +285,7 @@ void TMainForm::ShowHelp() {
     auto* browser = new QTextBrowser(dialog);
     browser->setOpenExternalLinks(true);
     QFile guide(QStringLiteral(":/help/user-guide.md"));
-    if (guide.open(QIODevice::ReadOnly))
-        browser->setMarkdown(QString::fromUtf8(guide.readAll()));
+    if (guide.open(QIODevice::ReadOnly)) browser->setMarkdown(QString::fromUtf8(guide.readAll()));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
     connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
     auto* layout = new QVBoxLayout(dialog);
@@ -305,8 +309,8 @@ void TMainForm::BuildToolBar() {
 void TMainForm::ShowEditorMenu(TSystemFile* file, const QPoint& position) {
     if (file != ActiveFile()) return;
     QMenu menu;
-    for (const char* text : {"Undo", "", "Cut", "Copy", "Paste", "Select All", "", "Run",
-                             "Steady State"}) {
+    for (const char* text :
+         {"Undo", "", "Cut", "Copy", "Paste", "Select All", "", "Run", "Steady State"}) {
         if (*text == '\0')
             menu.addSeparator();
         else
@@ -318,9 +322,9 @@ void TMainForm::ShowEditorMenu(TSystemFile* file, const QPoint& position) {
 void TMainForm::ShowResultsMenu(TSystemFile* file, const QPoint& position) {
     if (file != ActiveFile()) return;
     QMenu menu;
-    for (const char* text : {"Copy Results", "Save Results As...", "SaveUnderName",
-                             "Clear Results", "", "Time Plot", "Phase Plot 2D", "Phase Plot 3D",
-                             "Table", "", "Black and White", "Background Color...", ""}) {
+    for (const char* text : {"Copy Results", "Save Results As...", "SaveUnderName", "Clear Results",
+                             "", "Time Plot", "Phase Plot 2D", "Phase Plot 3D", "Table", "",
+                             "Black and White", "Background Color...", ""}) {
         if (*text == '\0')
             menu.addSeparator();
         else
@@ -351,15 +355,16 @@ void TMainForm::UpdateCommands() {
     info->setChecked(file != nullptr && file->solutionInfoShown());
     if (file != nullptr) {
         const bool editable = !running;
-        Command(QStringLiteral("Undo"))->setEnabled(editable && file->editor()->document()->isUndoAvailable());
+        Command(QStringLiteral("Undo"))
+            ->setEnabled(editable && file->editor()->document()->isUndoAvailable());
         const bool selection = file->editor()->textCursor().hasSelection();
         Command(QStringLiteral("Cut"))->setEnabled(editable && selection);
         Command(QStringLiteral("Copy"))->setEnabled(selection);
         Command(QStringLiteral("Paste"))->setEnabled(editable);
         Command(QStringLiteral("Save"))->setEnabled(editable);
     }
-    for (const char* text : {"Copy Results", "Save Results As...", "SaveUnderName",
-                             "Clear Results", "Black and White", "Background Color..."})
+    for (const char* text : {"Copy Results", "Save Results As...", "SaveUnderName", "Clear Results",
+                             "Black and White", "Background Color..."})
         Command(QString::fromLatin1(text))->setEnabled(hasResults && !running);
     for (QAction* view : views_->actions()) {
         view->setEnabled(hasResults && !running);

@@ -39,14 +39,9 @@ QString Title(const std::string& title) {
 
 TSystemFile::TSystemFile(Workspace& workspace, const QString& caption, const TextLines& lines,
                          bool resultsDocument, const QString& recoveryFolder)
-    : workspace_(workspace),
-      caption_(caption),
-      resultsDocument_(resultsDocument),
-      editor_(new ModelEditor),
-      plot_(new PlotPane),
-      table_(new ResultsTableView),
-      splitter_(new DocumentSplitter(editor_, ResultsFrame())),
-      info_(new SolverInfoPanel),
+    : workspace_(workspace), caption_(caption), resultsDocument_(resultsDocument),
+      editor_(new ModelEditor), plot_(new PlotPane), table_(new ResultsTableView),
+      splitter_(new DocumentSplitter(editor_, ResultsFrame())), info_(new SolverInfoPanel),
       status_(new DocumentStatusBar) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     auto* layout = new QVBoxLayout(this);
@@ -64,8 +59,8 @@ TSystemFile::TSystemFile(Workspace& workspace, const QString& caption, const Tex
     if (!text.isEmpty()) text.chop(1);
     editor_->SetModelText(text);
 
-    recovery_ = std::make_unique<RecoveryFile>(recoveryFolder,
-                                               [this] { return editor_->toPlainText(); });
+    recovery_ =
+        std::make_unique<RecoveryFile>(recoveryFolder, [this] { return editor_->toPlainText(); });
     recovery_->SetDocumentName(caption);
     connect(editor_->document(), &QTextDocument::contentsChanged, this, [this] {
         if (editor_->document()->isModified()) recovery_->NoteChanged();
@@ -118,9 +113,13 @@ void TSystemFile::ApplySettings(const Settings& settings) {
                                            LocaleDecimalSeparator());
 }
 
-void TSystemFile::ShowSolutionInfo(bool show) { info_->setVisible(show); }
+void TSystemFile::ShowSolutionInfo(bool show) {
+    info_->setVisible(show);
+}
 
-bool TSystemFile::solutionInfoShown() const { return !info_->isHidden(); }
+bool TSystemFile::solutionInfoShown() const {
+    return !info_->isHidden();
+}
 
 void TSystemFile::RestoreText(const QString& text) {
     editor_->SetModelText(text);
@@ -204,7 +203,9 @@ std::vector<std::string> TSystemFile::EditorLines() {
     return SplitTextLines(editor_->toPlainText().toStdString());
 }
 
-bool TSystemFile::TextModified() { return editor_->document()->isModified(); }
+bool TSystemFile::TextModified() {
+    return editor_->document()->isModified();
+}
 
 std::string TSystemFile::WriteText(const std::string& fileName) {
     std::string contents;
@@ -218,9 +219,10 @@ std::string TSystemFile::SaveDocument() {
     const std::string name = document_->fileName();
     const std::string reason = WriteText(name);
     if (!reason.empty()) {
-        QMessageBox::critical(this, QStringLiteral("KORA"),
-                              QStringLiteral("Unable to save %1:\n%2")
-                                  .arg(QString::fromStdString(name), QString::fromStdString(reason)));
+        QMessageBox::critical(
+            this, QStringLiteral("KORA"),
+            QStringLiteral("Unable to save %1:\n%2")
+                .arg(QString::fromStdString(name), QString::fromStdString(reason)));
         return {};
     }
     editor_->document()->setModified(false);
@@ -249,9 +251,9 @@ std::string TSystemFile::SaveDocumentAs() {
 bool TSystemFile::SaveCurrentResults() {
     if (document_ == nullptr) return false;
     std::string savedName;
-    const SaveOutcome outcome = app::SaveResults(this, document_->results(),
-                                                 document_->results().fileName,
-                                                 workspace_.settings(), savedName);
+    const SaveOutcome outcome =
+        app::SaveResults(this, document_->results(), document_->results().fileName,
+                         workspace_.settings(), savedName);
     if (outcome == SaveOutcome::Saved) NoteSavedResults(savedName);
     return outcome == SaveOutcome::Saved;
 }
@@ -302,7 +304,9 @@ void TSystemFile::SaveResultsAs() {
         NoteSavedResults(savedName);
 }
 
-void TSystemFile::SaveResultsUnderName() { SaveCurrentResults(); }
+void TSystemFile::SaveResultsUnderName() {
+    SaveCurrentResults();
+}
 
 void TSystemFile::ClearDocumentResults() {
     if (document_ != nullptr) document_->ClearResults();

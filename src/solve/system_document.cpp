@@ -265,10 +265,9 @@ void SystemDocument::ReportFailure(const RunOutcome& outcome) {
 }
 
 void SystemDocument::SteadyState() {
-    const SteadyStateRun run =
-        RunSteadyState(model_, *steadyState_, state_.modelLines, runSettings_.ssPrec,
-                       runSettings_.sensThreshold,
-                       [this](const std::string& text) { SetStatus(text); });
+    const SteadyStateRun run = RunSteadyState(model_, *steadyState_, state_.modelLines,
+                                              runSettings_.ssPrec, runSettings_.sensThreshold,
+                                              [this](const std::string& text) { SetStatus(text); });
     if (run.modelFailed) {
         errorSink_.owner = this;
         record_.failureCategory = kCategoryModel;

@@ -59,8 +59,10 @@ private:
         }
         texts << box->text();
         const auto button = next_ < buttons_.size() ? buttons_[next_++] : QMessageBox::Ok;
-        if (QAbstractButton* chosen = box->button(button)) chosen->click();
-        else box->reject();
+        if (QAbstractButton* chosen = box->button(button))
+            chosen->click();
+        else
+            box->reject();
     }
 
     std::vector<QMessageBox::StandardButton> buttons_;
@@ -205,7 +207,8 @@ TEST_F(WorkbenchTest, CancelOnAModifiedCloseKeepsTextAndResults) {
     const QString text = file->editor()->toPlainText();
     BoxAnswers boxes({QMessageBox::Cancel});
     EXPECT_FALSE(frame_->CloseFile(*file));
-    EXPECT_EQ(boxes.texts, QStringList{QStringLiteral("This file has changed. Saved current changes?")});
+    EXPECT_EQ(boxes.texts,
+              QStringList{QStringLiteral("This file has changed. Saved current changes?")});
     ASSERT_EQ(frame_->Files().size(), 1u);
     EXPECT_EQ(file->editor()->toPlainText(), text);
     EXPECT_TRUE(file->TextModified());
