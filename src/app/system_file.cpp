@@ -215,6 +215,8 @@ std::string TSystemFile::WriteText(const std::string& fileName) {
 }
 
 std::string TSystemFile::SaveDocument() {
+    // A results document has no text of its own: its file holds the results.
+    if (resultsDocument_) return SaveCurrentResults() ? document_->fileName() : std::string();
     if (document_ == nullptr || document_->fileName().empty()) return SaveDocumentAs();
     const std::string name = document_->fileName();
     const std::string reason = WriteText(name);
@@ -231,6 +233,15 @@ std::string TSystemFile::SaveDocument() {
 }
 
 std::string TSystemFile::SaveDocumentAs() {
+    if (resultsDocument_) {
+        std::string savedName;
+        if (document_ == nullptr ||
+            app::SaveResultsAs(this, document_->results(), workspace_.settings(), true,
+                               savedName) != SaveOutcome::Saved)
+            return {};
+        NoteSavedResults(savedName);
+        return savedName;
+    }
     const QString chosen = QFileDialog::getSaveFileName(
         this, QStringLiteral("Save As"), caption(),
         QStringLiteral("System description files (KRM) (*.krm);;Any files (*.*)"));
@@ -250,10 +261,11 @@ std::string TSystemFile::SaveDocumentAs() {
 
 bool TSystemFile::SaveCurrentResults() {
     if (document_ == nullptr) return false;
+    std::string name = document_->results().fileName;
+    if (name.empty() && resultsDocument_) name = document_->fileName();
     std::string savedName;
     const SaveOutcome outcome =
-        app::SaveResults(this, document_->results(), document_->results().fileName,
-                         workspace_.settings(), savedName);
+        app::SaveResults(this, document_->results(), name, workspace_.settings(), savedName);
     if (outcome == SaveOutcome::Saved) NoteSavedResults(savedName);
     return outcome == SaveOutcome::Saved;
 }
@@ -261,7 +273,8 @@ bool TSystemFile::SaveCurrentResults() {
 // ---- results commands
 
 void TSystemFile::NoteSavedResults(const std::string& savedName) {
-    workspace_.recentFiles().Add(savedName);
+    // An open file stays out of the recent files until it closes.
+    if (!resultsDocument_) workspace_.recentFiles().Add(savedName);
     if (resultsDocument_ && document_ != nullptr) {
         document_->SetFileName(savedName);
         setWindowTitle(caption());

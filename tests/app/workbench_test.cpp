@@ -238,6 +238,16 @@ TEST_F(WorkbenchTest, AFailedSaveKeepsTheTextModifiedAndSavesWithCrLf) {
     EXPECT_NE(saved.find("hr = 0.5\r\n// more\r\n"), std::string::npos);
 }
 
+TEST_F(WorkbenchTest, SaveOnAResultsDocumentWritesItsResultsNotAnEmptyText) {
+    const auto path = dir_ / "decay.res";
+    std::filesystem::copy_file(KORA_EXAMPLES_DIR "/../tests/data/render_decay.res", path);
+    ASSERT_EQ(frame_->OpenByName(QString::fromStdString(path.string())), OpenResult::Opened);
+    BoxAnswers boxes({QMessageBox::Yes});
+    frame_->Command(QStringLiteral("Save"))->trigger();
+    EXPECT_EQ(boxes.texts.size(), 1); // replace the file?
+    EXPECT_NE(kora::testing::ReadAll(path).find("decay"), std::string::npos);
+}
+
 TEST_F(WorkbenchTest, AnUnsavedTextIsKeptForRecoveryAndOfferedBack) {
     TSystemFile* file = frame_->NewFile();
     ASSERT_NE(file, nullptr);
