@@ -215,6 +215,18 @@ TEST_F(WorkbenchTest, CancelOnAModifiedCloseKeepsTextAndResults) {
     EXPECT_TRUE(file->document()->HasResults());
 }
 
+TEST_F(WorkbenchTest, ExitStopsAtTheFirstCloseTheUserCancels) {
+    TSystemFile* first = Open("e1.krm", kPathway);
+    TSystemFile* second = Open("e2.krm", kPathway);
+    ASSERT_TRUE(first != nullptr && second != nullptr);
+    second->editor()->appendPlainText(QStringLiteral("// changed"));
+    BoxAnswers boxes({QMessageBox::Cancel});
+    EXPECT_FALSE(frame_->close());
+    EXPECT_EQ(boxes.texts.size(), 1);
+    ASSERT_EQ(frame_->Files(), std::vector<TSystemFile*>{second});
+    EXPECT_TRUE(second->TextModified());
+}
+
 TEST_F(WorkbenchTest, AFailedSaveKeepsTheTextModifiedAndSavesWithCrLf) {
     TSystemFile* file = Open("s.krm", kPathway);
     ASSERT_NE(file, nullptr);
