@@ -92,7 +92,9 @@ void TMainForm::OnActive(const std::function<void(TSystemFile&)>& act) {
 
 OpenResult TMainForm::OpenByName(const QString& fileName) {
     std::string reason;
-    const OpenResult result = workspace_->OpenFile(fileName.toStdString(), &reason);
+    // Absolute, so that the recent files still find it from another folder.
+    const QString absolute = fileName.isEmpty() ? fileName : QFileInfo(fileName).absoluteFilePath();
+    const OpenResult result = workspace_->OpenFile(absolute.toStdString(), &reason);
     if (result == OpenResult::AlreadyOpen)
         Inform(this, QStringLiteral("File already open"));
     else if (result == OpenResult::Unreadable)
