@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -141,6 +142,18 @@ TEST_F(WorkbenchTest, TheRecentListKeepsTheNineNewestClosedFilesAndNoOpenOne) {
     for (int i = 8; i >= 1; --i)
         expected << QStringLiteral("&%1 %2").arg(9 - i).arg(names[size_t(i)]);
     EXPECT_EQ(captions, expected);
+}
+
+TEST_F(WorkbenchTest, TheWindowsCloseButtonClosesThroughTheSameRules) {
+    TSystemFile* file = Open("w.krm", kPathway);
+    ASSERT_NE(file, nullptr);
+    file->editor()->appendPlainText(QStringLiteral("// changed"));
+    BoxAnswers boxes({QMessageBox::No});
+    frame_->area()->subWindowList().front()->close();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return SubWindows() == 0; }, 5000));
+    EXPECT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(frame_->Files().empty());
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("KORA"));
 }
 
 TEST_F(WorkbenchTest, RunFillsTheTableWithEveryReportedRow) {
