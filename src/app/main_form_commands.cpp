@@ -346,9 +346,11 @@ void TMainForm::UpdateCommands() {
         action->setEnabled(file != nullptr);
     const bool running = document != nullptr && document->IsRunning();
     const bool idle = document != nullptr && !running;
+    // A results document has no model to run.
+    const bool runnable = idle && !file->isResultsDocument();
     const bool hasResults = document != nullptr && document->HasResults();
-    Command(QStringLiteral("Run"))->setEnabled(idle);
-    Command(QStringLiteral("Steady State"))->setEnabled(idle);
+    Command(QStringLiteral("Run"))->setEnabled(runnable);
+    Command(QStringLiteral("Steady State"))->setEnabled(runnable);
     Command(QStringLiteral("Stop"))->setEnabled(running);
     QAction* info = Command(QStringLiteral("View Solution Info"));
     info->setEnabled(file != nullptr);

@@ -48,6 +48,7 @@ public:
     DocumentSplitter* splitter() const { return splitter_; }
     RecoveryFile* recovery() const { return recovery_.get(); }
     bool running() const { return running_; }
+    bool isResultsDocument() const { return resultsDocument_; }
     bool resultsPaneShown() const;
     // The caption: the file name without its folder.
     QString caption() const;
