@@ -56,4 +56,6 @@ xdotool windowfocus --sync "$win" 2>/dev/null || true
 xdotool key --clearmodifiers F9
 sleep 3
 import -display "$display" -window root "$out"
+# Only the part of the screen the workbench covers.
+convert "$out" -crop 924x656+0+0 +repage "$out"
 echo "$out"
