@@ -17,7 +17,9 @@
 #include "plot_pane.h"
 #include "recovery_file.h"
 #include "report_windows.h"
+#include "steady_state_window.h"
 #include "results_table_view.h"
+#include "sbml_commands.h"
 #include "settings_session.h"
 #include "system_file.h"
 
@@ -91,6 +93,7 @@ void TMainForm::OnActive(const std::function<void(TSystemFile&)>& act) {
 // ---- opening and closing
 
 OpenResult TMainForm::OpenByName(const QString& fileName) {
+    if (IsSbmlFileName(fileName)) return OpenSbml(QFileInfo(fileName).absoluteFilePath());
     std::string reason;
     // Absolute, so that the recent files still find it from another folder.
     const QString absolute = fileName.isEmpty() ? fileName : QFileInfo(fileName).absoluteFilePath();
@@ -160,9 +163,36 @@ void TMainForm::OpenWithDialog() {
     const QStringList names = QFileDialog::getOpenFileNames(
         this, QStringLiteral("Open"), QString(),
         QStringLiteral("System description files (KRM) (*.krm);;Results files (RES) "
-                       "(*.res);;Any files (*.*)"));
+                       "(*.res);;%1;;Any files (*.*)")
+            .arg(QString::fromLatin1(kSbmlFilter)));
     for (const QString& name : names)
         OpenByName(name);
+}
+
+// A converted model is a new, unsaved text: the SBML file itself is never
+// written, and Save goes beside it only where no model file is yet.
+OpenResult TMainForm::OpenSbml(const QString& path) {
+    const std::optional<QString> text = ConvertSbmlFile(this, path);
+    if (!text) return OpenResult::Unreadable;
+    TSystemFile* file = NewFile();
+    if (file == nullptr) return OpenResult::Unreadable;
+    file->RestoreText(*text);
+    const QString name = ModelNameForSbml(path);
+    if (!name.isEmpty() && workspace_->Find(name.toStdString()) == nullptr)
+        file->NameDocument(name);
+    UpdateCommands();
+    return OpenResult::Opened;
+}
+
+void TMainForm::ExportActiveAsSbml() {
+    TSystemFile* file = ActiveFile();
+    if (file == nullptr || file->isResultsDocument()) return;
+    const QString start = file->document() != nullptr && !file->document()->fileName().empty()
+                              ? QFileInfo(QString::fromStdString(file->document()->fileName()))
+                                        .completeBaseName() +
+                                    QStringLiteral(".xml")
+                              : QString();
+    ExportSbmlFile(this, file->EditorLines(), start);
 }
 
 void TMainForm::OfferRecoveredTexts() {
@@ -249,11 +279,29 @@ void TMainForm::FinishMessagesWindow(const std::string& writer) {
 void TMainForm::ShowSteadyStateReport(const std::string& caption,
                                       std::shared_ptr<const SsReport> report) {
     if (!report) return;
-    const TSystemFile* active = ActiveFile();
-    const std::string path = active != nullptr && active->document() != nullptr
-                                 ? active->document()->fileName()
+    const TSystemFile* writer = ReportWriter(caption);
+    const std::string path = writer != nullptr && writer->document() != nullptr
+                                 ? writer->document()->fileName()
                                  : std::string();
-    reports_->ShowSteadyState(caption, *report, path);
+    TSsDlg* window = reports_->ShowSteadyState(caption, *report, path);
+    connect(window, &TSsDlg::thresholdChosen, this, [this](int index) {
+        session_.settings().sensThreshold = index;
+        workspace_->SettingsChanged(session_.settings());
+    });
+}
+
+const TSystemFile* TMainForm::ReportWriter(const std::string& caption) const {
+    const QString wanted = QString::fromStdString(caption);
+    for (const TSystemFile* file : Files())
+        if (file->document() != nullptr &&
+            QStringLiteral("Steady state for ") + file->caption() == wanted)
+            return file;
+    return ActiveFile();
+}
+
+void TMainForm::RefreshOtherResults(const TSystemFile* saver, const QString& savedName) {
+    for (TSystemFile* file : Files())
+        if (file != saver) file->RefreshResultsFrom(savedName.toStdString());
 }
 
 void TMainForm::Beep() {
@@ -279,6 +327,10 @@ std::unique_ptr<DocumentHost> TMainForm::CreateView(const std::string& fileName,
     connect(file.get(), &TSystemFile::fileNameChanged, this, &TMainForm::UpdateCommands);
     connect(file.get(), &TSystemFile::runningChanged, this, &TMainForm::UpdateCommands);
     TSystemFile* raw = file.get();
+    connect(raw, &TSystemFile::resultsSaved, this,
+            [this, raw](const QString& savedName) { RefreshOtherResults(raw, savedName); });
+    // The line dialog's "same in all" choice is a setting, saved with the rest.
+    raw->plotPane()->SetSameInAllSetting(&session_.settings().graphDlgTCSB);
     raw->editor()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(raw->editor(), &QWidget::customContextMenuRequested, this,
             [this, raw](const QPoint& at) { ShowEditorMenu(raw, raw->editor()->mapToGlobal(at)); });

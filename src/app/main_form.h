@@ -106,6 +106,12 @@ private:
     void ShowOptions(int page);
     void ShowHelp();
     void OpenWithDialog();
+    OpenResult OpenSbml(const QString& path);
+    void ExportActiveAsSbml();
+    // Other windows showing the results file `savedName` show its new content.
+    void RefreshOtherResults(const TSystemFile* saver, const QString& savedName);
+    // The document that wrote a report captioned `caption`, else the active one.
+    const TSystemFile* ReportWriter(const std::string& caption) const;
     void RequestClose(SystemDocument* document);
     void Start();
     void OnActive(const std::function<void(TSystemFile&)>& act);

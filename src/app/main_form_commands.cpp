@@ -66,6 +66,8 @@ void TMainForm::BuildFileMenu() {
     documentCommands_.push_back(
         AddCommand(fileMenu_, QStringLiteral("Save &As..."), QKeySequence(Qt::CTRL | Qt::Key_E),
                    [this] { OnActive([](TSystemFile& f) { f.SaveDocumentAs(); }); }));
+    fileMenu_->addSeparator();
+    AddCommand(fileMenu_, QStringLiteral("Export S&BML..."), {}, [this] { ExportActiveAsSbml(); });
     recentSeparator_ = fileMenu_->addSeparator();
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
@@ -165,6 +167,8 @@ void TMainForm::BuildResultsMenu() {
     QMenu* menu = menuBar()->addMenu(QStringLiteral("Re&sults"));
     AddCommand(menu, QStringLiteral("Copy Results"), {},
                [this] { OnActive([](TSystemFile& f) { f.CopyResults(); }); });
+    AddCommand(menu, QStringLiteral("E&xport Plot..."), {},
+               [this] { OnActive([](TSystemFile& f) { f.ExportPlotImage(); }); });
     AddCommand(menu, QStringLiteral("Save Results As..."), {},
                [this] { OnActive([](TSystemFile& f) { f.SaveResultsAs(); }); });
     QAction* saveUnder = AddCommand(menu, QStringLiteral("Sa&ve as"), {}, [this] {
@@ -322,8 +326,8 @@ void TMainForm::ShowEditorMenu(TSystemFile* file, const QPoint& position) {
 void TMainForm::ShowResultsMenu(TSystemFile* file, const QPoint& position) {
     if (file != ActiveFile()) return;
     QMenu menu;
-    for (const char* text : {"Copy Results", "Save Results As...", "SaveUnderName", "Clear Results",
-                             "", "Time Plot", "Phase Plot 2D", "Phase Plot 3D", "Table", "",
+    for (const char* text : {"Copy Results", "Export Plot...", "Save Results As...",
+                             "SaveUnderName", "Clear Results", "", "Time Plot", "Phase Plot 2D", "Phase Plot 3D", "Table", "",
                              "Black and White", "Background Color...", ""}) {
         if (*text == '\0')
             menu.addSeparator();
@@ -376,6 +380,10 @@ void TMainForm::UpdateCommands() {
         ->setChecked(document != nullptr && document->results().blackAndWhite);
     Command(QStringLiteral("SaveUnderName"))
         ->setText(SaveUnderNameText(document != nullptr ? document->results().fileName : ""));
+    Command(QStringLiteral("Export Plot..."))
+        ->setEnabled(hasResults && !running && document->results().view != kViewTable);
+    Command(QStringLiteral("Export SBML..."))
+        ->setEnabled(file != nullptr && !file->isResultsDocument());
     mergeMenu_->setEnabled(hasResults && !running);
     Command(QStringLiteral("Merge From All"))->setEnabled(hasResults && !running);
 }

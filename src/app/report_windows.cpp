@@ -49,10 +49,12 @@ void ReportWindows::FinishMessages(const std::string& writer) {
     if (TOutForm* window = Messages(writer)) window->SetBusy(false);
 }
 
-void ReportWindows::ShowSteadyState(const std::string& caption, const SsReport& report,
-                                    const std::string& documentPath) {
-    ShowInArea(area_, new TSsDlg(report, QString::fromStdString(caption),
-                                 QString::fromStdString(documentPath)));
+TSsDlg* ReportWindows::ShowSteadyState(const std::string& caption, const SsReport& report,
+                                       const std::string& documentPath) {
+    auto* window = new TSsDlg(report, QString::fromStdString(caption),
+                              QString::fromStdString(documentPath));
+    ShowInArea(area_, window);
+    return window;
 }
 
 } // namespace kora::app

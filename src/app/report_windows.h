@@ -16,6 +16,7 @@ class SsReport;
 namespace kora::app {
 
 class TOutForm;
+class TSsDlg;
 
 class ReportWindows {
 public:
@@ -28,7 +29,7 @@ public:
     // The messages window of `writer`, or null.
     TOutForm* Messages(const std::string& writer) const;
 
-    void ShowSteadyState(const std::string& caption, const SsReport& report,
+    TSsDlg* ShowSteadyState(const std::string& caption, const SsReport& report,
                          const std::string& documentPath);
 
 private:

@@ -17,6 +17,7 @@
 #include "qt_conversions.h"
 #include "recovery_file.h"
 #include "results/atomic_file.h"
+#include "results/results_file.h"
 #include "results_commands.h"
 #include "results_table_model.h"
 #include "results_table_view.h"
@@ -253,10 +254,16 @@ std::string TSystemFile::SaveDocumentAs() {
         document_->SetFileName(previous);
         return {};
     }
-    recovery_->SetDocumentName(chosen);
+    NameDocument(chosen);
+    return saved;
+}
+
+void TSystemFile::NameDocument(const QString& fileName) {
+    if (document_ == nullptr) return;
+    document_->SetFileName(fileName.toStdString());
+    recovery_->SetDocumentName(fileName);
     setWindowTitle(caption());
     emit fileNameChanged();
-    return saved;
 }
 
 bool TSystemFile::SaveCurrentResults() {
@@ -273,6 +280,7 @@ bool TSystemFile::SaveCurrentResults() {
 // ---- results commands
 
 void TSystemFile::NoteSavedResults(const std::string& savedName) {
+    emit resultsSaved(QString::fromStdString(savedName));
     // An open file stays out of the recent files until it closes.
     if (!resultsDocument_) workspace_.recentFiles().Add(savedName);
     if (resultsDocument_ && document_ != nullptr) {
@@ -307,6 +315,37 @@ void TSystemFile::CopyResults() {
         table_->CopySelection();
     else
         CopyPlot(set, set.view, plot_->PlotRect().size());
+}
+
+void TSystemFile::ExportPlotImage() {
+    if (document_ == nullptr) return;
+    ResultsSet& set = document_->results();
+    const QString start = QFileInfo(QString::fromStdString(ResultsFileName()))
+                              .completeBaseName();
+    ExportPlot(this, set, set.view, plot_->PlotRect().size(), start);
+}
+
+std::string TSystemFile::ResultsFileName() const {
+    if (document_ == nullptr) return {};
+    if (resultsDocument_) return document_->fileName();
+    return document_->results().fileName;
+}
+
+bool TSystemFile::RefreshResultsFrom(const std::string& savedName) {
+    if (document_ == nullptr || document_->IsRunning()) return false;
+    ResultsSet& shown = document_->results();
+    const std::string own = ResultsFileName();
+    if (own.empty() || shown.modified || !IsSameFile(own, savedName)) return false;
+    ResultsSet fresh;
+    if (!ReadResultsFile(fresh, savedName, LocaleDecimalSeparator(),
+                         workspace_.settings().stockColours))
+        return false;
+    fresh.fileName = shown.fileName;
+    fresh.modified = false;
+    shown = std::move(fresh);
+    document_->MarkHasResults();
+    ResultsChanged();
+    return true;
 }
 
 void TSystemFile::SaveResultsAs() {

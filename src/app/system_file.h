@@ -57,6 +57,8 @@ public:
     void RestoreText(const QString& text);
     // Save As: asks for a name; "" when declined or failed.
     std::string SaveDocumentAs();
+    // A new name for the document, as after Save As (the text is not written).
+    void NameDocument(const QString& fileName);
     // Writes the text to `fileName`; "" or the reason.
     std::string WriteText(const std::string& fileName);
 
@@ -71,6 +73,12 @@ public:
     void SaveResultsUnderName();
     void ClearDocumentResults();
     void ChooseBackgroundColour();
+    void ExportPlotImage();
+    // The results file this window shows; "" when none.
+    std::string ResultsFileName() const;
+    // Re-reads the results after another window saved `savedName`, when that
+    // is this window's results file and it holds no unsaved changes.
+    bool RefreshResultsFrom(const std::string& savedName);
     void MergeFromDocument(const SystemDocument& source);
     void MergeFromAllDocuments(const std::vector<const SystemDocument*>& sources);
 
@@ -91,6 +99,8 @@ public:
 signals:
     // The window's file name changed (Save As).
     void fileNameChanged();
+    // The results were written to `savedName`.
+    void resultsSaved(const QString& savedName);
     void runningChanged(bool running);
     // The window system asked to close the window; the frame decides, later.
     void closeRequested(kora::SystemDocument* document);
