@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "main_form.h"
+#include "plot_pane.h"
 #include "model_editor.h"
 #include "sbml/sbml_exchange.h"
 #include "settings_session.h"
@@ -39,11 +40,13 @@ public:
         timer_.start(5);
     }
     QStringList texts;
+    QStringList classes;
 
 private:
     void Answer() {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr || !dialog->isVisible()) return;
+        classes << QString::fromLatin1(dialog->metaObject()->className());
         if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
             texts << box->text();
             box->button(box->standardButtons() & button_ ? button_ : QMessageBox::Ok)->click();
@@ -156,6 +159,25 @@ TEST_F(WorkbenchWiringTest, SavingResultsRefreshesAnotherWindowOnTheSameFile) {
     ASSERT_EQ(refreshed.timeCourses.size(), saved.timeCourses.size());
     EXPECT_EQ(refreshed.timeCourses.front().rows, saved.timeCourses.front().rows);
     EXPECT_FALSE(refreshed.modified);
+}
+
+TEST_F(WorkbenchWiringTest, ADoubleClickOnALabelOpensTheValueEditorOnlyWhenIdle) {
+    TSystemFile* file = OpenModel("h.krm");
+    ASSERT_NE(file, nullptr);
+    file->document()->AnalysisRunClick();
+    ASSERT_TRUE(Settled(file));
+    PlotPane* plot = file->plotPane();
+    plot->repaint();
+    const PixelRect spot = plot->hotSpots().areas[0];
+    ASSERT_FALSE(spot.IsEmpty());
+    const QPoint centre((spot.left + spot.right) / 2, (spot.top + spot.bottom) / 2);
+    DialogAnswers answers(QMessageBox::Cancel);
+    file->SetRunning(true);
+    QTest::mouseDClick(plot, Qt::LeftButton, {}, centre);
+    EXPECT_TRUE(answers.classes.isEmpty());
+    file->SetRunning(false);
+    QTest::mouseDClick(plot, Qt::LeftButton, {}, centre);
+    EXPECT_EQ(answers.classes, QStringList{QStringLiteral("kora::app::TSEditForm")});
 }
 
 } // namespace
