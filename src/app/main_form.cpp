@@ -17,10 +17,10 @@
 #include "plot_pane.h"
 #include "recovery_file.h"
 #include "report_windows.h"
-#include "steady_state_window.h"
 #include "results_table_view.h"
 #include "sbml_commands.h"
 #include "settings_session.h"
+#include "steady_state_window.h"
 #include "system_file.h"
 
 namespace kora::app {
@@ -187,11 +187,11 @@ OpenResult TMainForm::OpenSbml(const QString& path) {
 void TMainForm::ExportActiveAsSbml() {
     TSystemFile* file = ActiveFile();
     if (file == nullptr || file->isResultsDocument()) return;
-    const QString start = file->document() != nullptr && !file->document()->fileName().empty()
-                              ? QFileInfo(QString::fromStdString(file->document()->fileName()))
-                                        .completeBaseName() +
-                                    QStringLiteral(".xml")
-                              : QString();
+    const QString start =
+        file->document() != nullptr && !file->document()->fileName().empty()
+            ? QFileInfo(QString::fromStdString(file->document()->fileName())).completeBaseName() +
+                  QStringLiteral(".xml")
+            : QString();
     ExportSbmlFile(this, file->EditorLines(), start);
 }
 

@@ -326,9 +326,10 @@ void TMainForm::ShowEditorMenu(TSystemFile* file, const QPoint& position) {
 void TMainForm::ShowResultsMenu(TSystemFile* file, const QPoint& position) {
     if (file != ActiveFile()) return;
     QMenu menu;
-    for (const char* text : {"Copy Results", "Export Plot...", "Save Results As...",
-                             "SaveUnderName", "Clear Results", "", "Time Plot", "Phase Plot 2D", "Phase Plot 3D", "Table", "",
-                             "Black and White", "Background Color...", ""}) {
+    for (const char* text :
+         {"Copy Results", "Export Plot...", "Save Results As...", "SaveUnderName", "Clear Results",
+          "", "Time Plot", "Phase Plot 2D", "Phase Plot 3D", "Table", "", "Black and White",
+          "Background Color...", ""}) {
         if (*text == '\0')
             menu.addSeparator();
         else

@@ -51,8 +51,8 @@ void ReportWindows::FinishMessages(const std::string& writer) {
 
 TSsDlg* ReportWindows::ShowSteadyState(const std::string& caption, const SsReport& report,
                                        const std::string& documentPath) {
-    auto* window = new TSsDlg(report, QString::fromStdString(caption),
-                              QString::fromStdString(documentPath));
+    auto* window =
+        new TSsDlg(report, QString::fromStdString(caption), QString::fromStdString(documentPath));
     ShowInArea(area_, window);
     return window;
 }

@@ -65,15 +65,14 @@ bool ExportSbmlFile(QWidget* parent, const TextLines& editorLines, const QString
         ShowProblems(parent, QStringLiteral("The model could not be exported:"), problems);
         return false;
     }
-    const QString name =
-        QFileDialog::getSaveFileName(parent, QStringLiteral("Export SBML"), startName,
-                                     QString::fromLatin1(kSbmlFilter));
+    const QString name = QFileDialog::getSaveFileName(parent, QStringLiteral("Export SBML"),
+                                                      startName, QString::fromLatin1(kSbmlFilter));
     if (name.isEmpty()) return false;
     const std::string reason = WriteFileAtomically(name.toStdString(), xml);
     if (reason.empty()) return true;
-    QMessageBox::warning(parent, kTitle,
-                         QStringLiteral("Unable to write %1:\n%2")
-                             .arg(name, QString::fromStdString(reason)));
+    QMessageBox::warning(
+        parent, kTitle,
+        QStringLiteral("Unable to write %1:\n%2").arg(name, QString::fromStdString(reason)));
     return false;
 }
 

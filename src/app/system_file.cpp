@@ -320,8 +320,7 @@ void TSystemFile::CopyResults() {
 void TSystemFile::ExportPlotImage() {
     if (document_ == nullptr) return;
     ResultsSet& set = document_->results();
-    const QString start = QFileInfo(QString::fromStdString(ResultsFileName()))
-                              .completeBaseName();
+    const QString start = QFileInfo(QString::fromStdString(ResultsFileName())).completeBaseName();
     ExportPlot(this, set, set.view, plot_->PlotRect().size(), start);
 }
 

@@ -14,8 +14,8 @@
 #include <gtest/gtest.h>
 
 #include "main_form.h"
-#include "plot_pane.h"
 #include "model_editor.h"
+#include "plot_pane.h"
 #include "sbml/sbml_exchange.h"
 #include "settings_session.h"
 #include "steady_state_window.h"
@@ -68,7 +68,8 @@ protected:
         TempDirTest::SetUp();
         std::string error;
         ASSERT_TRUE(session_.Load(Write("settings.ini", "").string(), error)) << error;
-        frame_ = std::make_unique<TMainForm>(session_, QString::fromStdString((dir_ / "r").string()));
+        frame_ =
+            std::make_unique<TMainForm>(session_, QString::fromStdString((dir_ / "r").string()));
         frame_->show();
         QCoreApplication::processEvents();
     }
@@ -130,11 +131,13 @@ TEST_F(WorkbenchWiringTest, AThresholdChosenInAReportIsKeptForTheNextOne) {
     ASSERT_NE(file, nullptr);
     frame_->Command(QStringLiteral("Steady State"))->trigger();
     TSsDlg* report = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        for (QMdiSubWindow* sub : frame_->area()->subWindowList())
-            if (auto* found = qobject_cast<TSsDlg*>(sub->widget())) report = found;
-        return report != nullptr;
-    }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (QMdiSubWindow* sub : frame_->area()->subWindowList())
+                if (auto* found = qobject_cast<TSsDlg*>(sub->widget())) report = found;
+            return report != nullptr;
+        },
+        20000));
     report->thresholdCombo()->setCurrentIndex(3);
     EXPECT_EQ(session_.settings().sensThreshold, 3);
     EXPECT_EQ(frame_->workspace().settings().sensThreshold, 3);
