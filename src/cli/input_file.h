@@ -1,16 +1,14 @@
-// Why an input file cannot be read, in the same words for every command.
+// Reading a command's input file, saying why it cannot be read.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "common/file_readable.h"
+
 namespace kora::cli {
 
-// "no such file", "is a directory", "permission denied" or the system's own
-// words; "" when the file can be read.
-std::string WhyUnreadable(const std::string& path);
-
-// Reads the lines of `path`; "" on success, else why not (as above).
+// Reads the lines of `path`; "" on success, else why not (WhyUnreadable's words).
 std::string ReadInputLines(const std::string& path, std::vector<std::string>& lines);
 
 } // namespace kora::cli

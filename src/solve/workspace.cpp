@@ -1,6 +1,7 @@
 #include "workspace.h"
 
 #include "common/file_names.h"
+#include "common/file_readable.h"
 #include "results/results_file.h"
 #include "solve/base/document_host.h"
 #include "solve/base/same_file.h"
@@ -56,8 +57,13 @@ OpenResult Workspace::OpenFile(const std::string& fileName, std::string* reason)
     if (Find(fileName) != nullptr) return OpenResult::AlreadyOpen;
     const bool results = IsResultsFileName(fileName);
     TextLines lines;
-    if (!results && ReadTextLines(fileName, lines) != TextReadStatus::Ok)
+    if (!results && ReadTextLines(fileName, lines) != TextReadStatus::Ok) {
+        if (reason != nullptr) {
+            *reason = WhyUnreadable(fileName);
+            if (reason->empty()) *reason = "read error";
+        }
         return OpenResult::Unreadable;
+    }
     std::unique_ptr<DocumentHost> view = factory_.CreateView(fileName, lines, results);
     if (!view) return OpenResult::Unreadable;
     DocumentHost& shown = *view;

@@ -45,8 +45,8 @@ public:
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
-    // Opens a model or (".res") results file; `reason` tells why a results
-    // file could not be read.
+    // Opens a model or (".res") results file; `reason` tells why the file
+    // could not be read.
     OpenResult OpenFile(const std::string& fileName, std::string* reason = nullptr);
     // A new document without a file name.
     SystemDocument* NewDocument();
