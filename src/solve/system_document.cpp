@@ -7,6 +7,7 @@
 #include "common/text_trim.h"
 #include "model_settings.h"
 #include "numeric/krmform_ss.h"
+#include "results/atomic_file.h"
 #include "results/plot_ranges.h"
 #include "results/results_file.h"
 #include "run_thread.h"
@@ -328,6 +329,11 @@ bool SystemDocument::MergeResults(const std::string& fileName) {
 }
 
 bool SystemDocument::SaveResults(const std::string& fileName, std::string& reason) {
+    // A link under a results name must not turn the model into results.
+    if (!state_.fileName.empty() && IsSameFile(fileName, state_.fileName)) {
+        reason = "'" + fileName + "' is the model file itself; nothing was written";
+        return false;
+    }
     results_.precision = settings_.filePrec;
     const ResultsFileResult written = WriteResultsFile(results_, fileName);
     if (!written) {
