@@ -12,6 +12,7 @@
 #include "document_splitter.h"
 #include "document_status_bar.h"
 #include "error_dialog.h"
+#include "model/run_size.h"
 #include "model_editor.h"
 #include "plot_pane.h"
 #include "qt_conversions.h"
@@ -194,6 +195,17 @@ Answer TSystemFile::Ask(const std::string& text, const std::string& title) {
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (button == QMessageBox::Yes) return Answer::Yes;
     return button == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+bool TSystemFile::ConfirmLargeRun(const RunSize& size, int64_t limit) {
+    const QString text = QStringLiteral("This run would report %1 values (%2 rows of %3 columns), "
+                                        "more than the limit of %4.\nRun it anyway?")
+                             .arg(size.values)
+                             .arg(size.rows)
+                             .arg(size.columns)
+                             .arg(limit);
+    return QMessageBox::question(this, Title("Large run"), text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TSystemFile::WarningBox(const std::string& text, const std::string& title) {

@@ -90,6 +90,7 @@ public:
     void ShowErrorReport(const std::vector<std::string>& lines) override;
     void SelectModelSpan(int32_t offset, int32_t length) override;
     Answer Ask(const std::string& text, const std::string& title) override;
+    bool ConfirmLargeRun(const RunSize& size, int64_t limit) override;
     void WarningBox(const std::string& text, const std::string& title) override;
     std::vector<std::string> EditorLines() override;
     bool TextModified() override;

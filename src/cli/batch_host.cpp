@@ -1,12 +1,24 @@
 #include "batch_host.h"
 
+#include <utility>
+
 #include "batch_workspace.h"
+#include "model/run_size.h"
+#include "model_diagnostics.h"
 #include "run_output.h"
 
 namespace kora::cli {
 
-BatchHost::BatchHost(BatchWorkspace& workspace, TextLines editorLines)
-    : workspace_(workspace), editorLines_(std::move(editorLines)) {}
+namespace {
+
+// The heading of a model error's report.
+constexpr const char* kModelErrorHeading = "CRITICAL ERROR:";
+
+} // namespace
+
+BatchHost::BatchHost(BatchWorkspace& workspace, std::string fileName, TextLines editorLines)
+    : workspace_(workspace), shownName_(std::move(fileName)), editorLines_(std::move(editorLines)) {
+}
 
 void BatchHost::ShowProgress(const ProgressSnapshot& progress) {
     if (progress.phase != ProgressSnapshot::Phase::Running || !workspace_.showProgress()) return;
@@ -15,6 +27,14 @@ void BatchHost::ShowProgress(const ProgressSnapshot& progress) {
 }
 
 void BatchHost::ShowErrorReport(const std::vector<std::string>& lines) {
+    const std::optional<int32_t> span = std::exchange(spanOffset_, std::nullopt);
+    if (lines.size() >= 2 && lines[0] == kModelErrorHeading && document_ != nullptr) {
+        const TextPlace place =
+            span ? PlaceOfOffset(editorLines_, document_->modelLines(), *span) : TextPlace{};
+        PrintDiagnostic(shownName_, place, "error", lines[1], {lines.begin() + 2, lines.end()},
+                        workspace_.err());
+        return;
+    }
     for (const std::string& line : lines)
         workspace_.err() << line << '\n';
     workspace_.err().flush();
@@ -28,6 +48,15 @@ void BatchHost::WarningBox(const std::string& text, const std::string& title) {
 Answer BatchHost::Ask(const std::string& text, const std::string& title) {
     workspace_.err() << title << '\n' << text << "\nanswer: Cancel\n" << std::flush;
     return Answer::Cancel;
+}
+
+bool BatchHost::ConfirmLargeRun(const RunSize& size, int64_t limit) {
+    workspace_.err() << PlacePrefix(shownName_, {}) << "error: one run would report " << size.values
+                     << " values (" << size.rows << " rows of " << size.columns
+                     << " columns), more than the limit of " << limit
+                     << "; raise hr, or the limit with --max-values\n"
+                     << std::flush;
+    return false;
 }
 
 } // namespace kora::cli

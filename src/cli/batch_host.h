@@ -2,11 +2,16 @@
 // on stderr, progress on a terminal's stderr; nothing else is shown.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model/model_text.h"
 #include "solve/base/document_host.h"
+
+namespace kora {
+class SystemDocument;
+}
 
 namespace kora::cli {
 
@@ -14,17 +19,26 @@ class BatchWorkspace;
 
 class BatchHost final : public DocumentHost {
 public:
-    BatchHost(BatchWorkspace& workspace, TextLines editorLines);
+    BatchHost(BatchWorkspace& workspace, std::string fileName, TextLines editorLines);
+
+    void Bind(const SystemDocument& document) { document_ = &document; }
+    // The file's name in messages: as the user wrote it.
+    void SetShownName(std::string name) { shownName_ = std::move(name); }
 
     void WarningBox(const std::string& text, const std::string& title) override;
     void SetStatus(const std::string&) override {}
     void ShowProgress(const ProgressSnapshot& progress) override;
     void SetRunning(bool) override {}
     void ResultsChanged() override {}
+    // A model error as "FILE:LINE:COLUMN: error: MESSAGE"; other reports as
+    // their lines.
     void ShowErrorReport(const std::vector<std::string>& lines) override;
+    void SelectModelSpan(int32_t offset, int32_t) override { spanOffset_ = offset; }
     // Prints the question and answers Cancel: a batch keeps whatever it is
     // asked about.
     Answer Ask(const std::string& text, const std::string& title) override;
+    // Refuses, giving the count and the limit.
+    bool ConfirmLargeRun(const RunSize& size, int64_t limit) override;
 
     std::vector<std::string> EditorLines() override { return editorLines_; }
     bool TextModified() override { return false; }
@@ -33,7 +47,10 @@ public:
 
 private:
     BatchWorkspace& workspace_;
+    std::string shownName_;
     TextLines editorLines_;
+    const SystemDocument* document_ = nullptr;
+    std::optional<int32_t> spanOffset_; // of the model error about to be shown
 };
 
 } // namespace kora::cli

@@ -64,7 +64,8 @@ int ExitCodeOf(const ScriptRecord& record, int problems) {
     if (record.failureCategory == kCategorySolver)
         return record.failureCode == kStatusStopped ? kExitStopped : kExitSolverFailure;
     if (record.failureCategory == kCategoryUnavailable) return kExitUnavailable;
-    if (record.failureCategory != 0 || record.rejected || record.commandProblem || problems > 0)
+    if (record.failureCategory != 0 || record.rejected || record.commandProblem ||
+        record.runDeclined || problems > 0)
         return kExitModelError;
     return kExitOk;
 }
@@ -79,6 +80,7 @@ Settings RunSettings(const CliOptions& options, const Settings& loaded) {
     settings.mLogTolerance = options.tolerance.value_or(settings.mLogTolerance);
     settings.minOrder = options.minOrder.value_or(settings.minOrder);
     settings.maxOrder = options.maxOrder.value_or(settings.maxOrder);
+    settings.maxRunValues = options.maxValues.value_or(settings.maxRunValues);
     return settings;
 }
 
@@ -90,6 +92,7 @@ int RunScriptForBatch(const CliOptions& options, const Settings& settings, std::
     BatchWorkspace workspace(settings, out, err);
     SystemDocument* document = workspace.OpenDocument(error ? options.input : fileName);
     if (document == nullptr) return kExitNoInput;
+    workspace.ShowAs(*document, options.input);
 
     std::vector<std::string> assignments;
     for (const auto& [name, value] : options.assignments)

@@ -60,9 +60,18 @@ void BatchWorkspace::ReportInternalError(const std::string& what) {
     err_ << "kora-batch: " << what << '\n' << std::flush;
 }
 
-std::unique_ptr<DocumentHost> BatchWorkspace::CreateView(const std::string&,
+std::unique_ptr<DocumentHost> BatchWorkspace::CreateView(const std::string& fileName,
                                                          const TextLines& editorLines, bool) {
-    return std::make_unique<BatchHost>(*this, editorLines);
+    return std::make_unique<BatchHost>(*this, fileName, editorLines);
+}
+
+void BatchWorkspace::ShowDocument(DocumentHost& view, SystemDocument& document) {
+    static_cast<BatchHost&>(view).Bind(document);
+}
+
+void BatchWorkspace::ShowAs(SystemDocument& document, const std::string& name) {
+    if (DocumentHost* view = workspace_.ViewOf(document))
+        static_cast<BatchHost*>(view)->SetShownName(name);
 }
 
 } // namespace kora::cli

@@ -27,6 +27,8 @@ public:
     // finds it open; null when it cannot be read (the reason is on stderr).
     SystemDocument* OpenDocument(const std::string& fileName);
     SystemDocument* Find(const std::string& fileName) { return workspace_.Find(fileName); }
+    // Messages about `document` name it `name`.
+    void ShowAs(SystemDocument& document, const std::string& name);
 
     MainThreadQueue& queue() { return queue_; }
     std::ostream& out() { return out_; }
@@ -54,7 +56,7 @@ public:
     std::unique_ptr<DocumentHost> CreateView(const std::string& fileName,
                                              const TextLines& editorLines,
                                              bool resultsDocument) override;
-    void ShowDocument(DocumentHost&, SystemDocument&) override {}
+    void ShowDocument(DocumentHost& view, SystemDocument& document) override;
     void ActivateView(DocumentHost&) override {}
 
     // DocumentList: the workspace's rules, with a note on stderr for what a

@@ -15,7 +15,7 @@ int RunRunCommand(const CliOptions& options) {
     if (int code = LoadBatchModelInput(options, input, std::cerr); code != kExitOk) return code;
     const Settings settings = RunSettings(options, input.settings);
     // The model is built once before the script, so that a model the run
-    // would reject, or a run too large to finish, costs nothing.
+    // would reject costs nothing; each solve checks its own size.
     PreflightModel prepared;
     prepared.fileName = options.input;
     prepared.fileLines = std::move(input.editorLines);
@@ -29,8 +29,6 @@ int RunRunCommand(const CliOptions& options) {
         return kExitModelError;
     const int warnings = ReportModelWarnings(prepared, settings, setNames, std::cerr);
     if (options.strict && warnings > 0) return kExitModelError;
-    if (!WithinValueLimit(prepared, options.maxValues.value_or(settings.maxRunValues), std::cerr))
-        return kExitModelError;
     return RunScriptForBatch(options, settings, std::cout, std::cerr);
 }
 

@@ -60,6 +60,16 @@ int ColumnOfName(const std::string& line, const std::string& name, int fallback)
     return fallback;
 }
 
+// Column `column` (0-based, of the trimmed line) of 1-based file line `line`.
+TextPlace PlaceOnFileLine(const TextLines& fileLines, int line, int32_t column) {
+    if (line == 0) return {};
+    const std::string& text = fileLines[static_cast<size_t>(line - 1)];
+    size_t indent = 0;
+    while (indent < text.size() && static_cast<unsigned char>(text[indent]) <= ' ')
+        ++indent;
+    return {line, static_cast<int>(indent) + column + 1};
+}
+
 bool Defines(const std::vector<Statement>& list, const std::string& name) {
     return std::any_of(list.begin(), list.end(),
                        [&name](const Statement& s) { return s.name == name; });
@@ -75,13 +85,23 @@ TextPlace PlaceOfStatement(KRMparser& model, const TextLines& fileLines,
     if (!OffsetOf(model, modelLines, statementText, offset) ||
         !ModelLineOf(modelLines, offset, modelLine, column))
         return {};
-    const int line = FileLineOf(fileLines, modelLines, modelLine);
-    if (line == 0) return {};
-    const std::string& text = fileLines[static_cast<size_t>(line - 1)];
-    size_t indent = 0;
-    while (indent < text.size() && static_cast<unsigned char>(text[indent]) <= ' ')
-        ++indent;
-    return {line, static_cast<int>(indent) + column + 1};
+    return PlaceOnFileLine(fileLines, FileLineOf(fileLines, modelLines, modelLine), column);
+}
+
+TextPlace PlaceOfOffset(const TextLines& fileLines, const TextLines& modelLines, int32_t offset) {
+    size_t modelLine = 0;
+    int32_t column = 0;
+    if (!ModelLineOf(modelLines, offset, modelLine, column)) return {};
+    // A script's assignments replace statements, or add lines at the end: an
+    // unchanged line is found by its text, a changed one by its position.
+    const TextLines original = ExtractModelLines(fileLines, true).modelLines;
+    const std::string& text = modelLines[modelLine];
+    size_t index = modelLine;
+    if (std::count(original.begin(), original.end(), text) == 1)
+        index = static_cast<size_t>(std::find(original.begin(), original.end(), text) -
+                                    original.begin());
+    if (index >= original.size()) return {};
+    return PlaceOnFileLine(fileLines, FileLineOf(fileLines, original, index), column);
 }
 
 int FileLineOf(const TextLines& fileLines, const TextLines& modelLines, size_t modelIndex) {
@@ -135,11 +155,17 @@ void PrintModelDiagnostic(KRMparser& model, const ErrorDisplay& sink, const std:
     if (!unknown.empty() && place.line > 0)
         place.column =
             ColumnOfName(fileLines[static_cast<size_t>(place.line - 1)], unknown, place.column);
-    err << PlacePrefix(fileName, place) << kind << ": " << ModelMessage(error.code)
-        << error.context;
-    if (!unknown.empty()) err << " (unknown name '" << unknown << "')";
-    err << '\n';
-    if (!error.detail.empty()) err << error.detail << '\n';
+    std::string message = std::string(ModelMessage(error.code)) + error.context;
+    if (!unknown.empty()) message += " (unknown name '" + unknown + "')";
+    PrintDiagnostic(fileName, place, kind, message,
+                    error.detail.empty() ? TextLines{} : TextLines{error.detail}, err);
+}
+
+void PrintDiagnostic(const std::string& fileName, const TextPlace& place, const std::string& kind,
+                     const std::string& message, const TextLines& more, std::ostream& err) {
+    err << PlacePrefix(fileName, place) << kind << ": " << message << '\n';
+    for (const std::string& line : more)
+        err << line << '\n';
     err.flush();
 }
 

@@ -25,6 +25,11 @@ int FileLineOf(const TextLines& fileLines, const TextLines& modelLines, size_t m
 TextPlace PlaceOfStatement(KRMparser& model, const TextLines& fileLines,
                            const TextLines& modelLines, const std::string& statementText);
 
+// Where `offset` of the model text (the model lines joined with two-character
+// line ends, as a document locates errors) stands in the file, when a script
+// may have changed the model lines; {0, 0} when it cannot be found.
+TextPlace PlaceOfOffset(const TextLines& fileLines, const TextLines& modelLines, int32_t offset);
+
 // The first name on the right side of `statementText` that the model neither
 // defines nor predefines, and that is not a function; "" when there is none.
 std::string UnknownNameIn(const KRMparser& model, const std::string& statementText);
@@ -37,5 +42,9 @@ std::string PlacePrefix(const std::string& fileName, const TextPlace& place);
 void PrintModelDiagnostic(KRMparser& model, const ErrorDisplay& sink, const std::string& fileName,
                           const TextLines& fileLines, const TextLines& modelLines,
                           const std::string& kind, std::ostream& err);
+
+// "PLACE kind: message", then the lines of `more`.
+void PrintDiagnostic(const std::string& fileName, const TextPlace& place, const std::string& kind,
+                     const std::string& message, const TextLines& more, std::ostream& err);
 
 } // namespace kora::cli

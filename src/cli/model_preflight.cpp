@@ -1,7 +1,6 @@
 #include "model_preflight.h"
 
 #include "model/messages.h"
-#include "model/run_size.h"
 #include "model_diagnostics.h"
 #include "script/script_execution.h"
 #include "solve/model_settings.h"
@@ -42,16 +41,6 @@ bool NoteIfTaylorRefuses(PreflightModel& prepared, std::ostream& err) {
     if (prepared.sink.code == 0) prepared.sink.code = kNoGmaEquations;
     PrintModelDiagnostic(prepared.model, prepared.sink, prepared.fileName, prepared.fileLines,
                          prepared.modelLines, "note: the Taylor method cannot run this model", err);
-    return false;
-}
-
-bool WithinValueLimit(const PreflightModel& prepared, int64_t limit, std::ostream& err) {
-    const RunSize size = ExpectedRunSize(prepared.model);
-    if (size.values <= limit) return true;
-    err << PlacePrefix(prepared.fileName, {}) << "error: one run would report " << size.values
-        << " values (" << size.rows << " rows of " << size.columns
-        << " columns), more than the limit of " << limit
-        << "; raise hr, or the limit with --max-values\n";
     return false;
 }
 

@@ -34,7 +34,4 @@ bool BuildPreflightModel(PreflightModel& prepared, bool dropScript,
 // false then.
 bool NoteIfTaylorRefuses(PreflightModel& prepared, std::ostream& err);
 
-// Refuses, on `err`, a run that would report more than `limit` values.
-bool WithinValueLimit(const PreflightModel& prepared, int64_t limit, std::ostream& err);
-
 } // namespace kora::cli

@@ -94,7 +94,8 @@ bool RunDriver::Fail(int32_t category, int32_t code) {
     return false;
 }
 
-bool RunDriver::Start(const TextLines& modelLines, const RunConfiguration& configuration) {
+bool RunDriver::Start(const TextLines& modelLines, const RunConfiguration& configuration,
+                      const RunApproval& approve) {
     configuration_ = configuration;
     pending_ = RunOutcome{};
     failureCaptured_ = false;
@@ -106,6 +107,10 @@ bool RunDriver::Start(const TextLines& modelLines, const RunConfiguration& confi
     if (sink_.code != 0) return Fail(kCategoryModel, sink_.code);
     if (configuration_.method == SolverMethod::Taylor && (!model_.BuildForm() || sink_.code != 0))
         return Fail(kCategoryModel, sink_.code != 0 ? sink_.code : 18);
+    if (approve && !approve(model_)) {
+        pending_.category = kCategoryDeclined;
+        return false;
+    }
     if (!MakeSolver()) {
         pending_.category = kCategoryUnavailable;
         pending_.detail = "The LSODA solver is not available in this build.";

@@ -29,6 +29,11 @@ enum class SolverMethod { Taylor, Lsoda };
 // An outcome category beyond the sink's model and solver families: the
 // chosen solver is missing from this build.
 inline constexpr int32_t kCategoryUnavailable = 3;
+// The run was not started because its size was not approved.
+inline constexpr int32_t kCategoryDeclined = 4;
+
+// Asked with the built model before the solver starts; false declines the run.
+using RunApproval = std::function<bool(const KRMparser& model)>;
 
 struct RunConfiguration {
     SolverMethod method = SolverMethod::Taylor;
@@ -84,10 +89,12 @@ public:
     RunDriver(const RunDriver&) = delete;
     RunDriver& operator=(const RunDriver&) = delete;
 
-    // Builds the model (and the power-law form for the Taylor method), makes
-    // and configures the solver and performs its first slice. False when the
-    // run cannot start; Finish then gives the outcome.
-    bool Start(const TextLines& modelLines, const RunConfiguration& configuration);
+    // Builds the model (and the power-law form for the Taylor method), asks
+    // `approve` if given, makes and configures the solver and performs its
+    // first slice. False when the run cannot start; Finish then gives the
+    // outcome.
+    bool Start(const TextLines& modelLines, const RunConfiguration& configuration,
+               const RunApproval& approve = nullptr);
     // One slice. A stop request turns a stepping run into status 2.
     void Slice(bool stopRequested);
     // The current segment has closed (the solver reached state 3).

@@ -5,6 +5,7 @@
 #include "common/ascii_case.h"
 #include "common/file_names.h"
 #include "common/text_trim.h"
+#include "model/run_size.h"
 #include "model_settings.h"
 #include "numeric/krmform_ss.h"
 #include "results/atomic_file.h"
@@ -190,15 +191,26 @@ void SystemDocument::Solve() {
     ProgressSnapshot start;
     start.method = methodLabel_;
     view_.ShowProgress(start);
-    if (!driver_->Start(state_.modelLines, Configuration())) {
+    const RunApproval approve = [this](const KRMparser& model) { return ApproveRunSize(model); };
+    if (!driver_->Start(state_.modelLines, Configuration(), approve)) {
         RunOutcome outcome = driver_->Finish();
-        ReportFailure(outcome);
+        if (outcome.category == kCategoryDeclined)
+            record_.runDeclined = true;
+        else
+            ReportFailure(outcome);
         FailCommand();
         return;
     }
     SetStatus("SOLVING");
     solveActive_ = true;
     runEvent_.Set();
+}
+
+// Checked on every solve, so that a script's own SETs of tf and hr count.
+bool SystemDocument::ApproveRunSize(const KRMparser& model) {
+    const RunSize size = ExpectedRunSize(model);
+    const int64_t limit = runSettings_.maxRunValues;
+    return size.values <= limit || view_.ConfirmLargeRun(size, limit);
 }
 
 void SystemDocument::UpdateProgress() {

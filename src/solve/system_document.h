@@ -38,6 +38,7 @@ struct ScriptRecord {
     int32_t failureCategory = 0;  // of the failure that ended the script; 0 if none
     int32_t failureCode = 0;      // model code or solver status
     bool commandProblem = false;  // a command failed unexpectedly
+    bool runDeclined = false;     // a solve too large was not approved
     RunStatistics lastStatistics; // of the last finished solve
     int solves = 0;
 };
@@ -72,6 +73,9 @@ public:
         startAssignments_ = std::move(assignments);
     }
     const ScriptRecord& scriptRecord() const { return record_; }
+    // The model lines of the current script, with its assignments applied;
+    // empty between scripts.
+    const TextLines& modelLines() const { return state_.modelLines; }
 
     // ScriptDocument: the results commands.
     bool HasResults() const override { return hasResults_; }
@@ -112,6 +116,7 @@ private:
     void ReportFailure(const RunOutcome& outcome);
     void StoreSolution(RunOutcome& outcome);
     void FailCommand();
+    bool ApproveRunSize(const KRMparser& model);
     RunConfiguration Configuration() const;
 
     DocumentHost& view_;

@@ -46,7 +46,8 @@ TEST_F(ScriptBatch, ExitCodesFollowHowTheScriptEnded) {
 
     const auto model = Run("X' = -X\nSCRIPT\nRUN\nEND SCRIPT\n");
     EXPECT_EQ(model.exitCode, 1);
-    EXPECT_EQ(model.err.rfind("CRITICAL ERROR:\n", 0), 0u);
+    EXPECT_EQ(model.err,
+              (dir_ / "model.krm").string() + ": error: Initial values not defined: X \n");
 
     // A box does not stop the script, but the run is not a success.
     const auto box = Run(kDecay + "SCRIPT\nACTIVATE nowhere.krm\nW \"on\"\nEND SCRIPT\n");

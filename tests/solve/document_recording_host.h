@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "model/run_size.h"
 #include "settings/settings.h"
 #include "solve/base/app_host.h"
 #include "solve/base/document_host.h"
@@ -52,6 +53,10 @@ public:
     Answer Ask(const std::string& text, const std::string&) override {
         if (onAsk) onAsk(text);
         return answer;
+    }
+    bool ConfirmLargeRun(const RunSize& size, int64_t) override {
+        largeRuns.push_back(size.values);
+        return runLarge;
     }
     std::vector<std::string> EditorLines() override { return editor; }
     bool TextModified() override { return modified; }
@@ -104,6 +109,8 @@ public:
     std::vector<bool> runningCalls;
     std::vector<std::string> internalErrors;
     Answer answer = Answer::Cancel;
+    std::vector<int64_t> largeRuns; // the sizes asked about
+    bool runLarge = false;
     bool modified = false;
     bool solving = false; // a solve has started
     std::atomic<int> posts{0};

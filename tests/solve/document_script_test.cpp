@@ -139,6 +139,23 @@ TEST_F(DocumentFixture, FailingSolveKeepsItsRowsAndStopsTheScript) {
     EXPECT_TRUE(host.finished.count(dir.File("model.krm")));
 }
 
+TEST_F(DocumentFixture, EachSolveTooLargeIsAskedAboutWithTheScriptsOwnTimes) {
+    settings.maxRunValues = 100;
+    const auto script = WithScript({"RUN", "SET tf = 1000", "RUN", "W \"after\""});
+    Run(script);
+    EXPECT_EQ(host.largeRuns, std::vector<int64_t>{4002});
+    EXPECT_EQ(doc.results().timeCourses.size(), 1u);
+    EXPECT_EQ(Output(), ""); // No ends the script
+    EXPECT_TRUE(doc.scriptRecord().runDeclined);
+    EXPECT_TRUE(host.errorReports.empty());
+
+    host.runLarge = true;
+    Run(script);
+    EXPECT_EQ(doc.results().timeCourses.size(), 2u);
+    EXPECT_EQ(Output(), "\nafter");
+    EXPECT_FALSE(doc.scriptRecord().runDeclined);
+}
+
 TEST_F(DocumentFixture, SteadyStateCommandIgnoresTheScriptBlock) {
     host.editor = WithScript({"W \"never\""});
     doc.AnalysisSSClick();

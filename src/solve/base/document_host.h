@@ -11,6 +11,8 @@ namespace kora {
 
 enum class Answer { Yes, No, Cancel };
 
+struct RunSize;
+
 // Only warning boxes: all that checking a script can show.
 class WarningBoxes {
 public:
@@ -50,6 +52,9 @@ public:
     virtual void SelectModelSpan(int32_t /*offset*/, int32_t /*length*/) {}
     // A Yes/No/Cancel question.
     virtual Answer Ask(const std::string& text, const std::string& title) = 0;
+    // The next solve would report more values than `limit`: true runs it,
+    // false ends the script as a stop does.
+    virtual bool ConfirmLargeRun(const RunSize& size, int64_t limit) = 0;
 
     // The editor's current text, line for line.
     virtual std::vector<std::string> EditorLines() = 0;
