@@ -7,6 +7,8 @@
 #include <QMimeData>
 #include <QTextBlock>
 
+#include "text_room.h"
+
 namespace kora::app {
 
 MessagesEditor::MessagesEditor(QWidget* parent) : QPlainTextEdit(parent) {
@@ -55,15 +57,7 @@ void MessagesEditor::keyPressEvent(QKeyEvent* event) {
 }
 
 void MessagesEditor::insertFromMimeData(const QMimeData* source) {
-    if (!source->hasText()) return;
-    QString text = source->text();
-    const qsizetype room = Room();
-    if (text.size() > room) {
-        QApplication::beep();
-        text.truncate(std::max<qsizetype>(room, 0));
-    }
-    textCursor().insertText(text);
-    ensureCursorVisible();
+    InsertTextWithinRoom(*this, source, Room());
 }
 
 void MessagesEditor::ShowContextMenu(const QPoint& position) {

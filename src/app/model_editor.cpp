@@ -9,6 +9,7 @@
 #include "model_highlighter.h"
 #include "model_span.h"
 #include "qt_conversions.h"
+#include "text_room.h"
 
 namespace kora::app {
 namespace {
@@ -140,15 +141,7 @@ bool ModelEditor::canInsertFromMimeData(const QMimeData* source) const {
 // Pasted and dropped text is cut to the room left, as a full editor takes no
 // more.
 void ModelEditor::insertFromMimeData(const QMimeData* source) {
-    if (!source->hasText()) return;
-    QString text = source->text();
-    const qsizetype room = Room();
-    if (text.size() > room) {
-        QApplication::beep();
-        text.truncate(std::max<qsizetype>(room, 0));
-    }
-    textCursor().insertText(text);
-    ensureCursorVisible();
+    InsertTextWithinRoom(*this, source, Room());
 }
 
 // Characters that may still be added, counting the selection as replaced.

@@ -12,6 +12,7 @@
 #include <climits>
 
 #include "report_grid_model.h"
+#include "selection_bounds.h"
 
 namespace kora::app {
 namespace {
@@ -74,20 +75,10 @@ void ReportGridView::FitSizes() {
 }
 
 std::optional<GridSelection> ReportGridView::Selection() const {
-    const QItemSelection selection = selectionModel()->selection();
-    if (selection.isEmpty()) return std::nullopt;
-    int top = INT_MAX;
-    int left = INT_MAX;
-    int bottom = -1;
-    int right = -1;
-    for (const QItemSelectionRange& range : selection) {
-        top = std::min(top, range.top());
-        left = std::min(left, range.left());
-        bottom = std::max(bottom, range.bottom());
-        right = std::max(right, range.right());
-    }
-    return GridSelection{model_->GridColumn(left), ReportGridModel::GridRow(top),
-                         model_->GridColumn(right), ReportGridModel::GridRow(bottom)};
+    const std::optional<CellBlock> block = SelectionBounds(selectionModel()->selection());
+    if (!block) return std::nullopt;
+    return GridSelection{model_->GridColumn(block->left), ReportGridModel::GridRow(block->top),
+                         model_->GridColumn(block->right), ReportGridModel::GridRow(block->bottom)};
 }
 
 void ReportGridView::Select(const GridSelection& s) {

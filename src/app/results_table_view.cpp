@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "results_table_model.h"
+#include "selection_bounds.h"
 
 namespace kora::app {
 
@@ -22,19 +23,9 @@ ResultsTableView::ResultsTableView(QWidget* parent)
 }
 
 QString ResultsTableView::SelectionText() const {
-    const QItemSelection selection = selectionModel()->selection();
-    if (selection.isEmpty()) return {};
-    int top = INT_MAX;
-    int left = INT_MAX;
-    int bottom = -1;
-    int right = -1;
-    for (const QItemSelectionRange& range : selection) {
-        top = std::min(top, range.top());
-        left = std::min(left, range.left());
-        bottom = std::max(bottom, range.bottom());
-        right = std::max(right, range.right());
-    }
-    return model_->CopyText(top, left, bottom, right);
+    const std::optional<CellBlock> block = SelectionBounds(selectionModel()->selection());
+    if (!block) return {};
+    return model_->CopyText(block->top, block->left, block->bottom, block->right);
 }
 
 void ResultsTableView::CopySelection() {
