@@ -106,13 +106,14 @@ bool Jacobian(const MinpackFcn& fcn, uint32_t n, Workspace& w, const ColumnGroup
 
 // Groups of the residual's columns, empty when its pattern is unknown or
 // grouping would save nothing.
-void GroupColumns(const KRMparser& model, const PowerLawTable* table, ColumnGroups& groups) {
+void GroupColumns(const KRMparser& model, const PowerLawTable* table, uint32_t n,
+                  ColumnGroups& groups) {
     std::vector<std::vector<int32_t>> reads;
     if (table != nullptr)
         table->EquationReads(reads);
     else if (!DerivativeReads(model, reads))
         return;
-    BuildColumnGroups(reads, groups);
+    if (reads.size() == n) BuildColumnGroups(reads, groups);
 }
 
 ColumnGrouping ViewOf(const ColumnGroups& groups) {
@@ -202,7 +203,7 @@ bool KRMForm_ss::compute(bool powerLaw) {
     };
     const MinpackFcn fcn(counted);
     ColumnGroups groups;
-    GroupColumns(model, isPowerLaw ? &table : nullptr, groups);
+    GroupColumns(model, isPowerLaw ? &table : nullptr, n, groups);
     const ColumnGrouping view = ViewOf(groups);
     const ColumnGrouping* grouping = groups.Empty() ? nullptr : &view;
 
