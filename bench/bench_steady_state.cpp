@@ -57,16 +57,21 @@ void ComputeSteadyState(benchmark::State& state, const TextLines& lines) {
     }
     if (ss.status != 0) state.SkipWithError("the steady state was not fully computed");
     state.counters["columns"] = ss.nIndep + ss.nTerms + ss.nFactors;
+    state.counters["residuals"] = static_cast<double>(ss.residualEvaluations);
 }
 
 void BM_SteadyStateGma20(benchmark::State& state) {
     ComputeSteadyState(state, GmaChain(20));
+}
+void BM_SteadyStateGma100(benchmark::State& state) {
+    ComputeSteadyState(state, GmaChain(100));
 }
 void BM_SteadyStateSSystem100(benchmark::State& state) {
     ComputeSteadyState(state, SSystemChain(100));
 }
 
 BENCHMARK(BM_SteadyStateGma20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SteadyStateGma100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SteadyStateSSystem100)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "kernels/eispack.h"
 #include "kernels/linpack.h"
 #include "kernels/minpack.h"
+#include "lsoda_column_groups.h"
+#include "model/read_dependencies.h"
 #include "ss_integration.h"
 #include "ss_residuals.h"
 #include "ss_sensitivities.h"
@@ -70,13 +72,14 @@ double SearchTolerance() {
     return std::sqrt(kMachinePrecision);
 }
 
-bool Search(const MinpackFcn& fcn, const KRMparser& model, uint32_t n, Workspace& w) {
+bool Search(const MinpackFcn& fcn, const KRMparser& model, uint32_t n, Workspace& w,
+            const ColumnGrouping* grouping) {
     const double tolerance = SearchTolerance();
     for (int attempt = 0; attempt < kSsMaxAttempts; ++attempt) {
         StartPoint(model, attempt, n, w.x.data());
         int info = 0;
         hybrd1(fcn, static_cast<int>(n), w.x.data(), w.fvec.data(), tolerance, &info, w.wa.data(),
-               static_cast<int>(w.wa.size()));
+               static_cast<int>(w.wa.size()), grouping);
         if (info == 1) return true;
     }
     return false;
@@ -84,17 +87,38 @@ bool Search(const MinpackFcn& fcn, const KRMparser& model, uint32_t n, Workspace
 
 // Forward-difference Jacobian at x into w.matrix; false when the residual
 // stopped or gave a non-finite entry.
-bool Jacobian(const MinpackFcn& fcn, uint32_t n, Workspace& w) {
+bool Jacobian(const MinpackFcn& fcn, uint32_t n, Workspace& w, const ColumnGrouping* grouping) {
     const int nn = static_cast<int>(n);
     int iflag = 1;
     fcn(nn, w.x.data(), w.fvec.data(), &iflag);
     if (iflag < 0) return false;
-    fdjac1(fcn, nn, w.x.data(), w.fvec.data(), w.matrix.data(), nn, &iflag, nn, nn, 0.0,
-           w.wa1.data(), w.wa2.data());
+    if (grouping != nullptr)
+        fdjac1Grouped(fcn, nn, w.x.data(), w.fvec.data(), w.matrix.data(), nn, &iflag, *grouping,
+                      0.0, w.wa1.data(), w.wa2.data());
+    else
+        fdjac1(fcn, nn, w.x.data(), w.fvec.data(), w.matrix.data(), nn, &iflag, nn, nn, 0.0,
+               w.wa1.data(), w.wa2.data());
     if (iflag < 0) return false;
     for (double entry : w.matrix)
         if (!std::isfinite(entry)) return false;
     return true;
+}
+
+// Groups of the residual's columns, empty when its pattern is unknown or
+// grouping would save nothing.
+void GroupColumns(const KRMparser& model, const PowerLawTable* table, uint32_t n,
+                  ColumnGroups& groups) {
+    std::vector<std::vector<int32_t>> reads;
+    if (table != nullptr)
+        table->EquationReads(reads);
+    else if (!DerivativeReads(model, reads))
+        return;
+    if (reads.size() == n) BuildColumnGroups(reads, groups);
+}
+
+ColumnGrouping ViewOf(const ColumnGroups& groups) {
+    return ColumnGrouping{groups.GroupCount(), groups.groupStart.data(), groups.columns.data(),
+                          groups.rowStart.data(), groups.rows.data()};
 }
 
 bool Eigenvalues(uint32_t n, Workspace& w) {
@@ -114,6 +138,7 @@ void KRMForm_ss::Reset() {
     nVars = nIndep = nFluxes = nTerms = nFactors = 0;
     classification = 0;
     integrationHorizon = 0.0;
+    residualEvaluations = 0;
     steadyState = influx = fValue = eigenvalues = nullptr;
     sensIndep = sensRate = sensOrder = nullptr;
 }
@@ -170,8 +195,17 @@ bool KRMForm_ss::compute(bool powerLaw) {
 
     PowerLawResidualContext powerContext{&table, w.xe.data()};
     ModelResidualContext modelContext(model);
-    const MinpackFcn fcn = isPowerLaw ? MinpackFcn(powerLawResidual, &powerContext)
-                                      : MinpackFcn(modelResidual, &modelContext);
+    const MinpackFcn residual = isPowerLaw ? MinpackFcn(powerLawResidual, &powerContext)
+                                           : MinpackFcn(modelResidual, &modelContext);
+    auto counted = [this, &residual](int size, const double* x, double* f, int* iflag) {
+        ++residualEvaluations;
+        residual(size, x, f, iflag);
+    };
+    const MinpackFcn fcn(counted);
+    ColumnGroups groups;
+    GroupColumns(model, isPowerLaw ? &table : nullptr, n, groups);
+    const ColumnGrouping view = ViewOf(groups);
+    const ColumnGrouping* grouping = groups.Empty() ? nullptr : &view;
 
     bool found = false;
     if (isPowerLaw && table.AllSSystem()) {
@@ -179,7 +213,7 @@ bool KRMForm_ss::compute(bool powerLaw) {
         if (!closed) status |= SS_SINGULAR;
         found = closed.value_or(false);
     }
-    if (!found) found = Search(fcn, model, n, w);
+    if (!found) found = Search(fcn, model, n, w, grouping);
     if (!found) {
         // The model's own motion from its initial values may lead where no
         // start point of the search did.
@@ -208,7 +242,7 @@ bool KRMForm_ss::compute(bool powerLaw) {
         }
     }
 
-    if (!Jacobian(fcn, n, w)) status |= SS_EIGEN_FAILED;
+    if (!Jacobian(fcn, n, w, grouping)) status |= SS_EIGEN_FAILED;
     if ((status & ~SS_SINGULAR) == 0) {
         if (Eigenvalues(n, w)) {
             for (uint32_t i = 0; i < n; ++i) {

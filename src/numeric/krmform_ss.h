@@ -61,6 +61,8 @@ public:
     // Greater than 0 when the steady state was reached by integrating the
     // model to this time, after the search failed from every start point.
     double integrationHorizon = 0.0;
+    // Evaluations of the residual the last compute made (a cost figure).
+    uint64_t residualEvaluations = 0;
     double* steadyState = nullptr;
     double* influx = nullptr;
     double* fValue = nullptr;      // NaN where the influx is 0

@@ -56,6 +56,17 @@ double PowerLawTable::OrderOf(uint32_t term, uint32_t p) const {
     return 0.0;
 }
 
+void PowerLawTable::EquationReads(std::vector<std::vector<int32_t>>& reads) const {
+    reads.assign(n, {});
+    for (uint32_t i = 0; i < n; ++i) {
+        std::vector<int32_t>& row = reads[i];
+        for (uint32_t f = factorStart[termStart[i]]; f < factorStart[termStart[i + 1]]; ++f)
+            if (factorIndex[f] < n) row.push_back(static_cast<int32_t>(factorIndex[f]));
+        std::sort(row.begin(), row.end());
+        row.erase(std::unique(row.begin(), row.end()), row.end());
+    }
+}
+
 ModelResidualContext::ModelResidualContext(const KRMparser& model)
     : model(&model), stack(model.stackDepth + 1) {
     for (const Statement& s : model.definitions)

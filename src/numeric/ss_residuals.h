@@ -36,6 +36,8 @@ struct PowerLawTable {
     double TermValue(uint32_t term, const double* xe) const;
     // Kinetic order of value index p in `term`, 0 when absent.
     double OrderOf(uint32_t term, uint32_t p) const;
+    // For each equation, the dependent variables its terms read, ascending.
+    void EquationReads(std::vector<std::vector<int32_t>>& reads) const;
 };
 
 // powerLawResidual's context: the table and the extended state, whose

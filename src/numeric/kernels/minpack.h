@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+#include <cstdint>
 #include <type_traits>
 
 // Powell's hybrid method for systems of nonlinear equations and its helpers.
@@ -58,25 +60,57 @@ private:
     void* context_ = nullptr;
 };
 
+// Columns of a square Jacobian that one evaluation may perturb together (no
+// row reads two columns of a group), and the rows that read each column.
+// Non-owning; the arrays must outlive every call that is given the view.
+struct ColumnGrouping {
+    int ngroups = 0;
+    const int32_t* groupStart = nullptr; // group g: columns[groupStart[g] .. groupStart[g + 1])
+    const int32_t* columns = nullptr;
+    const int32_t* rowStart =
+        nullptr; // rows reading column j: rows[rowStart[j] .. rowStart[j + 1])
+    const int32_t* rows = nullptr;
+};
+
 // Solves fcn(x) = 0 from the start point in x with the default choices of
 // hybrd. x receives the last iterate and fvec fcn at it. info: 0 improper
 // input (n <= 0, tol < 0, lwa < n(3n + 13)/2), 1 converged to tol, 2 too many
 // calls, 3 tol too small, 4 no good progress, negative = stopped by fcn.
+// `groups`, when given, must describe fcn's pattern; see fdjac1Grouped.
 void hybrd1(MinpackFcn fcn, int n, double* x, double* fvec, double tol, int* info, double* wa,
-            int lwa);
+            int lwa, const ColumnGrouping* groups = nullptr);
 
 // The Powell hybrid method with every control exposed; info 1 to 5 as
-// published (5 = no progress over the last ten iterations).
+// published (5 = no progress over the last ten iterations). With `groups`, a
+// dense Jacobian is differenced group by group; nfev still counts n per
+// Jacobian, so maxfev stops the search exactly where it would without them.
 void hybrd(MinpackFcn fcn, int n, double* x, double* fvec, double xtol, int maxfev, int ml, int mu,
            double epsfcn, double* diag, int mode, double factor, int nprint, int* info, int* nfev,
            double* fjac, int ldfjac, double* r, int lr, double* qtf, double* wa1, double* wa2,
-           double* wa3, double* wa4);
+           double* wa3, double* wa4, const ColumnGrouping* groups = nullptr);
 
 // Forward-difference Jacobian of fcn at x into fjac; fvec must hold fcn(x).
 // Banded grouping is used when ml + mu + 1 < n. *iflag is passed to fcn and
 // holds its value on return; x is restored even when fcn stops.
 void fdjac1(MinpackFcn fcn, int n, double* x, const double* fvec, double* fjac, int ldfjac,
             int* iflag, int ml, int mu, double epsfcn, double* wa1, double* wa2);
+
+// fdjac1's dense Jacobian with one evaluation of fcn per group instead of
+// per column. Each column keeps its own increment, and an entry whose row
+// does not read the column is formed from fvec as the one-column loop would
+// form it, so fjac is identical to fdjac1's provided fvec = fcn(x) and each
+// row of fcn depends only on the columns it reads. A group whose evaluation
+// stops fcn is redone one column at a time, so fcn stops only where the
+// one-column loop would stop.
+void fdjac1Grouped(MinpackFcn fcn, int n, double* x, const double* fvec, double* fjac, int ldfjac,
+                   int* iflag, const ColumnGrouping& groups, double epsfcn, double* wa1,
+                   double* wa2);
+
+// The increment fdjac1 gives column j: eps |x_j|, or eps when x_j is 0.
+inline double fdjac1Step(double xj, double eps) {
+    const double h = eps * std::fabs(xj);
+    return h == 0.0 ? eps : h;
+}
 
 // Convex combination of the Gauss-Newton and scaled gradient directions
 // within the trust region |diag * x| <= delta; r is packed by rows.

@@ -7,16 +7,11 @@ namespace kora {
 
 namespace {
 
-double stepFor(double xj, double eps) {
-    const double h = eps * std::fabs(xj);
-    return h == 0.0 ? eps : h;
-}
-
 void denseJacobian(MinpackFcn fcn, int n, double* x, const double* fvec, double* fjac, int ldfjac,
                    int* iflag, double eps, double* wa1) {
     for (int j = 0; j < n; ++j) {
         const double temp = x[j];
-        const double h = stepFor(temp, eps);
+        const double h = fdjac1Step(temp, eps);
         x[j] = temp + h;
         fcn(n, x, wa1, iflag);
         // Restored before testing the stop so the caller gets back its point.
@@ -36,14 +31,14 @@ void bandedJacobian(MinpackFcn fcn, int n, double* x, const double* fvec, double
     for (int k = 0; k < msum; ++k) {
         for (int j = k; j < n; j += msum) {
             wa2[j] = x[j];
-            x[j] = wa2[j] + stepFor(wa2[j], eps);
+            x[j] = wa2[j] + fdjac1Step(wa2[j], eps);
         }
         fcn(n, x, wa1, iflag);
         for (int j = k; j < n; j += msum)
             x[j] = wa2[j];
         if (*iflag < 0) return;
         for (int j = k; j < n; j += msum) {
-            const double h = stepFor(wa2[j], eps);
+            const double h = fdjac1Step(wa2[j], eps);
             double* column = fjac + j * ldfjac;
             for (int i = 0; i < n; ++i) {
                 column[i] = 0.0;

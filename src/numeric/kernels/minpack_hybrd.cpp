@@ -33,6 +33,7 @@ struct HybridSolver {
     double* r;
     int lr;
     double *qtf, *wa1, *wa2, *wa3, *wa4;
+    const ColumnGrouping* groups;
 
     int info = 0;
     int nfev = 0;
@@ -64,7 +65,10 @@ struct HybridSolver {
         const int msum = std::min(ml + mu + 1, n);
         for (;;) {
             iflag = 2;
-            fdjac1(fcn, n, x, fvec, fjac, ldfjac, &iflag, ml, mu, epsfcn, wa1, wa2);
+            if (groups != nullptr && ml + mu + 1 >= n)
+                fdjac1Grouped(fcn, n, x, fvec, fjac, ldfjac, &iflag, *groups, epsfcn, wa1, wa2);
+            else
+                fdjac1(fcn, n, x, fvec, fjac, ldfjac, &iflag, ml, mu, epsfcn, wa1, wa2);
             nfev += msum;
             if (iflag < 0) return;
             factorJacobian();
@@ -230,9 +234,9 @@ struct HybridSolver {
 void hybrd(MinpackFcn fcn, int n, double* x, double* fvec, double xtol, int maxfev, int ml, int mu,
            double epsfcn, double* diag, int mode, double factor, int nprint, int* info, int* nfev,
            double* fjac, int ldfjac, double* r, int lr, double* qtf, double* wa1, double* wa2,
-           double* wa3, double* wa4) {
-    HybridSolver s{fcn,    n,      x,    fvec,   xtol, maxfev, ml,  mu,  epsfcn, diag, mode,
-                   factor, nprint, fjac, ldfjac, r,    lr,     qtf, wa1, wa2,    wa3,  wa4};
+           double* wa3, double* wa4, const ColumnGrouping* groups) {
+    HybridSolver s{fcn,    n,    x,      fvec, xtol, maxfev, ml,  mu,  epsfcn, diag, mode,  factor,
+                   nprint, fjac, ldfjac, r,    lr,   qtf,    wa1, wa2, wa3,    wa4,  groups};
     s.run();
     s.finish();
     *info = s.info;
@@ -240,7 +244,7 @@ void hybrd(MinpackFcn fcn, int n, double* x, double* fvec, double xtol, int maxf
 }
 
 void hybrd1(MinpackFcn fcn, int n, double* x, double* fvec, double tol, int* info, double* wa,
-            int lwa) {
+            int lwa, const ColumnGrouping* groups) {
     *info = 0;
     if (n <= 0 || tol < 0.0 || lwa < (n * (3 * n + 13)) / 2) return;
     constexpr double factor = 100.0;
@@ -252,7 +256,7 @@ void hybrd1(MinpackFcn fcn, int n, double* x, double* fvec, double tol, int* inf
     int nfev = 0;
     hybrd(fcn, n, x, fvec, tol, maxfev, n - 1, n - 1, 0.0, wa, 2, factor, 0, info, &nfev,
           wa + 6 * n + lr, n, wa + 6 * n, lr, wa + n, wa + 2 * n, wa + 3 * n, wa + 4 * n,
-          wa + 5 * n);
+          wa + 5 * n, groups);
     if (*info == 5) *info = 4;
 }
 
