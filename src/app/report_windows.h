@@ -30,7 +30,7 @@ public:
     TOutForm* Messages(const std::string& writer) const;
 
     TSsDlg* ShowSteadyState(const std::string& caption, const SsReport& report,
-                         const std::string& documentPath);
+                            const std::string& documentPath);
 
 private:
     QMdiArea& area_;

@@ -139,8 +139,8 @@ TEST(PlotPaneHover, ShowsTheNearestRowOfATimePlot) {
     // Sent straight to the pane: a cursor move reaches a window that is not
     // on screen only on some platforms.
     const auto move = [&](QPoint at) {
-        QMouseEvent event(QEvent::MouseMove, at, f.pane.mapToGlobal(at), Qt::NoButton,
-                          Qt::NoButton, Qt::NoModifier);
+        QMouseEvent event(QEvent::MouseMove, at, f.pane.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
         QApplication::sendEvent(&f.pane, &event);
     };
     move(start);
