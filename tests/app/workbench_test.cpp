@@ -21,104 +21,33 @@
 #include "settings_session.h"
 #include "solver_info_panel.h"
 #include "system_file.h"
-#include "temp_files.h"
+#include "workbench_fixture.h"
 
 namespace kora::app {
 namespace {
 
-const char* const kPathway = "NAME Two-step pathway\n"
-                             "X1' = 2.5 * X2^-0.5 - 0.8 * X1^0.5\n"
-                             "X2' = 0.8 * X1^0.5 - X2\n"
-                             "X1 = 1\nX2 = 0.5\ntf = 20\nhr = 0.5\n";
+using testing::DialogAnswers;
+using testing::kPathway;
+using testing::WorkbenchFixture;
+
 // Millions of oscillations: runs until stopped.
 const char* const kLongRun = "NAME Fast oscillator\n"
                              "X1' = 300 * X2\nX2' = -300 * X1\n"
                              "X1 = 1\nX2 = 0\ntf = 100000\nhr = 1\n";
 
-// Answers every message box that comes up with the next of `buttons`, and
-// keeps their texts; other dialogs (the error report) are accepted.
-class BoxAnswers : public QObject {
-public:
-    explicit BoxAnswers(std::vector<QMessageBox::StandardButton> buttons)
-        : buttons_(std::move(buttons)) {
-        connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
-        timer_.start(5);
-    }
-    QStringList texts;
-    int otherDialogs = 0;
-
-private:
-    void Answer() {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible() || dialog == last_) return;
-        last_ = dialog;
-        auto* box = qobject_cast<QMessageBox*>(dialog);
-        if (box == nullptr) {
-            ++otherDialogs;
-            dialog->accept();
-            return;
-        }
-        texts << box->text();
-        const auto button = next_ < buttons_.size() ? buttons_[next_++] : QMessageBox::Ok;
-        if (QAbstractButton* chosen = box->button(button))
-            chosen->click();
-        else
-            box->reject();
-    }
-
-    std::vector<QMessageBox::StandardButton> buttons_;
-    size_t next_ = 0;
-    QDialog* last_ = nullptr;
-    QTimer timer_;
-};
-
-class WorkbenchTest : public kora::testing::TempDirTest {
+class WorkbenchTest : public WorkbenchFixture {
 protected:
-    void SetUp() override {
-        TempDirTest::SetUp();
-        const std::string ini = Write("settings.ini", "").string();
-        std::string error;
-        ASSERT_TRUE(session_.Load(ini, error)) << error;
-        session_.settings().noAskSaveResults = false;
-        recovery_ = QString::fromStdString((dir_ / "recovery").string());
-        frame_ = std::make_unique<TMainForm>(session_, recovery_);
-        frame_->show();
-        QCoreApplication::processEvents(); // the first show's start: nothing to offer
-    }
-    void TearDown() override {
-        BoxAnswers discard({QMessageBox::No, QMessageBox::No, QMessageBox::No, QMessageBox::No});
-        for (TSystemFile* file : frame_->Files())
-            if (file->document() != nullptr) file->document()->StopMenuClick();
-        EXPECT_TRUE(QTest::qWaitFor([this] {
-            for (TSystemFile* file : frame_->Files())
-                if (file->document()->IsRunning()) return false;
-            return true;
-        }));
-        frame_.reset();
-        TempDirTest::TearDown();
-    }
-
-    TSystemFile* Open(const std::string& name, const char* text) {
-        const QString path = QString::fromStdString(Write(name, text).string());
-        if (frame_->OpenByName(path) != OpenResult::Opened) return nullptr;
-        return frame_->ActiveFile();
-    }
     static bool RunToEnd(TSystemFile* file) {
         file->document()->AnalysisRunClick();
         return QTest::qWaitFor(
             [file] { return file->document()->HasResults() && !file->document()->IsRunning(); },
             20000);
     }
-    int SubWindows() const { return int(frame_->area()->subWindowList().size()); }
-
-    SettingsSession session_;
-    QString recovery_;
-    std::unique_ptr<TMainForm> frame_;
 };
 
 TEST_F(WorkbenchTest, TheSameFileOpensOnceEvenByAnotherPath) {
     ASSERT_NE(Open("a.krm", kPathway), nullptr);
-    BoxAnswers boxes({QMessageBox::Ok});
+    DialogAnswers boxes({QMessageBox::Ok});
     const QString other = QString::fromStdString((dir_ / "." / "a.krm").string());
     EXPECT_EQ(frame_->OpenByName(other), OpenResult::AlreadyOpen);
     EXPECT_EQ(boxes.texts, QStringList{QStringLiteral("File already open")});
@@ -148,7 +77,7 @@ TEST_F(WorkbenchTest, TheWindowsCloseButtonClosesThroughTheSameRules) {
     TSystemFile* file = Open("w.krm", kPathway);
     ASSERT_NE(file, nullptr);
     file->editor()->appendPlainText(QStringLiteral("// changed"));
-    BoxAnswers boxes({QMessageBox::No});
+    DialogAnswers boxes({QMessageBox::No});
     frame_->area()->subWindowList().front()->close();
     ASSERT_TRUE(QTest::qWaitFor([this] { return SubWindows() == 0; }, 5000));
     EXPECT_EQ(boxes.texts.size(), 1);
@@ -178,7 +107,7 @@ TEST_F(WorkbenchTest, RunFillsTheTableWithEveryReportedRow) {
 TEST_F(WorkbenchTest, AModelErrorSelectsItsStatementInTheEditor) {
     TSystemFile* file = Open("bad.krm", "NAME Bad\n// a comment\nX' = -X\n  y = 3 + * 4\nX = 1\n");
     ASSERT_NE(file, nullptr);
-    BoxAnswers report({});
+    DialogAnswers report({});
     file->document()->AnalysisRunClick();
     ASSERT_TRUE(QTest::qWaitFor([&report] { return report.otherDialogs == 1; }, 20000));
     EXPECT_EQ(file->editor()->textCursor().selectedText(), QStringLiteral("y = 3 + * 4"));
@@ -194,13 +123,13 @@ TEST_F(WorkbenchTest, ALongRunRefusesToCloseAndStopKeepsItsRows) {
     EXPECT_TRUE(frame_->Command(QStringLiteral("Stop"))->isEnabled());
     EXPECT_TRUE(file->editor()->isReadOnly());
     {
-        BoxAnswers boxes({QMessageBox::Ok});
+        DialogAnswers boxes({QMessageBox::Ok});
         EXPECT_FALSE(frame_->CloseFile(*file));
         EXPECT_EQ(boxes.texts.size(), 1);
     }
     EXPECT_EQ(SubWindows(), 1);
 
-    BoxAnswers report({});
+    DialogAnswers report({});
     frame_->Command(QStringLiteral("Stop"))->trigger();
     ASSERT_TRUE(QTest::qWaitFor([file] { return !file->document()->IsRunning(); }, 20000));
     EXPECT_EQ(report.otherDialogs, 1); // the solver's report of the stop
@@ -218,7 +147,7 @@ TEST_F(WorkbenchTest, CancelOnAModifiedCloseKeepsTextAndResults) {
     ASSERT_TRUE(RunToEnd(file));
     file->editor()->appendPlainText(QStringLiteral("// changed"));
     const QString text = file->editor()->toPlainText();
-    BoxAnswers boxes({QMessageBox::Cancel});
+    DialogAnswers boxes({QMessageBox::Cancel});
     EXPECT_FALSE(frame_->CloseFile(*file));
     EXPECT_EQ(boxes.texts,
               QStringList{QStringLiteral("This file has changed. Saved current changes?")});
@@ -233,7 +162,7 @@ TEST_F(WorkbenchTest, ExitStopsAtTheFirstCloseTheUserCancels) {
     TSystemFile* second = Open("e2.krm", kPathway);
     ASSERT_TRUE(first != nullptr && second != nullptr);
     second->editor()->appendPlainText(QStringLiteral("// changed"));
-    BoxAnswers boxes({QMessageBox::Cancel});
+    DialogAnswers boxes({QMessageBox::Cancel});
     EXPECT_FALSE(frame_->close());
     EXPECT_EQ(boxes.texts.size(), 1);
     ASSERT_EQ(frame_->Files(), std::vector<TSystemFile*>{second});
@@ -248,7 +177,7 @@ TEST_F(WorkbenchTest, AFailedSaveKeepsTheTextModifiedAndSavesWithCrLf) {
     Write("blocker", "a file, not a folder");
     file->document()->SetFileName((dir_ / "blocker" / "s.krm").string());
     {
-        BoxAnswers boxes({QMessageBox::Ok});
+        DialogAnswers boxes({QMessageBox::Ok});
         EXPECT_EQ(file->SaveDocument(), "");
         ASSERT_EQ(boxes.texts.size(), 1);
         EXPECT_TRUE(boxes.texts[0].contains(QStringLiteral("blocker")));
@@ -267,7 +196,7 @@ TEST_F(WorkbenchTest, SaveOnAResultsDocumentWritesItsResultsNotAnEmptyText) {
     const auto path = dir_ / "decay.res";
     std::filesystem::copy_file(KORA_EXAMPLES_DIR "/../tests/data/render_decay.res", path);
     ASSERT_EQ(frame_->OpenByName(QString::fromStdString(path.string())), OpenResult::Opened);
-    BoxAnswers boxes({QMessageBox::Yes});
+    DialogAnswers boxes({QMessageBox::Yes});
     frame_->Command(QStringLiteral("Save"))->trigger();
     EXPECT_EQ(boxes.texts.size(), 1); // replace the file?
     EXPECT_NE(kora::testing::ReadAll(path).find("decay"), std::string::npos);
@@ -284,11 +213,11 @@ TEST_F(WorkbenchTest, AnUnsavedTextIsKeptForRecoveryAndOfferedBack) {
     const QString left = recovery_ + QStringLiteral("/crashed.recovery");
     ASSERT_TRUE(QFile::copy(file->recovery()->path(), left));
     {
-        BoxAnswers boxes({QMessageBox::No});
+        DialogAnswers boxes({QMessageBox::No});
         ASSERT_TRUE(frame_->CloseFile(*file));
     }
 
-    BoxAnswers boxes({QMessageBox::Yes});
+    DialogAnswers boxes({QMessageBox::Yes});
     frame_->OfferRecoveredTexts();
     ASSERT_EQ(boxes.texts.size(), 1);
     ASSERT_EQ(frame_->Files().size(), 1u);

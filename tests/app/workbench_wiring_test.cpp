@@ -20,81 +20,19 @@
 #include "settings_session.h"
 #include "steady_state_window.h"
 #include "system_file.h"
-#include "temp_files.h"
+#include "workbench_fixture.h"
 
 namespace kora::app {
 namespace {
 
-const char* const kPathway = "NAME Two-step pathway\n"
-                             "X1' = 2.5 * X2^-0.5 - 0.8 * X1^0.5\n"
-                             "X2' = 0.8 * X1^0.5 - X2\n"
-                             "X1 = 1\nX2 = 0.5\ntf = 20\nhr = 0.5\n";
+using testing::DialogAnswers;
+using testing::WorkbenchFixture;
 
-// Answers the next modal dialog: a message box with `button`, a file
-// dialog with `fileName`.
-class DialogAnswers : public QObject {
-public:
-    DialogAnswers(QMessageBox::StandardButton button, QString fileName = {})
-        : button_(button), fileName_(std::move(fileName)) {
-        connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
-        timer_.start(5);
-    }
-    QStringList texts;
-    QStringList classes;
-
-private:
-    void Answer() {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible()) return;
-        classes << QString::fromLatin1(dialog->metaObject()->className());
-        if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
-            texts << box->text();
-            box->button(box->standardButtons() & button_ ? button_ : QMessageBox::Ok)->click();
-        } else if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
-            files->selectFile(fileName_);
-            dialog->accept(); // through QDialog: public there
-        } else {
-            dialog->accept();
-        }
-    }
-    QMessageBox::StandardButton button_;
-    QString fileName_;
-    QTimer timer_;
-};
-
-class WorkbenchWiringTest : public kora::testing::TempDirTest {
+class WorkbenchWiringTest : public WorkbenchFixture {
 protected:
-    void SetUp() override {
-        TempDirTest::SetUp();
-        std::string error;
-        ASSERT_TRUE(session_.Load(Write("settings.ini", "").string(), error)) << error;
-        frame_ =
-            std::make_unique<TMainForm>(session_, QString::fromStdString((dir_ / "r").string()));
-        frame_->show();
-        QCoreApplication::processEvents();
-    }
-    void TearDown() override {
-        for (TSystemFile* file : frame_->Files())
-            file->document()->StopMenuClick();
-        EXPECT_TRUE(QTest::qWaitFor([this] {
-            for (TSystemFile* file : frame_->Files())
-                if (file->document()->IsRunning()) return false;
-            return true;
-        }));
-        DialogAnswers discard(QMessageBox::No);
-        frame_.reset();
-        TempDirTest::TearDown();
-    }
-    TSystemFile* OpenModel(const std::string& name) {
-        const QString path = QString::fromStdString(Write(name, kPathway).string());
-        return frame_->OpenByName(path) == OpenResult::Opened ? frame_->ActiveFile() : nullptr;
-    }
     static bool Settled(TSystemFile* file) {
         return QTest::qWaitFor([file] { return !file->document()->IsRunning(); }, 20000);
     }
-
-    SettingsSession session_;
-    std::unique_ptr<TMainForm> frame_;
 };
 
 TEST_F(WorkbenchWiringTest, AnSbmlFileOpensAsAnUnsavedModelAndExportsBack) {
@@ -113,7 +51,7 @@ TEST_F(WorkbenchWiringTest, AnSbmlFileOpensAsAnUnsavedModelAndExportsBack) {
 
     const auto exported = dir_ / "out.xml";
     {
-        DialogAnswers answers(QMessageBox::Yes, QString::fromStdString(exported.string()));
+        DialogAnswers answers({QMessageBox::Yes}, QString::fromStdString(exported.string()));
         frame_->Command(QStringLiteral("Export SBML..."))->trigger();
     }
     std::string again;
@@ -127,7 +65,7 @@ TEST_F(WorkbenchWiringTest, AnSbmlFileOpensAsAnUnsavedModelAndExportsBack) {
 }
 
 TEST_F(WorkbenchWiringTest, AThresholdChosenInAReportIsKeptForTheNextOne) {
-    TSystemFile* file = OpenModel("ss.krm");
+    TSystemFile* file = Open("ss.krm");
     ASSERT_NE(file, nullptr);
     frame_->Command(QStringLiteral("Steady State"))->trigger();
     TSsDlg* report = nullptr;
@@ -148,7 +86,7 @@ TEST_F(WorkbenchWiringTest, SavingResultsRefreshesAnotherWindowOnTheSameFile) {
     std::filesystem::copy_file(KORA_EXAMPLES_DIR "/../tests/data/render_decay.res", path);
     ASSERT_EQ(frame_->OpenByName(QString::fromStdString(path.string())), OpenResult::Opened);
     TSystemFile* shown = frame_->ActiveFile();
-    TSystemFile* model = OpenModel("p.krm");
+    TSystemFile* model = Open("p.krm");
     ASSERT_NE(model, nullptr);
     model->document()->AnalysisRunClick();
     ASSERT_TRUE(Settled(model));
@@ -165,7 +103,7 @@ TEST_F(WorkbenchWiringTest, SavingResultsRefreshesAnotherWindowOnTheSameFile) {
 }
 
 TEST_F(WorkbenchWiringTest, ADoubleClickOnALabelOpensTheValueEditorOnlyWhenIdle) {
-    TSystemFile* file = OpenModel("h.krm");
+    TSystemFile* file = Open("h.krm");
     ASSERT_NE(file, nullptr);
     file->document()->AnalysisRunClick();
     ASSERT_TRUE(Settled(file));
@@ -174,7 +112,7 @@ TEST_F(WorkbenchWiringTest, ADoubleClickOnALabelOpensTheValueEditorOnlyWhenIdle)
     const PixelRect spot = plot->hotSpots().areas[0];
     ASSERT_FALSE(spot.IsEmpty());
     const QPoint centre((spot.left + spot.right) / 2, (spot.top + spot.bottom) / 2);
-    DialogAnswers answers(QMessageBox::Cancel);
+    DialogAnswers answers({QMessageBox::Cancel});
     file->SetRunning(true);
     QTest::mouseDClick(plot, Qt::LeftButton, {}, centre);
     EXPECT_TRUE(answers.classes.isEmpty());
