@@ -1,19 +1,22 @@
 #include "settings_session.h"
 
-#include "cli/batch_settings.h"
 #include "settings/qt/qt_settings_store.h"
+#include "settings/qt/settings_file.h"
 #include "settings/settings_store.h"
 
 namespace kora::app {
 
 bool SettingsSession::Load(const std::optional<std::string>& iniFile, std::string& error) {
-    cli::CliOptions options;
-    options.settingsFile = iniFile;
-    cli::BatchSettings loaded = cli::LoadBatchSettings(options);
-    error = loaded.error;
-    if (!loaded.ok()) return false;
+    Settings loaded;
+    if (iniFile) {
+        std::vector<std::string> warnings; // the batch tool's check reports them
+        error = LoadSettingsFile(*iniFile, loaded, warnings);
+        if (!error.empty()) return false;
+    } else {
+        LoadUserSettings(loaded);
+    }
     iniFile_ = iniFile;
-    settings_ = std::move(loaded.settings);
+    settings_ = std::move(loaded);
     return true;
 }
 
