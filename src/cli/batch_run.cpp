@@ -84,13 +84,13 @@ Settings RunSettings(const CliOptions& options, const Settings& loaded) {
     return settings;
 }
 
-int RunScriptForBatch(const CliOptions& options, const Settings& settings, std::ostream& out,
-                      std::ostream& err) {
+int RunScriptForBatch(const CliOptions& options, const Settings& settings, const TextLines& lines,
+                      std::ostream& out, std::ostream& err) {
     std::error_code error;
     // Script file names are relative to the model's directory.
     const std::string fileName = std::filesystem::absolute(options.input, error).string();
     BatchWorkspace workspace(settings, out, err);
-    SystemDocument* document = workspace.OpenDocument(error ? options.input : fileName);
+    SystemDocument* document = workspace.OpenDocument(error ? options.input : fileName, &lines);
     if (document == nullptr) return kExitNoInput;
     workspace.ShowAs(*document, options.input);
 

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli_options.h"
+#include "model/model_text.h"
 #include "settings/settings.h"
 
 namespace kora::cli {
@@ -14,10 +15,11 @@ namespace kora::cli {
 // LSODA unless it is "Taylor".
 Settings RunSettings(const CliOptions& options, const Settings& loaded);
 
-// Runs the script of `options.input` with `settings`; WRITE output and
-// steady-state reports go to `out`, boxes, error reports and questions to
-// `err`. Ctrl-C acts as Stop. Returns the exit code.
-int RunScriptForBatch(const CliOptions& options, const Settings& settings, std::ostream& out,
-                      std::ostream& err);
+// Runs the script of `options.input`, whose lines were read as `lines`,
+// with `settings`; WRITE output and steady-state reports go to `out`, boxes,
+// error reports and questions to `err`. Ctrl-C acts as Stop. Returns the
+// exit code.
+int RunScriptForBatch(const CliOptions& options, const Settings& settings, const TextLines& lines,
+                      std::ostream& out, std::ostream& err);
 
 } // namespace kora::cli

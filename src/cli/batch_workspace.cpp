@@ -12,9 +12,10 @@ BatchWorkspace::BatchWorkspace(const Settings& settings, std::ostream& out, std:
 
 BatchWorkspace::~BatchWorkspace() = default;
 
-SystemDocument* BatchWorkspace::OpenDocument(const std::string& fileName) {
+SystemDocument* BatchWorkspace::OpenDocument(const std::string& fileName, const TextLines* lines) {
     std::string reason;
-    switch (workspace_.OpenFile(fileName, &reason)) {
+    switch (lines != nullptr ? workspace_.OpenModelText(fileName, *lines)
+                             : workspace_.OpenFile(fileName, &reason)) {
     case OpenResult::Opened:
     case OpenResult::AlreadyOpen:
         return workspace_.Find(fileName);

@@ -25,7 +25,8 @@ public:
 
     // Opens a model (or, for ".RES", a results) file as a new document, or
     // finds it open; null when it cannot be read (the reason is on stderr).
-    SystemDocument* OpenDocument(const std::string& fileName);
+    // With `lines` the model's lines are those, already read from the file.
+    SystemDocument* OpenDocument(const std::string& fileName, const TextLines* lines = nullptr);
     SystemDocument* Find(const std::string& fileName) { return workspace_.Find(fileName); }
     // Messages about `document` name it `name`.
     void ShowAs(SystemDocument& document, const std::string& name);

@@ -171,6 +171,8 @@ OutputProblem CheckOutputsBeforeWork(const CliOptions& options) {
         const fs::path folder = fs::path(path).parent_path();
         if (!folder.empty() && !fs::is_directory(folder, error))
             return {kExitCantCreate, "cannot write '" + path + "': no such folder"};
+        if (const std::string why = WhyCannotReplace(path); !why.empty())
+            return {kExitCantCreate, why};
     }
     return {};
 }

@@ -2,21 +2,25 @@
 #include <iostream>
 
 #include "commands.h"
-#include "model/model_text.h"
+#include "model_preflight.h"
+#include "run_model_file.h"
 #include "sbml/sbml_exchange.h"
 
 namespace kora::cli {
 
 int RunExportCommand(const CliOptions& options) {
     if (!SbmlAvailable()) return ReportSbmlProblems(SbmlStatus::Unavailable, {}, options.input);
-    TextLines lines;
-    if (ReadTextLines(options.input, lines) != TextReadStatus::Ok) {
-        std::cerr << "kora-batch: cannot read '" << options.input << "'\n";
-        return kExitNoInput;
-    }
+    BatchModelInput input;
+    if (int code = LoadBatchModelInput(options, input, std::cerr); code != kExitOk) return code;
+    // What check, run and ss refuse is refused here too, in the same words,
+    // before the converter sees it.
+    PreflightModel prepared;
+    prepared.fileName = options.input;
+    prepared.fileLines = input.editorLines;
+    if (!BuildPreflightModel(prepared, true, {}, input.settings, std::cerr)) return kExitModelError;
     std::string xml;
     std::vector<std::string> problems;
-    const SbmlStatus status = ExportSbml(lines, xml, problems);
+    const SbmlStatus status = ExportSbml(input.editorLines, xml, problems);
     if (status != SbmlStatus::Ok) return ReportSbmlProblems(status, problems, options.input);
     return WriteConverted(options, xml);
 }

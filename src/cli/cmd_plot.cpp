@@ -30,7 +30,7 @@ int RunPlotCommand(const CliOptions& options) {
     const ResultsFileResult read = ReadResultsFile(set, options.input, '.', settings.stockColours);
     if (!read) {
         std::cerr << "kora-batch: " << read.reason << "\n";
-        return kExitModelError;
+        return read.unreadable ? kExitNoInput : kExitModelError;
     }
     Recompute(set, '.', settings.stockColours);
     return RenderPlotForBatch(set, options, settings);

@@ -4,11 +4,23 @@
 
 #include "batch_run.h"
 #include "commands.h"
+#include "common/text_trim.h"
 #include "model_preflight.h"
 #include "model_warnings.h"
 #include "run_model_file.h"
 
 namespace kora::cli {
+namespace {
+
+// The name an assignment gives a value to, as the model reads it: blanks
+// around it do not count, and "X'" sets the equation of X.
+std::string AssignedName(std::string_view name) {
+    name = TrimBlanks(name);
+    if (!name.empty() && name.back() == '\'') name = TrimBlanks(name.substr(0, name.size() - 1));
+    return std::string(name);
+}
+
+} // namespace
 
 int RunRunCommand(const CliOptions& options) {
     BatchModelInput input;
@@ -23,13 +35,13 @@ int RunRunCommand(const CliOptions& options) {
     std::vector<std::string> setNames;
     for (const auto& [name, value] : options.assignments) {
         assignments.push_back(name + "=" + value);
-        setNames.push_back(name);
+        setNames.push_back(AssignedName(name));
     }
     if (!BuildPreflightModel(prepared, true, assignments, settings, std::cerr))
         return kExitModelError;
     const int warnings = ReportModelWarnings(prepared, settings, setNames, std::cerr);
     if (options.strict && warnings > 0) return kExitModelError;
-    return RunScriptForBatch(options, settings, std::cout, std::cerr);
+    return RunScriptForBatch(options, settings, prepared.fileLines, std::cout, std::cerr);
 }
 
 } // namespace kora::cli

@@ -119,7 +119,9 @@ std::string UnknownNameIn(const KRMparser& model, const std::string& statementTe
     const std::string_view text(statementText);
     int32_t position = static_cast<int32_t>(equals) + 1;
     const int32_t size = static_cast<int32_t>(text.size());
-    while (position < size) {
+    // Blanks are passed once here: the readers below would skip them again
+    // after every failed read, which is quadratic in a run of blanks.
+    while ((position = SkipBlanks(text, position)) < size) {
         std::string name;
         double number = 0.0;
         const unsigned char c = static_cast<unsigned char>(text[static_cast<size_t>(position)]);

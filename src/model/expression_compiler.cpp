@@ -5,8 +5,10 @@
 #include <array>
 #include <cfloat>
 #include <cmath>
+#include <string>
 #include <string_view>
 
+#include "common/nesting_limit.h"
 #include "gma_algebra.h"
 #include "krm_parser.h"
 #include "lexical.h"
@@ -42,6 +44,7 @@ constexpr int kCodeDivisionByZero = 13;
 constexpr int kCodeFunctionError = 15;
 constexpr int kCodeUnderflow = 16;
 constexpr int kCodePowerError = 17;
+constexpr int kCodeNestedTooDeeply = 30;
 
 bool StartsOperand(int32_t kind) {
     switch (kind) {
@@ -105,7 +108,9 @@ private:
         record.kind = kind;
         record.index = index;
         stack_.push_back(std::move(record));
+        if (stack_.size() > static_cast<size_t>(kMaxNestingDepth)) NoteNesting();
     }
+    void NoteNesting();
 
     Step ReadOperand(const TokenRec& token);
     Step ReadNumber(double number);
@@ -122,8 +127,20 @@ private:
     std::vector<int32_t>* code_;
     const bool wantConstancy_;
     bool constant_ = true;
+    bool tooDeep_ = false;
     std::vector<TokenRec> stack_;
 };
+
+// Every record on the stack that is not an operand is an open level: a
+// parenthesis, a function or an operator waiting for its right side. Counted
+// only on deep stacks, where it is rare; an operand sits under every binary
+// operator at most, so a shallow stack cannot hold too many levels.
+void ExpressionCompiler::NoteNesting() {
+    const auto levels = std::count_if(stack_.begin() + 1, stack_.end(), [](const TokenRec& r) {
+        return r.kind != kStackOperand && r.kind != kStackFinished;
+    });
+    if (levels > kMaxNestingDepth) tooDeep_ = true;
+}
 
 ExpressionCompiler::Step ExpressionCompiler::Fail(int code, const std::string& detail) {
     if (mode_ != kModeQuietPowerLaw) model_.SetError(code, text_, detail);
@@ -400,6 +417,11 @@ int ExpressionCompiler::Run(int32_t start, double& value, GMAexpression* expr) {
             break;
         }
         step = top == kStackOperand ? ReduceOperand(token, again) : ReadOperand(token);
+        if (tooDeep_) {
+            Fail(kCodeNestedTooDeeply, "More than " + std::to_string(kMaxNestingDepth) +
+                                           " levels of parentheses, functions and operators.");
+            return 0;
+        }
         if (step == Step::Failed) return 0;
         if (step == Step::NotConstant) return 1;
     }

@@ -45,6 +45,8 @@ constexpr std::array kTable{
     Entry{32020, "hr can not be zero:"},
     Entry{32021, "@ time must be constant."},
     Entry{32022, "@ can only be used for variables or constants."},
+    Entry{32030, "Expression nested too deeply: "},
+    Entry{32031, "hr is too small: "},
     // Solver outcomes (32650 + status, or + state when Init failed).
     Entry{32647, "Problem starting the solver."},
     Entry{32648, "Too many points: Increase hr."},

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 
 #include "krm_parser.h"
@@ -12,12 +13,21 @@ namespace kora {
 namespace {
 
 constexpr double kMachinePrecision = 2.22044604926e-16;
+// Report intervals at or below this are refused.
+constexpr double kSmallestInterval = 2.0 * kMachinePrecision;
 
 constexpr int kCodeInitialNotConstant = 9;
 constexpr int kCodeInitialMissing = 11;
 constexpr int kCodeZeroInterval = 20;
 constexpr int kCodeEventNotConstant = 21;
 constexpr int kCodeEventTarget = 22;
+constexpr int kCodeIntervalTooSmall = 31;
+
+std::string ShortNumber(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.8g", value);
+    return buffer;
+}
 
 Statement* FindNamed(std::vector<Statement>& list, NameIndex& index, const std::string& name) {
     const int32_t position = index.Find(list, name);
@@ -161,7 +171,13 @@ private:
         const bool intervalAssigned = !interval.text.empty();
         if (intervalAssigned) {
             model_.hr = std::fabs(interval.value);
-            if (model_.hr <= 2.0 * kMachinePrecision) return Fail(kCodeZeroInterval, interval.text);
+            if (model_.hr == 0.0) return Fail(kCodeZeroInterval, interval.text);
+            if (model_.hr <= kSmallestInterval) {
+                model_.SetError(kCodeIntervalTooSmall, interval.text,
+                                interval.name + " must be greater than " +
+                                    ShortNumber(kSmallestInterval) + ".");
+                return false;
+            }
         }
         if (!points.text.empty()) {
             double count = std::trunc(points.value);

@@ -10,15 +10,15 @@
 namespace kora {
 
 TextLines SplitTextLines(std::string_view text) {
+    // CR, LF and CR LF all end a line, as editors on every system write them;
+    // a lone CR must not vanish and join what stands on either side.
     TextLines lines;
     size_t begin = 0;
     while (begin < text.size()) {
-        size_t end = text.find('\n', begin);
+        size_t end = text.find_first_of("\r\n", begin);
         if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(begin, end - begin);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.emplace_back(line);
-        begin = end + 1;
+        lines.emplace_back(text.substr(begin, end - begin));
+        begin = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
     }
     return lines;
 }

@@ -12,8 +12,8 @@ using TextLines = std::vector<std::string>;
 
 enum class TextReadStatus { Ok = 0, CannotOpen, ReadFailed };
 
-// Reads a text file into lines; line ends may be CRLF or LF. A final line
-// end does not start another line.
+// Reads a text file into lines; line ends may be CR LF, LF or CR. A final
+// line end does not start another line.
 TextReadStatus ReadTextLines(const std::string& path, TextLines& lines);
 // The same split for text already in memory.
 TextLines SplitTextLines(std::string_view text);

@@ -41,6 +41,9 @@ bool KRMparser::BuildForm() {
         if (Compile(kModePowerLaw, equation.text, equation.start, value, nullptr, &expression,
                     false) == 0)
             return false;
+        // A term with a coefficient of 0 adds nothing but costs every step.
+        std::erase_if(expression.terms,
+                      [](const GMATerm& term) { return term.coefficient == 0.0; });
         form->equations.push_back(std::move(expression));
         if (equation.value <= 0.0) {
             SetError(kCodeInitialNotPositive,

@@ -89,6 +89,24 @@ void SyncDirectory(const fs::path& target) {
 
 } // namespace
 
+std::string WhyCannotReplace(const std::string& path) {
+    bool inPlace = false;
+    const fs::path target = ResolveTarget(path, inPlace);
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) return Reason("cannot write", path, EISDIR);
+    // Devices and FIFOs are only opened when written, never probed: a FIFO
+    // would wait for its reader.
+    if (inPlace || (exists && !S_ISREG(existing.st_mode))) return std::string();
+    fs::path temporary;
+    int error = 0;
+    const int fd = CreateTemporary(target, temporary, error);
+    if (fd < 0) return Reason("cannot create a file beside", target, error);
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    return std::string();
+}
+
 bool IsSameFile(const std::string& a, const std::string& b) {
     std::error_code error;
     return fs::equivalent(a, b, error) && !error;

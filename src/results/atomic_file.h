@@ -14,6 +14,10 @@ namespace kora {
 // the reason; on failure `path` is untouched and no temporary file is left.
 std::string WriteFileAtomically(const std::string& path, std::string_view contents);
 
+// Before any work: "" when WriteFileAtomically could create its file for
+// `path` now (tried with an empty file that is removed again), else why not.
+std::string WhyCannotReplace(const std::string& path);
+
 } // namespace kora
 
 namespace kora {

@@ -21,6 +21,10 @@ ResultsFileResult Failure(std::string reason) {
     return {false, std::move(reason)};
 }
 
+ResultsFileResult Unreadable(std::string reason) {
+    return {false, std::move(reason), true};
+}
+
 std::string LineNumber(size_t index) {
     return "line " + std::to_string(index + 1);
 }
@@ -178,14 +182,17 @@ ResultsFileResult WriteResultsFile(const ResultsSet& set, const std::string& fil
 
 ResultsFileResult ReadResultsFile(ResultsSet& set, const std::string& fileName,
                                   char localeSeparator, const StockColourTable& stock) {
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file) return Failure("cannot open '" + fileName + "'");
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    file.seekg(0, std::ios::beg);
-    if (size < 0 || !file) return Failure("cannot read '" + fileName + "'");
-    std::string contents(static_cast<size_t>(size), '\0');
-    if (!file.read(contents.data(), size)) return Failure("cannot read '" + fileName + "'");
+    // Read as a stream, not sized by seeking: a pipe has no size, and a
+    // folder opens but has no contents.
+    std::error_code error;
+    std::ifstream file;
+    if (!std::filesystem::is_directory(fileName, error)) file.open(fileName, std::ios::binary);
+    if (!file.is_open()) return Unreadable("cannot open '" + fileName + "'");
+    std::string contents;
+    char chunk[1 << 16];
+    while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
+        contents.append(chunk, static_cast<size_t>(file.gcount()));
+    if (file.bad()) return Unreadable("cannot read '" + fileName + "'");
     ResultsFileResult result = ParseResultsText(set, contents, localeSeparator, stock);
     if (!result) result.reason = fileName + ": " + result.reason;
     return result;
@@ -195,11 +202,9 @@ std::vector<std::string> ReadGraphSectionLines(const std::string& fileName) {
     std::vector<std::string> lines;
     std::ifstream file(fileName, std::ios::binary);
     std::string line;
-    if (!std::getline(file, line) || !StartsWith(line, kGraphLine)) return lines;
-    while (std::getline(file, line) && !StartsWith(line, kDataLine)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!ReadLine(file, line) || !StartsWith(line, kGraphLine)) return lines;
+    while (ReadLine(file, line) && !StartsWith(line, kDataLine))
         lines.push_back(line);
-    }
     return lines;
 }
 

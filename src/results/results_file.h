@@ -11,7 +11,8 @@ namespace kora {
 
 struct ResultsFileResult {
     bool ok = true;
-    std::string reason; // on failure: what was wrong, naming the line or file
+    std::string reason;      // on failure: what was wrong, naming the line or file
+    bool unreadable = false; // the file could not be opened or read, as opposed to its contents
 
     explicit operator bool() const { return ok; }
 };

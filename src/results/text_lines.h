@@ -1,13 +1,19 @@
 // Splitting file text into lines and lines into blank-separated tokens.
 #pragma once
 
+#include <istream>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace kora {
 
-// Lines ended by LF or CR LF; the last line may lack its end.
+// Lines ended by CR LF, LF or CR; the last line may lack its end.
 std::vector<std::string_view> SplitLines(std::string_view text);
+
+// The next line of `in` without its end (CR LF, LF or CR); false at the end
+// of the stream.
+bool ReadLine(std::istream& in, std::string& line);
 
 // Calls `take(token)` for each run of characters other than blanks and tabs,
 // until it returns false; returns the number of tokens taken.

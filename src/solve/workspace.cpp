@@ -64,6 +64,16 @@ OpenResult Workspace::OpenFile(const std::string& fileName, std::string* reason)
         }
         return OpenResult::Unreadable;
     }
+    return Show(fileName, lines, results, reason);
+}
+
+OpenResult Workspace::OpenModelText(const std::string& fileName, const TextLines& lines) {
+    if (Find(fileName) != nullptr) return OpenResult::AlreadyOpen;
+    return Show(fileName, lines, false, nullptr);
+}
+
+OpenResult Workspace::Show(const std::string& fileName, const TextLines& lines, bool results,
+                           std::string* reason) {
     std::unique_ptr<DocumentHost> view = factory_.CreateView(fileName, lines, results);
     if (!view) return OpenResult::Unreadable;
     DocumentHost& shown = *view;

@@ -48,6 +48,9 @@ public:
     // Opens a model or (".res") results file; `reason` tells why the file
     // could not be read.
     OpenResult OpenFile(const std::string& fileName, std::string* reason = nullptr);
+    // Opens a model document named `fileName` with lines already read from
+    // it, so that a stream is read only once.
+    OpenResult OpenModelText(const std::string& fileName, const TextLines& lines);
     // A new document without a file name.
     SystemDocument* NewDocument();
     SystemDocument* Find(const std::string& fileName);
@@ -74,6 +77,9 @@ public:
     void Close(const std::string& fileName) override { CloseFile(fileName); }
 
 private:
+    OpenResult Show(const std::string& fileName, const TextLines& lines, bool results,
+                    std::string* reason);
+
     struct Entry {
         std::unique_ptr<DocumentHost> view; // outlives its document
         std::unique_ptr<SystemDocument> document;

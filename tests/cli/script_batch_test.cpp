@@ -22,7 +22,8 @@ protected:
         std::ostringstream out;
         std::ostringstream err;
         kora::testing::BatchOutcome outcome;
-        outcome.exitCode = RunScriptForBatch(options, RunSettings(options, Settings{}), out, err);
+        outcome.exitCode = RunScriptForBatch(options, RunSettings(options, Settings{}),
+                                             SplitTextLines(text), out, err);
         outcome.out = out.str();
         outcome.err = err.str();
         return outcome;
@@ -69,16 +70,21 @@ TEST_F(ScriptBatch, WithoutMethodTheSettingChoosesTheSolver) {
     // X starts at 0, which the Taylor method refuses; the default "BDF" runs it.
     CliOptions options;
     options.command = Command::Run;
-    options.input = Write("zero.krm", "X' = 1 - X\nX = 0\ntf = 1\nhr = 0.5\n").string();
+    const std::string text = "X' = 1 - X\nX = 0\ntf = 1\nhr = 0.5\n";
+    options.input = Write("zero.krm", text).string();
     std::ostringstream out, err;
-    EXPECT_EQ(RunScriptForBatch(options, RunSettings(options, Settings{}), out, err), 0)
+    EXPECT_EQ(RunScriptForBatch(options, RunSettings(options, Settings{}), SplitTextLines(text),
+                                out, err),
+              0)
         << err.str();
     EXPECT_NE(out.str().find("\n1\t0.6321206\t\n"), std::string::npos) << out.str();
 
     Settings taylor;
     taylor.method = "Taylor";
     std::ostringstream out2, err2;
-    EXPECT_EQ(RunScriptForBatch(options, RunSettings(options, taylor), out2, err2), 1);
+    EXPECT_EQ(
+        RunScriptForBatch(options, RunSettings(options, taylor), SplitTextLines(text), out2, err2),
+        1);
     EXPECT_NE(err2.str().find("Taylor method: the initial value is not positive: "),
               std::string::npos)
         << err2.str();
