@@ -4,6 +4,8 @@
 #include "batch_process.h"
 
 #include <cstdlib>
+#include <sys/resource.h>
+#include <vector>
 
 namespace {
 
@@ -33,7 +35,9 @@ TEST_F(ModelChecks, EveryCommandReadsAndRejectsTheSameText) {
         EXPECT_EQ(Batch(command, control).exitCode, 0) << command;
 
     const std::string expected = Model() + ": error: There are no diff equations defined!\n";
-    for (const std::string command : {"check", "run --method taylor", "run --method lsoda", "ss"}) {
+    std::vector<std::string> commands{"check", "run --method taylor", "run --method lsoda", "ss"};
+    if (Batch("export", control).exitCode != 69) commands.push_back("export");
+    for (const std::string& command : commands) {
         const auto empty = Batch(command, "k = 1\n");
         EXPECT_EQ(empty.exitCode, 1) << command;
         EXPECT_EQ(empty.err, expected) << command;
@@ -102,6 +106,72 @@ TEST_F(ModelChecks, FailuresAlwaysSaySoAndSetTheExitCode) {
         EXPECT_EQ(folder.exitCode, 66);
         EXPECT_NE(folder.err.find(": is a directory\n"), std::string::npos) << folder.err;
     }
+}
+
+TEST_F(ModelChecks, CrAloneEndsALineAndNeverJoinsTokens) {
+    const auto crOnly = Batch("run", "X' = -X\rX = 1\rtf = 5\rhr = 1\r!! X\r");
+    EXPECT_EQ(crOnly.exitCode, 0) << crOnly.err;
+    EXPECT_NE(crOnly.out.find("\n5\t0.006737952\t\n"), std::string::npos) << crOnly.out;
+    const auto inside = Batch("run", "X' = -X\nX = 1\nhr = 1\n!! X\rtf = 5\n");
+    EXPECT_EQ(inside.err, "");
+    EXPECT_EQ(inside.out, crOnly.out);
+}
+
+TEST_F(ModelChecks, NestingBeyondTheLimitIsAModelErrorInEveryCommand) {
+    std::string deep = "X' = -";
+    for (int k = 0; k < 100000; ++k)
+        deep += "abs[";
+    deep += "X" + std::string(100000, ']') + "\nX = 1\n";
+    std::vector<std::string> commands{"check", "run", "ss"};
+    if (Batch("export", "X' = -X\nX = 1\n").exitCode != 69) commands.push_back("export");
+    for (const std::string& command : commands) {
+        const auto refused = Batch(command, deep);
+        EXPECT_EQ(refused.exitCode, 1) << command;
+        EXPECT_EQ(refused.out, "") << command;
+        EXPECT_EQ(
+            refused.err.rfind(Model() + ":1:1: error: Expression nested too deeply: X' = -abs[", 0),
+            0u)
+            << command;
+        EXPECT_NE(refused.err.find("\nMore than 1000 levels of parentheses, functions and "
+                                   "operators.\n"),
+                  std::string::npos)
+            << command;
+    }
+}
+
+TEST_F(ModelChecks, AnUnknownNameAfterManyBlanksIsFoundInLinearTime) {
+    rusage before{};
+    ::getrusage(RUSAGE_CHILDREN, &before);
+    const auto check = Batch("check", "X' = -X +" + std::string(200000, ' ') + "* y\nX = 1\n");
+    rusage after{};
+    ::getrusage(RUSAGE_CHILDREN, &after);
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_NE(check.err.find("* y (unknown name 'y')\n"), std::string::npos);
+    // Quadratic, this took seconds; linear, milliseconds.
+    const double seconds = double(after.ru_utime.tv_sec - before.ru_utime.tv_sec) +
+                           1e-6 * double(after.ru_utime.tv_usec - before.ru_utime.tv_usec);
+    EXPECT_LT(seconds, 2.0);
+}
+
+TEST_F(ModelChecks, SetNamesAreReadAsTheModelReadsThem) {
+    const std::string model = "X1' = -k2*X1\nX1 = 1\nk2 = 1\ntf = 1\nhr = 1\n";
+    const auto spaced = Batch("run", model, "--set ' k2 =2'");
+    EXPECT_EQ(spaced.err, "");
+    EXPECT_EQ(spaced.out, "[Data][0]\nt\tX1\t\n0\t1\t\n1\t0.1353357\t\n");
+    const auto equation = Batch("run", model, "--set \"X1'=-X1\"");
+    EXPECT_EQ(equation.err, "");
+    EXPECT_EQ(equation.out, "[Data][0]\nt\tX1\t\n0\t1\t\n1\t0.3678805\t\n");
+}
+
+TEST_F(ModelChecks, TaylorResultsDoNotChangeWhenZeroTermsAreDropped) {
+    const std::string tail = "\nX = 1\ntf = 2\nhr = 0.5\n";
+    const auto plain = Batch("run", "X' = 1 - X" + tail, "--method taylor");
+    const auto zeros = Batch("run", "X' = 1 + 0*2 - X + 0*X" + tail, "--method taylor");
+    EXPECT_EQ(zeros.exitCode, 0) << zeros.err;
+    EXPECT_EQ(zeros.out, plain.out);
+    const auto none = Batch("run", "X' = 0*X" + tail, "--method taylor");
+    EXPECT_EQ(none.exitCode, 0) << none.err;
+    EXPECT_EQ(none.out, "[Data][0]\nt\tX\t\n0\t1\t\n0.5\t1\t\n1\t1\t\n1.5\t1\t\n2\t1\t\n");
 }
 
 TEST_F(ModelChecks, ToolkitNoiseNeverReachesTheTerminal) {

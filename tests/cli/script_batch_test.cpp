@@ -57,6 +57,20 @@ TEST_F(ScriptBatch, ExitCodesFollowHowTheScriptEnded) {
     EXPECT_EQ(box.err, "ERROR: File not opened.\nACTIVATE nowhere.krm\n");
 }
 
+TEST_F(ScriptBatch, MergingAFolderIsABoxAndTheScriptGoesOn) {
+    fs::create_directory(dir_ / "folder.res");
+    const auto merged = Run(kDecay + "SCRIPT\nRUN\nMERGE folder.res\nW \"after\"\nEND SCRIPT\n");
+    EXPECT_EQ(merged.exitCode, 1);
+    EXPECT_EQ(merged.err, "ERROR: Could not merge.\nMERGE folder.res\n");
+    EXPECT_EQ(merged.out, "\nafter");
+}
+
+TEST_F(ScriptBatch, ScriptsWithCrLineEndsRunCommandByCommand) {
+    const auto run = Run("X' = -X\rX = 1\rtf = 1\rhr = 1\rSCRIPT\rRUN\rW X@LAST\rEND SCRIPT\r");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "\n0.3678794");
+}
+
 TEST_F(ScriptBatch, DocumentsOpenAndCloseInTheWorkspace) {
     Write("other.krm", kDecay);
     const auto run = Run(kDecay + "SCRIPT\nOPEN new.krm\nOPEN other.krm\nCLOSE other.krm\n"

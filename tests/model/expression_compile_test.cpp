@@ -1,4 +1,7 @@
 #include <cmath>
+#include <ctime>
+
+#include "common/nesting_limit.h"
 
 #include "model_fixture.h"
 
@@ -45,6 +48,51 @@ TEST(ExpressionCompile, SyntaxErrorsGiveTheirCodes) {
             EXPECT_EQ(built.sink.context, "k = " + std::string(c.expression));
         }
     }
+}
+
+std::string Nested(const std::string& open, const std::string& inner, const std::string& close,
+                   int levels) {
+    std::string text;
+    for (int k = 0; k < levels; ++k)
+        text += open;
+    text += inner;
+    for (int k = 0; k < levels; ++k)
+        text += close;
+    return text;
+}
+
+TEST(ExpressionCompile, NestingDeeperThanTheLimitIsRefusedWherever) {
+    constexpr int kNestedTooDeeply = 30;
+    const int limit = kMaxNestingDepth;
+    // Each open parenthesis, function bracket and pending operator is a level.
+    const struct {
+        std::string open, close;
+        int perLevel;
+    } kinds[] = {{"-", "", 1}, {"(", ")", 1}, {"abs[", "]", 1}, {"1+(", ")", 2}};
+    for (const auto& kind : kinds) {
+        const int most = limit / kind.perLevel;
+        EXPECT_EQ(BuiltModel({"X' = " + Nested(kind.open, "X", kind.close, most), "X = 1"}).Code(),
+                  0)
+            << kind.open;
+        for (const std::string statement : {"Y' = ", "k = ", "@ 0.5 X = ", "v = X + "}) {
+            BuiltModel deep({"X' = -X", "X = 1", "Y = 1",
+                             statement + Nested(kind.open, "1", kind.close, most + 1)});
+            EXPECT_EQ(deep.Code(), kNestedTooDeeply) << statement << kind.open;
+            EXPECT_EQ(deep.sink.detail,
+                      "More than 1000 levels of parentheses, functions and operators.");
+        }
+    }
+    // A long sum is wide, not deep.
+    std::string sum = "X' = 1";
+    for (int k = 0; k < 50000; ++k)
+        sum += " - X";
+    EXPECT_EQ(BuiltModel({sum, "X = 1"}).Code(), 0);
+
+    // Far deeper text is refused without running into it.
+    const std::clock_t start = std::clock();
+    EXPECT_EQ(BuiltModel({"X' = " + Nested("-abs[", "X", "]", 100000), "X = 1"}).Code(),
+              kNestedTooDeeply);
+    EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 2.0);
 }
 
 TEST(ExpressionCompile, MathematicalErrorsNameTheFunction) {

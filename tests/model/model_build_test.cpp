@@ -31,6 +31,8 @@ TEST(ModelBuild, ReportIntervalAndNumberOfPoints) {
         {{"X' = 1", "X = 1"}, 0, 1.0 / 200},
         {{"hr = 0"}, 20, 0},
         {{"Npoints = 0.5"}, 20, 0},
+        {{"hr = 1e-300"}, 31, 0}, // too small, not zero: the message says how small
+        {{"hr = 4.5e-16"}, 0, 4.5e-16},
         {{"k = hr"}, 2, 0}, // not usable before the model assigns it
     };
     for (const auto& c : cases) {
@@ -42,6 +44,7 @@ TEST(ModelBuild, ReportIntervalAndNumberOfPoints) {
             EXPECT_EQ(built.sink.context, c.lines.back());
         }
     }
+    EXPECT_EQ(BuiltModel({"hr = -1e-300"}).sink.detail, "hr must be greater than 4.4408921e-16.");
 }
 
 TEST(ModelBuild, RenamedTimeSettingsFollowTheNames) {

@@ -8,10 +8,13 @@
 namespace kora {
 namespace {
 
-TEST(ModelText, SplitsOnCrLfAndLf) {
+TEST(ModelText, SplitsOnCrLfLfAndCr) {
     EXPECT_EQ(SplitTextLines("a\r\nb\nc"), (TextLines{"a", "b", "c"}));
     EXPECT_EQ(SplitTextLines("a\r\n\r\nb\r\n"), (TextLines{"a", "", "b"}));
     EXPECT_TRUE(SplitTextLines("").empty());
+    // A CR alone ends a line too: it never vanishes and joins two tokens.
+    EXPECT_EQ(SplitTextLines("X' = -X\rX = 1\r"), (TextLines{"X' = -X", "X = 1"}));
+    EXPECT_EQ(SplitTextLines("!! X\rtf = 5\n\r\n"), (TextLines{"!! X", "tf = 5", ""}));
 }
 
 TEST(ModelText, ReadingReportsFailureAsACode) {

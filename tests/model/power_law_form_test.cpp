@@ -54,6 +54,21 @@ TEST(PowerLawForm, ExpansionAndNormalization) {
     ExpectTerms(mixed.terms, {{3.0, {{0, 1.0}}}, {2.0, {}}, {-3.0, {{1, 1.0}}}});
 }
 
+TEST(PowerLawForm, TermsWithACoefficientOfZeroAreDroppedAndOthersKeptAsWritten) {
+    FormModel form({"X' = 1 + 0*2 - X + 0*X - X", "Y' = k*X", "X = 1", "Y = 1", "k = 0"});
+    ASSERT_TRUE(form.built);
+    ExpectTerms(form.Terms(0), {{1.0, {}}, {-1.0, {{0, 1.0}}}, {-1.0, {{0, 1.0}}}});
+    EXPECT_TRUE(form.Terms(1).empty());
+
+    // 50,000 zero terms once made every Taylor step walk them all.
+    std::string zeros = "X' = 1";
+    for (int k = 0; k < 50000; ++k)
+        zeros += " + 0*2 - X";
+    FormModel many({zeros, "X = 1"});
+    ASSERT_TRUE(many.built);
+    EXPECT_EQ(many.Terms().size(), 50001u);
+}
+
 TEST(PowerLawForm, NonPowerLawsFailWithTheirCodes) {
     const struct {
         const char* equation;

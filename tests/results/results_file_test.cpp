@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 
 #include "results/results_file.h"
+#include "results/text_lines.h"
 #include "results_test_util.h"
 
 namespace kora {
@@ -169,6 +172,42 @@ TEST_F(ResultsFileOnDisk, FailedWriteLeavesTheOldFileIntact) {
     std::ofstream(dir_ / "adir" / "keep") << "k";
     EXPECT_FALSE(WriteResultsFile(big, (dir_ / "adir").string()));
     EXPECT_EQ(FileCount(), 2u);
+}
+
+TEST(ResultsFile, CrLfAndCrAloneEndLinesAndNeverJoinValues) {
+    const std::string lf = "[Graph]\nXticks=3\n[Data][T]\nt\tA\n1\t2\n3\t4\n";
+    std::string cr = lf;
+    std::replace(cr.begin(), cr.end(), '\n', '\r');
+    for (const std::string& text : {lf, cr}) {
+        ResultsSet set;
+        ASSERT_TRUE(ParseResultsText(set, text)) << text;
+        EXPECT_EQ(set.xTicks, 3);
+        ASSERT_EQ(set.timeCourses.size(), 1u);
+        EXPECT_EQ(Values(set.timeCourses[0]), (std::vector<double>{1, 2, 3, 4}));
+    }
+    EXPECT_EQ(SplitLines("a\r\nb\rc\n\rd"),
+              (std::vector<std::string_view>{"a", "b", "c", "", "d"}));
+}
+
+TEST_F(ResultsFileOnDisk, AFolderOrAPipeIsReadWithoutSizingByItsLength) {
+    // A folder opens on some systems and seeks to a huge length; it must
+    // fail as unreadable, not with an allocation of that size.
+    ResultsSet set;
+    const ResultsFileResult folder = ReadResultsFile(set, dir_.string());
+    EXPECT_FALSE(folder);
+    EXPECT_TRUE(folder.unreadable);
+
+    const fs::path cr = dir_ / "cr.res";
+    std::ofstream(cr, std::ios::binary) << "[Graph]\rXticks=4\r[Data][T]\rt\tA\r1\t2\r";
+    EXPECT_EQ(ReadGraphSectionLines(cr.string()), std::vector<std::string>{"Xticks=4"});
+
+    const fs::path fifo = dir_ / "pipe.res";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << "[Data][T]\nt\n5\n"; });
+    const ResultsFileResult piped = ReadResultsFile(set, fifo.string());
+    writer.join();
+    ASSERT_TRUE(piped) << piped.reason;
+    EXPECT_EQ(Values(set.timeCourses[0]), std::vector<double>{5});
 }
 
 TEST(ResultsFile, ReadsAFileWrittenWithDecimalCommas) {

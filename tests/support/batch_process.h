@@ -17,18 +17,20 @@ struct BatchOutcome {
     std::string err;
 };
 
-// `arguments` are passed to the shell as written; stdin is empty and the
-// streams are caught in files of `dir`.
-inline BatchOutcome RunBatch(const std::filesystem::path& dir, const std::string& arguments) {
-    const std::filesystem::path out = dir / "batch_stdout.txt";
+// `arguments` are passed to the shell as written; stdin is `input` (empty by
+// default) and the streams are caught in files of `dir`, stdout unless
+// `output` names where it goes instead.
+inline BatchOutcome RunBatch(const std::filesystem::path& dir, const std::string& arguments,
+                             const std::string& input = "/dev/null",
+                             const std::string& output = "") {
+    const std::filesystem::path out = output.empty() ? dir / "batch_stdout.txt" : output;
     const std::filesystem::path err = dir / "batch_stderr.txt";
-    const std::string command = std::string("\"") + KORA_BATCH_EXE + "\" " + arguments +
-                                " < /dev/null > \"" + out.string() + "\" 2> \"" + err.string() +
-                                "\"";
+    const std::string command = std::string("\"") + KORA_BATCH_EXE + "\" " + arguments + " < \"" +
+                                input + "\" > \"" + out.string() + "\" 2> \"" + err.string() + "\"";
     const int raw = std::system(command.c_str());
     BatchOutcome outcome;
     outcome.exitCode = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = ReadAll(out);
+    outcome.out = output.empty() ? ReadAll(out) : std::string();
     outcome.err = ReadAll(err);
     return outcome;
 }
