@@ -34,9 +34,9 @@ TEST_F(BatchStreams, AModelOrResultsOnStandardInputIsReadOnce) {
 
 TEST_F(BatchStreams, OutputLostOnAFullDeviceFailsWithTheReason) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    const std::string model = Quoted(Write("m.krm", kDecay));
-    for (const std::string command :
-         {"check " + model, "run " + model, "ss " + model, "--version"}) {
+    const std::string model = Quoted(Write("m.krm", "X' = 2 - X\nX = 1\n"));
+    for (const std::string& command :
+         {"check " + model, "run " + model, "ss " + model, std::string("--version")}) {
         const auto full = RunBatch(dir_, command, "/dev/null", "/dev/full");
         EXPECT_EQ(full.exitCode, 73) << command;
         EXPECT_NE(

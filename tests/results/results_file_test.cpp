@@ -4,6 +4,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
@@ -175,16 +176,19 @@ TEST_F(ResultsFileOnDisk, FailedWriteLeavesTheOldFileIntact) {
 }
 
 TEST(ResultsFile, CrLfAndCrAloneEndLinesAndNeverJoinValues) {
-    const std::string lf = "[Graph]\nXticks=3\n[Data][T]\nt\tA\n1\t2\n3\t4\n";
-    std::string cr = lf;
-    std::replace(cr.begin(), cr.end(), '\n', '\r');
-    for (const std::string& text : {lf, cr}) {
-        ResultsSet set;
-        ASSERT_TRUE(ParseResultsText(set, text)) << text;
-        EXPECT_EQ(set.xTicks, 3);
-        ASSERT_EQ(set.timeCourses.size(), 1u);
-        EXPECT_EQ(Values(set.timeCourses[0]), (std::vector<double>{1, 2, 3, 4}));
-    }
+    const std::string crlf = FormatResultsText(ThreeCourses());
+    std::string cr;
+    std::copy_if(crlf.begin(), crlf.end(), std::back_inserter(cr),
+                 [](char c) { return c != '\n'; });
+    ResultsSet fromCrLf;
+    ResultsSet fromCr;
+    ASSERT_TRUE(ParseResultsText(fromCrLf, crlf));
+    const ResultsFileResult read = ParseResultsText(fromCr, cr);
+    ASSERT_TRUE(read) << read.reason;
+    EXPECT_EQ(fromCr.xTicks, fromCrLf.xTicks);
+    ASSERT_EQ(fromCr.timeCourses.size(), 3u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(Values(fromCr.timeCourses[i]), Values(fromCrLf.timeCourses[i]));
     EXPECT_EQ(SplitLines("a\r\nb\rc\n\rd"),
               (std::vector<std::string_view>{"a", "b", "c", "", "d"}));
 }

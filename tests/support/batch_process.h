@@ -23,7 +23,8 @@ struct BatchOutcome {
 inline BatchOutcome RunBatch(const std::filesystem::path& dir, const std::string& arguments,
                              const std::string& input = "/dev/null",
                              const std::string& output = "") {
-    const std::filesystem::path out = output.empty() ? dir / "batch_stdout.txt" : output;
+    const std::filesystem::path out =
+        output.empty() ? dir / "batch_stdout.txt" : std::filesystem::path(output);
     const std::filesystem::path err = dir / "batch_stderr.txt";
     const std::string command = std::string("\"") + KORA_BATCH_EXE + "\" " + arguments + " < \"" +
                                 input + "\" > \"" + out.string() + "\" 2> \"" + err.string() + "\"";
