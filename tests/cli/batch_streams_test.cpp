@@ -7,6 +7,8 @@
 
 #include <unistd.h>
 
+#include <vector>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -35,8 +37,13 @@ TEST_F(BatchStreams, AModelOrResultsOnStandardInputIsReadOnce) {
 TEST_F(BatchStreams, OutputLostOnAFullDeviceFailsWithTheReason) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     const std::string model = Quoted(Write("m.krm", "X' = 2 - X\nX = 1\n"));
-    for (const std::string& command :
-         {"check " + model, "run " + model, "ss " + model, std::string("--version")}) {
+    std::vector<std::string> commands{"check " + model, "run " + model, "ss " + model, "--version"};
+    const std::string sbml = std::string(KORA_TEST_DATA_DIR) + "/sbml/mass_action_l3.xml";
+    if (Batch("import " + Quoted(sbml)).exitCode != 69) {
+        commands.push_back("import " + Quoted(sbml));
+        commands.push_back("export " + model);
+    }
+    for (const std::string& command : commands) {
         const auto full = RunBatch(dir_, command, "/dev/null", "/dev/full");
         EXPECT_EQ(full.exitCode, 73) << command;
         EXPECT_NE(
