@@ -223,7 +223,7 @@ std::string UsageText() {
            "  64  usage error\n"
            "  66  input file cannot be read\n"
            "  69  not available in this build\n"
-           "  73  output file cannot be written\n";
+           "  73  output (a file or standard output) cannot be written\n";
 }
 
 } // namespace kora::cli
