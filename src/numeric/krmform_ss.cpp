@@ -151,7 +151,7 @@ void KRMForm_ss::AllocateResults() {
     const size_t columns = size_t{nIndep} + nTerms + nFactors + relations.size();
     sensitivityValues = uint64_t{ColumnLength()} * columns;
     // Tables too large to hold are refused before any is allocated.
-    const bool keepTables = !isPowerLaw || sensitivityValues <= kMaxSensitivityValues;
+    const bool keepTables = !isPowerLaw || sensitivityValues <= maxSensitivityValues;
     const size_t total = 5 * n + (keepTables ? size_t{ColumnLength()} * columns : 0);
     results = std::make_unique<double[]>(total);
     double* next = results.get();

@@ -67,6 +67,8 @@ public:
     // Set before compute: find conservation relations and solve on the
     // totals of the initial values (false: the full system, as before).
     bool useConservation = true;
+    // Larger log-gain tables are refused before they are allocated.
+    uint64_t maxSensitivityValues = kMaxSensitivityValues;
     uint32_t status = 0;
     uint32_t nVars = 0;
     uint32_t nIndep = 0;

@@ -32,7 +32,9 @@ const TextLines kGma = {
 };
 
 struct FilledReport {
-    explicit FilledReport(const TextLines& text, bool powerLaw = true) : m(text, powerLaw) {
+    explicit FilledReport(const TextLines& text, bool powerLaw = true, bool conservation = true)
+        : m(text, powerLaw) {
+        m.ss.useConservation = conservation;
         m.Compute();
         report.Fill(m.form, m.model, 7, 0, m.ss);
     }
@@ -115,7 +117,7 @@ TEST(SteadyStateReport, PagesAndPanelsFollowTheFlags) {
     EXPECT_EQ(n.pageVisible, (std::array<bool, 5>{true, false, false, false, false}));
     EXPECT_EQ(n.SaveLines()[0], "System is a binary GMA.");
 
-    FilledReport singular({"X1' = X2 - X1", "X2' = X1 - X2", "X1 = 1", "X2 = 3"});
+    FilledReport singular({"X1' = X2 - X1", "X2' = X1 - X2", "X1 = 1", "X2 = 3"}, true, false);
     SsReport& s = singular.report;
     EXPECT_TRUE(s.singWarnPanel);
     EXPECT_TRUE(s.sVarsWarnPanel && s.sFluxesWarnPanel);

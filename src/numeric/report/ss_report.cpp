@@ -106,7 +106,8 @@ void SsReport::Fill(const KRMForm& form, const KRMparser& model, int digits, int
     if (status & SS_SENSITIVITIES_TOO_LARGE)
         sensitivityLimitLine = "Sensitivities left out: the tables would hold " +
                                std::to_string(computation.sensitivityValues) +
-                               " values, more than " + std::to_string(kMaxSensitivityValues) + ".";
+                               " values, more than " +
+                               std::to_string(computation.maxSensitivityValues) + ".";
     if (computation.integrationHorizon > 0.0 && (status & SS_NOT_FOUND) == 0)
         integrationLine = "Steady state reached by integration to t = " +
                           ReportGeneral(computation.integrationHorizon, precision) + ".";
