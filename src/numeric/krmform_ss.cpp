@@ -265,7 +265,8 @@ bool KRMForm_ss::compute(bool powerLaw) {
     if (useConservation) {
         std::vector<double> initial(n);
         StartPoint(model, 0, n, initial.data());
-        relations = FindConservationRelations(residual, n, initial.data(), residualEvaluations);
+        relations =
+            FindConservationRelations(residual, n, initial.data(), residualEvaluations, grouping);
     }
     AllocateResults();
     const bool tablesTooLarge = isPowerLaw && sensIndep == nullptr;

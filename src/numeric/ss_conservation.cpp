@@ -72,14 +72,50 @@ private:
     uint64_t& evaluations_;
 };
 
+double CentralStep(double x) {
+    return std::cbrt(kEpsilon) * (x != 0.0 ? std::abs(x) : 1.0);
+}
+
+// Central differences over groups of columns that no equation reads
+// together: two evaluations per group instead of per column.
+bool GroupedCentralJacobian(const CountedResidual& residual, uint32_t n,
+                            const ColumnGrouping& groups, std::vector<double>& x,
+                            std::vector<double>& jac, std::vector<double>& plus,
+                            std::vector<double>& minus) {
+    std::fill(jac.begin(), jac.end(), 0.0);
+    const std::vector<double> saved = x;
+    for (int g = 0; g < groups.ngroups; ++g) {
+        const int32_t* first = groups.columns + groups.groupStart[g];
+        const int32_t* last = groups.columns + groups.groupStart[g + 1];
+        for (const int32_t* j = first; j != last; ++j)
+            x[*j] = saved[*j] + CentralStep(saved[*j]);
+        const bool upOk = residual(x.data(), plus.data());
+        for (const int32_t* j = first; j != last; ++j)
+            x[*j] = saved[*j] - CentralStep(saved[*j]);
+        const bool downOk = residual(x.data(), minus.data());
+        for (const int32_t* j = first; j != last; ++j)
+            x[*j] = saved[*j];
+        if (!upOk || !downOk) return false;
+        for (const int32_t* j = first; j != last; ++j) {
+            const double h = CentralStep(saved[*j]);
+            const double width = (saved[*j] + h) - (saved[*j] - h);
+            for (int32_t r = groups.rowStart[*j]; r < groups.rowStart[*j + 1]; ++r) {
+                const int32_t row = groups.rows[r];
+                jac[size_t(*j) * n + row] = (plus[row] - minus[row]) / width;
+            }
+        }
+    }
+    return true;
+}
+
 // Central differences, by columns: jac[j * n + i] = dF_i / dx_j.
-bool CentralJacobian(const CountedResidual& residual, uint32_t n, std::vector<double>& x,
-                     std::vector<double>& jac, std::vector<double>& plus,
+bool CentralJacobian(const CountedResidual& residual, uint32_t n, const ColumnGrouping* groups,
+                     std::vector<double>& x, std::vector<double>& jac, std::vector<double>& plus,
                      std::vector<double>& minus) {
-    const double relativeStep = std::cbrt(kEpsilon);
+    if (groups != nullptr) return GroupedCentralJacobian(residual, n, *groups, x, jac, plus, minus);
     for (uint32_t j = 0; j < n; ++j) {
         const double xj = x[j];
-        const double h = relativeStep * (xj != 0.0 ? std::abs(xj) : 1.0);
+        const double h = CentralStep(xj);
         x[j] = xj + h;
         const bool upOk = residual(x.data(), plus.data());
         x[j] = xj - h;
@@ -264,13 +300,14 @@ bool HoldsAt(const ConservationRelation& relation, const double* f) {
 // The candidates' common null space over the Jacobian states: n x count by
 // columns; nothing when too few states could be evaluated.
 std::vector<double> CommonLeftNullSpace(const CountedResidual& residual, uint32_t n,
-                                        const double* x0, StateSource& states, uint32_t& count) {
+                                        const ColumnGrouping* groups, const double* x0,
+                                        StateSource& states, uint32_t& count) {
     std::vector<double> x(x0, x0 + n), jac(size_t{n} * n), plus(n), minus(n), basis;
     count = n;
     int used = 0;
     for (int trial = 0; trial < kMaxTrials && used < kJacobianStates && count > 0; ++trial) {
         if (trial > 0) states.Next(x.data());
-        if (!CentralJacobian(residual, n, x, jac, plus, minus)) continue;
+        if (!CentralJacobian(residual, n, groups, x, jac, plus, minus)) continue;
         ++used;
         uint32_t found = 0;
         std::vector<double> gradient(n, 0.0); // each equation's gradient norm
@@ -330,12 +367,12 @@ double ConservationRelation::Dot(const double* x) const {
 }
 
 std::vector<ConservationRelation> FindConservationRelations(const MinpackFcn& fcn, uint32_t n,
-                                                            const double* x0,
-                                                            uint64_t& evaluations) {
+                                                            const double* x0, uint64_t& evaluations,
+                                                            const ColumnGrouping* groups) {
     const CountedResidual residual(fcn, n, evaluations);
     StateSource states(n, x0);
     uint32_t count = 0;
-    const std::vector<double> basis = CommonLeftNullSpace(residual, n, x0, states, count);
+    const std::vector<double> basis = CommonLeftNullSpace(residual, n, groups, x0, states, count);
     if (count == 0) return {};
 
     std::vector<std::vector<double>> rows(count);

@@ -27,10 +27,11 @@ struct ConservationRelation {
 // of its Jacobians at x0 and at perturbed states, each confirmed by
 // evaluating c . F at further states. Points where the residual stops are
 // skipped; without enough points no relation is reported. `evaluations`
-// counts the residual calls made.
+// counts the residual calls made. `groups`, when given, must describe fcn's
+// pattern (as for the search's Jacobians).
 std::vector<ConservationRelation> FindConservationRelations(const MinpackFcn& fcn, uint32_t n,
-                                                            const double* x0,
-                                                            uint64_t& evaluations);
+                                                            const double* x0, uint64_t& evaluations,
+                                                            const ColumnGrouping* groups = nullptr);
 
 // The residual with the pivot equation of each relation replaced by
 // c . x - total, so that a root lies on the totals of x0.
