@@ -58,10 +58,13 @@ QString RelationsText(const SsReport& report) {
     return text;
 }
 
+// The zeros the relations add to the full Jacobian, apart from the table.
 QString ZeroEigenText(const SsReport& report) {
-    return QObject::tr("Listed apart: %n zero eigenvalue(s) explained by the conservation "
-                       "relations.",
-                       nullptr, static_cast<int>(report.zeroEigenGrid.RowCount() - 1));
+    const auto zeros = static_cast<int>(report.zeroEigenGrid.RowCount() - 1);
+    return zeros == 1
+               ? QObject::tr("Also 1 zero eigenvalue, explained by the conservation relation.")
+               : QObject::tr("Also %1 zero eigenvalues, explained by the conservation relations.")
+                     .arg(zeros);
 }
 
 } // namespace
