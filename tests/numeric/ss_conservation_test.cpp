@@ -1,6 +1,7 @@
 // Steady states of models with conservation relations, against closed forms
-// and SciPy (fsolve on the reduced system, eigenvalues of the Jacobian
-// projected on the null space of the relations).
+// and SciPy (bench/reference/conservation_steady_states.py: fsolve on the
+// reduced system, eigenvalues of the Jacobian projected on the null space of
+// the relations).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -158,9 +159,11 @@ TEST(ConservationSteadyState, VolumesGiveNonIntegerCoefficients) {
     EXPECT_FALSE(r.wholeNumbers);
     EXPECT_NEAR(r.coefficient[1] / r.coefficient[0], 0.37 / 1.5, 1e-10);
     EXPECT_EQ(RelationText(r, m.model, 7), "X1 + 0.2466667 X2");
-    // SciPy: 0.64207459, 1.65104895.
+    // SciPy: 0.64207459, 1.65104895; eigenvalue -1.54594595.
     EXPECT_NEAR(m.ss.steadyState[0], 0.64207459, 1e-8);
     EXPECT_NEAR(m.ss.steadyState[1], 1.65104895, 1e-8);
+    ASSERT_EQ(m.ss.ReducedCount(), 1u);
+    EXPECT_NEAR(m.ss.eigenvalues[0], -1.54594595, 1e-6);
 }
 
 TEST(ConservationSteadyState, NoFalseRelations) {
