@@ -166,6 +166,23 @@ TEST(ConservationSteadyState, VolumesGiveNonIntegerCoefficients) {
     EXPECT_NEAR(m.ss.eigenvalues[0], -1.54594595, 1e-6);
 }
 
+TEST(ConservationSteadyState, IntegrationFallbackKeepsTheTotal) {
+    // The search fails from every start (components far apart); the
+    // integration and its polishing keep X3 + X4 = 4, where the pair settles
+    // at X3 = 0.5 X1^0.1 X4.
+    SsModel m({"X1' = 250 - 0.0015 X1^1.3 - 0.02 X1^0.8 X2^0.2",
+               "X2' = 0.02 X1^0.6 - 0.4 X2^0.85 - 0.02 X2^0.85 X1^0.4", "X3' = 0.5 X4 X1^0.1 - X3",
+               "X4' = X3 - 0.5 X4 X1^0.1", "X1 = 0.01", "X2 = 20", "X3 = 1", "X4 = 3"});
+    m.Compute();
+    ASSERT_EQ(m.ss.status, 0u);
+    EXPECT_EQ(m.ss.integrationHorizon, 10.0);
+    ASSERT_EQ(m.ss.relations.size(), 1u);
+    const double* x = m.ss.steadyState;
+    EXPECT_NEAR(x[2] + x[3], 4.0, 1e-12);
+    EXPECT_NEAR(x[2], 0.5 * std::pow(x[0], 0.1) * x[3], 1e-9);
+    EXPECT_EQ(Verdict(m.ss), "Stable steady state");
+}
+
 TEST(ConservationSteadyState, NoFalseRelations) {
     // Rows dependent in every Jacobian, but d(X1 - X2)/dt = -2: no relation,
     // and no steady state either.
