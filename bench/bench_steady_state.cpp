@@ -5,6 +5,9 @@
 
 #include "model/krm_parser.h"
 #include "numeric/krmform_ss.h"
+#include "numeric/lsoda_column_groups.h"
+#include "numeric/ss_conservation.h"
+#include "numeric/ss_residuals.h"
 
 namespace {
 
@@ -44,18 +47,37 @@ TextLines GmaChain(int n) {
     return lines;
 }
 
-void ComputeSteadyState(benchmark::State& state, const TextLines& lines) {
+// A closed ring X1 -> X2 -> ... -> Xn -> X1: the sum of all is conserved.
+TextLines Ring(int n) {
+    TextLines lines;
+    for (int i = 1; i <= n; ++i) {
+        const int before = i == 1 ? n : i - 1;
+        const std::string x = "X" + std::to_string(i);
+        const double k = 1.0 + 0.01 * (i % 7);
+        const double kBefore = 1.0 + 0.01 * (before % 7);
+        lines.push_back(x + "' = " + std::to_string(kBefore) + " * X" + std::to_string(before) +
+                        "^0.5 - " + std::to_string(k) + " * " + x + "^0.5");
+        lines.push_back(x + " = " + std::to_string(1 + i % 3));
+    }
+    return lines;
+}
+
+void ComputeSteadyState(benchmark::State& state, const TextLines& lines, bool conservation = true) {
     KRMForm form;
     ErrorDisplay sink;
     KRMparser model(&form, &sink);
     model.Build(lines);
     const bool powerLaw = sink.code == 0 && model.BuildForm();
     KRMForm_ss ss(form, model);
+    ss.useConservation = conservation;
     for (auto _ : state) {
         ss.compute(powerLaw);
         benchmark::DoNotOptimize(ss.results.get());
     }
-    if (ss.status != 0) state.SkipWithError("the steady state was not fully computed");
+    // Tables over the size limit are left out by design (500-variable chain).
+    if ((ss.status & ~(SS_NO_SENSITIVITIES | SS_SENSITIVITIES_TOO_LARGE)) != 0 ||
+        ((ss.status & SS_NO_SENSITIVITIES) != 0 && (ss.status & SS_SENSITIVITIES_TOO_LARGE) == 0))
+        state.SkipWithError("the steady state was not fully computed");
     state.counters["columns"] = ss.nIndep + ss.nTerms + ss.nFactors;
     state.counters["residuals"] = static_cast<double>(ss.residualEvaluations);
 }
@@ -66,12 +88,69 @@ void BM_SteadyStateGma20(benchmark::State& state) {
 void BM_SteadyStateGma100(benchmark::State& state) {
     ComputeSteadyState(state, GmaChain(100));
 }
+void BM_SteadyStateGma100IgnoringConservation(benchmark::State& state) {
+    ComputeSteadyState(state, GmaChain(100), false);
+}
 void BM_SteadyStateSSystem100(benchmark::State& state) {
     ComputeSteadyState(state, SSystemChain(100));
 }
 
+void BM_SteadyStateGma500(benchmark::State& state) {
+    ComputeSteadyState(state, GmaChain(500));
+}
+void BM_SteadyStateGma500IgnoringConservation(benchmark::State& state) {
+    ComputeSteadyState(state, GmaChain(500), false);
+}
+void BM_SteadyStateRing500(benchmark::State& state) {
+    ComputeSteadyState(state, Ring(500));
+}
+
+// Finding the relations alone, on the power-law residual the search uses.
+void Detect(benchmark::State& state, const TextLines& lines) {
+    KRMForm form;
+    ErrorDisplay sink;
+    KRMparser model(&form, &sink);
+    model.Build(lines);
+    if (sink.code != 0 || !model.BuildForm()) state.SkipWithError("not a power-law model");
+    ClassifyForm(form);
+    PowerLawTable table;
+    table.Build(form);
+    std::vector<double> xe(table.n + model.nIndependent, 0.0), x0(table.n);
+    for (const Statement& c : model.constants)
+        if (c.valueIndex != 0) xe[c.valueIndex] = c.value;
+    for (uint32_t i = 0; i < table.n; ++i)
+        x0[i] = model.equations[i].value;
+    PowerLawResidualContext context{&table, xe.data()};
+    const MinpackFcn residual(powerLawResidual, &context);
+    // Grouped columns, as the steady-state compute gives them.
+    std::vector<std::vector<int32_t>> reads;
+    table.EquationReads(reads);
+    ColumnGroups groups;
+    BuildColumnGroups(reads, groups);
+    const ColumnGrouping view{groups.GroupCount(), groups.groupStart.data(), groups.columns.data(),
+                              groups.rowStart.data(), groups.rows.data()};
+    uint64_t evaluations = 0;
+    size_t relations = 0;
+    for (auto _ : state)
+        relations =
+            FindConservationRelations(residual, table.n, x0.data(), evaluations, &view).size();
+    state.counters["relations"] = static_cast<double>(relations);
+}
+void BM_DetectRelationsRing500(benchmark::State& state) {
+    Detect(state, Ring(500));
+}
+void BM_DetectRelationsGma500(benchmark::State& state) {
+    Detect(state, GmaChain(500));
+}
+
 BENCHMARK(BM_SteadyStateGma20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SteadyStateGma500)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SteadyStateGma500IgnoringConservation)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SteadyStateRing500)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_DetectRelationsRing500)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_DetectRelationsGma500)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SteadyStateGma100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SteadyStateGma100IgnoringConservation)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SteadyStateSSystem100)->Unit(benchmark::kMicrosecond);
 
 } // namespace

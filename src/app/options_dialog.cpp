@@ -136,6 +136,8 @@ QWidget* TOptionsDialog::ResultsPage() {
     options->addWidget(
         CheckBox(tr("Ask before &overwriting results files"), "NoWarnOverwritingResults", true));
     options->addWidget(CheckBox(tr("Show &hot spots in graphs"), "GraphShowHotSpots", false));
+    options->addWidget(CheckBox(tr("&Ignore conservation relations in steady states"),
+                                "IgnoreConservation", false));
     return PageOf({precision, general});
 }
 

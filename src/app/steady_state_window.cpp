@@ -37,6 +37,36 @@ QLabel* Panel(const QString& name, const QString& text, bool shown) {
     return panel;
 }
 
+QLabel* Note(const QString& name, const QString& text) {
+    auto* note = new QLabel(text);
+    note->setObjectName(name);
+    note->setWordWrap(true);
+    note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return note;
+}
+
+// "Conservation relations (the steady state keeps their totals):" and one
+// line per relation, "1: E + ES = 2.5".
+QString RelationsText(const SsReport& report) {
+    QString text = QObject::tr("Conservation relations (the steady state keeps their totals):");
+    const ReportGrid& grid = report.relationsGrid;
+    for (size_t row = 1; row < grid.RowCount(); ++row)
+        text += QStringLiteral("\n%1: %2 = %3")
+                    .arg(row)
+                    .arg(QString::fromStdString(grid.Cell(0, row)),
+                         QString::fromStdString(grid.Cell(1, row)));
+    return text;
+}
+
+// The zeros the relations add to the full Jacobian, apart from the table.
+QString ZeroEigenText(const SsReport& report) {
+    const auto zeros = static_cast<int>(report.zeroEigenGrid.RowCount() - 1);
+    return zeros == 1
+               ? QObject::tr("Also 1 zero eigenvalue, explained by the conservation relation.")
+               : QObject::tr("Also %1 zero eigenvalues, explained by the conservation relations.")
+                     .arg(zeros);
+}
+
 } // namespace
 
 TSsDlg::TSsDlg(const SsReport& report, const QString& caption, const QString& documentPath,
@@ -96,12 +126,29 @@ QWidget* TSsDlg::BuildPage(ReportPage page) {
     view->SetGrid(&grid);
     view->setVisible(grid.visible);
     views_[static_cast<size_t>(page)] = view;
+    if (page == ReportPage::SteadyState && report_.HasRelations())
+        layout->addWidget(Note(QStringLiteral("RelationsNote"), RelationsText(report_)));
     layout->addWidget(view, 1);
     const QString noSensitivities =
         Lines(kSsMessageNoSensitivities, kSsMessageNoSensitivitiesComputed);
-    if (page == ReportPage::Eigenvalues)
+    if (page == ReportPage::Eigenvalues) {
         layout->addWidget(Panel(QStringLiteral("EigenWarnPanel"),
                                 Text(MessageText(kSsMessageEigenFailed)), report_.eigenWarnPanel));
+        if (report_.HasRelations() && report_.zeroEigenGrid.RowCount() > 1)
+            layout->addWidget(Note(QStringLiteral("ZeroEigenNote"), ZeroEigenText(report_)));
+        if (!report_.verdict.empty())
+            layout->addWidget(Panel(QStringLiteral("VerdictLabel"),
+                                    QString::fromStdString(report_.verdict), true));
+    }
+    if (page == ReportPage::VariableSensitivities || page == ReportPage::FluxSensitivities) {
+        if (!report_.sensitivityLimitLine.empty())
+            layout->addWidget(Note(QStringLiteral("SensLimitNote"),
+                                   QString::fromStdString(report_.sensitivityLimitLine)));
+        else if (report_.HasRelations())
+            layout->addWidget(Note(QStringLiteral("TotalsHeldNote"),
+                                   tr("Computed with the totals of the conservation relations "
+                                      "held; total(k) is the total of relation k.")));
+    }
     if (page == ReportPage::VariableSensitivities)
         layout->addWidget(
             Panel(QStringLiteral("SVarsWarnPanel"), noSensitivities, report_.sVarsWarnPanel));

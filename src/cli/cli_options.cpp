@@ -47,7 +47,8 @@ bool Accepts(Command command, const std::string& option) {
                option == "-o" || option == "--plot" || option == "--view" || option == "--size" ||
                option == "--stats";
     case Command::SteadyState:
-        return option == "--threshold" || option == "-o";
+        return option == "--threshold" || option == "-o" || option == "--set" ||
+               option == "--no-conservation";
     case Command::Plot:
         return option == "--plot" || option == "--view" || option == "--size";
     case Command::Import:
@@ -59,7 +60,7 @@ bool Accepts(Command command, const std::string& option) {
 }
 
 bool TakesValue(const std::string& option) {
-    return option != "--stats" && option != "--strict";
+    return option != "--stats" && option != "--strict" && option != "--no-conservation";
 }
 
 std::string ApplyOption(CliOptions& o, const std::string& option, const std::string& value) {
@@ -134,7 +135,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
                 return result;
             }
             if (!TakesValue(a)) {
-                (a == "--stats" ? o.stats : o.strict) = true;
+                (a == "--stats" ? o.stats : a == "--strict" ? o.strict : o.noConservation) = true;
                 continue;
             }
             if (i + 1 >= args.size()) {
@@ -210,6 +211,9 @@ std::string UsageText() {
            thresholds +
            "\n"
            "  -o REPORT.txt                write the report to a file\n"
+           "  --set NAME=VALUE             assignment before the analysis (repeatable)\n"
+           "  --no-conservation            solve the full system, ignoring conservation\n"
+           "                               relations (setting IgnoreConservation)\n"
            "Options of check, run and ss:\n"
            "  --strict                     treat warnings as errors (exit 1)\n"
            "Every command:\n"

@@ -39,6 +39,7 @@ struct CliOptions {
 
     // ss
     std::optional<double> threshold;
+    bool noConservation = false; // --no-conservation
 
     // check, run, ss: warnings become errors
     bool strict = false;

@@ -56,10 +56,19 @@ int RunSteadyStateCommand(const CliOptions& options) {
     PreflightModel prepared;
     prepared.fileName = options.input;
     prepared.fileLines = input.editorLines;
-    if (!BuildPreflightModel(prepared, false, {}, settings, std::cerr)) return kExitModelError;
-    const int warnings = ReportModelWarnings(prepared, settings, {}, std::cerr);
+    // --set lands on the statements it names, as for run.
+    std::vector<std::string> assignments;
+    std::vector<std::string> setNames;
+    for (const auto& [name, value] : options.assignments) {
+        assignments.push_back(name + "=" + value);
+        setNames.push_back(name);
+    }
+    if (!BuildPreflightModel(prepared, false, assignments, settings, std::cerr))
+        return kExitModelError;
+    const int warnings = ReportModelWarnings(prepared, settings, setNames, std::cerr);
     if (options.strict && warnings > 0) return kExitModelError;
     KRMForm_ss computation(prepared.form, prepared.model);
+    computation.useConservation = !(options.noConservation || settings.ignoreConservation);
     const SteadyStateRun run =
         ComputeSteadyState(prepared.model, computation, settings.ssPrec,
                            thresholdIndex >= 0 ? thresholdIndex : settings.sensThreshold);
@@ -77,8 +86,10 @@ int RunSteadyStateCommand(const CliOptions& options) {
             return kExitCantCreate;
         }
     } else {
+        // The printed report always says whether the steady state is stable;
+        // the saved one keeps its layout for models without relations.
         std::cout << "Steady state for " << BaseFileName(options.input) << "\n"
-                  << report.SaveText("\n");
+                  << report.SaveText("\n", true);
         std::cout.flush();
     }
     // A report without a steady state is still written, but scripts can tell.

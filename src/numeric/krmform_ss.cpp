@@ -121,12 +121,13 @@ ColumnGrouping ViewOf(const ColumnGroups& groups) {
                           groups.rowStart.data(), groups.rows.data()};
 }
 
-bool Eigenvalues(uint32_t n, Workspace& w) {
+// Eigenvalues of the n x n matrix `a` (by columns, overwritten) into w.wr, w.wi.
+bool Eigenvalues(uint32_t n, double* a, Workspace& w) {
     const int nn = static_cast<int>(n);
     int low = 0, igh = 0, ierr = 0;
-    balanc(nn, w.matrix.data(), &low, &igh, w.scale.data());
-    elmhes(nn, low, igh, w.matrix.data(), w.intch.data());
-    hqr(nn, low, igh, w.matrix.data(), w.wr.data(), w.wi.data(), &ierr);
+    balanc(nn, a, &low, &igh, w.scale.data());
+    elmhes(nn, low, igh, a, w.intch.data());
+    hqr(nn, low, igh, a, w.wr.data(), w.wi.data(), &ierr);
     return ierr == 0;
 }
 
@@ -139,14 +140,19 @@ void KRMForm_ss::Reset() {
     classification = 0;
     integrationHorizon = 0.0;
     residualEvaluations = 0;
+    sensitivityValues = 0;
+    relations.clear();
     steadyState = influx = fValue = eigenvalues = nullptr;
-    sensIndep = sensRate = sensOrder = nullptr;
+    sensIndep = sensRate = sensOrder = sensTotal = nullptr;
 }
 
 void KRMForm_ss::AllocateResults() {
     const size_t n = nVars;
-    const size_t columns = size_t{nIndep} + nTerms + nFactors;
-    const size_t total = 5 * n + size_t{ColumnLength()} * columns;
+    const size_t columns = size_t{nIndep} + nTerms + nFactors + relations.size();
+    sensitivityValues = uint64_t{ColumnLength()} * columns;
+    // Tables too large to hold are refused before any is allocated.
+    const bool keepTables = !isPowerLaw || sensitivityValues <= maxSensitivityValues;
+    const size_t total = 5 * n + (keepTables ? size_t{ColumnLength()} * columns : 0);
     results = std::make_unique<double[]>(total);
     double* next = results.get();
     auto take = [&next](size_t count) {
@@ -158,10 +164,60 @@ void KRMForm_ss::AllocateResults() {
     influx = take(n);
     fValue = take(n);
     eigenvalues = take(2 * n);
+    if (!keepTables) return;
     sensIndep = take(size_t{ColumnLength()} * nIndep);
     sensRate = take(size_t{ColumnLength()} * nTerms);
     sensOrder = take(size_t{ColumnLength()} * nFactors);
+    sensTotal = take(size_t{ColumnLength()} * relations.size());
 }
+
+namespace {
+
+// The steady state into w.x: closed form when allowed, then the search from
+// every start point, then integration of the full motion polished by the
+// search's residual.
+bool FindSteadyState(KRMForm_ss& ss, const PowerLawTable& table, bool closedForm,
+                     const MinpackFcn& full, const MinpackFcn& search, Workspace& w,
+                     const ColumnGrouping* grouping) {
+    const uint32_t n = ss.nVars;
+    bool found = false;
+    if (closedForm) {
+        const std::optional<bool> closed = SolveSSystemClosedForm(table, w);
+        if (!closed) ss.status |= SS_SINGULAR;
+        found = closed.value_or(false);
+    }
+    if (!found) found = Search(search, ss.model, n, w, grouping);
+    if (!found) {
+        // The model's own motion from its initial values may lead where no
+        // start point of the search did.
+        StartPoint(ss.model, 0, n, w.x.data());
+        const SsIntegrationWork work{w.fvec.data(), w.wa.data(), static_cast<int>(w.wa.size()),
+                                     SearchTolerance()};
+        found = IntegrateToSteadyState(full, search, ss.isPowerLaw, n, w.x.data(), work,
+                                       ss.integrationHorizon);
+    }
+    return found;
+}
+
+// Eigenvalues of the Jacobian in w.matrix, or of the motion on the totals
+// followed by one zero per relation.
+bool StoreEigenvalues(KRMForm_ss& ss, Workspace& w) {
+    const uint32_t n = ss.nVars;
+    const uint32_t m = ss.ReducedCount();
+    double* matrix = w.matrix.data();
+    if (!ss.relations.empty()) {
+        ReducedJacobian(w.matrix.data(), n, ss.relations, w.inverse.data());
+        matrix = w.inverse.data();
+    }
+    if (m > 0 && !Eigenvalues(m, matrix, w)) return false;
+    for (uint32_t i = 0; i < n; ++i) {
+        ss.eigenvalues[i] = i < m ? w.wr[i] : 0.0;
+        ss.eigenvalues[n + i] = i < m ? w.wi[i] : 0.0;
+    }
+    return true;
+}
+
+} // namespace
 
 bool KRMForm_ss::compute(bool powerLaw) {
     Reset();
@@ -185,7 +241,6 @@ bool KRMForm_ss::compute(bool powerLaw) {
         return true;
     }
     nIndep = static_cast<uint32_t>(model.nIndependent);
-    AllocateResults();
     const uint32_t n = nVars;
     Workspace w(n, nIndep, nTerms);
     for (const Statement& constant : model.constants) {
@@ -207,26 +262,23 @@ bool KRMForm_ss::compute(bool powerLaw) {
     const ColumnGrouping view = ViewOf(groups);
     const ColumnGrouping* grouping = groups.Empty() ? nullptr : &view;
 
-    bool found = false;
-    if (isPowerLaw && table.AllSSystem()) {
-        const std::optional<bool> closed = SolveSSystemClosedForm(table, w);
-        if (!closed) status |= SS_SINGULAR;
-        found = closed.value_or(false);
+    if (useConservation) {
+        std::vector<double> initial(n);
+        StartPoint(model, 0, n, initial.data());
+        relations =
+            FindConservationRelations(residual, n, initial.data(), residualEvaluations, grouping);
     }
-    if (!found) found = Search(fcn, model, n, w, grouping);
-    if (!found) {
-        // The model's own motion from its initial values may lead where no
-        // start point of the search did.
-        StartPoint(model, 0, n, w.x.data());
-        const SsIntegrationWork work{w.fvec.data(), w.wa.data(), static_cast<int>(w.wa.size()),
-                                     SearchTolerance()};
-        found = IntegrateToSteadyState(fcn, isPowerLaw, n, w.x.data(), work, integrationHorizon);
-    }
-    if (!found) {
+    AllocateResults();
+    const bool tablesTooLarge = isPowerLaw && sensIndep == nullptr;
+    ReducedResidual reduced(fcn, relations);
+    const MinpackFcn search = relations.empty() ? fcn : MinpackFcn(reduced);
+    // The replaced rows read other variables than the grouping assumes.
+    const ColumnGrouping* searchGrouping = relations.empty() ? grouping : nullptr;
+    const bool closedForm = isPowerLaw && table.AllSSystem() && relations.empty();
+    if (!FindSteadyState(*this, table, closedForm, fcn, search, w, searchGrouping)) {
         status |= SS_NOT_FOUND;
         return true;
     }
-
     for (uint32_t i = 0; i < n; ++i) {
         w.xe[i] = w.x[i];
         steadyState[i] = w.x[i];
@@ -242,28 +294,25 @@ bool KRMForm_ss::compute(bool powerLaw) {
         }
     }
 
+    // The full motion's Jacobian; the relations are divided out of it after.
     if (!Jacobian(fcn, n, w, grouping)) status |= SS_EIGEN_FAILED;
     if ((status & ~SS_SINGULAR) == 0) {
-        if (Eigenvalues(n, w)) {
-            for (uint32_t i = 0; i < n; ++i) {
-                eigenvalues[i] = w.wr[i];
-                eigenvalues[n + i] = w.wi[i];
-            }
-        } else {
-            status |= SS_EIGEN_FAILED;
-        }
+        if (!StoreEigenvalues(*this, w)) status |= SS_EIGEN_FAILED;
         if (!isPowerLaw) status |= SS_NO_SENSITIVITIES;
     }
+    if ((status & ~SS_SINGULAR) == 0 && tablesTooLarge)
+        status |= SS_NO_SENSITIVITIES | SS_SENSITIVITIES_TOO_LARGE;
 
     if ((status & ~SS_SINGULAR) == 0) {
         // The difference Jacobian left its trial points in xe.
         for (uint32_t i = 0; i < n; ++i)
             w.xe[i] = steadyState[i];
-        const SensitivityInput input{&table, nIndep, w.xe.data(), w.termValues.data(), influx};
+        const SensitivityInput input{&table, nIndep,    w.xe.data(), w.termValues.data(),
+                                     influx, &relations};
         const SensitivityWork work{w.matrix.data(), w.inverse.data(), w.pivots.data(),
                                    w.rhs.data()};
-        if (!ComputeSensitivities(input, work, sensIndep, sensRate, sensOrder))
-            status |= SS_NO_SENSITIVITIES;
+        const SensitivityOutput out{sensIndep, sensRate, sensOrder, sensTotal};
+        if (!ComputeSensitivities(input, work, out)) status |= SS_NO_SENSITIVITIES;
     }
     return true;
 }

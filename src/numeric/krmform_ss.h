@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "model/gma_form.h"
 #include "model/krm_parser.h"
+#include "ss_conservation.h"
 
 namespace kora {
 
@@ -17,6 +19,13 @@ inline constexpr uint32_t SS_SINGULAR = 2;
 inline constexpr uint32_t SS_NOT_FOUND = 4;
 inline constexpr uint32_t SS_EIGEN_FAILED = 8;
 inline constexpr uint32_t SS_NO_SENSITIVITIES = 16;
+// Set with SS_NO_SENSITIVITIES: the log-gain tables would exceed
+// kMaxSensitivityValues, so they were neither computed nor stored.
+inline constexpr uint32_t SS_SENSITIVITIES_TOO_LARGE = 32;
+
+// About 90 bytes each from computation to saved text; this bounds a report
+// near 1 GB of memory and 110 MB of text.
+inline constexpr uint64_t kMaxSensitivityValues = 10'000'000;
 
 // String-table entries of the flags' texts, and the second lines of the two
 // texts that take two.
@@ -46,11 +55,20 @@ public:
 
     // Length of one sensitivity column: the variables, then the fluxes.
     uint32_t ColumnLength() const { return nVars + nFluxes; }
+    uint32_t RelationCount() const { return static_cast<uint32_t>(relations.size()); }
+    // Eigenvalues of the motion on the totals; the last RelationCount() of
+    // the n are the zeros the relations explain.
+    uint32_t ReducedCount() const { return nVars - RelationCount(); }
 
     KRMForm& form;
     KRMparser& model;
     std::unique_ptr<double[]> results; // every output below points into it
     bool isPowerLaw = false;
+    // Set before compute: find conservation relations and solve on the
+    // totals of the initial values (false: the full system, as before).
+    bool useConservation = true;
+    // Larger log-gain tables are refused before they are allocated.
+    uint64_t maxSensitivityValues = kMaxSensitivityValues;
     uint32_t status = 0;
     uint32_t nVars = 0;
     uint32_t nIndep = 0;
@@ -70,6 +88,10 @@ public:
     double* sensIndep = nullptr;
     double* sensRate = nullptr;
     double* sensOrder = nullptr;
+    double* sensTotal = nullptr; // one column per relation: log gains to its total
+    // Values the log-gain tables hold (or would hold, when too large).
+    uint64_t sensitivityValues = 0;
+    std::vector<ConservationRelation> relations;
 
 private:
     void Reset();

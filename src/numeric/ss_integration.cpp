@@ -50,8 +50,8 @@ bool AcceptableRoot(bool positive, uint32_t n, const double* x) {
 
 } // namespace
 
-bool IntegrateToSteadyState(const MinpackFcn& fcn, bool positive, uint32_t n, double* x,
-                            const SsIntegrationWork& work, double& horizon) {
+bool IntegrateToSteadyState(const MinpackFcn& fcn, const MinpackFcn& polish, bool positive,
+                            uint32_t n, double* x, const SsIntegrationWork& work, double& horizon) {
     const int nn = static_cast<int>(n);
     ResidualRhs rhs(fcn, nn);
     LsodaEngine engine;
@@ -68,7 +68,7 @@ bool IntegrateToSteadyState(const MinpackFcn& fcn, bool positive, uint32_t n, do
         for (uint32_t i = 0; i < n; ++i)
             x[i] = y[i];
         int info = 0;
-        hybrd1(fcn, nn, x, work.fvec, work.tolerance, &info, work.wa, work.lwa);
+        hybrd1(polish, nn, x, work.fvec, work.tolerance, &info, work.wa, work.lwa);
         if (info == 1 && AcceptableRoot(positive, n, x)) {
             horizon = tout;
             return true;

@@ -21,12 +21,14 @@ struct SsIntegrationWork {
 inline constexpr int kSsIntegrationStepLimit = 200000;
 
 // Integrates x' = F(x) (F the residual `fcn`) from x over the horizons 10,
-// 100, ..., 1e9, and after each one runs hybrd1 from the state reached. On
+// 100, ..., 1e9, and after each one runs hybrd1 on `polish` (F itself, or
+// F with equations replaced by conservation relations) from the state
+// reached. On
 // success x holds the first root with info 1 (all components positive when
 // `positive`), `horizon` the horizon it came from, and the answer is true.
 // False when the integration fails, exceeds its step limit or no horizon
 // leads to a root; x is then meaningless.
-bool IntegrateToSteadyState(const MinpackFcn& fcn, bool positive, uint32_t n, double* x,
-                            const SsIntegrationWork& work, double& horizon);
+bool IntegrateToSteadyState(const MinpackFcn& fcn, const MinpackFcn& polish, bool positive,
+                            uint32_t n, double* x, const SsIntegrationWork& work, double& horizon);
 
 } // namespace kora

@@ -1,6 +1,7 @@
 #include "ss_sensitivities.h"
 
 #include <cmath>
+#include <vector>
 
 #include "kernels/linpack.h"
 
@@ -24,6 +25,24 @@ void BuildMatrix(const SensitivityInput& in, double* a) {
             }
         }
     }
+    if (in.relations == nullptr) return;
+    // A held total: sum c_j x_j dln x_j = dT, T's own share on the right.
+    for (const ConservationRelation& relation : *in.relations) {
+        const uint32_t p = relation.pivot;
+        for (uint32_t j = 0; j < n; ++j)
+            a[j * n + p] = 0.0;
+        for (size_t k = 0; k < relation.variable.size(); ++k)
+            a[relation.variable[k] * n + p] = relation.coefficient[k] * in.xe[relation.variable[k]];
+    }
+}
+
+// Equations replaced by a relation: their terms do not act on the state.
+std::vector<bool> ReplacedEquations(const SensitivityInput& in) {
+    std::vector<bool> replaced(in.table->n, false);
+    if (in.relations != nullptr)
+        for (const ConservationRelation& relation : *in.relations)
+            replaced[relation.pivot] = true;
+    return replaced;
 }
 
 // Completes a column: s is already in column[0 .. n); each flux adds its
@@ -42,7 +61,8 @@ template <class Direct> void FinishColumn(const PowerLawTable& t, double* column
 class ColumnSolver {
 public:
     ColumnSolver(const SensitivityInput& in, const SensitivityWork& work)
-        : in_(in), work_(work), n_(static_cast<int>(in.table->n)) {}
+        : in_(in), work_(work), n_(static_cast<int>(in.table->n)),
+          replaced_(ReplacedEquations(in)) {}
 
     // Solves M s = r for the r in work.rhs and stores s at the column's top.
     void Solve(double* column) const {
@@ -66,13 +86,14 @@ public:
         }
     }
     double Weight(uint32_t equation, uint32_t term) const {
-        return in_.termValues[term] / in_.influx[equation];
+        return replaced_[equation] ? 0.0 : in_.termValues[term] / in_.influx[equation];
     }
 
 private:
     const SensitivityInput& in_;
     const SensitivityWork& work_;
     int n_;
+    std::vector<bool> replaced_;
 };
 
 void IndependentColumns(const SensitivityInput& in, const ColumnSolver& solver,
@@ -120,14 +141,27 @@ void OrderColumns(const SensitivityInput& in, const ColumnSolver& solver, double
     }
 }
 
+// d ln x / d ln T: the total's own share T stands at its pivot's row.
+void TotalColumns(const SensitivityInput& in, const ColumnSolver& solver, double* out) {
+    const PowerLawTable& t = *in.table;
+    const uint32_t length = t.n + static_cast<uint32_t>(t.fluxTerm.size());
+    for (size_t k = 0; k < in.relations->size(); ++k) {
+        const ConservationRelation& relation = (*in.relations)[k];
+        double* column = out + k * length;
+        solver.SolveUnit(relation.pivot, relation.total, column);
+        FinishColumn(t, column, [](uint32_t) { return 0.0; });
+    }
+}
+
 } // namespace
 
 bool ComputeSensitivities(const SensitivityInput& in, const SensitivityWork& work,
-                          double* sensIndep, double* sensRate, double* sensOrder) {
+                          const SensitivityOutput& out) {
     const PowerLawTable& t = *in.table;
+    const std::vector<bool> replaced = ReplacedEquations(in);
     // Without an influx the weights v/V+ do not exist.
     for (uint32_t i = 0; i < t.n; ++i)
-        if (!(in.influx[i] > 0.0) || !std::isfinite(in.influx[i])) return false;
+        if (!replaced[i] && (!(in.influx[i] > 0.0) || !std::isfinite(in.influx[i]))) return false;
     BuildMatrix(in, work.matrix);
     const int n = static_cast<int>(t.n);
     int info = 0;
@@ -135,9 +169,10 @@ bool ComputeSensitivities(const SensitivityInput& in, const SensitivityWork& wor
     if (info != 0) return false;
     const ColumnSolver solver(in, work);
     solver.ComputeInverse();
-    IndependentColumns(in, solver, work, sensIndep);
-    RateColumns(in, solver, sensRate);
-    OrderColumns(in, solver, sensOrder);
+    IndependentColumns(in, solver, work, out.sensIndep);
+    RateColumns(in, solver, out.sensRate);
+    OrderColumns(in, solver, out.sensOrder);
+    if (in.relations != nullptr) TotalColumns(in, solver, out.sensTotal);
     return true;
 }
 

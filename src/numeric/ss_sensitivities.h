@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "ss_conservation.h"
 #include "ss_residuals.h"
 
 namespace kora {
@@ -13,6 +14,8 @@ struct SensitivityInput {
     const double* xe = nullptr;         // steady state, then independent values
     const double* termValues = nullptr; // every term at the steady state
     const double* influx = nullptr;     // per equation
+    // Held totals: each pivot's equation is replaced by its relation.
+    const std::vector<ConservationRelation>* relations = nullptr;
 };
 
 // Caller-provided storage: two n x n matrices, n pivots and n right-hand-side
@@ -24,10 +27,20 @@ struct SensitivityWork {
     double* rhs = nullptr;
 };
 
-// Fills the three arrays of columns (variables, then fluxes, per parameter).
-// Returns false, writing nothing meaningful, when an influx is 0 or the
-// matrix of the linearised system is singular.
+// The arrays of columns (variables, then fluxes, per parameter); the last
+// has one column per relation, the log gains to its total.
+struct SensitivityOutput {
+    double* sensIndep = nullptr;
+    double* sensRate = nullptr;
+    double* sensOrder = nullptr;
+    double* sensTotal = nullptr;
+};
+
+// Fills the output's columns. With relations, the totals are held: a
+// parameter acts only through the equations the relations leave. Returns
+// false, writing nothing meaningful, when an influx of a kept equation is 0
+// or the matrix of the linearised system is singular.
 bool ComputeSensitivities(const SensitivityInput& in, const SensitivityWork& work,
-                          double* sensIndep, double* sensRate, double* sensOrder);
+                          const SensitivityOutput& out);
 
 } // namespace kora

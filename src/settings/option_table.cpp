@@ -61,6 +61,7 @@ std::vector<OptionDescriptor> BuildTable() {
         BoolOption("NoWarnOverwritingResults", &S::noWarnOverwritingResults, false),
         BoolOption("GraphShowHotSpots", &S::graphShowHotSpots, false),
         BoolOption("BeepOnCompletion", &S::beepOnCompletion, false),
+        BoolOption("IgnoreConservation", &S::ignoreConservation, false),
         TextOption("InitialTimeName", &S::initialTimeName, "t0"),
         TextOption("FinalTimeName", &S::finalTimeName, "tf"),
         TextOption("ReportIntervalName", &S::reportIntervalName, "hr"),

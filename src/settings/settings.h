@@ -36,6 +36,8 @@ struct Settings {
     bool noWarnOverwritingResults{};
     bool graphShowHotSpots{};
     bool beepOnCompletion{};
+    // Steady states of the full system, as if no conservation relation held.
+    bool ignoreConservation{};
     std::string initialTimeName;
     std::string finalTimeName;
     std::string reportIntervalName;

@@ -278,6 +278,7 @@ void SystemDocument::ReportFailure(const RunOutcome& outcome) {
 }
 
 void SystemDocument::SteadyState() {
+    steadyState_->useConservation = !runSettings_.ignoreConservation;
     const SteadyStateRun run = RunSteadyState(model_, *steadyState_, state_.modelLines,
                                               runSettings_.ssPrec, runSettings_.sensThreshold,
                                               [this](const std::string& text) { SetStatus(text); });

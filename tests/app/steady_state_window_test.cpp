@@ -151,6 +151,27 @@ TEST(SteadyStateWindow, ANonPowerLawModelHasNoFluxesAndNoSensitivityPages) {
     EXPECT_FALSE(pages.isTabVisible(static_cast<int>(ReportPage::FluxSensitivities)));
 }
 
+TEST(SteadyStateWindow, ShowsRelationsTheirZeroEigenvaluesAndTheVerdict) {
+    TSsDlg plain(ReportOf(kGma), QStringLiteral("Steady state for gma.krm"), {});
+    auto* verdict = plain.findChild<QLabel*>(QStringLiteral("VerdictLabel"));
+    ASSERT_NE(verdict, nullptr);
+    EXPECT_EQ(verdict->text(), QStringLiteral("Stable steady state"));
+    EXPECT_EQ(plain.findChild<QLabel*>(QStringLiteral("RelationsNote")), nullptr);
+
+    TSsDlg moieties(ReportOf({"A' = k*B - A", "B' = A - k*B", "A = 1", "B = 2", "k = 0.5"}),
+                    QStringLiteral("Steady state for cycle.krm"), {});
+    auto* relations = moieties.findChild<QLabel*>(QStringLiteral("RelationsNote"));
+    ASSERT_NE(relations, nullptr);
+    EXPECT_TRUE(relations->text().endsWith(QStringLiteral("\n1: A + B = 3")))
+        << relations->text().toStdString();
+    auto* zeros = moieties.findChild<QLabel*>(QStringLiteral("ZeroEigenNote"));
+    ASSERT_NE(zeros, nullptr);
+    EXPECT_TRUE(zeros->text().contains(QStringLiteral("1 zero eigenvalue")));
+    EXPECT_NE(moieties.findChild<QLabel*>(QStringLiteral("TotalsHeldNote")), nullptr);
+    EXPECT_EQ(moieties.findChild<QLabel*>(QStringLiteral("VerdictLabel"))->text(),
+              QStringLiteral("Stable steady state"));
+}
+
 TEST(SteadyStateWindow, WithoutASteadyStateOnlyTheModelIsShownAndEscCloses) {
     auto* window = new TSsDlg(ReportOf({"X1' = 1 + X1*X2", "X2' = X1 - X2", "X1 = 1", "X2 = 1"}),
                               QStringLiteral("Steady state for none.krm"), {});

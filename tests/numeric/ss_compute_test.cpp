@@ -156,9 +156,16 @@ TEST(SteadyStateCompute, SingularSSystemFallsBackToSearch) {
     // A = G - H has equal rows, so the closed form fails; the search finds
     // one of the many states (X1 = X2 on the line of solutions).
     SsModel m({"X1' = X2 - X1", "X2' = X1 - X2", "X1 = 1", "X2 = 3"});
+    m.ss.useConservation = false;
     m.Compute();
     EXPECT_EQ(m.ss.status, SS_SINGULAR | SS_NO_SENSITIVITIES);
     EXPECT_NEAR(m.ss.steadyState[0], m.ss.steadyState[1], 1e-7);
+    // The line is X1 + X2 = const: on the initial total it is one state.
+    SsModel kept({"X1' = X2 - X1", "X2' = X1 - X2", "X1 = 1", "X2 = 3"});
+    kept.Compute();
+    EXPECT_EQ(kept.ss.status, 0u);
+    EXPECT_NEAR(kept.ss.steadyState[0], 2.0, 1e-10);
+    EXPECT_NEAR(kept.ss.steadyState[1], 2.0, 1e-10);
 }
 
 TEST(SteadyStateCompute, GeneralModelWithoutEquationsAndNonPowerLawInput) {

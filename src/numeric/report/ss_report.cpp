@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "model/messages.h"
+#include "report_conservation.h"
 #include "report_labels.h"
 #include "report_numbers.h"
 
@@ -30,7 +31,8 @@ std::string_view ReportPageCaption(ReportPage page) {
 }
 
 SsReport::SsReport() {
-    for (ReportGrid* grid : {&varsGrid, &ssVarsGrid, &eigenGrid, &sVarsGrid, &sFluxesGrid})
+    for (ReportGrid* grid : {&varsGrid, &ssVarsGrid, &eigenGrid, &sVarsGrid, &sFluxesGrid,
+                             &relationsGrid, &zeroEigenGrid})
         grid->Resize(1, grid->labelColumn ? 2 : 1);
 }
 
@@ -62,6 +64,8 @@ void SsReport::Fill(const KRMForm& form, const KRMparser& model, int digits, int
     precision = digits;
     thresholdControlsVisible = false;
     integrationLine.clear();
+    verdict.clear();
+    sensitivityLimitLine.clear();
     thresholdIndex = ThresholdItemOrFirst(thresholdItem);
     threshold = kSensThresholds[thresholdIndex];
     SetHeadings(form, model);
@@ -81,6 +85,7 @@ void SsReport::Fill(const KRMForm& form, const KRMparser& model, int digits, int
         pageVisible = {true, false, false, false, false};
     } else {
         FillSteadyState(model);
+        FillRelations(model);
         if (status & SS_EIGEN_FAILED) {
             // The eigenvalue page stays, so that its failure text is seen.
             pageVisible[Index(ReportPage::VariableSensitivities)] = false;
@@ -98,6 +103,11 @@ void SsReport::Fill(const KRMForm& form, const KRMparser& model, int digits, int
         }
     }
     info = ClassificationSentence(computation.classification, computation.isPowerLaw);
+    if (status & SS_SENSITIVITIES_TOO_LARGE)
+        sensitivityLimitLine = "Sensitivities left out: the tables would hold " +
+                               std::to_string(computation.sensitivityValues) +
+                               " values, more than " +
+                               std::to_string(computation.maxSensitivityValues) + ".";
     if (computation.integrationHorizon > 0.0 && (status & SS_NOT_FOUND) == 0)
         integrationLine = "Steady state reached by integration to t = " +
                           ReportGeneral(computation.integrationHorizon, precision) + ".";
@@ -174,16 +184,34 @@ void SsReport::FillSteadyState(const KRMparser& model) {
 
 void SsReport::FillEigenvalues() {
     const KRMForm_ss& ss = *computation_;
-    eigenGrid.Resize(size_t{ss.nVars} + 1, 2);
+    const uint32_t kept = ss.ReducedCount();
+    eigenGrid.Resize(size_t{kept} + 1, 2);
+    zeroEigenGrid.Resize(size_t{ss.nVars - kept} + 1, 2);
+    zeroEigenGrid.cells[0] = {"Re", "Im"};
     for (uint32_t i = 0; i < ss.nVars; ++i) {
-        eigenGrid.Cell(0, i + 1) = ReportGeneral(ss.eigenvalues[i], precision);
-        eigenGrid.Cell(1, i + 1) = ReportGeneral(ss.eigenvalues[ss.nVars + i], precision);
+        ReportGrid& grid = i < kept ? eigenGrid : zeroEigenGrid;
+        const uint32_t row = i < kept ? i + 1 : i - kept + 1;
+        grid.Cell(0, row) = ReportGeneral(ss.eigenvalues[i], precision);
+        grid.Cell(1, row) = ReportGeneral(ss.eigenvalues[ss.nVars + i], precision);
+    }
+    verdict = StabilityVerdict(ss.eigenvalues, ss.eigenvalues + ss.nVars, kept);
+}
+
+void SsReport::FillRelations(const KRMparser& model) {
+    const KRMForm_ss& ss = *computation_;
+    relationsGrid.Resize(ss.relations.size() + 1, 2);
+    relationsGrid.cells[0] = {"Relation", "Total"};
+    for (size_t k = 0; k < ss.relations.size(); ++k) {
+        relationsGrid.Cell(0, k + 1) = RelationText(ss.relations[k], model, precision);
+        relationsGrid.Cell(1, k + 1) = ReportGeneral(ss.relations[k].total, precision);
     }
 }
 
 void SsReport::FillSensitivityLabels(const KRMForm& form, const KRMparser& model) {
     const KRMForm_ss& ss = *computation_;
-    const std::vector<std::string> labels = SensitivityRowLabels(form, model, ss.nIndep);
+    std::vector<std::string> labels = SensitivityRowLabels(form, model, ss.nIndep);
+    for (size_t k = 0; k < ss.relations.size(); ++k)
+        labels.push_back("total(" + std::to_string(k + 1) + ")");
     sVarsGrid.Resize(labels.size() + 1, sVarsGrid.ColumnCount());
     sFluxesGrid.Resize(labels.size() + 1, sFluxesGrid.ColumnCount());
     for (size_t r = 0; r < labels.size(); ++r) {
@@ -203,6 +231,8 @@ void SsReport::KeepSensitivities() {
                           ss.sensRate + columnLength_ * ss.nTerms);
     sensitivities_.insert(sensitivities_.end(), ss.sensOrder,
                           ss.sensOrder + columnLength_ * ss.nFactors);
+    sensitivities_.insert(sensitivities_.end(), ss.sensTotal,
+                          ss.sensTotal + columnLength_ * ss.relations.size());
 }
 
 void SsReport::ShowSensitivities() {
@@ -249,23 +279,38 @@ void SsReport::PageChange(ReportPage page) {
     thresholdControlsVisible = sensitivityPage && filled_ && (status_ & SS_NO_SENSITIVITIES) == 0;
 }
 
-std::vector<std::string> SsReport::SaveLines() const {
+std::vector<std::string> SsReport::SaveLines(bool withVerdict) const {
+    const bool relations = HasRelations();
     std::vector<std::string> lines{info};
     if (!integrationLine.empty()) lines.push_back(integrationLine);
-    lines.insert(lines.end(), {"\t", "Steady state:"});
+    lines.emplace_back("\t");
+    if (relations) {
+        lines.emplace_back("Conservation relations (the steady state keeps their totals):");
+        AppendTableLines(relationsGrid, lines);
+    }
+    lines.emplace_back("Steady state:");
     AppendTableLines(ssVarsGrid, lines);
-    lines.emplace_back("Eigenvalues at steady state:");
+    lines.emplace_back(relations ? "Eigenvalues at steady state, on the totals:"
+                                 : "Eigenvalues at steady state:");
     AppendTableLines(eigenGrid, lines);
-    lines.emplace_back("Sensitivities for variables:");
+    if (relations && zeroEigenGrid.RowCount() > 1) {
+        lines.emplace_back("Zero eigenvalues explained by the conservation relations:");
+        AppendTableLines(zeroEigenGrid, lines);
+    }
+    if ((relations || withVerdict) && !verdict.empty()) lines.insert(lines.end(), {verdict, "\t"});
+    if (!sensitivityLimitLine.empty()) lines.insert(lines.end(), {sensitivityLimitLine, "\t"});
+    lines.emplace_back(relations ? "Sensitivities for variables (totals held):"
+                                 : "Sensitivities for variables:");
     AppendTableLines(sVarsGrid, lines);
-    lines.emplace_back("Sensitivities for fluxes:");
+    lines.emplace_back(relations ? "Sensitivities for fluxes (totals held):"
+                                 : "Sensitivities for fluxes:");
     AppendTableLines(sFluxesGrid, lines);
     return lines;
 }
 
-std::string SsReport::SaveText(std::string_view lineEnd) const {
+std::string SsReport::SaveText(std::string_view lineEnd, bool withVerdict) const {
     std::string text;
-    for (const std::string& line : SaveLines()) {
+    for (const std::string& line : SaveLines(withVerdict)) {
         text += line;
         text += lineEnd;
     }

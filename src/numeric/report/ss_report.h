@@ -50,10 +50,13 @@ public:
     void ThresholdChange(int index);
     // A new active page; the threshold controls follow it.
     void PageChange(ReportPage page);
-    // The saved text file's lines, in order.
-    std::vector<std::string> SaveLines() const;
+    // The saved text file's lines, in order. The verdict stands after the
+    // eigenvalues when the model has conservation relations, or when
+    // `withVerdict`; a report without relations keeps its layout otherwise.
+    std::vector<std::string> SaveLines(bool withVerdict = false) const;
     // The lines, each ended by `lineEnd`.
-    std::string SaveText(std::string_view lineEnd) const;
+    std::string SaveText(std::string_view lineEnd, bool withVerdict = false) const;
+    bool HasRelations() const { return relationsGrid.RowCount() > 1; }
 
     ReportGrid& Grid(ReportPage page);
     const ReportGrid& Grid(ReportPage page) const;
@@ -64,12 +67,21 @@ public:
     ReportGrid eigenGrid{"EigenGrid", false};
     ReportGrid sVarsGrid{"SVarsGrid", true};
     ReportGrid sFluxesGrid{"SFluxesGrid", true};
+    // Only for models with conservation relations: each relation with its
+    // total, and the zero eigenvalues they explain, listed apart.
+    ReportGrid relationsGrid{"RelationsGrid", false};
+    ReportGrid zeroEigenGrid{"ZeroEigenGrid", false};
     std::array<bool, kReportPageCount> pageVisible{true, true, true, true, true};
     ReportPage activePage = ReportPage::SteadyState;
     std::string info;
     // The information area's second line, empty unless the steady state was
     // reached by integration.
     std::string integrationLine;
+    // "Stable steady state", ...; empty without eigenvalues.
+    std::string verdict;
+    // Why the sensitivity tables are missing when they would be too large;
+    // empty otherwise.
+    std::string sensitivityLimitLine;
     bool thresholdControlsVisible = false; // "Hide if absolute value <" and its list
     bool noSSPanel = false;
     bool singWarnPanel = false;
@@ -86,6 +98,7 @@ private:
     void FillGeneralInformation(const KRMForm& form, const KRMparser& model);
     void FillSteadyState(const KRMparser& model);
     void FillEigenvalues();
+    void FillRelations(const KRMparser& model);
     void FillSensitivityLabels(const KRMForm& form, const KRMparser& model);
     void ShowSensitivities();
     void ShowPanels();
