@@ -286,8 +286,8 @@ void TMainForm::BuildWindowMenu() {
         {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_F6)});
     actions_.previousWindow =
         AddCommand(nullptr, QStringLiteral("Pre&vious Window"), {}, [this] { StepWindow(-1); });
-    actions_.previousWindow->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
-                                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+    actions_.previousWindow->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
                                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6)});
     windowList_ = new QActionGroup(this);
     windowList_->setExclusive(true);
