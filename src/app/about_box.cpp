@@ -1,5 +1,6 @@
 #include "about_box.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QLabel>
@@ -65,6 +66,13 @@ TAboutBox* TAboutBox::ShowSplash(int milliseconds) {
     box->show();
     QTimer::singleShot(milliseconds, box, &QWidget::close);
     return box;
+}
+
+void TAboutBox::CloseSplash() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<TAboutBox*>(window);
+            box != nullptr && box->windowFlags().testFlag(Qt::SplashScreen))
+            box->close();
 }
 
 void TAboutBox::mousePressEvent(QMouseEvent* event) {

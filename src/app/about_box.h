@@ -19,6 +19,8 @@ public:
     // Shows the box as a start-up screen: no title bar, no OK button, closed
     // after `milliseconds` or by a click; deletes itself when closed.
     static TAboutBox* ShowSplash(int milliseconds = kSplashMs);
+    // Closes a start-up box still shown, so that nothing covers a question.
+    static void CloseSplash();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,5 +1,6 @@
 #include "main_form.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -13,6 +14,8 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include "about_box.h"
+#include "file_dialog_folder.h"
 #include "model_editor.h"
 #include "plot_pane.h"
 #include "recovery_file.h"
@@ -22,6 +25,7 @@
 #include "settings_session.h"
 #include "steady_state_window.h"
 #include "system_file.h"
+#include "window_placement.h"
 
 namespace kora::app {
 
@@ -45,6 +49,7 @@ TMainForm::TMainForm(SettingsSession& session, const QString& recoveryFolder)
     setAcceptDrops(true);
     resize(1024, 720);
     reports_ = std::make_unique<ReportWindows>(*area_);
+    FileDialogFolder::BindSetting(&session_.settings().openDir);
     workspace_ = std::make_unique<Workspace>(*this, *this, session_.settings());
     // The store keeps the newest first; adding oldest first rebuilds that order.
     const std::vector<std::string>& stored = session_.settings().recentFiles;
@@ -72,6 +77,7 @@ TMainForm::~TMainForm() {
     // for the commands' state while the windows go.
     area_->disconnect(this);
     workspace_.reset();
+    FileDialogFolder::BindSetting(nullptr);
 }
 
 TSystemFile* TMainForm::ActiveFile() const {
@@ -161,10 +167,11 @@ void TMainForm::Close(const std::string& fileName) {
 
 void TMainForm::OpenWithDialog() {
     const QStringList names = QFileDialog::getOpenFileNames(
-        this, QStringLiteral("Open"), QString(),
+        this, QStringLiteral("Open"), FileDialogFolder::StartPath(),
         QStringLiteral("System description files (KRM) (*.krm);;Results files (RES) "
                        "(*.res);;%1;;Any files (*.*)")
             .arg(QString::fromLatin1(kSbmlFilter)));
+    if (!names.isEmpty()) FileDialogFolder::Remember(names.front());
     for (const QString& name : names)
         OpenByName(name);
 }
@@ -195,17 +202,32 @@ void TMainForm::ExportActiveAsSbml() {
     ExportSbmlFile(this, file->EditorLines(), start);
 }
 
+// The buttons say what they do; "Decide later" keeps the text for the next
+// start.
+QMessageBox::StandardButton TMainForm::AskAboutRecoveredText(const QString& name,
+                                                             const QDateTime& written) {
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kTitle),
+                    QStringLiteral("The text of %1 as it was on %2 was not saved.\n"
+                                   "Restore it into a new document?")
+                        .arg(name, written.toString(Qt::TextDate)),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Restore"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Discard"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Decide &later"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
 void TMainForm::OfferRecoveredTexts() {
-    for (const RecoveredText& recovered : RecoveryFile::List(recoveryFolder_)) {
+    const std::vector<RecoveredText> texts = RecoveryFile::List(recoveryFolder_);
+    // The question comes first and in front: the start-up box goes at once.
+    if (!texts.empty()) TAboutBox::CloseSplash();
+    for (const RecoveredText& recovered : texts) {
         const QString name = recovered.documentName.isEmpty()
                                  ? QStringLiteral("a document")
                                  : QFileInfo(recovered.documentName).fileName();
-        const auto answer = QMessageBox::question(
-            this, QString::fromLatin1(kTitle),
-            QStringLiteral("The text of %1 as it was on %2 was not saved.\n"
-                           "Restore it into a new document?")
-                .arg(name, recovered.written.toString(Qt::TextDate)),
-            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        const auto answer = AskAboutRecoveredText(name, recovered.written);
         if (answer == QMessageBox::Cancel) continue; // kept for the next start
         if (answer == QMessageBox::Yes) {
             TSystemFile* file = NewFile();
@@ -347,10 +369,17 @@ std::unique_ptr<DocumentHost> TMainForm::CreateView(const std::string& fileName,
 void TMainForm::ShowDocument(DocumentHost& view, SystemDocument& document) {
     auto& file = static_cast<TSystemFile&>(view);
     file.Bind(document);
+    // A new window joins a maximized one maximized, or it would open behind.
+    const QMdiSubWindow* before = area_->currentSubWindow();
+    const bool maximized = before != nullptr && before->isMaximized();
     QMdiSubWindow* sub = area_->addSubWindow(&file);
-    sub->resize(area_->size() * 9 / 10);
-    sub->show();
+    PlaceInsideArea(*area_, *sub, AreaRoom(*area_) * 4 / 5);
+    if (maximized)
+        sub->showMaximized();
+    else
+        sub->show();
     area_->setActiveSubWindow(sub);
+    sub->raise();
     file.editor()->setFocus();
 }
 

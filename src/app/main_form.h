@@ -3,7 +3,9 @@
 // (main-thread calls, messages and report windows, the open documents).
 #pragma once
 
+#include <QDateTime>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +21,7 @@ class QMenu;
 
 namespace kora::app {
 
+class HelpWindow;
 class ReportWindows;
 class SettingsSession;
 class TSystemFile;
@@ -41,6 +44,8 @@ public:
     bool CloseAllFiles();
     // Offers each text left by a crashed session back as a new document.
     void OfferRecoveredTexts();
+    QMessageBox::StandardButton AskAboutRecoveredText(const QString& name,
+                                                      const QDateTime& written);
     // Recomputes the commands' state and the title, as after every event.
     void UpdateCommands();
 
@@ -52,6 +57,8 @@ public:
     QAction* Command(const QString& text) const;
     // The recent-files items of the File menu, as now.
     QList<QAction*> RecentItems();
+    // The open windows' items of the Window menu, as now.
+    QList<QAction*> WindowItems();
 
     // AppHost.
     void PostToMainThread(std::function<void()> work) override;
@@ -96,6 +103,8 @@ private:
     void BuildResultsMenu();
     void BuildOptionsMenu();
     void BuildWindowMenu();
+    void RebuildWindowMenu();
+    void StepWindow(int step);
     void BuildHelpMenu();
     void BuildToolBar();
     void RebuildRecentItems();
@@ -131,6 +140,20 @@ private:
     QMenu* mergeMenu_ = nullptr;
     QActionGroup* views_ = nullptr;
     std::vector<QAction*> documentCommands_;
+    QMenu* windowMenu_ = nullptr;
+    QActionGroup* windowList_ = nullptr;
+    HelpWindow* help_ = nullptr;
+
+    // The frame's commands, made once with their menus.
+    struct Actions {
+        QAction *newFile, *open, *close, *closeAll, *save, *saveAs, *exportSbml, *exit;
+        QAction *undo, *cut, *copy, *paste, *selectAll;
+        QAction *steadyState, *run, *stop, *solutionInfo;
+        QAction *copyResults, *exportPlot, *saveResultsAs, *saveUnderName, *clearResults;
+        QAction *blackAndWhite, *background, *mergeAll;
+        QAction *cascade, *tile, *arrangeIcons, *minimizeAll, *nextWindow, *previousWindow;
+        QAction *contents, *about;
+    } actions_{};
 };
 
 } // namespace kora::app

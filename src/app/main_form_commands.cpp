@@ -2,18 +2,16 @@
 // commands.
 #include <QAction>
 #include <QActionGroup>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QTextBrowser>
+#include <QPointer>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 #include "about_box.h"
+#include "file_dialog_folder.h"
+#include "help_window.h"
 #include "main_form.h"
 #include "model_editor.h"
 #include "options_dialog.h"
@@ -48,30 +46,31 @@ QAction* TMainForm::Command(const QString& text) const {
 
 void TMainForm::BuildFileMenu() {
     fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-    AddCommand(fileMenu_, QStringLiteral("&New"), QKeySequence::New, [this] { NewFile(); });
-    AddCommand(fileMenu_, QStringLiteral("&Open..."), QKeySequence::Open,
-               [this] { OpenWithDialog(); });
-    documentCommands_.push_back(AddCommand(fileMenu_, QStringLiteral("&Close"),
-                                           QKeySequence(Qt::CTRL | Qt::Key_F4), [this] {
-                                               if (TSystemFile* file = ActiveFile())
-                                                   CloseFile(*file);
-                                           }));
-    documentCommands_.push_back(AddCommand(fileMenu_, QStringLiteral("Close A&ll"),
-                                           QKeySequence(Qt::SHIFT | Qt::Key_F4),
-                                           [this] { CloseAllFiles(); }));
+    actions_.newFile =
+        AddCommand(fileMenu_, QStringLiteral("&New"), QKeySequence::New, [this] { NewFile(); });
+    actions_.open = AddCommand(fileMenu_, QStringLiteral("&Open..."), QKeySequence::Open,
+                               [this] { OpenWithDialog(); });
+    actions_.close = AddCommand(fileMenu_, QStringLiteral("&Close"),
+                                QKeySequence(Qt::CTRL | Qt::Key_F4), [this] {
+                                    if (TSystemFile* file = ActiveFile()) CloseFile(*file);
+                                });
+    actions_.closeAll =
+        AddCommand(fileMenu_, QStringLiteral("Close A&ll"), QKeySequence(Qt::SHIFT | Qt::Key_F4),
+                   [this] { CloseAllFiles(); });
     fileMenu_->addSeparator();
-    documentCommands_.push_back(
-        AddCommand(fileMenu_, QStringLiteral("&Save"), QKeySequence::Save,
-                   [this] { OnActive([](TSystemFile& f) { f.SaveDocument(); }); }));
-    documentCommands_.push_back(
+    actions_.save = AddCommand(fileMenu_, QStringLiteral("&Save"), QKeySequence::Save,
+                               [this] { OnActive([](TSystemFile& f) { f.SaveDocument(); }); });
+    actions_.saveAs =
         AddCommand(fileMenu_, QStringLiteral("Save &As..."), QKeySequence(Qt::CTRL | Qt::Key_E),
-                   [this] { OnActive([](TSystemFile& f) { f.SaveDocumentAs(); }); }));
+                   [this] { OnActive([](TSystemFile& f) { f.SaveDocumentAs(); }); });
+    documentCommands_ = {actions_.close, actions_.closeAll, actions_.save, actions_.saveAs};
     fileMenu_->addSeparator();
-    AddCommand(fileMenu_, QStringLiteral("Export S&BML..."), {}, [this] { ExportActiveAsSbml(); });
+    actions_.exportSbml = AddCommand(fileMenu_, QStringLiteral("Export S&BML..."), {},
+                                     [this] { ExportActiveAsSbml(); });
     recentSeparator_ = fileMenu_->addSeparator();
     fileMenu_->addSeparator();
-    AddCommand(fileMenu_, QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
-               [this] { close(); });
+    actions_.exit = AddCommand(fileMenu_, QStringLiteral("E&xit"),
+                               QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
     connect(fileMenu_, &QMenu::aboutToShow, this, &TMainForm::RebuildRecentItems);
 }
 
@@ -120,19 +119,21 @@ void TMainForm::BuildEditMenu() {
             if (TSystemFile* file = ActiveFile()) (file->editor()->*act)();
         };
     };
-    documentCommands_.push_back(AddCommand(menu, QStringLiteral("&Undo"), QKeySequence::Undo,
-                                           onEditor(&ModelEditor::undo)));
+    actions_.undo =
+        AddCommand(menu, QStringLiteral("&Undo"), QKeySequence::Undo, onEditor(&ModelEditor::undo));
     menu->addSeparator();
-    documentCommands_.push_back(
-        AddCommand(menu, QStringLiteral("Cu&t"), QKeySequence::Cut, onEditor(&ModelEditor::cut)));
-    documentCommands_.push_back(AddCommand(menu, QStringLiteral("&Copy"), QKeySequence::Copy,
-                                           onEditor(&ModelEditor::copy)));
-    documentCommands_.push_back(AddCommand(menu, QStringLiteral("&Paste"), QKeySequence::Paste,
-                                           onEditor(&ModelEditor::paste)));
+    actions_.cut =
+        AddCommand(menu, QStringLiteral("Cu&t"), QKeySequence::Cut, onEditor(&ModelEditor::cut));
+    actions_.copy =
+        AddCommand(menu, QStringLiteral("&Copy"), QKeySequence::Copy, onEditor(&ModelEditor::copy));
+    actions_.paste = AddCommand(menu, QStringLiteral("&Paste"), QKeySequence::Paste,
+                                onEditor(&ModelEditor::paste));
     menu->addSeparator();
-    documentCommands_.push_back(AddCommand(menu, QStringLiteral("Select &All"),
-                                           QKeySequence::SelectAll,
-                                           onEditor(&ModelEditor::selectAll)));
+    actions_.selectAll = AddCommand(menu, QStringLiteral("Select &All"), QKeySequence::SelectAll,
+                                    onEditor(&ModelEditor::selectAll));
+    for (QAction* action :
+         {actions_.undo, actions_.cut, actions_.copy, actions_.paste, actions_.selectAll})
+        documentCommands_.push_back(action);
     // The editor handles these keys itself while it has the focus.
     for (QAction* action : menu->actions())
         action->setShortcutContext(Qt::WidgetShortcut);
@@ -146,37 +147,42 @@ void TMainForm::BuildAnalysisMenu() {
                 (file->document()->*act)();
         };
     };
-    AddCommand(menu, QStringLiteral("S&teady State"), QKeySequence(Qt::Key_F8),
-               onDocument(&SystemDocument::AnalysisSSClick));
-    AddCommand(menu, QStringLiteral("&Run"), QKeySequence(Qt::Key_F9),
-               onDocument(&SystemDocument::AnalysisRunClick));
-    AddCommand(menu, QStringLiteral("&Stop"), QKeySequence(Qt::SHIFT | Qt::Key_F9),
-               onDocument(&SystemDocument::StopMenuClick));
+    actions_.steadyState =
+        AddCommand(menu, QStringLiteral("S&teady State"), QKeySequence(Qt::Key_F8),
+                   onDocument(&SystemDocument::AnalysisSSClick));
+    actions_.run = AddCommand(menu, QStringLiteral("&Run"), QKeySequence(Qt::Key_F9),
+                              onDocument(&SystemDocument::AnalysisRunClick));
+    actions_.stop = AddCommand(menu, QStringLiteral("&Stop"), QKeySequence(Qt::SHIFT | Qt::Key_F9),
+                               onDocument(&SystemDocument::StopMenuClick));
     menu->addSeparator();
-    QAction* info = AddCommand(menu, QStringLiteral("&View Solution Info"), {}, [this] {
+    actions_.solutionInfo = AddCommand(menu, QStringLiteral("&View Solution Info"), {}, [this] {
         OnActive([](TSystemFile& f) { f.ShowSolutionInfo(!f.solutionInfoShown()); });
     });
-    info->setCheckable(true);
-    Command(QStringLiteral("Run"))
-        ->setIcon(QIcon::fromTheme(QStringLiteral("media-playback-start")));
-    Command(QStringLiteral("Stop"))
-        ->setIcon(QIcon::fromTheme(QStringLiteral("media-playback-stop")));
+    actions_.solutionInfo->setCheckable(true);
+    actions_.run->setIcon(QIcon::fromTheme(QStringLiteral("media-playback-start")));
+    actions_.stop->setIcon(QIcon::fromTheme(QStringLiteral("media-playback-stop")));
 }
 
 void TMainForm::BuildResultsMenu() {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("Re&sults"));
-    AddCommand(menu, QStringLiteral("Copy Results"), {},
-               [this] { OnActive([](TSystemFile& f) { f.CopyResults(); }); });
-    AddCommand(menu, QStringLiteral("E&xport Plot..."), {},
-               [this] { OnActive([](TSystemFile& f) { f.ExportPlotImage(); }); });
-    AddCommand(menu, QStringLiteral("Save Results As..."), {},
-               [this] { OnActive([](TSystemFile& f) { f.SaveResultsAs(); }); });
-    QAction* saveUnder = AddCommand(menu, QStringLiteral("Sa&ve as"), {}, [this] {
+    // "&Results": Alt+S belongs to the "&Save" buttons of the report and
+    // messages windows.
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Results"));
+    actions_.copyResults = AddCommand(menu, QStringLiteral("Copy Results"), {}, [this] {
+        OnActive([](TSystemFile& f) { f.CopyResults(); });
+    });
+    actions_.exportPlot = AddCommand(menu, QStringLiteral("E&xport Plot..."), {}, [this] {
+        OnActive([](TSystemFile& f) { f.ExportPlotImage(); });
+    });
+    actions_.saveResultsAs = AddCommand(menu, QStringLiteral("Save Results As..."), {}, [this] {
+        OnActive([](TSystemFile& f) { f.SaveResultsAs(); });
+    });
+    actions_.saveUnderName = AddCommand(menu, QStringLiteral("Sa&ve as"), {}, [this] {
         OnActive([](TSystemFile& f) { f.SaveResultsUnderName(); });
     });
-    saveUnder->setObjectName(QStringLiteral("SaveUnderName"));
-    AddCommand(menu, QStringLiteral("Clear Results"), {},
-               [this] { OnActive([](TSystemFile& f) { f.ClearDocumentResults(); }); });
+    actions_.saveUnderName->setObjectName(QStringLiteral("SaveUnderName"));
+    actions_.clearResults = AddCommand(menu, QStringLiteral("Clear Results"), {}, [this] {
+        OnActive([](TSystemFile& f) { f.ClearDocumentResults(); });
+    });
     menu->addSeparator();
     views_ = new QActionGroup(this);
     views_->setExclusive(true);
@@ -193,15 +199,18 @@ void TMainForm::BuildResultsMenu() {
         views_->addAction(action);
     }
     menu->addSeparator();
-    QAction* bw = AddCommand(menu, QStringLiteral("Black and &White"), {},
-                             [this] { OnActive([](TSystemFile& f) { f.ToggleBlackAndWhite(); }); });
-    bw->setCheckable(true);
-    AddCommand(menu, QStringLiteral("Bac&kground Color..."), {},
-               [this] { OnActive([](TSystemFile& f) { f.ChooseBackgroundColour(); }); });
+    actions_.blackAndWhite = AddCommand(menu, QStringLiteral("Black and &White"), {}, [this] {
+        OnActive([](TSystemFile& f) { f.ToggleBlackAndWhite(); });
+    });
+    actions_.blackAndWhite->setCheckable(true);
+    actions_.background = AddCommand(menu, QStringLiteral("Bac&kground Color..."), {}, [this] {
+        OnActive([](TSystemFile& f) { f.ChooseBackgroundColour(); });
+    });
     menu->addSeparator();
     mergeMenu_ = menu->addMenu(QStringLiteral("&Merge From"));
     connect(mergeMenu_, &QMenu::aboutToShow, this, [this] { FillMergeMenu(mergeMenu_); });
-    AddCommand(menu, QStringLiteral("Merge From &All"), {}, [this] { MergeFromAll(); });
+    actions_.mergeAll =
+        AddCommand(menu, QStringLiteral("Merge From &All"), {}, [this] { MergeFromAll(); });
 }
 
 namespace {
@@ -256,88 +265,141 @@ void TMainForm::ShowOptions(int page) {
 }
 
 void TMainForm::BuildWindowMenu() {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Window"));
-    documentCommands_.push_back(
-        AddCommand(menu, QStringLiteral("&Cascade"), {}, [this] { area_->cascadeSubWindows(); }));
-    documentCommands_.push_back(
-        AddCommand(menu, QStringLiteral("&Tile"), {}, [this] { area_->tileSubWindows(); }));
-    documentCommands_.push_back(AddCommand(menu, QStringLiteral("&Arrange Icons"), {}, [this] {
+    windowMenu_ = menuBar()->addMenu(QStringLiteral("&Window"));
+    actions_.cascade =
+        AddCommand(nullptr, QStringLiteral("&Cascade"), {}, [this] { area_->cascadeSubWindows(); });
+    actions_.tile =
+        AddCommand(nullptr, QStringLiteral("&Tile"), {}, [this] { area_->tileSubWindows(); });
+    actions_.arrangeIcons = AddCommand(nullptr, QStringLiteral("&Arrange Icons"), {}, [this] {
         // Minimized windows line up along the bottom when tiled again.
         for (QMdiSubWindow* sub : area_->subWindowList())
             if (sub->isMinimized()) sub->showMinimized();
-    }));
-    documentCommands_.push_back(AddCommand(menu, QStringLiteral("&Minimize All"), {}, [this] {
+    });
+    actions_.minimizeAll = AddCommand(nullptr, QStringLiteral("&Minimize All"), {}, [this] {
         for (QMdiSubWindow* sub : area_->subWindowList())
             sub->showMinimized();
-    }));
+    });
+    // Ctrl+Tab first: the keys most users try; Ctrl+F6 as on other desktops.
+    actions_.nextWindow =
+        AddCommand(nullptr, QStringLiteral("Ne&xt Window"), {}, [this] { StepWindow(1); });
+    actions_.nextWindow->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_F6)});
+    actions_.previousWindow =
+        AddCommand(nullptr, QStringLiteral("Pre&vious Window"), {}, [this] { StepWindow(-1); });
+    actions_.previousWindow->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6)});
+    windowList_ = new QActionGroup(this);
+    windowList_->setExclusive(true);
+    connect(windowMenu_, &QMenu::aboutToShow, this, &TMainForm::RebuildWindowMenu);
+    RebuildWindowMenu();
+}
+
+// As in any MDI frame: the arranging commands, then every open window with
+// the active one checked. Rebuilt each time it opens, so always current.
+void TMainForm::RebuildWindowMenu() {
+    windowMenu_->clear();
+    for (QAction* item : windowList_->actions()) {
+        windowList_->removeAction(item);
+        item->deleteLater();
+    }
+    const QList<QMdiSubWindow*> windows = area_->subWindowList();
+    for (QAction* action : {actions_.cascade, actions_.tile, actions_.arrangeIcons,
+                            actions_.minimizeAll, actions_.nextWindow, actions_.previousWindow}) {
+        windowMenu_->addAction(action);
+        action->setEnabled(!windows.isEmpty());
+    }
+    windowMenu_->insertSeparator(actions_.nextWindow);
+    if (windows.isEmpty()) return;
+    windowMenu_->addSeparator();
+    QMdiSubWindow* active = area_->currentSubWindow();
+    int number = 0;
+    for (QMdiSubWindow* sub : windows) {
+        ++number;
+        const QString title = sub->widget() != nullptr ? sub->widget()->windowTitle() : QString();
+        const QString text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(title)
+                                         : QStringLiteral("%1 %2").arg(number).arg(title);
+        QAction* item = windowMenu_->addAction(text);
+        item->setCheckable(true);
+        item->setChecked(sub == active);
+        windowList_->addAction(item);
+        QPointer<QMdiSubWindow> target(sub);
+        connect(item, &QAction::triggered, this, [this, target] {
+            if (target.isNull()) return;
+            if (target->isMinimized()) target->showNormal();
+            area_->setActiveSubWindow(target);
+        });
+    }
+}
+
+// Round the windows in the order of the Window menu, whichever was active
+// before: the same keys always lead the same way.
+void TMainForm::StepWindow(int step) {
+    const QList<QMdiSubWindow*> windows = area_->subWindowList();
+    if (windows.isEmpty()) return;
+    const qsizetype count = windows.size();
+    const qsizetype at = windows.indexOf(area_->currentSubWindow());
+    const qsizetype next = at < 0 ? 0 : ((at + step) % count + count) % count;
+    QMdiSubWindow* target = windows[next];
+    if (target->isMinimized()) target->showNormal();
+    area_->setActiveSubWindow(target);
+}
+
+QList<QAction*> TMainForm::WindowItems() {
+    RebuildWindowMenu();
+    return windowList_->actions();
 }
 
 void TMainForm::BuildHelpMenu() {
     QMenu* menu = menuBar()->addMenu(QStringLiteral("&Help"));
-    AddCommand(menu, QStringLiteral("&Contents"), QKeySequence::HelpContents,
-               [this] { ShowHelp(); });
-    AddCommand(menu, QStringLiteral("&About..."), {}, [this] {
+    actions_.contents = AddCommand(menu, QStringLiteral("&Contents"), QKeySequence::HelpContents,
+                                   [this] { ShowHelp(); });
+    actions_.about = AddCommand(menu, QStringLiteral("&About..."), {}, [this] {
         TAboutBox box(this);
         box.exec();
     });
 }
 
 void TMainForm::ShowHelp() {
-    auto* dialog = new QDialog(this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QStringLiteral("KORA - User guide"));
-    auto* browser = new QTextBrowser(dialog);
-    browser->setOpenExternalLinks(true);
-    QFile guide(QStringLiteral(":/help/user-guide.md"));
-    if (guide.open(QIODevice::ReadOnly)) browser->setMarkdown(QString::fromUtf8(guide.readAll()));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
-    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
-    auto* layout = new QVBoxLayout(dialog);
-    layout->addWidget(browser);
-    layout->addWidget(buttons);
-    dialog->resize(760, 640);
-    dialog->show();
+    if (help_ == nullptr) help_ = new HelpWindow(this);
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 void TMainForm::BuildToolBar() {
     QToolBar* bar = addToolBar(QStringLiteral("Commands"));
     bar->setObjectName(QStringLiteral("Commands"));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    for (const char* text : {"New", "Open...", "Save"})
-        bar->addAction(Command(QString::fromLatin1(text)));
+    bar->addActions({actions_.newFile, actions_.open, actions_.save});
     bar->addSeparator();
-    for (const char* text : {"Run", "Steady State", "Stop"})
-        bar->addAction(Command(QString::fromLatin1(text)));
+    bar->addActions({actions_.run, actions_.steadyState, actions_.stop});
 }
 
 void TMainForm::ShowEditorMenu(TSystemFile* file, const QPoint& position) {
     if (file != ActiveFile()) return;
     QMenu menu;
-    for (const char* text :
-         {"Undo", "", "Cut", "Copy", "Paste", "Select All", "", "Run", "Steady State"}) {
-        if (*text == '\0')
-            menu.addSeparator();
-        else
-            menu.addAction(Command(QString::fromLatin1(text)));
-    }
+    menu.addAction(actions_.undo);
+    menu.addSeparator();
+    menu.addActions({actions_.cut, actions_.copy, actions_.paste, actions_.selectAll});
+    menu.addSeparator();
+    menu.addActions({actions_.run, actions_.steadyState});
     menu.exec(position);
 }
 
 void TMainForm::ShowResultsMenu(TSystemFile* file, const QPoint& position) {
     if (file != ActiveFile()) return;
     QMenu menu;
-    for (const char* text :
-         {"Copy Results", "Export Plot...", "Save Results As...", "SaveUnderName", "Clear Results",
-          "", "Time Plot", "Phase Plot 2D", "Phase Plot 3D", "Table", "", "Black and White",
-          "Background Color...", ""}) {
-        if (*text == '\0')
-            menu.addSeparator();
-        else
-            menu.addAction(Command(QString::fromLatin1(text)));
-    }
+    menu.addActions({actions_.copyResults, actions_.exportPlot, actions_.saveResultsAs,
+                     actions_.saveUnderName, actions_.clearResults});
+    menu.addSeparator();
+    menu.addActions(views_->actions());
+    menu.addSeparator();
+    menu.addActions({actions_.blackAndWhite, actions_.background});
+    menu.addSeparator();
     QMenu* merge = menu.addMenu(QStringLiteral("&Merge From"));
     FillMergeMenu(merge);
-    menu.addAction(Command(QStringLiteral("Merge From All")));
+    menu.addAction(actions_.mergeAll);
     menu.exec(position);
 }
 
@@ -347,6 +409,10 @@ void TMainForm::UpdateCommands() {
     SystemDocument* document = file != nullptr ? file->document() : nullptr;
     setWindowTitle(file != nullptr ? QStringLiteral("KORA - ") + file->caption()
                                    : QStringLiteral("KORA"));
+    FileDialogFolder::SetDocumentFolder(
+        document != nullptr && !document->fileName().empty()
+            ? QFileInfo(QString::fromStdString(document->fileName())).absolutePath()
+            : QString());
     for (QAction* action : documentCommands_)
         action->setEnabled(file != nullptr);
     const bool running = document != nullptr && document->IsRunning();
@@ -354,39 +420,39 @@ void TMainForm::UpdateCommands() {
     // A results document has no model to run.
     const bool runnable = idle && !file->isResultsDocument();
     const bool hasResults = document != nullptr && document->HasResults();
-    Command(QStringLiteral("Run"))->setEnabled(runnable);
-    Command(QStringLiteral("Steady State"))->setEnabled(runnable);
-    Command(QStringLiteral("Stop"))->setEnabled(running);
-    QAction* info = Command(QStringLiteral("View Solution Info"));
-    info->setEnabled(file != nullptr);
-    info->setChecked(file != nullptr && file->solutionInfoShown());
+    actions_.run->setEnabled(runnable);
+    actions_.steadyState->setEnabled(runnable);
+    actions_.stop->setEnabled(running);
+    actions_.solutionInfo->setEnabled(file != nullptr);
+    actions_.solutionInfo->setChecked(file != nullptr && file->solutionInfoShown());
     if (file != nullptr) {
         const bool editable = !running;
-        Command(QStringLiteral("Undo"))
-            ->setEnabled(editable && file->editor()->document()->isUndoAvailable());
+        actions_.undo->setEnabled(editable && file->editor()->document()->isUndoAvailable());
         const bool selection = file->editor()->textCursor().hasSelection();
-        Command(QStringLiteral("Cut"))->setEnabled(editable && selection);
-        Command(QStringLiteral("Copy"))->setEnabled(selection);
-        Command(QStringLiteral("Paste"))->setEnabled(editable);
-        Command(QStringLiteral("Save"))->setEnabled(editable);
+        actions_.cut->setEnabled(editable && selection);
+        actions_.copy->setEnabled(selection);
+        actions_.paste->setEnabled(editable);
+        actions_.save->setEnabled(editable);
     }
-    for (const char* text : {"Copy Results", "Save Results As...", "SaveUnderName", "Clear Results",
-                             "Black and White", "Background Color..."})
-        Command(QString::fromLatin1(text))->setEnabled(hasResults && !running);
+    const bool resultsUsable = hasResults && !running;
+    for (QAction* action :
+         {actions_.copyResults, actions_.saveResultsAs, actions_.saveUnderName,
+          actions_.clearResults, actions_.blackAndWhite, actions_.background, actions_.mergeAll})
+        action->setEnabled(resultsUsable);
     for (QAction* view : views_->actions()) {
-        view->setEnabled(hasResults && !running);
+        view->setEnabled(resultsUsable);
         view->setChecked(document != nullptr && document->results().view == view->data().toInt());
     }
-    Command(QStringLiteral("Black and White"))
-        ->setChecked(document != nullptr && document->results().blackAndWhite);
-    Command(QStringLiteral("SaveUnderName"))
-        ->setText(SaveUnderNameText(document != nullptr ? document->results().fileName : ""));
-    Command(QStringLiteral("Export Plot..."))
-        ->setEnabled(hasResults && !running && document->results().view != kViewTable);
-    Command(QStringLiteral("Export SBML..."))
-        ->setEnabled(file != nullptr && !file->isResultsDocument());
-    mergeMenu_->setEnabled(hasResults && !running);
-    Command(QStringLiteral("Merge From All"))->setEnabled(hasResults && !running);
+    actions_.blackAndWhite->setChecked(document != nullptr && document->results().blackAndWhite);
+    actions_.saveUnderName->setText(
+        SaveUnderNameText(document != nullptr ? document->results().fileName : ""));
+    actions_.exportPlot->setEnabled(resultsUsable && document->results().view != kViewTable);
+    actions_.exportSbml->setEnabled(file != nullptr && !file->isResultsDocument());
+    mergeMenu_->setEnabled(resultsUsable);
+    const bool anyWindow = !area_->subWindowList().isEmpty();
+    for (QAction* action : {actions_.cascade, actions_.tile, actions_.arrangeIcons,
+                            actions_.minimizeAll, actions_.nextWindow, actions_.previousWindow})
+        action->setEnabled(anyWindow);
 }
 
 } // namespace kora::app

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "messages_editor.h"
+#include "subwindow_close.h"
 #include "text_file_save.h"
 
 namespace kora::app {
@@ -35,7 +36,7 @@ TOutForm::TOutForm(const QString& writer, const QString& caption, QWidget* paren
     saveButton_ = new QPushButton(tr("&Save"));
     connect(saveButton_, &QPushButton::clicked, this, &TOutForm::Save);
     closeButton_ = new QPushButton(tr("&Close"));
-    connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
+    connect(closeButton_, &QPushButton::clicked, this, [this] { CloseWithFrame(*this); });
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(saveButton_);
     buttons->addWidget(closeButton_);
@@ -100,7 +101,7 @@ void TOutForm::closeEvent(QCloseEvent* event) {
 
 void TOutForm::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close(); // refused while busy
+        CloseWithFrame(*this); // refused while busy
         return;
     }
     QWidget::keyPressEvent(event);

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QTextBlock>
 
+#include "model/model_names.h"
+#include "model/model_text.h"
 #include "model_highlighter.h"
 #include "model_span.h"
 #include "qt_conversions.h"
@@ -16,6 +18,7 @@ namespace {
 
 constexpr int kMarginPadding = 6;
 constexpr int kTabStopCharacters = 4;
+constexpr int kNamesDelayMs = 300;
 
 class LineNumberArea : public QWidget {
 public:
@@ -42,13 +45,18 @@ int DocumentPosition(const QTextDocument& document, const EditorPosition& positi
 
 ModelEditor::ModelEditor(QWidget* parent)
     : QPlainTextEdit(parent), lineNumberArea_(new LineNumberArea(this)),
-      highlighter_(new ModelHighlighter(document())) {
+      highlighter_(new ModelHighlighter(document())), namesTimer_(new QTimer(this)) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setTabChangesFocus(false);
     connect(this, &QPlainTextEdit::blockCountChanged, this, &ModelEditor::UpdateMarginWidth);
     connect(this, &QPlainTextEdit::updateRequest, this, &ModelEditor::UpdateMargin);
+    // Names are read again once typing pauses, not on every key.
+    namesTimer_->setSingleShot(true);
+    namesTimer_->setInterval(kNamesDelayMs);
+    connect(namesTimer_, &QTimer::timeout, this, &ModelEditor::RefreshModelNames);
+    connect(document(), &QTextDocument::contentsChanged, namesTimer_, qOverload<>(&QTimer::start));
     ApplyAppearance(FontDescription{}, 0xFFFFFF);
 }
 
@@ -69,11 +77,34 @@ bool ModelEditor::SetModelText(const QString& text) {
     if (text.size() > kMaxCharacters) return false;
     setPlainText(text);
     document()->setModified(false);
+    RefreshModelNames();
     return true;
+}
+
+void ModelEditor::RefreshModelNames() {
+    namesTimer_->stop();
+    const ModelNames names = ReadModelNames(SplitTextLines(toPlainText().toStdString()));
+    QStringList variables;
+    QStringList constants;
+    for (const std::string& name : names.variables)
+        variables << QString::fromStdString(name);
+    for (const std::string& name : names.constants)
+        constants << QString::fromStdString(name);
+    highlighter_->SetModelNames(variables, constants);
 }
 
 void ModelEditor::SetVariableNames(const QStringList& names) {
     highlighter_->SetVariableNames(names);
+}
+
+bool ModelEditor::SelectLine(int line) {
+    const QTextBlock block = document()->findBlockByNumber(line - 1);
+    if (line < 1 || !block.isValid()) return false;
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    return true;
 }
 
 bool ModelEditor::SelectModelSpan(int32_t offset, int32_t length, bool dropScript) {

@@ -4,6 +4,7 @@
 
 #include <QPlainTextEdit>
 #include <QStringList>
+#include <QTimer>
 #include <cstdint>
 
 #include "settings/font_description.h"
@@ -29,10 +30,17 @@ public:
     bool SetModelText(const QString& text);
 
     void SetVariableNames(const QStringList& names);
+    // Colours the names the text defines as it stands now; also done by
+    // itself shortly after each change.
+    void RefreshModelNames();
 
     // Selects the span the model reader names by `offset` and `length` in its
     // model lines, and scrolls it into view; false when it is not there.
     bool SelectModelSpan(int32_t offset, int32_t length, bool dropScript = true);
+
+    // Selects 1-based line `line` and scrolls it into view; false when the
+    // text has no such line.
+    bool SelectLine(int line);
 
     int LineNumberAreaWidth() const;
     void PaintLineNumbers(QPaintEvent* event);
@@ -50,6 +58,7 @@ private:
 
     QWidget* lineNumberArea_;
     ModelHighlighter* highlighter_;
+    QTimer* namesTimer_;
 };
 
 } // namespace kora::app

@@ -9,6 +9,8 @@ namespace {
 
 // The keywords that open a model line, as the model reader knows them.
 const QStringList kLineKeywords{"&&", "!!", "DESCRIPTION", "NAME", "~"};
+// Keyword lines whose rest is free text, not names or numbers.
+const QStringList kFreeTextKeywords{"DESCRIPTION", "NAME"};
 
 QStringList ScriptKeywords() {
     QStringList keywords;
@@ -38,6 +40,23 @@ QTextCharFormat Format(const QColor& colour, bool bold = false, bool italic = fa
     return format;
 }
 
+QRegularExpression WholeWords(const QStringList& names) {
+    QStringList escaped;
+    for (const QString& name : names)
+        if (!name.isEmpty()) escaped.append(QRegularExpression::escape(name));
+    if (escaped.isEmpty()) return {};
+    return QRegularExpression(QStringLiteral("(?<![\\w])(") + escaped.join(QLatin1Char('|')) +
+                              QStringLiteral(")(?![\\w])"));
+}
+
+// Whether `position` of `code` lies between a pair of double quotes.
+bool InsideQuotes(const QString& code, qsizetype position) {
+    bool inside = false;
+    for (qsizetype i = 0; i < position && i < code.size(); ++i)
+        if (code.at(i) == QLatin1Char('"')) inside = !inside;
+    return inside;
+}
+
 } // namespace
 
 ModelHighlighter::ModelHighlighter(QTextDocument* document)
@@ -46,18 +65,32 @@ ModelHighlighter::ModelHighlighter(QTextDocument* document)
       keywordFormat_(Format(QColor(0x00, 0x20, 0x90), true)),
       commandFormat_(Format(QColor(0x80, 0x00, 0x80), true)),
       variableFormat_(Format(QColor(0x00, 0x60, 0x60), true)),
+      constantFormat_(Format(QColor(0x60, 0x40, 0x00))),
       number_(QStringLiteral(R"((?<![\w.])(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?(?![\w.]))")),
       commands_(ScriptKeywords()) {}
 
 void ModelHighlighter::SetVariableNames(const QStringList& names) {
-    QStringList escaped;
-    for (const QString& name : names)
-        if (!name.isEmpty()) escaped.append(QRegularExpression::escape(name));
-    variables_ = escaped.isEmpty() ? QRegularExpression()
-                                   : QRegularExpression(QStringLiteral("(?<![\\w])(") +
-                                                        escaped.join(QLatin1Char('|')) +
-                                                        QStringLiteral(")(?![\\w])"));
+    SetModelNames(names, {});
+}
+
+void ModelHighlighter::SetModelNames(const QStringList& variables, const QStringList& constants) {
+    if (variables == variableNames_ && constants == constantNames_) return;
+    variableNames_ = variables;
+    constantNames_ = constants;
+    variables_ = WholeWords(variables);
+    constants_ = WholeWords(constants);
     rehighlight();
+}
+
+void ModelHighlighter::FormatMatches(const QRegularExpression& pattern, const QString& code,
+                                     const QTextCharFormat& format) {
+    if (!pattern.isValid() || pattern.pattern().isEmpty()) return;
+    for (auto match = pattern.globalMatch(code); match.hasNext();) {
+        const QRegularExpressionMatch found = match.next();
+        if (InsideQuotes(code, found.capturedStart())) continue;
+        setFormat(static_cast<int>(found.capturedStart()), static_cast<int>(found.capturedLength()),
+                  format);
+    }
 }
 
 void ModelHighlighter::highlightBlock(const QString& text) {
@@ -96,23 +129,18 @@ void ModelHighlighter::HighlightScriptCommand(const QString& line, qsizetype ind
 void ModelHighlighter::HighlightModelLine(const QString& text, qsizetype commentStart) {
     const QString code = commentStart >= 0 ? text.left(commentStart) : text;
     const QString line = code.trimmed();
+    bool freeText = false;
     for (const QString& keyword : kLineKeywords) {
         if (!line.startsWith(keyword)) continue;
         setFormat(static_cast<int>(code.indexOf(keyword)), static_cast<int>(keyword.size()),
                   keywordFormat_);
+        freeText = kFreeTextKeywords.contains(keyword);
         break;
     }
-    for (auto match = number_.globalMatch(code); match.hasNext();) {
-        const QRegularExpressionMatch found = match.next();
-        setFormat(static_cast<int>(found.capturedStart()), static_cast<int>(found.capturedLength()),
-                  numberFormat_);
-    }
-    if (variables_.isValid() && !variables_.pattern().isEmpty()) {
-        for (auto match = variables_.globalMatch(code); match.hasNext();) {
-            const QRegularExpressionMatch found = match.next();
-            setFormat(static_cast<int>(found.capturedStart()),
-                      static_cast<int>(found.capturedLength()), variableFormat_);
-        }
+    if (!freeText) {
+        FormatMatches(number_, code, numberFormat_);
+        FormatMatches(constants_, code, constantFormat_);
+        FormatMatches(variables_, code, variableFormat_);
     }
     if (commentStart >= 0)
         setFormat(static_cast<int>(commentStart), static_cast<int>(text.size() - commentStart),

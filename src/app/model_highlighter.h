@@ -1,6 +1,6 @@
 // Colours the model language in the editor: comments, numbers, the keyword
 // lines, the script commands inside script blocks, and the names of the
-// dependent variables.
+// dependent variables and constants.
 #pragma once
 
 #include <QRegularExpression>
@@ -16,8 +16,10 @@ class ModelHighlighter : public QSyntaxHighlighter {
 public:
     explicit ModelHighlighter(QTextDocument* document);
 
-    // Names are matched as whole words, letters case-sensitive.
+    // Names are matched as whole words, letters case-sensitive; never
+    // inside quotes or on a NAME or DESCRIPTION line.
     void SetVariableNames(const QStringList& names);
+    void SetModelNames(const QStringList& variables, const QStringList& constants);
 
 protected:
     void highlightBlock(const QString& text) override;
@@ -27,14 +29,20 @@ private:
 
     void HighlightModelLine(const QString& text, qsizetype commentStart);
     void HighlightScriptCommand(const QString& line, qsizetype indent);
+    void FormatMatches(const QRegularExpression& pattern, const QString& code,
+                       const QTextCharFormat& format);
 
     QTextCharFormat commentFormat_;
     QTextCharFormat numberFormat_;
     QTextCharFormat keywordFormat_;
     QTextCharFormat commandFormat_;
     QTextCharFormat variableFormat_;
+    QTextCharFormat constantFormat_;
     QRegularExpression number_;
     QRegularExpression variables_;
+    QRegularExpression constants_;
+    QStringList variableNames_;
+    QStringList constantNames_;
     QStringList commands_; // the script keywords, longest first
 };
 

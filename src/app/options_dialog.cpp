@@ -106,13 +106,22 @@ QGroupBox* TOptionsDialog::MethodGroup() {
     radios->addStretch();
     auto* orders = new QHBoxLayout;
     QSpinBox* minOrder = SpinBox("MinOrder");
+    QSpinBox* maxOrder = SpinBox("MaxOrder");
     auto* ordersLabel = new QLabel(tr("Method &order:"));
     ordersLabel->setBuddy(minOrder);
-    orders->addWidget(new QLabel(tr("Min")));
+    auto* minLabel = new QLabel(tr("Min"));
+    auto* maxLabel = new QLabel(tr("Max"));
+    orders->addWidget(minLabel);
     orders->addWidget(minOrder);
-    orders->addWidget(new QLabel(tr("Max")));
-    orders->addWidget(SpinBox("MaxOrder"));
+    orders->addWidget(maxLabel);
+    orders->addWidget(maxOrder);
     orders->addStretch();
+    // The orders are the Taylor method's alone.
+    for (QWidget* taylorOnly :
+         std::initializer_list<QWidget*>{ordersLabel, minLabel, minOrder, maxLabel, maxOrder}) {
+        taylorOnly->setEnabled(taylor->isChecked());
+        connect(taylor, &QRadioButton::toggled, taylorOnly, &QWidget::setEnabled);
+    }
     auto* layout = new QFormLayout(group);
     layout->addRow(radios);
     layout->addRow(tr("Log10 (Error &tolerance) = -"), SpinBox("MLogTolerance"));

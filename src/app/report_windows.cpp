@@ -2,25 +2,26 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <algorithm>
 
 #include "messages_window.h"
 #include "numeric/report/ss_report.h"
 #include "steady_state_window.h"
+#include "window_placement.h"
 
 namespace kora::app {
 
 namespace {
 
 void ShowInArea(QMdiArea& area, QWidget* window) {
+    const QMdiSubWindow* before = area.currentSubWindow();
+    const bool maximized = before != nullptr && before->isMaximized();
     QMdiSubWindow* sub = area.addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->resize(640, 420);
-    sub->show();
-    // Wholly inside the area, wherever the area placed it.
-    const QRect room = area.viewport()->rect();
-    sub->move(std::max(0, std::min(sub->x(), room.width() - sub->width())),
-              std::max(0, std::min(sub->y(), room.height() - sub->height())));
+    PlaceInsideArea(area, *sub, QSize(640, 420));
+    if (maximized)
+        sub->showMaximized();
+    else
+        sub->show();
     area.setActiveSubWindow(sub);
 }
 

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 
+#include "file_dialog_folder.h"
 #include "qt_conversions.h"
 #include "results/plot_ranges.h"
 #include "results/qt/plot_file.h"
@@ -87,9 +88,10 @@ bool CopyPlot(ResultsSet& set, int8_t view, QSize size) {
 bool ExportPlot(QWidget* parent, ResultsSet& set, int8_t view, QSize size,
                 const QString& startName) {
     const QString name = QFileDialog::getSaveFileName(
-        parent, QObject::tr("Export Plot"), startName,
+        parent, QObject::tr("Export Plot"), FileDialogFolder::StartPath(startName),
         QObject::tr("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
     if (name.isEmpty() || !AskSize(parent, size)) return false;
+    FileDialogFolder::Remember(name);
     const PlotFileResult written =
         RenderPlotToFile(set, name.toStdString(), FileOptions(view, size));
     if (written.ok()) return true;
@@ -138,13 +140,15 @@ SaveOutcome SaveResults(QWidget* parent, ResultsSet& set, const std::string& fil
 
 SaveOutcome SaveResultsAs(QWidget* parent, ResultsSet& set, const Settings& settings,
                           bool isResultsDocument, std::string& savedName) {
-    QFileDialog dialog(parent, QObject::tr("Save As"), QString::fromStdString(set.fileName),
+    QFileDialog dialog(parent, QObject::tr("Save As"),
+                       FileDialogFolder::StartPath(QString::fromStdString(set.fileName)),
                        QObject::tr("Results files (*.res);;All files (*)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("res"));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, settings.noWarnOverwritingResults);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return SaveOutcome::Cancelled;
+    FileDialogFolder::Remember(dialog.selectedFiles().front());
     const std::string name = dialog.selectedFiles().front().toStdString();
     const SaveOutcome outcome = Report(parent, WriteResults(set, name));
     if (outcome != SaveOutcome::Saved) return outcome;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "file_dialog_folder.h"
 #include "results/atomic_file.h"
 #include "sbml/sbml_exchange.h"
 
@@ -66,8 +67,10 @@ bool ExportSbmlFile(QWidget* parent, const TextLines& editorLines, const QString
         return false;
     }
     const QString name = QFileDialog::getSaveFileName(parent, QStringLiteral("Export SBML"),
-                                                      startName, QString::fromLatin1(kSbmlFilter));
+                                                      FileDialogFolder::StartPath(startName),
+                                                      QString::fromLatin1(kSbmlFilter));
     if (name.isEmpty()) return false;
+    FileDialogFolder::Remember(name);
     const std::string reason = WriteFileAtomically(name.toStdString(), xml);
     if (reason.empty()) return true;
     QMessageBox::warning(

@@ -13,6 +13,7 @@ namespace kora::app {
 namespace {
 
 constexpr int32_t kStepSizeDigits = 4;
+constexpr int64_t kMillisecondsBelowMs = 10000;
 
 QLabel* Field(QHBoxLayout* layout, const QString& caption, QWidget* parent) {
     layout->addWidget(new QLabel(caption, parent));
@@ -53,6 +54,12 @@ SolverInfoPanel::SolverInfoPanel(QWidget* parent) : QFrame(parent) {
     Reset(QString());
 }
 
+QString SolverInfoPanel::ElapsedText(int64_t elapsedMs) {
+    // Whole seconds hide every short run's time.
+    if (elapsedMs < kMillisecondsBelowMs) return tr("%1 ms").arg(elapsedMs);
+    return tr("%1 s").arg(elapsedMs / 1000);
+}
+
 void SolverInfoPanel::Reset(const QString& method) {
     SolverProgressView start;
     start.method = method;
@@ -65,7 +72,7 @@ void SolverInfoPanel::ShowProgress(const SolverProgressView& progress) {
     steps_->setText(QString::number(progress.steps));
     order_->setText(QString::number(progress.order));
     stepSize_->setText(QString::fromStdString(FormatGeneral(progress.stepSize, kStepSizeDigits)));
-    elapsed_->setText(tr("%1 s").arg(progress.elapsedMs / 1000));
+    elapsed_->setText(ElapsedText(progress.elapsedMs));
     percent_->setText(tr("%1%").arg(percent));
     bar_->setValue(percent);
 }

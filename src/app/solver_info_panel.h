@@ -30,6 +30,8 @@ public:
     // A solve starts: the counters go back to 0.
     void Reset(const QString& method);
     void ShowProgress(const SolverProgressView& progress);
+    // "850 ms" below ten seconds, whole seconds ("12 s") from there.
+    static QString ElapsedText(int64_t elapsedMs);
 
 signals:
     void closeRequested();

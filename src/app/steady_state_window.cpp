@@ -11,6 +11,7 @@
 
 #include "model/messages.h"
 #include "report_grid_view.h"
+#include "subwindow_close.h"
 #include "text_file_save.h"
 
 namespace kora::app {
@@ -98,7 +99,7 @@ QWidget* TSsDlg::BuildTopBar() {
     connect(save, &QPushButton::clicked, this, &TSsDlg::Save);
     auto* close = new QPushButton(tr("&Close"));
     close->setObjectName(QStringLiteral("CancelButton"));
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(close, &QPushButton::clicked, this, [this] { CloseWithFrame(*this); });
     absoluteLabel_ = new QLabel(tr("Hide if absolute value <"));
     absoluteLabel_->setObjectName(QStringLiteral("AbsoluteLabel"));
     thresholdCombo_ = new QComboBox;
@@ -219,7 +220,7 @@ void TSsDlg::Save() {
 
 void TSsDlg::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
+        CloseWithFrame(*this);
         return;
     }
     QWidget::keyPressEvent(event);

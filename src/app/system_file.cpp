@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -12,8 +13,12 @@
 #include "document_splitter.h"
 #include "document_status_bar.h"
 #include "error_dialog.h"
+#include "file_dialog_folder.h"
+#include "model/model_names.h"
+#include "model/model_place.h"
 #include "model/run_size.h"
 #include "model_editor.h"
+#include "model_warnings_list.h"
 #include "plot_pane.h"
 #include "qt_conversions.h"
 #include "recovery_file.h"
@@ -32,6 +37,7 @@ namespace {
 
 constexpr int kPlotPage = 0;
 constexpr int kTablePage = 1;
+constexpr const char* kModelErrorHeading = "CRITICAL ERROR:";
 
 QString Title(const std::string& title) {
     return title.empty() ? QStringLiteral("KORA") : QString::fromStdString(title);
@@ -44,16 +50,18 @@ TSystemFile::TSystemFile(Workspace& workspace, const QString& caption, const Tex
     : workspace_(workspace), caption_(caption), resultsDocument_(resultsDocument),
       editor_(new ModelEditor), plot_(new PlotPane), table_(new ResultsTableView),
       splitter_(new DocumentSplitter(editor_, ResultsFrame())), info_(new SolverInfoPanel),
-      status_(new DocumentStatusBar) {
+      warnings_(new ModelWarningsList), status_(new DocumentStatusBar) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(splitter_, 1);
+    layout->addWidget(warnings_);
     layout->addWidget(info_);
     layout->addWidget(status_);
     info_->hide();
     connect(info_, &SolverInfoPanel::closeRequested, this, [this] { ShowSolutionInfo(false); });
+    connect(warnings_, &ModelWarningsList::lineChosen, this, &TSystemFile::SelectFileLine);
 
     QString text;
     for (const std::string& line : lines)
@@ -155,14 +163,6 @@ void TSystemFile::SetRunning(bool running) {
 void TSystemFile::ResultsChanged() {
     if (document_ == nullptr) return;
     table_->resultsModel()->Refresh();
-    const std::vector<TimeCourse>& courses = document_->results().timeCourses;
-    if (!courses.empty() && !resultsDocument_) {
-        // The reported quantities of the latest run, after its time column.
-        QStringList names;
-        for (size_t i = 1; i < courses.back().names.size(); ++i)
-            names << QString::fromStdString(courses.back().names[i]);
-        editor_->SetVariableNames(names);
-    }
     if (document_->HasResults()) {
         if (splitter_->paneLayout() == DocumentSplitter::kEditorOnly)
             splitter_->SetPaneLayout(DocumentSplitter::kBoth);
@@ -179,11 +179,28 @@ void TSystemFile::ShowResultsPage() {
 }
 
 void TSystemFile::ShowErrorReport(const std::vector<std::string>& lines) {
-    TErrorDialog::ShowReport(this, lines);
+    std::vector<std::string> shown = lines;
+    // A model error names its place as kora-batch does: "m.krm:5:12: ...".
+    if (shown.size() >= 2 && shown[0] == kModelErrorHeading && document_ != nullptr) {
+        const TextPlace& place = document_->modelErrorPlace();
+        if (place.line > 0) shown[1] = PlacePrefix(caption().toStdString(), place) + shown[1];
+    }
+    TErrorDialog::ShowReport(this, shown);
 }
 
 void TSystemFile::SelectModelSpan(int32_t offset, int32_t length) {
     if (!editor_->SelectModelSpan(offset, length)) return;
+    if (splitter_->paneLayout() == DocumentSplitter::kResultsOnly)
+        splitter_->SetPaneLayout(DocumentSplitter::kBoth);
+    editor_->setFocus();
+}
+
+void TSystemFile::ShowModelWarnings(const std::vector<ModelWarning>& warnings) {
+    warnings_->SetWarnings(warnings);
+}
+
+void TSystemFile::SelectFileLine(int line) {
+    if (!editor_->SelectLine(line)) return;
     if (splitter_->paneLayout() == DocumentSplitter::kResultsOnly)
         splitter_->SetPaneLayout(DocumentSplitter::kBoth);
     editor_->setFocus();
@@ -256,9 +273,10 @@ std::string TSystemFile::SaveDocumentAs() {
         return savedName;
     }
     const QString chosen = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Save As"), caption(),
+        this, QStringLiteral("Save As"), FileDialogFolder::StartPath(OfferedFileName()),
         QStringLiteral("System description files (KRM) (*.krm);;Any files (*.*)"));
     if (chosen.isEmpty() || document_ == nullptr) return {};
+    FileDialogFolder::Remember(chosen);
     const std::string previous = document_->fileName();
     document_->SetFileName(chosen.toStdString());
     const std::string saved = SaveDocument();
@@ -268,6 +286,18 @@ std::string TSystemFile::SaveDocumentAs() {
     }
     NameDocument(chosen);
     return saved;
+}
+
+QString TSystemFile::OfferedFileName() const {
+    if (document_ != nullptr && !document_->fileName().empty())
+        return QString::fromStdString(document_->fileName());
+    const std::string title =
+        ReadModelNames(SplitTextLines(editor_->toPlainText().toStdString())).title;
+    QString name = QString::fromStdString(title).trimmed();
+    // Characters no file system takes, and leading dots, become underscores.
+    static const QRegularExpression unusable(QStringLiteral(R"([\\/:*?"<>|\x00-\x1f]|^\.+)"));
+    name.replace(unusable, QStringLiteral("_"));
+    return name.isEmpty() ? caption_ : name + QStringLiteral(".krm");
 }
 
 void TSystemFile::NameDocument(const QString& fileName) {

@@ -23,6 +23,7 @@ namespace kora::app {
 class DocumentSplitter;
 class DocumentStatusBar;
 class ModelEditor;
+class ModelWarningsList;
 class PlotPane;
 class RecoveryFile;
 class ResultsTableView;
@@ -44,6 +45,7 @@ public:
     PlotPane* plotPane() const { return plot_; }
     ResultsTableView* table() const { return table_; }
     SolverInfoPanel* infoPanel() const { return info_; }
+    ModelWarningsList* warningsList() const { return warnings_; }
     DocumentStatusBar* statusBar() const { return status_; }
     DocumentSplitter* splitter() const { return splitter_; }
     RecoveryFile* recovery() const { return recovery_.get(); }
@@ -89,6 +91,7 @@ public:
     void ResultsChanged() override;
     void ShowErrorReport(const std::vector<std::string>& lines) override;
     void SelectModelSpan(int32_t offset, int32_t length) override;
+    void ShowModelWarnings(const std::vector<ModelWarning>& warnings) override;
     Answer Ask(const std::string& text, const std::string& title) override;
     bool ConfirmLargeRun(const RunSize& size, int64_t limit) override;
     void WarningBox(const std::string& text, const std::string& title) override;
@@ -111,7 +114,9 @@ protected:
 
 private:
     void ShowResultsPage();
-    void SelectErrorStatement();
+    void SelectFileLine(int line);
+    // The file name Save As offers: the model's NAME when it has one.
+    QString OfferedFileName() const;
     void NoteSavedResults(const std::string& savedName);
     QWidget* ResultsFrame();
 
@@ -126,6 +131,7 @@ private:
     QStackedWidget* resultsStack_ = nullptr;
     DocumentSplitter* splitter_;
     SolverInfoPanel* info_;
+    ModelWarningsList* warnings_;
     DocumentStatusBar* status_;
     std::unique_ptr<RecoveryFile> recovery_;
 };

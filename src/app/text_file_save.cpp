@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "file_dialog_folder.h"
 #include "results/atomic_file.h"
 
 namespace kora::app {
@@ -15,8 +16,10 @@ QString AskTextFileName(QWidget* parent, const QString& filter, const QString& l
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    if (!lastPath.isEmpty()) dialog.setDirectory(QFileInfo(lastPath).absolutePath());
+    const QString start = lastPath.isEmpty() ? FileDialogFolder::StartPath() : lastPath;
+    if (!start.isEmpty()) dialog.setDirectory(QFileInfo(start).absolutePath());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    FileDialogFolder::Remember(dialog.selectedFiles().constFirst());
     return dialog.selectedFiles().constFirst();
 }
 

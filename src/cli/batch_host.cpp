@@ -27,12 +27,9 @@ void BatchHost::ShowProgress(const ProgressSnapshot& progress) {
 }
 
 void BatchHost::ShowErrorReport(const std::vector<std::string>& lines) {
-    const std::optional<int32_t> span = std::exchange(spanOffset_, std::nullopt);
     if (lines.size() >= 2 && lines[0] == kModelErrorHeading && document_ != nullptr) {
-        const TextPlace place =
-            span ? PlaceOfOffset(editorLines_, document_->modelLines(), *span) : TextPlace{};
-        PrintDiagnostic(shownName_, place, "error", lines[1], {lines.begin() + 2, lines.end()},
-                        workspace_.err());
+        PrintDiagnostic(shownName_, document_->modelErrorPlace(), "error", lines[1],
+                        {lines.begin() + 2, lines.end()}, workspace_.err());
         return;
     }
     for (const std::string& line : lines)

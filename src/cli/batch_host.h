@@ -2,7 +2,6 @@
 // on stderr, progress on a terminal's stderr; nothing else is shown.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,7 +32,6 @@ public:
     // A model error as "FILE:LINE:COLUMN: error: MESSAGE"; other reports as
     // their lines.
     void ShowErrorReport(const std::vector<std::string>& lines) override;
-    void SelectModelSpan(int32_t offset, int32_t) override { spanOffset_ = offset; }
     // Prints the question and answers Cancel: a batch keeps whatever it is
     // asked about.
     Answer Ask(const std::string& text, const std::string& title) override;
@@ -50,7 +48,6 @@ private:
     std::string shownName_;
     TextLines editorLines_;
     const SystemDocument* document_ = nullptr;
-    std::optional<int32_t> spanOffset_; // of the model error about to be shown
 };
 
 } // namespace kora::cli

@@ -1,5 +1,7 @@
 #include "int_text.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 
 namespace kora {
@@ -24,6 +26,18 @@ std::optional<int32_t> ParseInt32(std::string_view text) {
     const auto [last, error] = std::from_chars(text.data(), end, value);
     if (text.empty() || error != std::errc() || last != end) return std::nullopt;
     return value;
+}
+
+std::optional<bool> ParseBoolText(std::string_view text) {
+    auto is = [text](std::string_view word) {
+        return text.size() == word.size() &&
+               std::equal(text.begin(), text.end(), word.begin(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) == b;
+               });
+    };
+    if (text == "1" || is("true")) return true;
+    if (text == "0" || is("false")) return false;
+    return std::nullopt;
 }
 
 } // namespace kora

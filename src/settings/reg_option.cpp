@@ -13,10 +13,8 @@ BoolRegOption::BoolRegOption(std::string name, bool defaultValue, bool* field)
 
 void BoolRegOption::Load(const KeyValueStore& store) {
     const std::optional<std::string> text = store.Get(name());
-    if (default_)
-        *field_ = !(text && *text == "0");
-    else
-        *field_ = text && *text == "1";
+    const std::optional<bool> value = text ? ParseBoolText(*text) : std::nullopt;
+    *field_ = value.value_or(default_);
 }
 
 void BoolRegOption::Save(KeyValueStore& store) const {

@@ -25,7 +25,7 @@ std::vector<std::string> StoredValueProblems(const KeyValueStore& store) {
     for (const OptionDescriptor& option : OptionTable()) {
         const std::optional<std::string> stored = store.Get(option.valueName);
         if (!stored) continue;
-        if (option.type == OptionType::Bool && *stored != "0" && *stored != "1")
+        if (option.type == OptionType::Bool && !ParseBoolText(*stored))
             problems.push_back(Problem(option, *stored, "is neither 1 nor 0"));
         if (option.type != OptionType::Int) continue;
         const std::optional<int32_t> value = ParseInt32(*stored);

@@ -5,8 +5,10 @@
 #include "common/ascii_case.h"
 #include "common/file_names.h"
 #include "common/text_trim.h"
+#include "model/model_place.h"
 #include "model/run_size.h"
 #include "model_settings.h"
+#include "model_warnings.h"
 #include "numeric/krmform_ss.h"
 #include "results/atomic_file.h"
 #include "results/plot_ranges.h"
@@ -42,6 +44,12 @@ SystemDocument::SystemDocument(DocumentHost& view, AppHost& app, const Settings&
     errorSink_.locate = [this](const std::string& statement, int32_t& offset, int32_t& length) {
         std::string text = statement;
         return model_.Locate(state_.modelLines, text, offset, length, false);
+    };
+    errorSink_.modelMessage = [this](const ErrorDisplay& error) {
+        return ModelErrorMessage(model_, error);
+    };
+    errorSink_.place = [this](const ErrorDisplay& error, int32_t offset) {
+        return PlaceOfModelError(model_, error, view_.EditorLines(), state_.modelLines, offset);
     };
 }
 
@@ -117,6 +125,7 @@ bool SystemDocument::StartScript() {
     stoppedBetweenCommands_.store(false);
     SetStatus("PARSING");
     SplitEditorText();
+    view_.ShowModelWarnings(CollectModelWarnings(view_.EditorLines(), runSettings_));
     if (!Prepare(state_.scriptLines, ScriptDocumentInfo{state_.fileName}, state_.prepared, view_)) {
         state_.scriptLines.clear();
         state_.prepared.commands.clear();
@@ -163,7 +172,8 @@ void SystemDocument::StopMenuClick() {
 }
 
 void SystemDocument::PrepareRun() {
-    if (hasResults_) ClearResults();
+    // Kept, not cleared: a steady state or a failed run must not lose them.
+    keptUntilRows_ = hasResults_;
     view_.SetRunning(true);
     runningShown_ = true;
     state_.messagesOpen = state_.prepared.scriptWrites;
@@ -256,6 +266,8 @@ void SystemDocument::StoreSolution(RunOutcome& outcome) {
     record_.lastStatistics = outcome.statistics;
     ++record_.solves;
     if (outcome.timeCourse) {
+        if (keptUntilRows_) results_.Clear();
+        keptUntilRows_ = false;
         hasResults_ = true;
         results_.AppendSolution(std::move(*outcome.timeCourse), !state_.prepared.superimpose);
         RecomputeAfterAppend(results_, '.', runSettings_.stockColours);
@@ -305,6 +317,7 @@ void SystemDocument::ScriptDone() {
     if (runSettings_.beepOnCompletion && TickCountMs() - state_.timerStart > kBeepAfterMs)
         app_.Beep();
     stopRequested_.store(false);
+    keptUntilRows_ = false;
     record_.stoppedBetweenCommands = stoppedBetweenCommands_.load();
     if (runThread_) runThread_->Terminate();
     runEvent_.Set();
@@ -360,6 +373,7 @@ bool SystemDocument::SaveResults(const std::string& fileName, std::string& reaso
 void SystemDocument::ClearResults() {
     results_.Clear();
     hasResults_ = false;
+    keptUntilRows_ = false;
     view_.ResultsChanged();
 }
 

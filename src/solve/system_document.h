@@ -68,6 +68,9 @@ public:
     // After results were loaded into results() from a file.
     void MarkHasResults() { hasResults_ = !results_.timeCourses.empty(); }
     bool HasUnsavedResults() const { return hasResults_ && results_.modified; }
+    // Where the last model error shown stands in the editor's lines; {0, 0}
+    // when unknown.
+    const TextPlace& modelErrorPlace() const { return errorSink_.lastPlace; }
     // Assignments applied to the model lines before every script starts.
     void SetStartAssignments(std::vector<std::string> assignments) {
         startAssignments_ = std::move(assignments);
@@ -77,8 +80,9 @@ public:
     // empty between scripts.
     const TextLines& modelLines() const { return state_.modelLines; }
 
-    // ScriptDocument: the results commands.
-    bool HasResults() const override { return hasResults_; }
+    // ScriptDocument: the results commands. A script starts without results,
+    // but the document keeps the previous ones until its first rows come.
+    bool HasResults() const override { return hasResults_ && !keptUntilRows_; }
     const TimeCourse* LastTimeCourse() const override;
     bool MergeResults(const std::string& fileName) override;
     bool SaveResults(const std::string& fileName, std::string& reason) override;
@@ -129,6 +133,7 @@ private:
     std::unique_ptr<KRMForm_ss> steadyState_;
     ResultsSet results_;
     bool hasResults_ = false;
+    bool keptUntilRows_ = false; // results of before the script, still shown
 
     ScriptRunState state_;
     std::vector<std::string> startAssignments_;

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The workbench in a real X server: start it with a model, press F9, wait for
-# the script's results file, quit with Ctrl+Q and expect a clean exit. This
-# exercises start-up, the event loop, the worker threads and shutdown outside
-# the offscreen platform the other window tests use.
+# the script's results file, press F8 and expect the time course still drawn
+# beside the steady-state report, quit with Ctrl+Q and expect a clean exit.
+# This exercises start-up, the event loop, the worker threads and shutdown
+# outside the offscreen platform the other window tests use.
 #
 #   desktop_smoke.sh KORA_EXECUTABLE
 #
-# Run it under xvfb-run (CTest does); needs xdotool.
+# Run it under xvfb-run (CTest does); needs xdotool and ImageMagick's import
+# and convert.
 set -euo pipefail
 
 kora=$1
@@ -72,6 +74,26 @@ xdotool key --clearmodifiers F9
 has_results() { [ -s "$work/out.res" ]; }
 wait_for 600 has_results || fail "F9 did not produce the script's results file within 60 s"
 grep -q '^\[' "$work/out.res" || fail "the results file has no sections"
+
+# The first line of a plot is drawn in red (stock colour 1), smoothed: near
+# red pixels count. The legend's sample alone stays below the bound.
+red_pixels() {
+  import -window root "$work/shot.png" 2>/dev/null || return 1
+  convert "$work/shot.png" -fuzz 20% -fill black +opaque 'rgb(255,0,0)' \
+    -fill white -opaque 'rgb(255,0,0)' -format '%[fx:int(mean*w*h)]' info:
+}
+drawn() { [ "$(red_pixels)" -gt 80 ]; }
+wait_for 100 drawn || fail "the time course of F9 is not drawn"
+
+# F8 opens the report window in front; Ctrl+Tab brings the model's window
+# back, its time course still drawn.
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key --clearmodifiers F8
+sleep 2
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key --clearmodifiers ctrl+Tab
+sleep 1
+wait_for 50 drawn || fail "after F8 the time course of F9 is no longer drawn"
 
 xdotool windowfocus --sync "$win" 2>/dev/null || true
 xdotool key --clearmodifiers ctrl+q

@@ -2,6 +2,7 @@
 #include <QClipboard>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "model/krm_parser.h"
@@ -109,6 +110,32 @@ TEST(ModelHighlighter, CommandsOnlyInsideScriptsAndNamedVariables) {
     EXPECT_NE(FormatAt(text, 1, 0).foreground(), plain);  // the variable X1
     EXPECT_NE(FormatAt(text, 0, 10).foreground(), plain); // the comment
     EXPECT_NE(FormatAt(text, 0, 6).foreground(), plain);  // the number 2
+}
+
+TEST(ModelHighlighter, NamesOfTheTextAsWrittenButNotInNamesOrQuotes) {
+    ModelEditor editor;
+    editor.SetModelText(QStringLiteral("NAME X decay 2\n"
+                                       "X' = -k*X\n"
+                                       "X = 1\n"
+                                       "k = 0.5\n"
+                                       "SCRIPT\n"
+                                       "W \"X and k\"\n"
+                                       "END SCRIPT\n"));
+    const QTextDocument& text = *editor.document();
+    const QBrush plain = FormatAt(text, 2, 1).foreground(); // the blank after X
+    const QBrush variable = FormatAt(text, 1, 0).foreground();
+    const QBrush constant = FormatAt(text, 1, 6).foreground();
+    EXPECT_NE(variable, plain); // no run needed
+    EXPECT_NE(constant, plain);
+    EXPECT_NE(constant, variable);
+    EXPECT_EQ(FormatAt(text, 0, 5).foreground(), plain);  // X on the NAME line
+    EXPECT_EQ(FormatAt(text, 0, 13).foreground(), plain); // 2 on the NAME line
+    EXPECT_EQ(FormatAt(text, 5, 3).foreground(), plain);  // X inside quotes
+
+    // Names follow the text as the user changes it.
+    editor.setPlainText(QStringLiteral("Y' = -Y\nY = 1\n"));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return FormatAt(*editor.document(), 0, 0).foreground() != plain; }, 2000));
 }
 
 } // namespace

@@ -78,5 +78,20 @@ TEST(OptionsDialog, ControlsKeepValuesInRange) {
     EXPECT_EQ(settings.ssPrec, 15);
 }
 
+TEST(OptionsDialog, TheOrderBoxesServeOnlyTheTaylorMethod) {
+    Settings settings; // LSODA
+    TOptionsDialog dialog(settings, TOptionsDialog::Page::Solver);
+    auto* minOrder = dialog.findChild<QSpinBox*>(QStringLiteral("MinOrder"));
+    auto* maxOrder = dialog.findChild<QSpinBox*>(QStringLiteral("MaxOrder"));
+    EXPECT_FALSE(minOrder->isEnabled());
+    EXPECT_FALSE(maxOrder->isEnabled());
+    EXPECT_TRUE(dialog.findChild<QSpinBox*>(QStringLiteral("MLogTolerance"))->isEnabled());
+    dialog.findChild<QRadioButton*>(QStringLiteral("MethodTaylor"))->setChecked(true);
+    EXPECT_TRUE(minOrder->isEnabled());
+    EXPECT_TRUE(maxOrder->isEnabled());
+    dialog.findChild<QRadioButton*>(QStringLiteral("MethodBDF"))->setChecked(true);
+    EXPECT_FALSE(maxOrder->isEnabled());
+}
+
 } // namespace
 } // namespace kora::app

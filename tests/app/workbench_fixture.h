@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -38,7 +39,10 @@ public:
     }
     QStringList texts;
     QStringList classes;
-    int otherDialogs = 0; // neither a message box nor a file dialog
+    QStringList buttonTexts; // of every message box, in order
+    QStringList startPaths;  // the folder and file each file dialog offered
+    QStringList reportTexts; // of other dialogs with a text field
+    int otherDialogs = 0;    // neither a message box nor a file dialog
 
 private:
     void Answer() {
@@ -48,6 +52,8 @@ private:
         classes << QString::fromLatin1(dialog->metaObject()->className());
         if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
             texts << box->text();
+            for (QAbstractButton* button : box->buttons())
+                buttonTexts << button->text();
             QAbstractButton* chosen = box->button(NextButton());
             if (chosen == nullptr) chosen = box->button(QMessageBox::Ok);
             if (chosen != nullptr)
@@ -55,10 +61,14 @@ private:
             else
                 box->reject();
         } else if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+            const QStringList offered = files->selectedFiles();
+            startPaths << (offered.isEmpty() ? files->directory().absolutePath() : offered.front());
             files->selectFile(fileName_);
             dialog->accept(); // through QDialog: public there
         } else {
             ++otherDialogs;
+            if (auto* text = dialog->findChild<QPlainTextEdit*>())
+                reportTexts << text->toPlainText();
             dialog->accept();
         }
     }

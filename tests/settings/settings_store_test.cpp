@@ -5,6 +5,7 @@
 #include "settings/memory_store.h"
 #include "settings/option_table.h"
 #include "settings/settings_store.h"
+#include "settings/stored_value_check.h"
 
 namespace kora {
 namespace {
@@ -71,7 +72,7 @@ TEST(SettingsStore, UnusableValuesFallBackToTheOptionDefault) {
                     {"SSPrec", "+9"},
                     {"MLogTolerance", "99999999999"},
                     {"SolverCreateResults", "yes"},
-                    {"GraphShowHotSpots", "true"},
+                    {"GraphShowHotSpots", "on"},
                     {"SolverShowInfo", "0"},
                     {"BeepOnCompletion", "1"}};
     LoadSettings(settings, store);
@@ -89,6 +90,26 @@ TEST(SettingsStore, UnusableValuesFallBackToTheOptionDefault) {
     store.values = {{"MinOrder", "12"}, {"MaxOrder", "5"}};
     LoadSettings(settings, store);
     EXPECT_EQ(settings.maxOrder, 12); // never below MinOrder
+}
+
+// Qt writes yes/no values as true and false; both spellings read back.
+TEST(SettingsStore, YesNoValuesReadAsTrueOrFalseBesideOneOrZero) {
+    const Settings defaults;
+    Settings settings;
+    MemoryStore store;
+    store.values = {{"SolverCreateResults", "false"},
+                    {"GraphShowHotSpots", "true"},
+                    {"SolverShowInfo", "TRUE"},
+                    {"BeepOnCompletion", "False"}};
+    LoadSettings(settings, store);
+    EXPECT_TRUE(defaults.solverCreateResults);
+    EXPECT_FALSE(settings.solverCreateResults);
+    EXPECT_TRUE(settings.graphShowHotSpots);
+    EXPECT_TRUE(settings.solverShowInfo);
+    EXPECT_FALSE(settings.beepOnCompletion);
+    EXPECT_TRUE(StoredValueProblems(store).empty());
+    store.values = {{"GraphShowHotSpots", "truer"}};
+    EXPECT_EQ(StoredValueProblems(store).size(), 1u);
 }
 
 TEST(SettingsStore, SaveThenLoadRestoresEveryField) {

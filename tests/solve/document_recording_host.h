@@ -47,6 +47,9 @@ public:
     void SelectModelSpan(int32_t offset, int32_t length) override {
         selectedSpans.push_back({offset, length});
     }
+    void ShowModelWarnings(const std::vector<ModelWarning>& shown) override {
+        modelWarnings.push_back(shown);
+    }
     void WarningBox(const std::string& text, const std::string& title) override {
         boxes.push_back(title + "|" + text);
     }
@@ -100,6 +103,7 @@ public:
     std::vector<std::vector<std::string>> errorReports;
     std::vector<std::pair<int32_t, int32_t>> selectedSpans;
     std::vector<std::string> boxes;
+    std::vector<std::vector<ModelWarning>> modelWarnings; // per script start
     std::map<std::string, std::string> messages;
     std::set<std::string> finished;
     std::vector<std::string> reports;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "model/model_place.h"
+
 namespace kora {
 
 enum class Answer { Yes, No, Cancel };
@@ -50,6 +52,9 @@ public:
     // lines joined with two-character line ends; a view without an editor
     // ignores it.
     virtual void SelectModelSpan(int32_t /*offset*/, int32_t /*length*/) {}
+    // The warnings about the model of a run that starts (none: nothing to
+    // show); the run goes on whatever the view does with them.
+    virtual void ShowModelWarnings(const std::vector<ModelWarning>& /*warnings*/) {}
     // A Yes/No/Cancel question.
     virtual Answer Ask(const std::string& text, const std::string& title) = 0;
     // The next solve would report more values than `limit`: true runs it,
