@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
         return RunImportCommand(options);
     case Command::Export:
         return RunExportCommand(options);
+    case Command::Fit:
+        return RunFitCommand(options);
     case Command::None:
         break;
     }
