@@ -48,7 +48,6 @@ std::string FitObjective::Prepare(const FitModelSource& source,
                    " cannot start a search on a log scale; give it a positive value";
         starts_[p] = scales_[p].Clamp(value);
     }
-    values_.resize(names_.size());
     return {};
 }
 
@@ -64,21 +63,6 @@ bool FitObjective::Residuals(const double* values, double* residuals) {
         out += experiment->ResidualCount();
     }
     return true;
-}
-
-void FitObjective::ToValues(const double* internal, double* values) const {
-    for (size_t p = 0; p < scales_.size(); ++p)
-        values[p] = scales_[p].ValueOf(internal[p]);
-}
-
-void FitObjective::ToInternal(const double* values, double* internal) const {
-    for (size_t p = 0; p < scales_.size(); ++p)
-        internal[p] = scales_[p].InternalOf(values[p]);
-}
-
-bool FitObjective::ResidualsInternal(const double* internal, double* residuals) {
-    ToValues(internal, values_.data());
-    return Residuals(values_.data(), residuals);
 }
 
 bool FitObjective::PlainResiduals(const double* values, std::vector<double>& plain,

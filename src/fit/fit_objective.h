@@ -33,10 +33,6 @@ public:
     // Weighted residuals at parameter values; false (residuals set to
     // kFailedResidual) when some data set cannot be solved.
     bool Residuals(const double* values, double* residuals);
-    // The same from internal coordinates.
-    bool ResidualsInternal(const double* internal, double* residuals);
-    void ToValues(const double* internal, double* values) const;
-    void ToInternal(const double* values, double* internal) const;
 
     // Plain and sd-scaled residuals at values, for the report.
     bool PlainResiduals(const double* values, std::vector<double>& plain,
@@ -50,7 +46,7 @@ private:
     std::vector<std::unique_ptr<Experiment>> experiments_;
     std::vector<ParameterScale> scales_;
     std::vector<std::string> names_;
-    std::vector<double> starts_, values_;
+    std::vector<double> starts_;
     size_t residualCount_ = 0;
 };
 

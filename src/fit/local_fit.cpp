@@ -67,25 +67,51 @@ bool EveryPointHasSd(FitObjective& objective) {
 
 } // namespace
 
+// lmdif differences with steps relative to each coordinate, so the search
+// moves x = 1 + (u - u0) / c, with u the transformed coordinate and u0 its
+// start: every coordinate starts at 1 and no step vanishes at u = 0. A plain
+// parameter keeps relative steps (c = |u0|), a transformed one gets steps of
+// a fixed size on the transformed scale (c = 1).
+class SearchCoordinates {
+public:
+    SearchCoordinates(const FitObjective& objective, const std::vector<double>& start)
+        : scales_(objective.scales()), u0_(start.size()), c_(start.size(), 1.0) {
+        for (size_t p = 0; p < start.size(); ++p) {
+            u0_[p] = scales_[p].InternalOf(start[p]);
+            if (scales_[p].Plain() && u0_[p] != 0.0) c_[p] = std::fabs(u0_[p]);
+        }
+    }
+    void ToValues(const double* x, double* values) const {
+        for (size_t p = 0; p < u0_.size(); ++p)
+            values[p] = scales_[p].ValueOf(u0_[p] + c_[p] * (x[p] - 1.0));
+    }
+
+private:
+    const std::vector<ParameterScale>& scales_;
+    std::vector<double> u0_, c_;
+};
+
 LocalFit RunLocalFit(FitObjective& objective, const std::vector<double>& start,
                      int32_t maxEvaluations, const std::atomic<bool>* stop) {
     const int n = static_cast<int>(objective.ParameterCount());
     const int m = static_cast<int>(objective.ResidualCount());
     LocalFit fit;
     const int64_t before = objective.evaluations;
-    std::vector<double> x(n), fvec(m), diag(n), fjac(static_cast<size_t>(m) * n), qtf(n), wa1(n),
-        wa2(n), wa3(n), wa4(m);
+    std::vector<double> x(n, 1.0), fvec(m), diag(n), fjac(static_cast<size_t>(m) * n), qtf(n),
+        wa1(n), wa2(n), wa3(n), wa4(m), values(n);
     std::vector<int> ipvt(n);
-    objective.ToInternal(start.data(), x.data());
+    const SearchCoordinates coordinates(objective, start);
     // The best point seen, kept for a stop in the middle of a search.
-    std::vector<double> best = x;
-    double bestSsq = std::numeric_limits<double>::infinity();
+    coordinates.ToValues(x.data(), values.data());
+    fit.values = values;
+    fit.objective = std::numeric_limits<double>::infinity();
     auto fcn = [&](int, int, const double* u, double* f, int* iflag) {
         if (stop != nullptr && stop->load(std::memory_order_relaxed)) {
             *iflag = -1;
             return;
         }
-        const bool solved = objective.ResidualsInternal(u, f);
+        coordinates.ToValues(u, values.data());
+        const bool solved = objective.Residuals(values.data(), f);
         if (!solved && objective.evaluations - before == 1) {
             *iflag = -2; // unsolvable at the start: nothing to search from
             return;
@@ -93,9 +119,9 @@ LocalFit RunLocalFit(FitObjective& objective, const std::vector<double>& start,
         double ssq = 0.0;
         for (int i = 0; i < m; ++i)
             ssq += f[i] * f[i];
-        if (solved && ssq < bestSsq) {
-            bestSsq = ssq;
-            std::copy(u, u + n, best.begin());
+        if (solved && ssq < fit.objective) {
+            fit.objective = ssq;
+            fit.values = values;
         }
     };
     const int maxfev = maxEvaluations > 0 ? maxEvaluations : 200 * (n + 1);
@@ -108,9 +134,6 @@ LocalFit RunLocalFit(FitObjective& objective, const std::vector<double>& start,
     fit.solvable = info != -2;
     fit.converged = ConvergedInfo(info);
     fit.evaluations = objective.evaluations - before;
-    fit.values.resize(n);
-    objective.ToValues(best.data(), fit.values.data());
-    fit.objective = bestSsq;
     return fit;
 }
 

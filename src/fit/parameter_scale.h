@@ -25,6 +25,8 @@ public:
     double Clamp(double value) const;
     bool NearBound(double value) const;
 
+    // The value itself is searched: no bound, linear scale.
+    bool Plain() const { return !log_ && !(a_ > -kUnbounded) && !(b_ < kUnbounded); }
     double low() const { return low_; }
     double high() const { return high_; }
     bool logScale() const { return log_; }
