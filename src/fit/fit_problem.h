@@ -41,7 +41,7 @@ struct FitOptions {
 struct FittedParameter {
     std::string name;
     double value = 0.0;
-    double start = 0.0;
+    double start = 0.0; // where the final local search began (lm, ssystem)
     double se = std::numeric_limits<double>::quiet_NaN(); // NaN: not identifiable or at a bound
     double low = -kUnbounded;
     double high = kUnbounded;

@@ -76,6 +76,9 @@ FitResult RunFit(const FitRequest& request, const std::atomic<bool>* stop,
         return result;
     }
     Finish(objective, fit, result);
+    if (request.options.method != FitMethod::MultiStart)
+        for (size_t p = 0; p < start.size(); ++p)
+            result.parameters[p].start = start[p];
     return result;
 }
 

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "model/messages.h"
+#include "numeric/kernels/minpack_lm.h"
 #include "small_least_squares.h"
 
 namespace kora {
@@ -12,7 +13,10 @@ namespace kora {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr int kMaxAlternations = 200;
+// Alternating regressions converge slowly near the answer; a few bring the
+// equation into the basin where a Levenberg-Marquardt fit of its slopes
+// takes over.
+constexpr int kMaxAlternations = 100;
 
 // What a fitted parameter is in the power-law form.
 struct Role {
@@ -112,6 +116,64 @@ std::string FindRoles(FitObjective& objective, KRMForm& base, std::vector<Role>&
     return {};
 }
 
+// Local cubic through the window [first, first + width) of the present
+// points, leaving out `skip` (-1: none); its value and slope at `t`.
+bool LocalCubic(const std::vector<double>& times, const std::vector<double>& values,
+                const std::vector<size_t>& present, int first, int width, int skip, double t,
+                double& value, double& slope) {
+    const int points = width - (skip >= first && skip < first + width ? 1 : 0);
+    const int degree = std::min(3, points - 2);
+    if (degree < 1) return false;
+    double span = 0.0;
+    for (int i = first; i < first + width; ++i)
+        span = std::max(span, std::fabs(times[present[i]] - t));
+    std::vector<double> rows, b;
+    for (int i = first; i < first + width; ++i) {
+        if (i == skip) continue;
+        const double u = (times[present[i]] - t) / span;
+        double power = 1.0;
+        for (int d = 0; d <= degree; ++d, power *= u)
+            rows.push_back(power);
+        b.push_back(values[present[i]]);
+    }
+    std::vector<double> c;
+    if (!SolveSmallLeastSquares(rows, b, degree + 1, c)) return false;
+    value = c[0];
+    slope = c[1] / span;
+    return true;
+}
+
+std::vector<size_t> PresentRows(const std::vector<double>& values) {
+    std::vector<size_t> present;
+    for (size_t r = 0; r < values.size(); ++r)
+        if (!std::isnan(values[r])) present.push_back(r);
+    return present;
+}
+
+// The window that predicts each left-out point best: the narrowest for
+// exact data (least bias), wider as noise grows.
+int ChooseHalfWidth(const std::vector<double>& times, const std::vector<double>& values) {
+    const std::vector<size_t> present = PresentRows(values);
+    const int count = static_cast<int>(present.size());
+    int best = 2;
+    double bestError = std::numeric_limits<double>::infinity();
+    for (int half : {2, 3, 4, 6, 8, 12}) {
+        const int width = 2 * half + 1;
+        if (width + 1 > count) break;
+        double error = 0.0;
+        for (int k = 0; k < count; ++k) {
+            const int first = std::clamp(k - half, 0, count - width);
+            double value = 0.0, slope = 0.0;
+            if (!LocalCubic(times, values, present, first, width, k, times[present[k]], value,
+                            slope))
+                continue;
+            error += (value - values[present[k]]) * (value - values[present[k]]);
+        }
+        if (error < bestError) bestError = error, best = half;
+    }
+    return best;
+}
+
 // Smoothed values and slopes of every dependent variable at the rows of one data set.
 struct SmoothedSet {
     std::vector<std::vector<double>> value, slope; // [variable][row]
@@ -125,13 +187,12 @@ SmoothedSet SmoothExperiment(Experiment& experiment) {
     SmoothedSet set;
     set.value.assign(n, std::vector<double>(rows, kNaN));
     set.slope.assign(n, std::vector<double>(rows, kNaN));
-    // Wider windows for longer series: noise averages out, curvature is
-    // followed by the cubic.
-    const int half = std::clamp(static_cast<int>(rows) / 12, 3, 12);
     for (const MeasuredQuantity& quantity : experiment.quantities())
-        if (!quantity.isDefinition)
-            SmoothSeries(table.times, quantity.column->values, half, set.value[quantity.index],
-                         set.slope[quantity.index]);
+        if (!quantity.isDefinition) {
+            const std::vector<double>& values = quantity.column->values;
+            SmoothSeries(table.times, values, ChooseHalfWidth(table.times, values),
+                         set.value[quantity.index], set.slope[quantity.index]);
+        }
     for (const Statement& constant : model.constants)
         if (constant.valueIndex > 0) {
             set.independent.resize(
@@ -237,6 +298,55 @@ double SlopeError(const TermState& production, const TermState& degradation,
     return sum;
 }
 
+// The free parts of both terms as one vector and back.
+std::vector<double> FreeParts(const TermState (&terms)[2]) {
+    std::vector<double> x;
+    for (const TermState& term : terms) {
+        if (term.coefficientFree) x.push_back(term.logCoefficient);
+        for (size_t j = 0; j < term.orders.size(); ++j)
+            if (term.orderFree[j]) x.push_back(term.orders[j]);
+    }
+    return x;
+}
+
+void SetFreeParts(TermState (&terms)[2], const double* x) {
+    int c = 0;
+    for (TermState& term : terms) {
+        if (term.coefficientFree) term.logCoefficient = x[c++];
+        for (size_t j = 0; j < term.orders.size(); ++j)
+            if (term.orderFree[j]) term.orders[j] = x[c++];
+    }
+}
+
+// Least squares on the slopes of one equation: production - degradation -
+// slope at every point, over the free parts (no model solve is needed).
+void RefineOnSlopes(TermState (&terms)[2], const EquationData& data) {
+    std::vector<double> x = FreeParts(terms);
+    const int n = static_cast<int>(x.size()), m = static_cast<int>(data.slopes.size());
+    if (n == 0 || m < n) return;
+    TermState trial[2] = {terms[0], terms[1]};
+    auto fcn = [&](int, int, const double* u, double* f, int*) {
+        SetFreeParts(trial, u);
+        for (int k = 0; k < m; ++k)
+            f[k] = TermValue(trial[0], data.logs[k]) - TermValue(trial[1], data.logs[k]) -
+                   data.slopes[k];
+    };
+    std::vector<double> fvec(m), diag(n), fjac(static_cast<size_t>(m) * n), qtf(n), wa1(n), wa2(n),
+        wa3(n), wa4(m);
+    std::vector<int> ipvt(n);
+    int info = 0, nfev = 0;
+    lmdif(LeastSquaresFcn(fcn), m, n, x.data(), fvec.data(), 1e-12, 1e-12, 0.0, 200 * (n + 1), 0.0,
+          diag.data(), 1, 100.0, 0, &info, &nfev, fjac.data(), m, ipvt.data(), qtf.data(),
+          wa1.data(), wa2.data(), wa3.data(), wa4.data());
+    TermState refined[2] = {terms[0], terms[1]};
+    SetFreeParts(refined, x.data());
+    if (info > 0 &&
+        SlopeError(refined[0], refined[1], data) <= SlopeError(terms[0], terms[1], data)) {
+        terms[0] = refined[0];
+        terms[1] = refined[1];
+    }
+}
+
 TermState StateOf(const GMATerm& term, const EquationData& data) {
     TermState state;
     state.logCoefficient = std::log(std::fabs(term.coefficient));
@@ -250,33 +360,15 @@ TermState StateOf(const GMATerm& term, const EquationData& data) {
 
 void SmoothSeries(const std::vector<double>& times, const std::vector<double>& values,
                   int halfWidth, std::vector<double>& smooth, std::vector<double>& slope) {
-    const size_t rows = times.size();
-    smooth.assign(rows, kNaN);
-    slope.assign(rows, kNaN);
-    std::vector<size_t> present;
-    for (size_t r = 0; r < rows; ++r)
-        if (!std::isnan(values[r])) present.push_back(r);
+    smooth.assign(times.size(), kNaN);
+    slope.assign(times.size(), kNaN);
+    const std::vector<size_t> present = PresentRows(values);
     const int count = static_cast<int>(present.size());
     const int width = std::min(2 * halfWidth + 1, count);
-    const int degree = std::min(3, width - 2);
-    if (degree < 1) return;
     for (int k = 0; k < count; ++k) {
         const int first = std::clamp(k - halfWidth, 0, count - width);
-        const double tk = times[present[k]];
-        const double span = std::max(std::fabs(times[present[first + width - 1]] - tk),
-                                     std::fabs(times[present[first]] - tk));
-        std::vector<double> rows, b;
-        for (int i = first; i < first + width; ++i) {
-            const double u = (times[present[i]] - tk) / span;
-            double power = 1.0;
-            for (int d = 0; d <= degree; ++d, power *= u)
-                rows.push_back(power);
-            b.push_back(values[present[i]]);
-        }
-        std::vector<double> c;
-        if (!SolveSmallLeastSquares(rows, b, degree + 1, c)) continue;
-        smooth[present[k]] = c[0];
-        slope[present[k]] = c[1] / span;
+        LocalCubic(times, values, present, first, width, -1, times[present[k]], smooth[present[k]],
+                   slope[present[k]]);
     }
 }
 
@@ -329,6 +421,7 @@ std::string IdentifySSystem(FitObjective& objective, SSystemEstimate& estimate) 
             }
             if (std::fabs(before - after) <= 1e-14 * std::max(before, 1e-300)) break;
         }
+        RefineOnSlopes(best, data);
         for (size_t p : mine) {
             const int t = roles[p].term;
             if (roles[p].kind == Role::Kind::Rate) {
