@@ -58,7 +58,7 @@ bool Accepts(Command command, const std::string& option) {
         return option == "--fit" || option == "--log" || option == "--linear" ||
                option == "--starts" || option == "--threads" || option == "--method" ||
                option == "--seed" || option == "--json" || option == "-o" || option == "--tol" ||
-               option == "--weights";
+               option == "--weights" || option == "--max-evaluations";
     default:
         return false;
     }
@@ -76,10 +76,12 @@ std::string ApplyFitOption(CliOptions& o, const std::string& option, const std::
         o.fitSpecs.push_back(value);
     } else if (option == "--log" || option == "--linear") {
         (option == "--log" ? o.logNames : o.linearNames).push_back(value);
-    } else if (option == "--starts" || option == "--threads") {
-        if (!ParseInt(value, number) || number < 1 || number > 100000)
-            return option + " takes a whole number from 1 to 100000, got '" + value + "'";
-        (option == "--starts" ? o.starts : o.threads) = number;
+    } else if (option == "--starts" || option == "--threads" || option == "--max-evaluations") {
+        if (!ParseInt(value, number) || number < 1 || number > 1000000)
+            return option + " takes a whole number from 1 to 1000000, got '" + value + "'";
+        (option == "--starts"    ? o.starts
+         : option == "--threads" ? o.threads
+                                 : o.maxEvaluations) = number;
     } else if (option == "--seed") {
         unsigned long long seed = 0;
         auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seed);
@@ -268,6 +270,7 @@ std::string UsageText() {
            "  --seed S                     multistart: seed of the starts (1)\n"
            "  --weights sd|range           weights 1/sd^2 (default) or also 1/range^2\n"
            "  --tol N                      solver tolerance 10^-N (10)\n"
+           "  --max-evaluations N          solves per local fit (200 per parameter + 200)\n"
            "  --json FIT.json              write the result as JSON\n"
            "  -o FITTED.krm                write the model with the fitted values\n"
            "Options of check, run and ss:\n"

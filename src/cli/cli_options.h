@@ -48,6 +48,7 @@ struct CliOptions {
     std::optional<std::string> fitMethod; // lm | multistart | ssystem
     std::optional<int> starts;
     std::optional<int> threads;
+    std::optional<int> maxEvaluations; // --max-evaluations N
     std::optional<unsigned long long> seed;
     std::optional<std::string> json;    // --json FIT.json
     std::optional<std::string> weights; // sd | range

@@ -71,6 +71,7 @@ FitOptions OptionsOf(const CliOptions& options) {
     if (options.threads) fit.threads = *options.threads;
     if (options.seed) fit.seed = *options.seed;
     if (options.tolerance) fit.logTolerance = *options.tolerance;
+    if (options.maxEvaluations) fit.maxEvaluations = *options.maxEvaluations;
     return fit;
 }
 
