@@ -1,9 +1,9 @@
 // kora-batch fit: constants and initial values of a model fitted to measured
 // time courses; the result on stdout, as JSON, and as a fitted model copy.
-#include <cstdlib>
 #include <iostream>
 
 #include "commands.h"
+#include "fit/fit_arguments.h"
 #include "fit/fit_report.h"
 #include "fit/fit_run.h"
 #include "fit/fitted_model_text.h"
@@ -15,30 +15,6 @@
 
 namespace kora::cli {
 namespace {
-
-bool ParseBound(const std::string& text, double fallback, double& out) {
-    if (text.empty()) {
-        out = fallback;
-        return true;
-    }
-    char* end = nullptr;
-    out = std::strtod(text.c_str(), &end);
-    return end == text.c_str() + text.size();
-}
-
-// NAME or NAME=LOW:HIGH (either bound may be left out); "" or why not.
-std::string ParseFitSpec(const std::string& text, FitParameterSpec& spec) {
-    const size_t eq = text.find('=');
-    spec.name = text.substr(0, eq);
-    if (eq == std::string::npos) return {};
-    const std::string range = text.substr(eq + 1);
-    const size_t colon = range.find(':');
-    if (colon == std::string::npos || !ParseBound(range.substr(0, colon), -kUnbounded, spec.low) ||
-        !ParseBound(range.substr(colon + 1), kUnbounded, spec.high))
-        return "--fit takes NAME or NAME=LOW:HIGH, got '" + text + "'";
-    if (!(spec.low < spec.high)) return "--fit " + text + ": LOW must be below HIGH";
-    return {};
-}
 
 std::string ParametersFromOptions(const CliOptions& options,
                                   std::vector<FitParameterSpec>& parameters) {

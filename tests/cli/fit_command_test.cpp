@@ -80,3 +80,38 @@ TEST_F(FitBatch, RefusesBadDataAndModelsWithCodeOne) {
 }
 
 } // namespace
+
+namespace {
+
+class ScriptFit : public kora::testing::BatchTest {
+protected:
+    std::string Model(const std::string& script) {
+        const std::string folder = std::string(KORA_EXAMPLES_DIR) + "/fit/";
+        Write("alpha_pinene.csv", ReadAll(folder + "alpha_pinene.csv"));
+        return Quoted(Write("m.krm", ReadAll(folder + "alpha_pinene.krm") + "SCRIPT\n" + script +
+                                         "END SCRIPT\n"));
+    }
+};
+
+// The fitted values stand in the model for the next solve; WRITE reads them
+// and the fit's figures.
+TEST_F(ScriptFit, AppliesFittedValuesAndOffersFiguresToWrite) {
+    const auto out = Batch("run " + Model("FIT alpha_pinene.csv --fit k1 --fit k2 --fit k3 "
+                                          "--fit k4 --fit k5\n"
+                                          "W :SSR; \" \"; k1; \" \"; :CONVERGED; \" \"; :se(k4)\n"
+                                          "RUN\nW y2@LAST\n"));
+    EXPECT_EQ(out.exitCode, 0) << out.err;
+    EXPECT_NE(out.out.find("19.87217 5.92585e-05 1 2.32"), std::string::npos) << out.out;
+    EXPECT_NE(out.out.find("\n64.0456"), std::string::npos) << out.out; // fitted y2 at the end
+}
+
+TEST_F(ScriptFit, ABadFitEndsTheScriptWithAWarning) {
+    const auto out = Batch("run " + Model("FIT missing.csv --fit k1\nW \"after\"\n"));
+    EXPECT_EQ(out.exitCode, 1);
+    EXPECT_NE(out.err.find("Could not fit"), std::string::npos) << out.err;
+    EXPECT_NE(out.err.find("missing.csv: error: cannot read the file"), std::string::npos);
+    EXPECT_EQ(out.out.find("after"), std::string::npos);
+    EXPECT_EQ(Batch("run " + Model("FIT alpha_pinene.csv --fit k1 --method newton\n")).exitCode, 1);
+}
+
+} // namespace
