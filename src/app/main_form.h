@@ -45,6 +45,8 @@ public:
     void UpdateCommands();
 
     TSystemFile* ActiveFile() const;
+    // Analysis > Fit to Data for a model window.
+    void OpenFitDialog(TSystemFile& file);
     std::vector<TSystemFile*> Files() const;
     Workspace& workspace() { return *workspace_; }
     QMdiArea* area() const { return area_; }

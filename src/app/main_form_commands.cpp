@@ -15,6 +15,8 @@
 
 #include "about_box.h"
 #include "main_form.h"
+
+#include "fit_dialog.h"
 #include "model_editor.h"
 #include "options_dialog.h"
 #include "results_commands.h"
@@ -138,6 +140,13 @@ void TMainForm::BuildEditMenu() {
         action->setShortcutContext(Qt::WidgetShortcut);
 }
 
+void TMainForm::OpenFitDialog(TSystemFile& file) {
+    // Modeless, so that the results pane stays in reach; closed with its window.
+    auto* dialog = new TFitDialog(file, session_.settings(), &file);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
 void TMainForm::BuildAnalysisMenu() {
     QMenu* menu = menuBar()->addMenu(QStringLiteral("&Analysis"));
     auto onDocument = [this](void (SystemDocument::*act)()) {
@@ -152,6 +161,10 @@ void TMainForm::BuildAnalysisMenu() {
                onDocument(&SystemDocument::AnalysisRunClick));
     AddCommand(menu, QStringLiteral("&Stop"), QKeySequence(Qt::SHIFT | Qt::Key_F9),
                onDocument(&SystemDocument::StopMenuClick));
+    AddCommand(menu, QStringLiteral("Fit to &Data..."), {}, [this] {
+        if (TSystemFile* file = ActiveFile(); file != nullptr && !file->isResultsDocument())
+            OpenFitDialog(*file);
+    });
     menu->addSeparator();
     QAction* info = AddCommand(menu, QStringLiteral("&View Solution Info"), {}, [this] {
         OnActive([](TSystemFile& f) { f.ShowSolutionInfo(!f.solutionInfoShown()); });

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "fit/fit_candidates.h"
 #include "fit/fitted_model_text.h"
 #include "fit_fixture.h"
 
@@ -109,6 +110,22 @@ TEST(FittedModelText, WritesValuesInPlaceKeepingCommentsAndScripts) {
     EXPECT_EQ(fitted[4], "X = 4");
     EXPECT_EQ(fitted[5], "c = 7"); // a new line before the script block
     EXPECT_EQ(fitted[7], "k1 = 5");
+}
+
+} // namespace
+} // namespace kora
+
+namespace kora {
+namespace {
+
+TEST(FitCandidates, OffersOwnConstantsThenInitialValues) {
+    std::vector<FitCandidate> candidates;
+    ASSERT_EQ(FitCandidates(testing::Request(testing::kChainModel).model, candidates), "");
+    std::vector<std::string> names;
+    for (const FitCandidate& c : candidates)
+        names.push_back(c.name + (c.initialValue ? "(0)" : ""));
+    EXPECT_EQ(names, (std::vector<std::string>{"k1", "k2", "X(0)", "Y(0)"}));
+    EXPECT_EQ(candidates[2].value, 2.0);
 }
 
 } // namespace
