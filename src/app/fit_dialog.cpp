@@ -91,6 +91,7 @@ TFitDialog::TFitDialog(TSystemFile& file, const Settings& settings, QWidget* par
     form->addRow(tr("Starts:"), starts_);
 
     results_->setHorizontalHeaderLabels({tr("Parameter"), tr("Value"), tr("Standard error")});
+    results_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     results_->horizontalHeader()->setStretchLastSection(true);
     results_->verticalHeader()->hide();
     results_->setEditTriggers(QAbstractItemView::NoEditTriggers);

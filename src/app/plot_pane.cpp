@@ -106,8 +106,9 @@ void PlotPane::SetDataMarkers(std::vector<DataMarkerSeries> markers) {
     update();
 }
 
-// Open circles on the front face, by the plot's time and value ranges; a
-// colour per series from a small fixed list.
+// Open circles on the front face, by the plot's time and value ranges, in
+// the colour of the last time course's line of the same name (else one of a
+// small fixed list).
 void PlotPane::DrawDataMarkers(QPainter& painter) const {
     if (markers_.empty() || face_.IsEmpty() || set_ == nullptr) return;
     static const QColor kColours[] = {Qt::red,      Qt::blue,       Qt::darkGreen, Qt::magenta,
@@ -120,9 +121,15 @@ void PlotPane::DrawDataMarkers(QPainter& painter) const {
     painter.setClipRect(
         QRect(face_.left, face_.top, face_.right - face_.left + 1, face_.bottom - face_.top + 1));
     painter.setBrush(Qt::NoBrush);
+    const TimeCourse& last = set_->timeCourses.back();
+    const Colour window = ToColour(palette().color(QPalette::Base));
     for (size_t s = 0; s < markers_.size(); ++s) {
-        painter.setPen(QPen(kColours[s % std::size(kColours)], 1.5));
         const DataMarkerSeries& series = markers_[s];
+        QColor colour = kColours[s % std::size(kColours)];
+        for (size_t c = 1; c < last.names.size() && c < last.lineStyles.size(); ++c)
+            if (last.names[c] == series.name)
+                colour = ToQColor(ResolveColour(last.lineStyles[c].colour, window));
+        painter.setPen(QPen(colour, 1.5));
         for (size_t k = 0; k < series.times.size() && k < series.values.size(); ++k) {
             if (std::isnan(series.values[k])) continue;
             const double x = face_.left + width * (series.times[k] - r[kXmin]) / spanX;
