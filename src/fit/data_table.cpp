@@ -215,6 +215,13 @@ std::string DataPlace(const std::string& fileName, int line, int column) {
 }
 
 std::string ReadDataTable(const std::string& fileName, const TextLines& lines, DataTable& table) {
+    // Spreadsheets often save CSV with a UTF-8 byte order mark before the header.
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (!lines.empty() && lines.front().starts_with(kByteOrderMark)) {
+        TextLines copy = lines;
+        copy.front().erase(0, kByteOrderMark.size());
+        return ReadDataTable(fileName, copy, table);
+    }
     TableReader reader(fileName, lines, table);
     std::string failure = reader.Read();
     // An sd column that ended before the last rows has missing values there.

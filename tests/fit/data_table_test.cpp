@@ -38,6 +38,7 @@ TEST(DataTable, ReadsSeparatorsDecimalsMissingValuesAndDeviations) {
     EXPECT_EQ(table.PointCount(), 4u);
     // Semicolons with points, and commas.
     EXPECT_EQ(Table("t;X\n0;1.25\n").columns[0].values[0], 1.25);
+    EXPECT_EQ(Table("\xEF\xBB\xBFt,X\r\n0,2\r\n").timeName, "t"); // a spreadsheet's CSV
     EXPECT_EQ(Table("t, X\n0, 1.25\n").columns[0].headerColumn, 4);
 }
 
