@@ -41,8 +41,18 @@ double Order(const GMATerm& term, uint32_t position) {
     return found == term.exponents.end() ? 0.0 : found->second;
 }
 
+// The form's terms do not depend on the initial values, but building it
+// refuses values that are not positive; they are set aside meanwhile.
 bool BuildClassified(KRMparser& model, KRMForm& form) {
-    if (!model.BuildForm() || model.HasErrors()) return false;
+    std::vector<double> initial;
+    for (Statement& equation : model.equations) {
+        initial.push_back(equation.value);
+        if (!(equation.value > 0.0)) equation.value = 1.0;
+    }
+    const bool built = model.BuildForm() && !model.HasErrors();
+    for (size_t i = 0; i < initial.size(); ++i)
+        model.equations[i].value = initial[i];
+    if (!built) return false;
     form = *model.form;
     ClassifyForm(form);
     return true;

@@ -121,6 +121,13 @@ TEST(SSystemIdentification, SaysWhenTheModelIsNotAnSSystem) {
     EXPECT_NE(message("X' = k * X^0.5 - k * X").find("rate constant or kinetic order"),
               std::string::npos);
     EXPECT_NE(message("X' = 2 * X^0.5 - sin[k] * X").find("power-law form"), std::string::npos);
+    // A chain starting from Y = 0: the terms decide, not the values (k1 is in
+    // two equations).
+    FitRequest chain = Request(kChainModel);
+    chain.data.push_back(Table("t,X,Y\n0,2,0\n1,1.2,0.5\n2,0.7,0.6\n"));
+    chain.parameters = {{"k1"}};
+    chain.options.method = FitMethod::SSystem;
+    EXPECT_NE(RunFit(chain).message.find("k1 is not"), std::string::npos) << RunFit(chain).message;
 }
 
 TEST(SSystemIdentification, SmoothsSlopesOfACubicExactly) {
