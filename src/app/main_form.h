@@ -50,6 +50,8 @@ public:
     void UpdateCommands();
 
     TSystemFile* ActiveFile() const;
+    // Analysis > Fit to Data for a model window.
+    void OpenFitDialog(TSystemFile& file);
     std::vector<TSystemFile*> Files() const;
     Workspace& workspace() { return *workspace_; }
     QMdiArea* area() const { return area_; }
@@ -148,7 +150,7 @@ private:
     struct Actions {
         QAction *newFile, *open, *close, *closeAll, *save, *saveAs, *exportSbml, *exit;
         QAction *undo, *cut, *copy, *paste, *selectAll;
-        QAction *steadyState, *run, *stop, *solutionInfo;
+        QAction *steadyState, *run, *stop, *fitToData, *solutionInfo;
         QAction *copyResults, *exportPlot, *saveResultsAs, *saveUnderName, *clearResults;
         QAction *blackAndWhite, *background, *mergeAll;
         QAction *cascade, *tile, *arrangeIcons, *minimizeAll, *nextWindow, *previousWindow;

@@ -13,6 +13,8 @@
 #include "file_dialog_folder.h"
 #include "help_window.h"
 #include "main_form.h"
+
+#include "fit_dialog.h"
 #include "model_editor.h"
 #include "options_dialog.h"
 #include "results_commands.h"
@@ -139,6 +141,13 @@ void TMainForm::BuildEditMenu() {
         action->setShortcutContext(Qt::WidgetShortcut);
 }
 
+void TMainForm::OpenFitDialog(TSystemFile& file) {
+    // Modeless, so that the results pane stays in reach; closed with its window.
+    auto* dialog = new TFitDialog(file, session_.settings(), &file);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
 void TMainForm::BuildAnalysisMenu() {
     QMenu* menu = menuBar()->addMenu(QStringLiteral("&Analysis"));
     auto onDocument = [this](void (SystemDocument::*act)()) {
@@ -154,6 +163,10 @@ void TMainForm::BuildAnalysisMenu() {
                               onDocument(&SystemDocument::AnalysisRunClick));
     actions_.stop = AddCommand(menu, QStringLiteral("&Stop"), QKeySequence(Qt::SHIFT | Qt::Key_F9),
                                onDocument(&SystemDocument::StopMenuClick));
+    actions_.fitToData = AddCommand(menu, QStringLiteral("Fit to &Data..."), {}, [this] {
+        if (TSystemFile* file = ActiveFile(); file != nullptr && !file->isResultsDocument())
+            OpenFitDialog(*file);
+    });
     menu->addSeparator();
     actions_.solutionInfo = AddCommand(menu, QStringLiteral("&View Solution Info"), {}, [this] {
         OnActive([](TSystemFile& f) { f.ShowSolutionInfo(!f.solutionInfoShown()); });

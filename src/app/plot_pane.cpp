@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 
 #include "graph_setts_dialog.h"
 #include "qt_conversions.h"
@@ -96,6 +98,46 @@ void PlotPane::paintEvent(QPaintEvent* /*event*/) {
     const PlotDrawing drawing = DrawPlot(painter, PlotRect(), *set_, options);
     hotSpots_ = drawing.hotSpots;
     face_ = drawing.face;
+    if (options.view == kViewTimePlot) DrawDataMarkers(painter);
+}
+
+void PlotPane::SetDataMarkers(std::vector<DataMarkerSeries> markers) {
+    markers_ = std::move(markers);
+    update();
+}
+
+// Open circles on the front face, by the plot's time and value ranges, in
+// the colour of the last time course's line of the same name (else one of a
+// small fixed list).
+void PlotPane::DrawDataMarkers(QPainter& painter) const {
+    if (markers_.empty() || face_.IsEmpty() || set_ == nullptr) return;
+    static const QColor kColours[] = {Qt::red,      Qt::blue,       Qt::darkGreen, Qt::magenta,
+                                      Qt::darkCyan, Qt::darkYellow, Qt::black};
+    const auto& r = set_->ranges;
+    const double width = face_.right - face_.left, height = face_.bottom - face_.top;
+    const double spanX = r[kXmax] - r[kXmin], spanY = r[kYmax] - r[kYmin];
+    if (!(spanX > 0) || !(spanY > 0)) return;
+    painter.save();
+    painter.setClipRect(
+        QRect(face_.left, face_.top, face_.right - face_.left + 1, face_.bottom - face_.top + 1));
+    painter.setBrush(Qt::NoBrush);
+    const TimeCourse& last = set_->timeCourses.back();
+    const Colour window = ToColour(palette().color(QPalette::Base));
+    for (size_t s = 0; s < markers_.size(); ++s) {
+        const DataMarkerSeries& series = markers_[s];
+        QColor colour = kColours[s % std::size(kColours)];
+        for (size_t c = 1; c < last.names.size() && c < last.lineStyles.size(); ++c)
+            if (last.names[c] == series.name)
+                colour = ToQColor(ResolveColour(last.lineStyles[c].colour, window));
+        painter.setPen(QPen(colour, 1.5));
+        for (size_t k = 0; k < series.times.size() && k < series.values.size(); ++k) {
+            if (std::isnan(series.values[k])) continue;
+            const double x = face_.left + width * (series.times[k] - r[kXmin]) / spanX;
+            const double y = face_.bottom - height * (series.values[k] - r[kYmin]) / spanY;
+            painter.drawEllipse(QPointF(x, y), 3.5, 3.5);
+        }
+    }
+    painter.restore();
 }
 
 int PlotPane::HotSpotAt(QPoint point) const {

@@ -4,11 +4,20 @@
 #pragma once
 
 #include <QWidget>
+#include <string>
+#include <vector>
 
 #include "results/plot_hot_spots.h"
 #include "results/results_set.h"
 
 namespace kora::app {
+
+// Measured points drawn over a time plot, one series per quantity.
+struct DataMarkerSeries {
+    std::string name;
+    std::vector<double> times;
+    std::vector<double> values; // NaN: missing, not drawn
+};
 
 class PlotPane : public QWidget {
     Q_OBJECT
@@ -47,6 +56,11 @@ public:
     bool EditHotSpot(int spot);
     bool EditLineSettings();
 
+    // Measured data drawn as markers over the time plot (a fit's data); an
+    // empty list draws none.
+    void SetDataMarkers(std::vector<DataMarkerSeries> markers);
+    const std::vector<DataMarkerSeries>& dataMarkers() const { return markers_; }
+
     // The time and values of the report row nearest to `point` in a time
     // plot; empty elsewhere.
     QString HoverTextAt(QPoint point) const;
@@ -65,6 +79,7 @@ protected:
 
 private:
     bool HasPlot() const;
+    void DrawDataMarkers(QPainter& painter) const;
     void Edited();
     void ShowHover(const QString& text);
 
@@ -76,6 +91,7 @@ private:
     PlotHotSpots hotSpots_;
     PixelRect face_;
     QString hover_;
+    std::vector<DataMarkerSeries> markers_;
 };
 
 } // namespace kora::app

@@ -29,6 +29,7 @@ Command CommandFromWord(const std::string& word) {
     if (word == "plot") return Command::Plot;
     if (word == "import") return Command::Import;
     if (word == "export") return Command::Export;
+    if (word == "fit") return Command::Fit;
     if (word == "--help" || word == "-h" || word == "help") return Command::Help;
     if (word == "--version") return Command::Version;
     return Command::None;
@@ -54,6 +55,11 @@ bool Accepts(Command command, const std::string& option) {
     case Command::Import:
     case Command::Export:
         return option == "-o";
+    case Command::Fit:
+        return option == "--fit" || option == "--log" || option == "--linear" ||
+               option == "--starts" || option == "--threads" || option == "--method" ||
+               option == "--seed" || option == "--json" || option == "-o" || option == "--tol" ||
+               option == "--weights" || option == "--max-evaluations";
     default:
         return false;
     }
@@ -63,13 +69,50 @@ bool TakesValue(const std::string& option) {
     return option != "--stats" && option != "--strict" && option != "--no-conservation";
 }
 
+// The options only fit takes; "-" when `option` is not one of them.
+std::string ApplyFitOption(CliOptions& o, const std::string& option, const std::string& value) {
+    int number = 0;
+    if (option == "--fit") {
+        if (value.empty() || value[0] == '=') return "--fit takes NAME or NAME=LOW:HIGH";
+        o.fitSpecs.push_back(value);
+    } else if (option == "--log" || option == "--linear") {
+        (option == "--log" ? o.logNames : o.linearNames).push_back(value);
+    } else if (option == "--starts" || option == "--threads" || option == "--max-evaluations") {
+        if (!ParseInt(value, number) || number < 1 || number > 1000000)
+            return option + " takes a whole number from 1 to 1000000, got '" + value + "'";
+        (option == "--starts"    ? o.starts
+         : option == "--threads" ? o.threads
+                                 : o.maxEvaluations) = number;
+    } else if (option == "--seed") {
+        unsigned long long seed = 0;
+        auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seed);
+        if (ec != std::errc() || end != value.data() + value.size())
+            return "--seed takes a whole number, got '" + value + "'";
+        o.seed = seed;
+    } else if (option == "--json") {
+        o.json = value;
+    } else if (option == "--weights") {
+        if (value != "sd" && value != "range") return "--weights takes sd or range";
+        o.weights = value;
+    } else {
+        return "-";
+    }
+    return {};
+}
+
 std::string ApplyOption(CliOptions& o, const std::string& option, const std::string& value) {
     int number = 0;
     if (option == "--settings") {
         o.settingsFile = value;
+    } else if (option == "--method" && o.command == Command::Fit) {
+        if (value != "lm" && value != "multistart" && value != "ssystem")
+            return "--method takes lm, multistart or ssystem";
+        o.fitMethod = value;
     } else if (option == "--method") {
         if (value != "taylor" && value != "lsoda") return "--method takes taylor or lsoda";
         o.method = value;
+    } else if (std::string fitProblem = ApplyFitOption(o, option, value); fitProblem != "-") {
+        return fitProblem;
     } else if (option == "--tol" || option == "--min-order" || option == "--max-order") {
         if (!ParseInt(value, number)) return option + " takes a whole number, got '" + value + "'";
         if (option == "--tol") {
@@ -146,6 +189,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
             if (!result.error.empty()) return result;
         } else if (o.input.empty()) {
             o.input = a;
+        } else if (o.command == Command::Fit) {
+            o.dataFiles.push_back(a);
         } else {
             result.error = "unexpected argument '" + a + "'";
             return result;
@@ -153,13 +198,19 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (o.input.empty()) result.error = "'" + args[0] + "' needs a file name";
     if (o.command == Command::Plot && !o.plot) result.error = "'plot' needs --plot FILE";
+    if (o.command == Command::Fit && result.error.empty()) {
+        if (o.dataFiles.empty())
+            result.error = "'fit' needs at least one data file";
+        else if (o.fitSpecs.empty())
+            result.error = "'fit' needs --fit NAME";
+    }
     return result;
 }
 
 OutputProblem CheckOutputsBeforeWork(const CliOptions& options) {
     namespace fs = std::filesystem;
     const std::pair<const char*, const std::optional<std::string>*> outputs[] = {
-        {"-o", &options.output}, {"--plot", &options.plot}};
+        {"-o", &options.output}, {"--plot", &options.plot}, {"--json", &options.json}};
     for (const auto& [option, output] : outputs) {
         if (!output->has_value()) continue;
         const std::string& path = **output;
@@ -191,6 +242,7 @@ std::string UsageText() {
            "  plot RESULTS.res --plot IMG  render a results file\n"
            "  import MODEL.xml [-o M.krm]  convert an SBML model into a model text\n"
            "  export MODEL.krm [-o M.xml]  convert a model into SBML Level 3 Version 2\n"
+           "  fit MODEL.krm DATA.csv ...   fit constants and initial values to data\n"
            "\n"
            "Options of run:\n"
            "  --method taylor|lsoda        integration method\n"
@@ -214,6 +266,19 @@ std::string UsageText() {
            "  --set NAME=VALUE             assignment before the analysis (repeatable)\n"
            "  --no-conservation            solve the full system, ignoring conservation\n"
            "                               relations (setting IgnoreConservation)\n"
+           "Options of fit:\n"
+           "  --fit NAME[=LOW:HIGH]        a constant or initial value to fit (repeatable)\n"
+           "  --log NAME, --linear NAME    search NAME on a log or linear scale\n"
+           "  --method lm|multistart|ssystem  local fit (default), many starts, or\n"
+           "                               S-system identification then a local fit\n"
+           "  --starts N                   multistart: Latin hypercube points (20)\n"
+           "  --threads N                  multistart: worker threads (one per core)\n"
+           "  --seed S                     multistart: seed of the starts (1)\n"
+           "  --weights sd|range           weights 1/sd^2 (default) or also 1/range^2\n"
+           "  --tol N                      solver tolerance 10^-N (10)\n"
+           "  --max-evaluations N          solves per local fit (200 per parameter + 200)\n"
+           "  --json FIT.json              write the result as JSON\n"
+           "  -o FITTED.krm                write the model with the fitted values\n"
            "Options of check, run and ss:\n"
            "  --strict                     treat warnings as errors (exit 1)\n"
            "Every command:\n"
@@ -222,7 +287,7 @@ std::string UsageText() {
            "Exit codes:\n"
            "  0   success\n"
            "  1   model or script error (or a warning with --strict)\n"
-           "  2   solver failure, or no steady state\n"
+           "  2   solver failure, no steady state, or a fit that did not converge\n"
            "  3   stopped (Ctrl-C)\n"
            "  64  usage error\n"
            "  66  input file cannot be read\n"

@@ -18,7 +18,7 @@ inline constexpr int kExitNoInput = 66;
 inline constexpr int kExitUnavailable = 69;
 inline constexpr int kExitCantCreate = 73;
 
-enum class Command { None, Check, Run, SteadyState, Plot, Import, Export, Help, Version };
+enum class Command { None, Check, Run, SteadyState, Plot, Import, Export, Fit, Help, Version };
 
 struct CliOptions {
     Command command = Command::None;
@@ -40,6 +40,19 @@ struct CliOptions {
     // ss
     std::optional<double> threshold;
     bool noConservation = false; // --no-conservation
+
+    // fit
+    std::vector<std::string> dataFiles;   // after the model file
+    std::vector<std::string> fitSpecs;    // --fit NAME[=LOW:HIGH]
+    std::vector<std::string> logNames;    // --log NAME
+    std::vector<std::string> linearNames; // --linear NAME
+    std::optional<std::string> fitMethod; // lm | multistart | ssystem
+    std::optional<int> starts;
+    std::optional<int> threads;
+    std::optional<int> maxEvaluations; // --max-evaluations N
+    std::optional<unsigned long long> seed;
+    std::optional<std::string> json;    // --json FIT.json
+    std::optional<std::string> weights; // sd | range
 
     // check, run, ss: warnings become errors
     bool strict = false;

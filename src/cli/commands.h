@@ -15,6 +15,7 @@ int RunSteadyStateCommand(const CliOptions& options);
 int RunPlotCommand(const CliOptions& options);
 int RunImportCommand(const CliOptions& options);
 int RunExportCommand(const CliOptions& options);
+int RunFitCommand(const CliOptions& options);
 
 // Shared by import and export: messages on stderr, and the exit code.
 int ReportSbmlProblems(SbmlStatus status, const std::vector<std::string>& problems,

@@ -35,6 +35,8 @@ int RunCommand(const CliOptions& options) {
         return RunImportCommand(options);
     case Command::Export:
         return RunExportCommand(options);
+    case Command::Fit:
+        return RunFitCommand(options);
     case Command::None:
         break;
     }

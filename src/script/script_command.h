@@ -35,6 +35,7 @@ inline constexpr int kCmdClearResults = 15;
 inline constexpr int kCmdSuperimpose = 16;
 inline constexpr int kCmdSteadyState = 17;
 inline constexpr int kCmdScriptStart = 18;
+inline constexpr int kCmdFit = 19;
 
 struct ScriptCommandSignature {
     // Upper case; includes the separating blank for commands with arguments.
@@ -45,7 +46,7 @@ struct ScriptCommandSignature {
 
 // Searched in order, first match wins: longer keywords sharing a prefix with a
 // shorter one ("SUPERIMPOSE SOLUTIONS " before "SUPERIMPOSE ") must come first.
-inline constexpr std::array<ScriptCommandSignature, 30> kScriptCommandTable{{
+inline constexpr std::array<ScriptCommandSignature, 31> kScriptCommandTable{{
     {"SCRIPT", ArgumentKind::None, kCmdScriptStart},
     {"SETTING ", ArgumentKind::List, kCmdSetting},
     {"NEXT", ArgumentKind::None, kCmdNext},
@@ -76,6 +77,7 @@ inline constexpr std::array<ScriptCommandSignature, 30> kScriptCommandTable{{
     {"SUPERIMPOSE ", ArgumentKind::Text, kCmdSuperimpose},
     {"STEADY STATE", ArgumentKind::None, kCmdSteadyState},
     {"SS", ArgumentKind::None, kCmdSteadyState},
+    {"FIT ", ArgumentKind::Text, kCmdFit},
 }};
 
 // One prepared command; the document keeps them in script order.

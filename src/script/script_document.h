@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ struct ScriptRunState {
     int64_t timerStart = 0;    // tick count of the first command or RESET_TIMER
     bool messagesOpen = false; // the script writes into its messages window
     std::string fileName;      // the document's full file name
+    // Figures of the last FIT for WRITE, by upper-case name: SSR, CHI2, AIC,
+    // BIC, OBJECTIVE, EVALUATIONS, CONVERGED and SE(name).
+    std::map<std::string, double> fitFigures;
 };
 
 class ScriptDocument {
@@ -42,6 +46,9 @@ public:
     // when its work is done (or ends it on failure).
     virtual void Solve() = 0;
     virtual void SteadyState() = 0;
+    // FIT with its arguments: fits, applies the fitted values to the model
+    // lines and fills the state's fitFigures.
+    virtual void Fit(const std::string& arguments) = 0;
 
     // Lets the next command follow, or ends the script after EndScript.
     virtual void ContinueScript() = 0;

@@ -82,6 +82,7 @@ void Write(ScriptDocument& document, const ScriptCommandStatus& command) {
     WriteSources sources;
     sources.timerMs = TickCountMs() - state.timerStart;
     sources.lastCourse = document.HasResults() ? document.LastTimeCourse() : nullptr;
+    sources.fitFigures = &state.fitFigures;
     sources.locateDeclaration = [&document, &state](std::string& item) {
         int32_t offset = 0;
         int32_t length = 0;
@@ -146,6 +147,10 @@ bool Execute(ScriptDocument& document, ScriptCommandStatus& command) {
     case kCmdSteadyState:
         ++state.counter;
         document.SteadyState();
+        return false;
+    case kCmdFit:
+        ++state.counter;
+        document.Fit(Argument(command));
         return false;
     case kCmdSetting:
         Setting(document, command);

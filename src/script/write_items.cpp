@@ -84,6 +84,18 @@ std::string ModelValue(std::string item, const WriteSources& sources) {
 
 std::string PlainItem(std::string_view item, const WriteSources& sources) {
     if (EqualsIgnoringCase(item, ":TIMER")) return std::to_string(sources.timerMs);
+    if (!item.empty() && item.front() == ':' && sources.fitFigures != nullptr) {
+        // The fit's figures; parameter names inside SE(...) keep their case.
+        std::string key(item.substr(1));
+        const size_t open = key.find('(');
+        const std::string head = UpperAscii(key.substr(0, open));
+        key = head + (open == std::string::npos ? "" : key.substr(open));
+        const auto found = sources.fitFigures->find(key);
+        if (found != sources.fitFigures->end()) return FormatWriteValue(found->second);
+        if (head == "SSR" || head == "CHI2" || head == "AIC" || head == "BIC" ||
+            head == "OBJECTIVE" || head == "EVALUATIONS" || head == "CONVERGED" || head == "SE")
+            return std::string(kNotAvailable);
+    }
     if (sources.lastCourse != nullptr && item.find('@') != std::string_view::npos)
         if (std::optional<std::string> value = CourseValue(*sources.lastCourse, item))
             return *value;

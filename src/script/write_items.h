@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ struct WriteSources {
     // Finds the declaration an item names ("k=") in the model text and
     // replaces the argument by the declaration's text; false when none.
     std::function<bool(std::string&)> locateDeclaration;
+    // Figures of the last FIT (":SSR", ":SE(k)"), by upper-case name; may be null.
+    const std::map<std::string, double>* fitFigures = nullptr;
 };
 
 // The output of one write of `format`. It starts a new line unless

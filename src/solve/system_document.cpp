@@ -15,6 +15,7 @@
 #include "results/results_file.h"
 #include "run_thread.h"
 #include "script/script_execution.h"
+#include "script_fit.h"
 #include "script_thread.h"
 #include "solve/base/app_host.h"
 #include "solve/base/document_host.h"
@@ -310,6 +311,22 @@ void SystemDocument::SteadyState() {
     }
     app_.ShowSteadyStateReport("Steady state for " + std::string(BaseFileName(state_.fileName)),
                                run.report);
+    ContinueScript();
+}
+
+void SystemDocument::Fit(const std::string& arguments) {
+    SetStatus("FITTING");
+    const ScriptFitOutcome outcome =
+        RunScriptFit(arguments, state_.modelLines, model_, state_.fileName, nullptr);
+    if (!outcome.problem.empty()) {
+        record_.commandProblem = true;
+        view_.WarningBox("FIT " + arguments + "\n" + outcome.problem, "Could not fit");
+        FailCommand();
+        return;
+    }
+    for (const std::string& assignment : outcome.assignments)
+        ApplyAssignment(model_, state_.modelLines, assignment);
+    state_.fitFigures = outcome.figures;
     ContinueScript();
 }
 

@@ -99,6 +99,7 @@ private:
     KRMparser& model() override { return model_; }
     void Solve() override;
     void SteadyState() override;
+    void Fit(const std::string& arguments) override;
     void ContinueScript() override { scriptEvent_.Set(); }
     void EndScript() override;
 
