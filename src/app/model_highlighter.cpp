@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/model_functions.h"
 #include "script/script_command.h"
 
 namespace kora::app {
@@ -26,6 +27,21 @@ QStringList ScriptKeywords() {
     std::sort(keywords.begin(), keywords.end(),
               [](const QString& a, const QString& b) { return a.size() > b.size(); });
     return keywords;
+}
+
+// The language's function names, matched as the reader matches them: as a
+// whole word followed by "[" (blanks between allowed).
+QRegularExpression FunctionCalls() {
+    QStringList names;
+    const auto add = [&names](int number) {
+        names.append(QString::fromLatin1(FunctionName(number)));
+    };
+    for (int number = 1; number <= kFunctionCount; ++number)
+        add(number);
+    for (int number = kFunctionFirstSpecial; number <= kFunctionLastSpecial; ++number)
+        add(number);
+    return QRegularExpression(QStringLiteral("(?<![\\w])(") + names.join(QLatin1Char('|')) +
+                              QStringLiteral(")(?=[ \\t]*\\[)"));
 }
 
 bool IsNameCharacter(QChar c) {
@@ -66,6 +82,7 @@ ModelHighlighter::ModelHighlighter(QTextDocument* document)
       commandFormat_(Format(QColor(0x80, 0x00, 0x80), true)),
       variableFormat_(Format(QColor(0x00, 0x60, 0x60), true)),
       constantFormat_(Format(QColor(0x60, 0x40, 0x00))),
+      functionFormat_(Format(QColor(0x00, 0x50, 0xa0))), functions_(FunctionCalls()),
       number_(QStringLiteral(R"((?<![\w.])(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?(?![\w.]))")),
       commands_(ScriptKeywords()) {}
 
@@ -139,6 +156,8 @@ void ModelHighlighter::HighlightModelLine(const QString& text, qsizetype comment
     }
     if (!freeText) {
         FormatMatches(number_, code, numberFormat_);
+        FormatMatches(functions_, code, functionFormat_);
+        // A constant or variable of a function's name is that name, as for the reader.
         FormatMatches(constants_, code, constantFormat_);
         FormatMatches(variables_, code, variableFormat_);
     }

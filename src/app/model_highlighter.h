@@ -1,6 +1,6 @@
 // Colours the model language in the editor: comments, numbers, the keyword
-// lines, the script commands inside script blocks, and the names of the
-// dependent variables and constants.
+// lines, the script commands inside script blocks, function names before
+// "[", and the names of the dependent variables and constants.
 #pragma once
 
 #include <QRegularExpression>
@@ -38,6 +38,8 @@ private:
     QTextCharFormat commandFormat_;
     QTextCharFormat variableFormat_;
     QTextCharFormat constantFormat_;
+    QTextCharFormat functionFormat_;
+    QRegularExpression functions_;
     QRegularExpression number_;
     QRegularExpression variables_;
     QRegularExpression constants_;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "condition_switches.h"
 #include "krm_parser.h"
 #include "math_error.h"
 #include "model_functions.h"
@@ -54,8 +55,20 @@ const char* WordName(int32_t word) {
     case kWordDefinition:
     case kWordTime:
         return "value";
+    case kWordMin:
+        return "min";
+    case kWordMax:
+        return "max";
+    case kWordQuotient:
+        return "quotient";
+    case kWordRem:
+        return "rem";
+    case kWordRoot:
+        return "root";
+    case kWordLogBase:
+        return "log";
     default:
-        return FunctionName(word);
+        return word < kWordConstant ? FunctionName(word) : "condition";
     }
 }
 
@@ -65,7 +78,7 @@ int32_t WordBefore(const int32_t* code, const int32_t* end) {
     int32_t last = kWordEnd;
     while (code < end) {
         last = *code++;
-        if (last >= kWordConstant && last <= kWordTime) ++code;
+        if (WordHasOperand(last)) ++code;
     }
     return last;
 }
@@ -101,32 +114,97 @@ int ErrorOfRecord() {
     return 0;
 }
 
-} // namespace
-
-double KRMparser::Evaluate(int kind, int index, double time, const double* dependent,
-                           const double* auxiliary, const double* constants_, int& error,
-                           double* stack) const {
+// A conditional value with no true piece and no otherwise has no value.
+[[gnu::cold]] int NoPiece() {
     MathErrorRecord& record = CurrentMathError();
-    if (record.IsSet()) record = MathErrorRecord{};
-    error = 0;
-    const std::vector<Statement>& list = kind == 0 ? equations : definitions;
-    if (index < 0 || static_cast<size_t>(index) >= list.size() || list[index].code.empty())
-        return 0.0;
+    record.kind = MathErrorKind::Domain;
+    record.function = "piecewise";
+    record.arg1 = 0.0;
+    record.arg2 = 0.0;
+    record.argCount = 0;
+    return kEvalDomain;
+}
 
+// Runs code words from `code` on: to the end word, or, when `bounded`, to
+// `end`. Leaves the value on top in the return, the entries under it below
+// `below`.
+// The state of the word loop, handed to the words kept out of its switch.
+struct Machine {
+    const int32_t* word;
+    double* below;
+    double top;
+    int error;
+};
+
+// Words past kWordPower: conditions, jumps and two-argument functions. Out
+// of the loop's switch, so that the arithmetic words keep their tight code.
+[[gnu::noinline]] Machine ConditionOrPairWord(int32_t current, Machine m) {
+    switch (current) {
+    case kWordNot:
+        m.top = m.top == 0.0 ? 1.0 : 0.0;
+        break;
+    case kWordBranch: {
+        const int32_t distance = *m.word++;
+        const bool taken = m.top != 0.0;
+        m.top = *--m.below;
+        if (!taken) m.word += distance;
+        break;
+    }
+    case kWordSkip: {
+        const int32_t distance = *m.word++;
+        m.word += distance;
+        break;
+    }
+    case kWordSelect:
+        break;
+    case kWordNoPiece:
+        ++m.word;
+        m.error = NoPiece();
+        break;
+    case kWordMin:
+    case kWordMax:
+    case kWordQuotient:
+    case kWordRem:
+    case kWordRoot:
+    case kWordLogBase: {
+        bool failed = false;
+        m.top = CallBinaryFunction(current, *--m.below, m.top, failed);
+        if (failed) {
+            const int range = RangeError(m.top);
+            m.error = range != 0 ? range : ErrorOfRecord();
+        }
+        break;
+    }
+    default: // relational and logical words
+        m.top = ConditionValue(current, *--m.below, m.top);
+        break;
+    }
+    return m;
+}
+
+template <bool bounded>
+double RunWords(const int32_t* const code, const int32_t* const end, double time,
+                const double* dependent, const double* auxiliary, const double* constants,
+                const RandomSource& random, int& error, double* stack, double*& belowOut) {
     // The top of the stack lives in a register; `below` is the first free
     // entry under it. The first load spills a meaningless value into
     // stack[0], so the stack never holds more entries than the code is long.
-    const int32_t* const code = list[index].code.data();
     const int32_t* word = code;
     double* below = stack;
     double top = 0.0;
     for (;;) {
+        if constexpr (bounded) {
+            if (word >= end) {
+                belowOut = below;
+                return top;
+            }
+        }
         const int32_t current = *word++;
-        // Operand and operator words are 256 to 265: one dense switch.
+        // Operand and arithmetic words are 256 to 265: one dense switch.
         switch (static_cast<uint32_t>(current - kWordConstant)) {
         case kWordConstant - kWordConstant:
             *below++ = top;
-            top = constants_[*word++];
+            top = constants[*word++];
             break;
         case kWordVariable - kWordConstant:
             *below++ = top;
@@ -171,7 +249,21 @@ double KRMparser::Evaluate(int kind, int index, double time, const double* depen
             break;
         }
         default: {
-            if (current == kWordEnd) return top;
+            if (current == kWordEnd) {
+                belowOut = below;
+                return top;
+            }
+            if (current > kWordPower) {
+                const Machine next = ConditionOrPairWord(current, {word, below, top, 0});
+                word = next.word;
+                below = next.below;
+                top = next.top;
+                if (next.error != 0) {
+                    error = next.error;
+                    return top;
+                }
+                break;
+            }
             bool failed = false;
             top = CallFunction(current, top, random, failed);
             // A failing function yields 1.0, so its record is what reports it.
@@ -188,6 +280,37 @@ double KRMparser::Evaluate(int kind, int index, double time, const double* depen
             return top;
         }
     }
+}
+
+} // namespace
+
+double KRMparser::Evaluate(int kind, int index, double time, const double* dependent,
+                           const double* auxiliary, const double* constants_, int& error,
+                           double* stack) const {
+    MathErrorRecord& record = CurrentMathError();
+    if (record.IsSet()) record = MathErrorRecord{};
+    error = 0;
+    const std::vector<Statement>& list = kind == 0 ? equations : definitions;
+    if (index < 0 || static_cast<size_t>(index) >= list.size() || list[index].code.empty())
+        return 0.0;
+    double* below = nullptr;
+    return RunWords<false>(list[index].code.data(), nullptr, time, dependent, auxiliary, constants_,
+                           random, error, stack, below);
+}
+
+double SwitchingFunction(const KRMparser& model, const std::vector<int32_t>& code,
+                         const ConditionSwitch& at, double time, const double* dependent,
+                         const double* auxiliary, const double* constants, int& error,
+                         double* stack) {
+    MathErrorRecord& record = CurrentMathError();
+    if (record.IsSet()) record = MathErrorRecord{};
+    error = 0;
+    double* below = nullptr;
+    const double top =
+        RunWords<true>(code.data() + at.begin, code.data() + at.word, time, dependent, auxiliary,
+                       constants, model.random, error, stack, below);
+    if (error != 0) return top;
+    return at.operands == 2 ? below[-1] - top : top;
 }
 
 } // namespace kora

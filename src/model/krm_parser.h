@@ -56,6 +56,10 @@ public:
         int32_t index = 0;
         double value = 0.0;
         GMAexpression expr;
+        // A model-text error met while computing `value` inside a branch of a
+        // conditional: it counts only if that branch is the one chosen.
+        int32_t deferred = 0;
+        const char* deferredDetail = "";
     };
 
     // Indexes into predefinedNames.

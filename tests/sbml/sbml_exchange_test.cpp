@@ -173,5 +173,30 @@ TEST_F(SbmlExchange, ExportThenImportKeepsTheTimeCourse) {
     }
 }
 
+TEST_F(SbmlExchange, ConditionsAreWrittenAsPiecewiseAndRelations) {
+    const TextLines lines{"X' = if[X > 1, -X, 1] + piecewise[2, and[X < 0, _time >= 2], 0]",
+                          "X = 0.5", "tf = 4"};
+    std::string xml;
+    std::vector<std::string> problems;
+    ASSERT_EQ(ExportSbml(lines, xml, problems), SbmlStatus::Ok)
+        << (problems.empty() ? "" : problems[0]);
+    EXPECT_TRUE(SbmlTextErrors(xml).empty()) << SbmlTextErrors(xml)[0];
+    for (const char* element : {"<piecewise>", "<gt/>", "<lt/>", "<geq/>", "<and/>", "<otherwise>"})
+        EXPECT_NE(xml.find(element), std::string::npos) << element;
+}
+
+TEST_F(SbmlExchange, TheNewerFunctionsAreWrittenAsMathML) {
+    const TextLines lines{"X' = min[X, 2, 3] - root[3, X] + log[2, X] + arccot[X] + "
+                          "quotient[7, 2] + factorial[3] + implies[X > 1, X < 2]",
+                          "X = 0.5", "tf = 1"};
+    std::string xml;
+    std::vector<std::string> problems;
+    ASSERT_EQ(ExportSbml(lines, xml, problems), SbmlStatus::Ok)
+        << (problems.empty() ? "" : problems[0]);
+    for (const char* element : {"<min/>", "<degree>", "<logbase>", "<arccot/>", "<quotient/>",
+                                "<factorial/>", "<implies/>"})
+        EXPECT_NE(xml.find(element), std::string::npos) << element;
+}
+
 } // namespace
 } // namespace kora::testing
