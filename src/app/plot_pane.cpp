@@ -84,6 +84,7 @@ void PlotPane::paintEvent(QPaintEvent* /*event*/) {
     face_ = PixelRect{};
     if (!HasPlot()) {
         painter.drawText(rect(), Qt::AlignCenter, tr(kNoSolutionText));
+        note_.clear();
         return;
     }
     PlotDrawOptions options;
@@ -96,6 +97,13 @@ void PlotPane::paintEvent(QPaintEvent* /*event*/) {
     const PlotDrawing drawing = DrawPlot(painter, PlotRect(), *set_, options);
     hotSpots_ = drawing.hotSpots;
     face_ = drawing.face;
+    const QString note = QString::fromStdString(LeftOutNote(drawing.leftOut));
+    if (note != note_) {
+        note_ = note;
+        // Not from inside the paint event: the status bar repaints itself.
+        QMetaObject::invokeMethod(
+            this, [this] { ShowHover(row_, true); }, Qt::QueuedConnection);
+    }
 }
 
 int PlotPane::HotSpotAt(QPoint point) const {
@@ -165,9 +173,11 @@ void PlotPane::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
 }
 
-void PlotPane::ShowHover(const QString& text) {
-    if (text == hover_) return;
-    hover_ = text;
+void PlotPane::ShowHover(const QString& text, bool force) {
+    row_ = text;
+    const QString shown = text.isEmpty() ? note_ : text;
+    if (shown == hover_ && !force) return;
+    hover_ = shown;
     emit hoverText(hover_);
 }
 

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "results/number_text.h"
+#include "results/plot_ranges.h"
 
 namespace kora::app {
 
@@ -110,6 +111,8 @@ bool TSEditForm::StoreBound() {
     const double other = set_.ranges[PartnerOf(rangeIndex_, isMinimum)];
     if (!value || !std::isfinite(*value))
         problem = tr("Not a number.");
+    else if (IsLogRange(set_, rangeIndex_) && *value <= 0)
+        problem = tr("A logarithmic axis needs a value above zero.");
     else if (isMinimum ? *value >= other : *value <= other)
         problem = isMinimum ? tr("Must be below the maximum.") : tr("Must be above the minimum.");
     if (!problem.isEmpty()) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@ struct ScriptRunState {
     int64_t timerStart = 0;    // tick count of the first command or RESET_TIMER
     bool messagesOpen = false; // the script writes into its messages window
     std::string fileName;      // the document's full file name
+    // The value each running SETTING loop set last, by the loop's command
+    // index (outer loops first), and what told the last solve apart from
+    // the others ("k = 0.3"); empty outside loops and assignments.
+    std::map<size_t, std::string> loopValues;
+    std::string runLabel;
 };
 
 class ScriptDocument {
