@@ -254,6 +254,8 @@ std::string UsageText() {
            "  --max-values N               refuse a run of more than N values (rows\n"
            "                               times columns); default: setting\n"
            "                               MaxRunValues, 50000000\n"
+           "Options of plot:\n"
+           "  --plot, --view, --size, --dpi, --log, --title as for run\n"
            "Options of ss:\n"
            "  --threshold X                sensitivity threshold, one of\n"
            "                               " +
