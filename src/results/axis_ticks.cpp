@@ -67,7 +67,11 @@ std::vector<AxisTick> LinearTicks(double start, double end, int target) {
     const double tolerance = Tolerance(minorStep);
     const double first = std::ceil((low - tolerance) / minorStep);
     const double last = std::floor((high + tolerance) / minorStep);
-    for (double i = first; i <= last; ++i) {
+    // Far from zero a short range has too few doubles to step through.
+    const double count = last - first + 1;
+    if (!(count >= 1 && count <= kMostTicks * 5.0) || first + 1 == first) return ticks;
+    for (int k = 0; k < static_cast<int>(count); ++k) {
+        const double i = first + k;
         double value = i * minorStep;
         if (std::fabs(value) < tolerance) value = 0;
         const bool major = std::fmod(std::fabs(i), minorPerStep) == 0;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -162,6 +163,22 @@ TEST(PlotLines, PointsAreClippedInTimeAndHeldInValue) {
     EXPECT_TRUE(std::isnan(points[1].y));
     EXPECT_DOUBLE_EQ(points[2].y, -100); // one range above the top
     EXPECT_DOUBLE_EQ(points[3].x, 100);
+}
+
+TEST(PlotGeometry, EveryAxisKeepsLabelsAtLeastAtItsEnds) {
+    for (const AxisSpan& span : {MakeAxisSpan(1e20, 1e20 + 98304), MakeAxisSpan(0, 10),
+                                 MakeAxisSpan(10, 0), MakeAxisSpan(1e-9, 1e9, true)}) {
+        const std::vector<PlacedTick> ticks = AxisTicks(span, 5);
+        ASSERT_GE(std::count_if(ticks.begin(), ticks.end(),
+                                [](const PlacedTick& t) { return !t.label.empty(); }),
+                  2)
+            << span.start;
+        EXPECT_TRUE(std::is_sorted(
+            ticks.begin(), ticks.end(),
+            [](const PlacedTick& a, const PlacedTick& b) { return a.fraction < b.fraction; }));
+        EXPECT_GE(ticks.front().fraction, 0);
+        EXPECT_LE(ticks.back().fraction, 1);
+    }
 }
 
 TEST(PlotLines, LogAxesLeaveOutValuesAtOrBelowZero) {

@@ -41,6 +41,8 @@ TEST(AxisTicks, LinearTicksAreNiceAndReadable) {
     // Nothing to tick on an empty or broken range.
     EXPECT_TRUE(LinearTicks(3, 3, 5).empty());
     EXPECT_TRUE(LinearTicks(0, INFINITY, 5).empty());
+    // A short range far from zero ends, even without ticks.
+    EXPECT_TRUE(LinearTicks(1e20, 1e20 + 98304, 5).empty());
 }
 
 TEST(AxisTicks, LogTicksAreDecadesWithMinorsAtTwoToNine) {

@@ -90,6 +90,14 @@ std::vector<PlacedTick> AxisTicks(const AxisSpan& span, int target) {
         if (Inside(fraction))
             placed.push_back({std::clamp(fraction, 0.0, 1.0), tick.major, tick.label});
     }
+    // Without a labelled tick the ends are labelled, so that the range can
+    // still be seen and its limits edited.
+    if (std::none_of(placed.begin(), placed.end(),
+                     [](const PlacedTick& t) { return !t.label.empty(); })) {
+        const double step = std::fabs(span.end - span.start);
+        placed.push_back({0, true, TickLabel(span.start, step)});
+        placed.push_back({1, true, TickLabel(span.end, step)});
+    }
     // Ticks run from the start of the axis to its end, whichever is larger.
     std::sort(placed.begin(), placed.end(),
               [](const PlacedTick& a, const PlacedTick& b) { return a.fraction < b.fraction; });

@@ -110,8 +110,7 @@ int32_t LineDash(const ResultsSet& set, int8_t view, int32_t column) {
     return found == columns.end() ? 0 : static_cast<int32_t>(found - columns.begin());
 }
 
-ColourBar ColourBarOf(const ResultsSet& set, int8_t view) {
-    (void)view;
+ColourBar ColourBarOf(const ResultsSet& set) {
     if (!RunsToldApart(set) || set.timeCourses.size() <= kMostRunsNamed) return {};
     return {RunName(set, 0), RunName(set, set.timeCourses.size() - 1)};
 }

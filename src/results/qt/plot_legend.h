@@ -44,7 +44,7 @@ struct ColourBar {
     std::string last;
     bool IsShown() const { return !first.empty(); }
 };
-ColourBar ColourBarOf(const ResultsSet& set, int8_t view);
+ColourBar ColourBarOf(const ResultsSet& set);
 
 struct LegendLayout {
     int32_t columns = 0;

@@ -165,7 +165,7 @@ LegendPlan PlanLegend(const PlotCanvas& c, const ResultsSet& set, int8_t view, d
     LegendPlan plan;
     if (!set.legend) return plan;
     plan.entries = LegendEntries(set, view, c.dark);
-    plan.bar = ColourBarOf(set, view);
+    plan.bar = ColourBarOf(set);
     plan.sampleLength = 2.5 * c.textHeight;
     for (const LegendEntry& e : plan.entries)
         plan.widths.push_back(plan.sampleLength + SizeOf(*c.metrics, e.text) + 5 * c.marginX);
