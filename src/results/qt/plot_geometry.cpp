@@ -236,8 +236,9 @@ double BelowReserve(const AxisTexts& t, const LabelMetrics& m) {
     return reserve;
 }
 
-std::array<Box, PlotHotSpots::kCount> HotSpotBoxes(const LabelPlacement& labels, bool phase,
-                                                   double marginX, double marginY) {
+std::array<Box, PlotHotSpots::kCount> HotSpotBoxes(const LabelPlacement& labels,
+                                                   const Box& plotTitle, bool phase, double marginX,
+                                                   double marginY) {
     auto first = [&labels](size_t axis) {
         return labels.labels[axis].empty() ? Box{} : labels.labels[axis].front();
     };
@@ -252,7 +253,9 @@ std::array<Box, PlotHotSpots::kCount> HotSpotBoxes(const LabelPlacement& labels,
                                                       last(2),
                                                       phase ? labels.titles[0] : Box{},
                                                       phase ? labels.titles[1] : Box{},
-                                                      phase ? labels.titles[2] : Box{}};
+                                                      phase ? labels.titles[2] : Box{},
+                                                      plotTitle,
+                                                      phase ? Box{} : labels.titles[1]};
     std::array<Box, PlotHotSpots::kCount> boxes{};
     for (size_t i = 0; i < plain.size(); ++i)
         boxes[i] = plain[i].IsEmpty() ? Box{} : plain[i].Inflated(marginX, marginY);

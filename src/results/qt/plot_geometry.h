@@ -166,10 +166,12 @@ double RightReserve(const AxisTexts& texts, bool depth, const LabelMetrics& m);
 double BelowReserve(const AxisTexts& texts, const LabelMetrics& m);
 
 // The labels that act as hot spots, in hot-spot order (X first, Y first,
-// X last, Y last, Z first, Z last labels, then the X, Y and Z titles of the
-// phase views), each framed by the margin; empty where nothing is drawn.
-std::array<Box, PlotHotSpots::kCount> HotSpotBoxes(const LabelPlacement& labels, bool phase,
-                                                   double marginX, double marginY);
+// X last, Y last, Z first, Z last labels, the X, Y and Z titles of the phase
+// views, the plot title, the time plot's Y title), each framed by the margin;
+// empty where nothing is drawn.
+std::array<Box, PlotHotSpots::kCount> HotSpotBoxes(const LabelPlacement& labels,
+                                                   const Box& plotTitle, bool phase, double marginX,
+                                                   double marginY);
 
 // A box in drawing units as device pixels: `origin` is the device position
 // of drawing point (0, 0), one pixel is `unitsX` by `unitsY` drawing units.

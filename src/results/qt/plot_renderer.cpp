@@ -230,6 +230,7 @@ struct Layout {
     LegendPlan legend;
     std::string title;
     double titleHeight = 0;
+    Box titleBox; // where the title's text lies; empty without one
 };
 
 LabelMetrics MetricsOf(const PlotCanvas& c) {
@@ -273,6 +274,13 @@ Layout LayOut(const PlotCanvas& c, const ResultsSet& set, int8_t view) {
     }
     l.frame = LayOutFrame(FrameFor(c, l));
     l.labels = PlaceLabels(l.frame, l.texts, l.axes, l.metrics);
+    if (!l.title.empty()) {
+        const double width =
+            std::min(SizeOf(*c.metrics, l.title) * kTitleScale * 1.1, c.area.width);
+        const double centre = (l.frame.left + l.frame.right) / 2;
+        l.titleBox = Box{std::clamp(centre - width / 2, 0.0, c.area.width - width), c.marginY,
+                         width, l.titleHeight};
+    }
     return l;
 }
 
@@ -298,9 +306,7 @@ void DrawTitle(PlotCanvas& c, const Layout& l) {
     font.setBold(true);
     c.painter.setFont(font);
     c.painter.setPen(c.SolidPen(c.foreground));
-    const double centre = (l.frame.left + l.frame.right) / 2;
-    c.painter.drawText(QRectF(centre - c.area.width / 2, c.marginY, c.area.width, l.titleHeight),
-                       Qt::AlignCenter | Qt::TextDontClip, ToQString(l.title));
+    c.painter.drawText(ToQRect(l.titleBox), Qt::AlignCenter | Qt::TextDontClip, ToQString(l.title));
     c.painter.setFont(plain);
 }
 
@@ -350,7 +356,7 @@ PlotHotSpots PlaceHotSpots(PlotCanvas& c, const ResultsSet& set, const Layout* l
     spots.labelMargin = static_cast<int32_t>(kMarginPixels);
     if (l != nullptr) spots.rangeIndex = l->axes.rangeIndex;
     if (!set.axis || l == nullptr) return spots;
-    const auto boxes = HotSpotBoxes(l->labels, l->axes.phase, c.marginX, c.marginY);
+    const auto boxes = HotSpotBoxes(l->labels, l->titleBox, l->axes.phase, c.marginX, c.marginY);
     c.painter.setRenderHint(QPainter::Antialiasing, false);
     c.painter.setPen(c.SolidPen(c.foreground));
     c.painter.setBrush(Qt::NoBrush);
