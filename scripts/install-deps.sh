@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libsundials-dev python3-scipy python3-numpy
   libsbml5-dev
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool imagemagick poppler-utils
 )
 
 missing=()

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Retakes the README's picture of the workbench: the example model, its time
+# Retakes the README's picture of the workbench: the example sweep, its time
 # plot after F9 and the solver information panel, in a private X server.
 #
 #   scripts/screenshot.sh [KORA_EXECUTABLE] [OUT.png]
@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 kora=${1:-build/src/app/kora}
 out=${2:-docs/workbench.png}
-model=${MODEL:-examples/two_step_pathway.krm}
+model=${MODEL:-examples/growth_sweep.krm}
 [ -x "$kora" ] || { echo "screenshot: $kora is not built (make programs)" >&2; exit 66; }
 
 work=$(mktemp -d)

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
@@ -16,6 +17,7 @@
 #include "qt_conversions.h"
 #include "results/brightness_spread.h"
 #include "results/line_record.h"
+#include "results/plot_ranges.h"
 #include "results/qt/plot_colour.h"
 
 namespace kora::app {
@@ -33,6 +35,13 @@ QSpinBox* SizeBox(int32_t value, QWidget* parent) {
     return box;
 }
 
+constexpr int kColumns = 5;
+
+QString MarkerText(Marker marker) {
+    static const char* const kNames[] = {"none", "circle", "square", "triangle", "cross"};
+    return QObject::tr(kNames[static_cast<int>(marker)]);
+}
+
 QString StyleText(int32_t style) {
     return style <= 3 ? QObject::tr("line %1").arg(style) : QObject::tr("dots %1").arg(style - 3);
 }
@@ -41,7 +50,8 @@ QString StyleText(int32_t style) {
 
 TGraphSettsDialog::TGraphSettsDialog(ResultsSet& set, int8_t view, int32_t& sameInAll,
                                      QWidget* parent)
-    : QDialog(parent), set_(set), sameInAll_(sameInAll), rows_(LinesOfView(set, view)) {
+    : QDialog(parent), set_(set), sameInAll_(sameInAll), rows_(LinesOfView(set, view)),
+      view_(view) {
     setWindowTitle(tr("Line colors and styles"));
     for (const LineRow& row : rows_)
         records_.push_back(
@@ -97,21 +107,69 @@ TGraphSettsDialog::TGraphSettsDialog(ResultsSet& set, int8_t view, int32_t& same
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(switches);
     layout->addLayout(size);
+    layout->addLayout(BuildAppearance());
     layout->addWidget(grid_, 1);
     layout->addLayout(spreads);
     layout->addWidget(box);
-    resize(460, 420);
+    resize(520, 520);
+}
+
+// Titles, logarithmic axes and run colours.
+QLayout* TGraphSettsDialog::BuildAppearance() {
+    const bool phase = view_ == kViewPhase2D || view_ == kViewPhase3D;
+    showTitle_ = new QCheckBox(tr("Plot title"), this);
+    showTitle_->setChecked(set_.showTitle);
+    title_ = new QLineEdit(QString::fromStdString(set_.title), this);
+    if (!set_.timeCourses.empty())
+        title_->setPlaceholderText(QString::fromStdString(set_.timeCourses.front().title));
+    yTitle_ = new QLineEdit(QString::fromStdString(set_.yTitle), this);
+    // Phase axes are titled by their variables.
+    yTitle_->setEnabled(!phase);
+    const QString axisNames[] = {tr("Log X"), tr("Log Y"), tr("Log Z")};
+    auto* logs = new QHBoxLayout;
+    for (int axis = 0; axis < 3; ++axis) {
+        log_[axis] = new QCheckBox(axisNames[axis], this);
+        log_[axis]->setChecked(phase ? set_.logPhase[static_cast<size_t>(axis)]
+                                     : (axis == 0 ? set_.logX : set_.logY));
+        log_[axis]->setVisible(axis < 2 || view_ == kViewPhase3D);
+        logs->addWidget(log_[axis]);
+    }
+    runColours_ = new QCheckBox(tr("Runs in colours of their own"), this);
+    runColours_->setChecked(set_.runColours);
+    logs->addWidget(runColours_);
+    logs->addStretch(1);
+    auto* form = new QFormLayout;
+    form->addRow(showTitle_, title_);
+    form->addRow(tr("Y axis title:"), yTitle_);
+    form->addRow(logs);
+    return form;
+}
+
+void TGraphSettsDialog::StoreAppearance() {
+    set_.showTitle = showTitle_->isChecked();
+    set_.title = title_->text().toStdString();
+    set_.yTitle = yTitle_->text().toStdString();
+    if (view_ == kViewPhase2D || view_ == kViewPhase3D) {
+        for (size_t axis = 0; axis < 3; ++axis)
+            set_.logPhase[axis] = log_[axis]->isChecked();
+    } else {
+        set_.logX = log_[0]->isChecked();
+        set_.logY = log_[1]->isChecked();
+    }
+    set_.runColours = runColours_->isChecked();
+    FitLogRanges(set_);
 }
 
 void TGraphSettsDialog::BuildGrid() {
-    grid_ = new QTableWidget(static_cast<int>(rows_.size()), 4, this);
-    grid_->setHorizontalHeaderLabels({tr("Line"), tr("Vis."), tr("Style"), tr("Color")});
+    grid_ = new QTableWidget(static_cast<int>(rows_.size()), kColumns, this);
+    grid_->setHorizontalHeaderLabels(
+        {tr("Line"), tr("Vis."), tr("Style"), tr("Color"), tr("Marker")});
     grid_->verticalHeader()->hide();
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::NoSelection);
     grid_->horizontalHeader()->setSectionResizeMode(kLineColumn, QHeaderView::Stretch);
     for (int row = 0; row < grid_->rowCount(); ++row) {
-        for (int column = 0; column < 4; ++column)
+        for (int column = 0; column < kColumns; ++column)
             grid_->setItem(row, column, new QTableWidgetItem);
         ShowRow(row);
     }
@@ -127,6 +185,7 @@ void TGraphSettsDialog::ShowRow(int row) {
     grid_->item(row, kVisibleColumn)->setText(line.visible ? tr("yes") : tr("no"));
     grid_->item(row, kStyleColumn)->setText(line.visible ? StyleText(line.style) : QString());
     grid_->item(row, kColourColumn)->setBackground(ToQColor(line.colour));
+    grid_->item(row, kMarkerColumn)->setText(line.visible ? MarkerText(line.marker) : QString());
 }
 
 bool TGraphSettsDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -179,6 +238,9 @@ void TGraphSettsDialog::ChangeCell(int row, int column, Qt::KeyboardModifiers mo
     } else if (column == kColourColumn) {
         const QColor chosen = QColorDialog::getColor(ToQColor(line.colour), this, tr("Line color"));
         if (chosen.isValid()) line.colour = ToColour(chosen);
+    } else if (column == kMarkerColumn) {
+        const int step = (modifiers & Qt::ShiftModifier) ? kMarkerCount - 1 : 1;
+        line.marker = static_cast<Marker>((static_cast<int>(line.marker) + step) % kMarkerCount);
     }
 }
 
@@ -189,6 +251,7 @@ void TGraphSettsDialog::SpreadChange(int row, int column) {
         if (column == kVisibleColumn) to.visible = from.visible;
         if (column == kStyleColumn) to.style = from.style;
         if (column == kColourColumn) to.colour = from.colour;
+        if (column == kMarkerColumn) to.marker = from.marker;
         ShowRow(static_cast<int>(other));
     }
 }
@@ -216,7 +279,9 @@ void TGraphSettsDialog::accept() {
         LineStyle& target =
             set_.timeCourses[rows_[i].course].lineStyles[static_cast<size_t>(rows_[i].record)];
         ParseLineRecord(FormatLineRecord(records_[i], ""), target);
+        target.marker = records_[i].marker;
     }
+    StoreAppearance();
     sameInAll_ = buttons_[kSpreadSame]->isChecked() ? 1 : 0;
     QDialog::accept();
 }

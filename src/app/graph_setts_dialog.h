@@ -10,6 +10,7 @@
 #include "results/results_set.h"
 
 class QCheckBox;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
@@ -20,7 +21,7 @@ class TGraphSettsDialog : public QDialog {
     Q_OBJECT
 
 public:
-    enum Column { kLineColumn, kVisibleColumn, kStyleColumn, kColourColumn };
+    enum Column { kLineColumn, kVisibleColumn, kStyleColumn, kColourColumn, kMarkerColumn };
     enum Spread { kSpreadNone, kSpreadSame, kSpreadBrighter, kSpreadDarker };
 
     // `sameInAll` is the "GraphDlgTCSB" setting: the first toggle button's
@@ -33,6 +34,12 @@ public:
     void ClickCell(int row, int column, Qt::KeyboardModifiers modifiers);
 
     QTableWidget* grid() const { return grid_; }
+    QCheckBox* showTitleBox() const { return showTitle_; }
+    QLineEdit* titleEdit() const { return title_; }
+    QLineEdit* yTitleEdit() const { return yTitle_; }
+    // Logarithmic X, Y and (3-D) Z axes of the view.
+    QCheckBox* logBox(int axis) const { return log_[axis]; }
+    QCheckBox* runColoursBox() const { return runColours_; }
     QPushButton* spreadButton(Spread which) const { return buttons_[which]; }
     const LineStyle& record(int row) const { return records_[static_cast<size_t>(row)]; }
     Spread spread() const;
@@ -42,6 +49,8 @@ protected:
 
 private:
     void BuildGrid();
+    QLayout* BuildAppearance();
+    void StoreAppearance();
     void ShowRow(int row);
     void ChangeCell(int row, int column, Qt::KeyboardModifiers modifiers);
     void SpreadChange(int row, int column);
@@ -60,6 +69,12 @@ private:
     QSpinBox* height_ = nullptr;
     QTableWidget* grid_ = nullptr;
     QPushButton* buttons_[4] = {};
+    int8_t view_ = kViewTimePlot;
+    QCheckBox* showTitle_ = nullptr;
+    QLineEdit* title_ = nullptr;
+    QLineEdit* yTitle_ = nullptr;
+    QCheckBox* log_[3] = {};
+    QCheckBox* runColours_ = nullptr;
 };
 
 } // namespace kora::app

@@ -86,6 +86,7 @@ void PlotPane::paintEvent(QPaintEvent* /*event*/) {
     face_ = PixelRect{};
     if (!HasPlot()) {
         painter.drawText(rect(), Qt::AlignCenter, tr(kNoSolutionText));
+        note_.clear();
         return;
     }
     PlotDrawOptions options;
@@ -98,6 +99,13 @@ void PlotPane::paintEvent(QPaintEvent* /*event*/) {
     const PlotDrawing drawing = DrawPlot(painter, PlotRect(), *set_, options);
     hotSpots_ = drawing.hotSpots;
     face_ = drawing.face;
+    const QString note = QString::fromStdString(LeftOutNote(drawing.leftOut));
+    if (note != note_) {
+        note_ = note;
+        // Not from inside the paint event: the status bar repaints itself.
+        QMetaObject::invokeMethod(
+            this, [this] { ShowHover(row_, true); }, Qt::QueuedConnection);
+    }
     if (options.view == kViewTimePlot) DrawDataMarkers(painter);
 }
 
@@ -113,9 +121,13 @@ void PlotPane::DrawDataMarkers(QPainter& painter) const {
     if (markers_.empty() || face_.IsEmpty() || set_ == nullptr) return;
     static const QColor kColours[] = {Qt::red,      Qt::blue,       Qt::darkGreen, Qt::magenta,
                                       Qt::darkCyan, Qt::darkYellow, Qt::black};
+    // Markers follow the axes' scales; on a logarithmic axis values at or
+    // below zero have no place, as for the lines.
+    const auto axis = [](double v, bool log) { return log ? (v > 0 ? std::log10(v) : NAN) : v; };
     const auto& r = set_->ranges;
     const double width = face_.right - face_.left, height = face_.bottom - face_.top;
-    const double spanX = r[kXmax] - r[kXmin], spanY = r[kYmax] - r[kYmin];
+    const double x0 = axis(r[kXmin], set_->logX), y0 = axis(r[kYmin], set_->logY);
+    const double spanX = axis(r[kXmax], set_->logX) - x0, spanY = axis(r[kYmax], set_->logY) - y0;
     if (!(spanX > 0) || !(spanY > 0)) return;
     painter.save();
     painter.setClipRect(
@@ -131,9 +143,11 @@ void PlotPane::DrawDataMarkers(QPainter& painter) const {
                 colour = ToQColor(ResolveColour(last.lineStyles[c].colour, window));
         painter.setPen(QPen(colour, 1.5));
         for (size_t k = 0; k < series.times.size() && k < series.values.size(); ++k) {
-            if (std::isnan(series.values[k])) continue;
-            const double x = face_.left + width * (series.times[k] - r[kXmin]) / spanX;
-            const double y = face_.bottom - height * (series.values[k] - r[kYmin]) / spanY;
+            const double tx = axis(series.times[k], set_->logX);
+            const double vy = axis(series.values[k], set_->logY);
+            if (std::isnan(tx) || std::isnan(vy)) continue;
+            const double x = face_.left + width * (tx - x0) / spanX;
+            const double y = face_.bottom - height * (vy - y0) / spanY;
             painter.drawEllipse(QPointF(x, y), 3.5, 3.5);
         }
     }
@@ -207,9 +221,11 @@ void PlotPane::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
 }
 
-void PlotPane::ShowHover(const QString& text) {
-    if (text == hover_) return;
-    hover_ = text;
+void PlotPane::ShowHover(const QString& text, bool force) {
+    row_ = text;
+    const QString shown = text.isEmpty() ? note_ : text;
+    if (shown == hover_ && !force) return;
+    hover_ = shown;
     emit hoverText(hover_);
 }
 

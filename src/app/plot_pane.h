@@ -68,7 +68,8 @@ public:
 signals:
     // The plot description was changed by an editor; the results are modified.
     void resultsEdited();
-    // For the status bar; empty when the mouse leaves the plot.
+    // For the status bar: the row under the mouse, else the note of the
+    // last drawing (values a logarithmic axis left out), else empty.
     void hoverText(const QString& text);
 
 protected:
@@ -81,7 +82,10 @@ private:
     bool HasPlot() const;
     void DrawDataMarkers(QPainter& painter) const;
     void Edited();
-    void ShowHover(const QString& text);
+    void ShowHover(const QString& text, bool force = false);
+
+public:
+    const QString& note() const { return note_; }
 
     ResultsSet* set_ = nullptr;
     bool showHotSpots_ = false;
@@ -92,6 +96,8 @@ private:
     PixelRect face_;
     QString hover_;
     std::vector<DataMarkerSeries> markers_;
+    QString note_; // of the last drawing
+    QString row_;  // the row under the mouse
 };
 
 } // namespace kora::app

@@ -6,11 +6,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
-#include <QInputDialog>
 #include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 
+#include "export_plot_dialog.h"
 #include "file_dialog_folder.h"
 #include "qt_conversions.h"
 #include "results/plot_ranges.h"
@@ -38,26 +38,6 @@ SaveOutcome Report(QWidget* parent, const std::string& failure) {
     if (failure.empty()) return SaveOutcome::Saved;
     QMessageBox::warning(parent, QObject::tr("Results not saved"), QString::fromStdString(failure));
     return SaveOutcome::Failed;
-}
-
-// Asks for the size of an exported picture; false when cancelled.
-bool AskSize(QWidget* parent, QSize& size) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(
-        parent, QObject::tr("Export Plot"), QObject::tr("Size in pixels (width x height):"),
-        QLineEdit::Normal, QStringLiteral("%1x%2").arg(size.width()).arg(size.height()), &ok);
-    if (!ok) return false;
-    const QStringList parts = text.split(QLatin1Char('x'), Qt::SkipEmptyParts, Qt::CaseInsensitive);
-    bool wide = false, high = false;
-    const int width = parts.size() == 2 ? parts[0].trimmed().toInt(&wide) : 0;
-    const int height = parts.size() == 2 ? parts[1].trimmed().toInt(&high) : 0;
-    if (!wide || !high || width <= 0 || height <= 0 || width > 20000 || height > 20000) {
-        QMessageBox::warning(parent, QObject::tr("Export Plot"),
-                             QObject::tr("The size must be two numbers such as 800x600."));
-        return false;
-    }
-    size = QSize(width, height);
-    return true;
 }
 
 } // namespace
@@ -90,10 +70,13 @@ bool ExportPlot(QWidget* parent, ResultsSet& set, int8_t view, QSize size,
     const QString name = QFileDialog::getSaveFileName(
         parent, QObject::tr("Export Plot"), FileDialogFolder::StartPath(startName),
         QObject::tr("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
-    if (name.isEmpty() || !AskSize(parent, size)) return false;
+    if (name.isEmpty()) return false;
+    ExportPlotDialog ask(size, parent);
+    if (ask.exec() != QDialog::Accepted) return false;
     FileDialogFolder::Remember(name);
-    const PlotFileResult written =
-        RenderPlotToFile(set, name.toStdString(), FileOptions(view, size));
+    PlotFileOptions options = FileOptions(view, size);
+    ask.ApplyTo(options);
+    const PlotFileResult written = RenderPlotToFile(set, name.toStdString(), options);
     if (written.ok()) return true;
     QMessageBox::warning(parent, QObject::tr("Export Plot"),
                          QString::fromStdString(written.reason));

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "results/number_text.h"
+#include "results/plot_ranges.h"
 
 namespace kora::app {
 
@@ -69,7 +70,16 @@ TSEditForm::TSEditForm(ResultsSet& set, int index, size_t rangeIndex, QWidget* p
     connect(buttons, &QDialogButtonBox::accepted, this, &TSEditForm::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &TSEditForm::reject);
     layout->addWidget(buttons);
-    if (EditsPhaseAxis()) {
+    if (EditsTitle()) {
+        list_->hide();
+        const bool plotTitle = index_ == static_cast<int>(PlotHotSpots::kPlotTitleSpot);
+        std::string text = plotTitle ? set_.title : set_.yTitle;
+        if (plotTitle && text.empty() && !set_.timeCourses.empty())
+            text = set_.timeCourses.front().title;
+        edit_->setText(QString::fromStdString(text));
+        edit_->selectAll();
+        edit_->setFocus();
+    } else if (EditsPhaseAxis()) {
         edit_->hide();
         if (!set_.timeCourses.empty()) {
             const TimeCourse& course = set_.timeCourses.front();
@@ -93,7 +103,16 @@ QString TSEditForm::refusal() const {
 }
 
 void TSEditForm::accept() {
-    if (EditsPhaseAxis()) {
+    if (EditsTitle()) {
+        const std::string text = edit_->text().trimmed().toStdString();
+        if (index_ == static_cast<int>(PlotHotSpots::kPlotTitleSpot)) {
+            // An emptied title takes the plot's title away.
+            set_.title = text;
+            set_.showTitle = !text.empty();
+        } else {
+            set_.yTitle = text;
+        }
+    } else if (EditsPhaseAxis()) {
         if (list_->currentIndex() >= 0)
             set_.phaseVar[static_cast<size_t>(index_ - kPhaseAxisBase)] = list_->currentIndex() + 1;
     } else if (!StoreBound()) {
@@ -110,6 +129,8 @@ bool TSEditForm::StoreBound() {
     const double other = set_.ranges[PartnerOf(rangeIndex_, isMinimum)];
     if (!value || !std::isfinite(*value))
         problem = tr("Not a number.");
+    else if (IsLogRange(set_, rangeIndex_) && *value <= 0)
+        problem = tr("A logarithmic axis needs a value above zero.");
     else if (isMinimum ? *value >= other : *value <= other)
         problem = isMinimum ? tr("Must be below the maximum.") : tr("Must be above the minimum.");
     if (!problem.isEmpty()) {

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QPoint>
 
+#include "results/plot_hot_spots.h"
 #include "results/results_set.h"
 
 class QComboBox;
@@ -19,7 +20,8 @@ class TSEditForm : public QDialog {
 public:
     static constexpr int kPhaseAxisBase = 6; // indexes from here choose phase variables
 
-    // `index` 0..5 edits ranges[rangeIndex]; 6, 7, 8 the X, Y, Z phase variable.
+    // `index` 0..5 edits ranges[rangeIndex]; 6, 7, 8 the X, Y, Z phase variable;
+    // 9 the plot title (shown when not empty), 10 the time plot's Y title.
     TSEditForm(ResultsSet& set, int index, size_t rangeIndex, QWidget* parent = nullptr);
 
     // Stores the value and closes; a bound that is not a finite number, or that
@@ -37,7 +39,8 @@ protected:
 
 private:
     bool StoreBound();
-    bool EditsPhaseAxis() const { return index_ >= kPhaseAxisBase; }
+    bool EditsPhaseAxis() const { return index_ >= kPhaseAxisBase && !EditsTitle(); }
+    bool EditsTitle() const { return index_ >= static_cast<int>(PlotHotSpots::kPlotTitleSpot); }
 
     ResultsSet& set_;
     int index_;

@@ -35,6 +35,45 @@ Command CommandFromWord(const std::string& word) {
     return Command::None;
 }
 
+bool IsPictureOption(const std::string& option) {
+    return option == "--plot" || option == "--view" || option == "--size" || option == "--dpi" ||
+           option == "--log" || option == "--title";
+}
+
+// "800x600" (pixels), "160x120mm" or "6.3x4.7in".
+std::string ParseSize(const std::string& value, PictureSize& size) {
+    std::string numbers = value;
+    size.unit = "px";
+    for (const char* unit : {"px", "mm", "in"}) {
+        const std::string suffix(unit);
+        if (numbers.size() > suffix.size() &&
+            numbers.compare(numbers.size() - suffix.size(), suffix.size(), suffix) == 0) {
+            numbers.resize(numbers.size() - suffix.size());
+            size.unit = suffix;
+        }
+    }
+    const std::string problem = "--size takes WxH in pixels between 16 and 10000, or WxHmm or "
+                                "WxHin, got '" +
+                                value + "'";
+    const auto x = numbers.find('x');
+    if (x == std::string::npos) return problem;
+    if (size.unit == "px") {
+        int w = 0, h = 0;
+        if (!ParseInt(numbers.substr(0, x), w) || !ParseInt(numbers.substr(x + 1), h) || w < 16 ||
+            h < 16 || w > 10000 || h > 10000)
+            return problem;
+        size.width = w;
+        size.height = h;
+        return {};
+    }
+    const double most = size.unit == "mm" ? 2000 : 80;
+    if (!ParseDouble(numbers.substr(0, x), size.width) ||
+        !ParseDouble(numbers.substr(x + 1), size.height) || !(size.width > 0) ||
+        !(size.height > 0) || size.width > most || size.height > most)
+        return problem;
+    return {};
+}
+
 // Which options each command accepts.
 bool Accepts(Command command, const std::string& option) {
     if (option == "--settings") return true;
@@ -45,13 +84,12 @@ bool Accepts(Command command, const std::string& option) {
     case Command::Run:
         return option == "--max-values" || option == "--method" || option == "--tol" ||
                option == "--min-order" || option == "--max-order" || option == "--set" ||
-               option == "-o" || option == "--plot" || option == "--view" || option == "--size" ||
-               option == "--stats";
+               option == "-o" || IsPictureOption(option) || option == "--stats";
     case Command::SteadyState:
         return option == "--threshold" || option == "-o" || option == "--set" ||
                option == "--no-conservation";
     case Command::Plot:
-        return option == "--plot" || option == "--view" || option == "--size";
+        return IsPictureOption(option);
     case Command::Import:
     case Command::Export:
         return option == "-o";
@@ -140,12 +178,19 @@ std::string ApplyOption(CliOptions& o, const std::string& option, const std::str
             return "--view takes time, phase2d or phase3d";
         o.view = value;
     } else if (option == "--size") {
-        auto x = value.find('x');
-        int w = 0, h = 0;
-        if (x == std::string::npos || !ParseInt(value.substr(0, x), w) ||
-            !ParseInt(value.substr(x + 1), h) || w < 16 || h < 16 || w > 10000 || h > 10000)
-            return "--size takes WxH between 16 and 10000, got '" + value + "'";
-        o.size = std::make_pair(w, h);
+        PictureSize size;
+        if (std::string problem = ParseSize(value, size); !problem.empty()) return problem;
+        o.size = size;
+    } else if (option == "--dpi") {
+        if (!ParseInt(value, number) || number < 36 || number > 2400)
+            return "--dpi takes a whole number from 36 to 2400, got '" + value + "'";
+        o.dpi = number;
+    } else if (option == "--log") {
+        if (value != "x" && value != "y" && value != "xy")
+            return "--log takes x, y or xy, got '" + value + "'";
+        o.log = value;
+    } else if (option == "--title") {
+        o.title = value;
     } else if (option == "--threshold") {
         double x = 0;
         if (!ParseDouble(value, x)) return "--threshold takes a number, got '" + value + "'";
@@ -255,11 +300,20 @@ std::string UsageText() {
            "  -o RESULTS.res               write the results file\n"
            "  --plot IMAGE.png|.svg|.pdf   render the final results\n"
            "  --view time|phase2d|phase3d  plot view\n"
-           "  --size WxH                   image size in pixels\n"
+           "  --size WxH[mm|in]            picture size: pixels (default 800x600),\n"
+           "                               millimetres or inches\n"
+           "  --dpi N                      resolution: pixel sizes are screen pixels\n"
+           "                               drawn N/96 times finer (default 96; 300\n"
+           "                               for sizes in mm or in)\n"
+           "  --log x|y|xy                 logarithmic axes (time plot X/Y; in the\n"
+           "                               phase views the X and Y phase axes)\n"
+           "  --title TEXT                 plot title above the picture\n"
            "  --stats                      solver statistics on stderr\n"
            "  --max-values N               refuse a run of more than N values (rows\n"
            "                               times columns); default: setting\n"
            "                               MaxRunValues, 50000000\n"
+           "Options of plot:\n"
+           "  --plot, --view, --size, --dpi, --log, --title as for run\n"
            "Options of ss:\n"
            "  --threshold X                sensitivity threshold, one of\n"
            "                               " +

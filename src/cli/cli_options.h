@@ -20,6 +20,13 @@ inline constexpr int kExitCantCreate = 73;
 
 enum class Command { None, Check, Run, SteadyState, Plot, Import, Export, Fit, Help, Version };
 
+// A picture's size as given: pixels, or millimetres / inches.
+struct PictureSize {
+    double width = 0;
+    double height = 0;
+    std::string unit; // "px", "mm" or "in"
+};
+
 struct CliOptions {
     Command command = Command::None;
     std::string input; // model or results file
@@ -33,7 +40,10 @@ struct CliOptions {
     std::optional<std::string> output;                            // -o FILE
     std::optional<std::string> plot;                              // --plot IMAGE
     std::optional<std::string> view;                              // time|phase2d|phase3d
-    std::optional<std::pair<int, int>> size;                      // --size WxH
+    std::optional<PictureSize> size;                              // --size WxH[mm|in]
+    std::optional<int> dpi;                                       // --dpi N
+    std::optional<std::string> log;                               // --log x|y|xy
+    std::optional<std::string> title;                             // --title TEXT
     bool stats = false;
     std::optional<int> maxValues; // --max-values N: rows x columns of one run
 

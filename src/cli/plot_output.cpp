@@ -6,6 +6,7 @@
 #ifdef KORA_WITH_QT
 #include <QGuiApplication>
 
+#include "results/plot_ranges.h"
 #include "results/qt/plot_file.h"
 #endif
 
@@ -37,6 +38,33 @@ int8_t ViewOf(const CliOptions& options, const ResultsSet& set) {
     return kViewTimePlot;
 }
 
+SizeUnit UnitOf(const CliOptions& options) {
+    if (!options.size) return SizeUnit::Pixels;
+    if (options.size->unit == "mm") return SizeUnit::Millimetres;
+    if (options.size->unit == "in") return SizeUnit::Inches;
+    return SizeUnit::Pixels;
+}
+
+// --log and --title change the description of the picture only.
+void ApplyPictureOptions(ResultsSet& set, const CliOptions& options, int8_t view) {
+    if (options.title) {
+        set.showTitle = true;
+        set.title = *options.title;
+    }
+    if (options.log) {
+        const bool x = options.log->find('x') != std::string::npos;
+        const bool y = options.log->find('y') != std::string::npos;
+        if (view == kViewPhase2D || view == kViewPhase3D) {
+            set.logPhase[0] = set.logPhase[0] || x;
+            set.logPhase[1] = set.logPhase[1] || y;
+        } else {
+            set.logX = set.logX || x;
+            set.logY = set.logY || y;
+        }
+        FitLogRanges(set);
+    }
+}
+
 int ExitCodeOf(PlotFileStatus status) {
     switch (status) {
     case PlotFileStatus::Written:
@@ -62,10 +90,13 @@ int RenderPlotForBatch(const ResultsSet& set, const CliOptions& options, const S
     EnsureGuiApplication();
     PlotFileOptions file;
     file.view = ViewOf(options, set);
-    file.width = options.size ? options.size->first : kDefaultWidth;
-    file.height = options.size ? options.size->second : kDefaultHeight;
+    file.width = options.size ? options.size->width : kDefaultWidth;
+    file.height = options.size ? options.size->height : kDefaultHeight;
+    file.unit = UnitOf(options);
+    file.dpi = options.dpi.value_or(file.unit == SizeUnit::Pixels ? kScreenDpi : kExportDpi);
     file.showHotSpots = settings.graphShowHotSpots;
     ResultsSet drawn = set; // drawing notes its foreground and hot spots
+    ApplyPictureOptions(drawn, options, *file.view);
     const PlotFileResult result = RenderPlotToFile(drawn, *options.plot, file);
     if (!result.ok()) err << "kora-batch: " << result.reason << "\n";
     return ExitCodeOf(result.status);

@@ -11,10 +11,16 @@ namespace kora {
 // Colours are 32-bit values 0x00BBGGRR.
 using Colour = uint32_t;
 
+// The shape drawn at each data point of a line; styles 4..6 draw circles
+// when no other shape is chosen.
+enum class Marker : int8_t { None, Circle, Square, Triangle, Cross };
+inline constexpr int8_t kMarkerCount = 5;
+
 struct LineStyle {
     bool visible = true;
     Colour colour = 0;
     int32_t style = 1; // 1..3 solid line of that width, 4..6 markers
+    Marker marker = Marker::None;
 };
 
 inline constexpr size_t kStockColourCount = 18;

@@ -68,6 +68,47 @@ private:
     std::map<std::string, std::string> values_;
 };
 
+constexpr std::array<const char*, 3> kLogPhaseKeys{"LogXphase", "LogYphase", "LogZphase"};
+constexpr std::array<const char*, kMarkerCount> kMarkerNames{"none", "circle", "square", "triangle",
+                                                             "cross"};
+
+// Texts stay on their one line.
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    return text;
+}
+
+std::string MarkerKey(size_t record, size_t position) {
+    return "Marker" + LineRecordKey(record, position).substr(4);
+}
+
+std::string RunLabelKey(size_t position) {
+    return "RunLabel" + std::to_string(position);
+}
+
+// Marker shapes and run labels are written only where they are set, so a
+// plain plot's section holds exactly the keys it always had.
+void WriteMarkersAndRunLabels(const ResultsSet& set, std::vector<std::string>& lines) {
+    for (size_t k = 0; k < set.timeCourses.size(); ++k) {
+        const TimeCourse& course = set.timeCourses[k];
+        for (size_t j = 1; j < course.lineStyles.size(); ++j) {
+            const auto marker = static_cast<size_t>(course.lineStyles[j].marker);
+            if (marker != 0 && marker < kMarkerNames.size())
+                lines.push_back(MarkerKey(j, k) + "=" + kMarkerNames[marker]);
+        }
+        if (!course.runLabel.empty())
+            lines.push_back(RunLabelKey(k) + "=" + OneLine(course.runLabel));
+    }
+}
+
+Marker MarkerNamed(const std::string& text) {
+    const std::string name = LowerAscii(text);
+    for (size_t i = 0; i < kMarkerNames.size(); ++i)
+        if (name == kMarkerNames[i]) return static_cast<Marker>(i);
+    return Marker::None;
+}
+
 void WriteLineRecords(const ResultsSet& set, std::vector<std::string>& lines) {
     for (size_t k = 0; k < set.timeCourses.size(); ++k) {
         const TimeCourse& course = set.timeCourses[k];
@@ -93,6 +134,9 @@ DisplaySet ReadDisplaySet(const SectionValues& values, size_t position,
     DisplaySet set = DisplaySet::Fresh(columns, stock);
     for (size_t j = 1; j <= count; ++j)
         ParseLineRecord(*values.Find(LineRecordKey(j, position)), set.records[j]);
+    for (size_t j = 1; j < set.records.size(); ++j)
+        if (const std::string* marker = values.Find(MarkerKey(j, position)))
+            set.records[j].marker = MarkerNamed(*marker);
     return set;
 }
 
@@ -105,8 +149,37 @@ void ReadDisplaySets(ResultsSet& set, const SectionValues& values, const StockCo
         if (set.displaySets.size() <= position) set.displaySets.resize(position + 1);
         set.displaySets[position] = ReadDisplaySet(values, position, stock);
     }
-    for (size_t k = 0; k < set.timeCourses.size(); ++k)
+    for (size_t k = 0; k < set.timeCourses.size(); ++k) {
         set.ApplyDisplaySet(k, set.timeCourses[k]);
+        if (const std::string* label = values.Find(RunLabelKey(k)))
+            set.timeCourses[k].runLabel = *label;
+    }
+}
+
+// Keys added after the first files were written; a file without them reads
+// as before (no titles, linear axes, every line in its own record's colour).
+void WriteAppearance(const ResultsSet& set, std::vector<std::string>& lines) {
+    lines.push_back("ShowTitle=" + Flag(set.showTitle));
+    lines.push_back("Title=" + OneLine(set.title));
+    lines.push_back("YTitle=" + OneLine(set.yTitle));
+    lines.push_back("LogX=" + Flag(set.logX));
+    lines.push_back("LogY=" + Flag(set.logY));
+    for (size_t i = 0; i < kLogPhaseKeys.size(); ++i)
+        lines.push_back(std::string(kLogPhaseKeys[i]) + "=" + Flag(set.logPhase[i]));
+    lines.push_back("RunColors=" + Flag(set.runColours));
+}
+
+void ReadAppearance(ResultsSet& set, const SectionValues& values) {
+    set.showTitle = values.OnOnlyIfOne("ShowTitle");
+    const std::string* title = values.Find("Title");
+    set.title = title ? *title : std::string();
+    const std::string* yTitle = values.Find("YTitle");
+    set.yTitle = yTitle ? *yTitle : std::string();
+    set.logX = values.OnOnlyIfOne("LogX");
+    set.logY = values.OnOnlyIfOne("LogY");
+    for (size_t i = 0; i < kLogPhaseKeys.size(); ++i)
+        set.logPhase[i] = values.OnOnlyIfOne(kLogPhaseKeys[i]);
+    set.runColours = values.OnOnlyIfOne("RunColors");
 }
 
 } // namespace
@@ -137,6 +210,8 @@ void WriteGraphSection(const ResultsSet& set, std::vector<std::string>& lines,
     lines.push_back("WidthInPx=" + std::to_string(set.widthInPx));
     lines.push_back("HeightInPx=" + std::to_string(set.heightInPx));
     WriteLineRecords(set, lines);
+    WriteAppearance(set, lines);
+    WriteMarkersAndRunLabels(set, lines);
 }
 
 GraphReadResult ReadGraphSection(ResultsSet& set, const std::vector<std::string>& lines,
@@ -169,6 +244,7 @@ GraphReadResult ReadGraphSection(ResultsSet& set, const std::vector<std::string>
     set.resize = values.OnUnlessZero("Resize");
     set.widthInPx = values.Int("WidthInPx", 200, 1, kMaxPlotPixels);
     set.heightInPx = values.Int("HeightInPx", 150, 1, kMaxPlotPixels);
+    ReadAppearance(set, values);
     ReadDisplaySets(set, values, stock);
     set.rangesKnown = true;
     return {};

@@ -21,10 +21,13 @@ struct PixelRect {
 };
 
 // What a drawing leaves for the mouse handling of the pane: the label areas
-// that edit an axis limit (0..5) or a phase variable (6..8).
+// that edit an axis limit (0..5), a phase variable (6..8), the plot title (9)
+// or the time plot's Y title (10).
 struct PlotHotSpots {
-    static constexpr size_t kCount = 9;
+    static constexpr size_t kCount = 11;
     static constexpr size_t kRangeSpots = 6;
+    static constexpr size_t kPlotTitleSpot = 9;
+    static constexpr size_t kYTitleSpot = 10;
 
     int32_t labelHeight = 0;
     int32_t labelMargin = 3;

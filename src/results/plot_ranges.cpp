@@ -1,9 +1,11 @@
 #include "plot_ranges.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <utility>
 
 #include "graph_section.h"
 #include "results_file.h"
@@ -103,6 +105,37 @@ void RoundValueRange(double& ymin, double& ymax) {
 
 namespace {
 
+// The decades around lo..hi: 0.03..7 becomes 0.01..10.
+void DecadeRange(double lo, double hi, double& start, double& end) {
+    start = std::pow(10.0, std::floor(std::log10(lo)));
+    end = std::pow(10.0, std::ceil(std::log10(hi)));
+    if (!(end > start)) end = start * 10;
+}
+
+// A logarithmic axis needs two positive ends; one that has none takes the
+// decades of the positive data, or 1..10 without any.
+void FitLogAxis(ResultsSet& set, size_t low, size_t high, double positiveMin, double max) {
+    double& start = set.ranges[low];
+    double& end = set.ranges[high];
+    if (start > 0 && end > start) return;
+    if (!std::isfinite(positiveMin)) {
+        start = 1;
+        end = 10;
+        return;
+    }
+    DecadeRange(positiveMin, std::max(max, positiveMin), start, end);
+}
+
+void FitLogAxes(ResultsSet& set, const ValueBounds& data) {
+    if (set.logX) FitLogAxis(set, kXmin, kXmax, data.tminPositive, data.tmax);
+    if (set.logY) FitLogAxis(set, kYmin, kYmax, data.yminPositive, data.ymax);
+    const std::array<std::pair<size_t, size_t>, 3> phase{
+        {{kXphasemin, kXphasemax}, {kYphasemin, kYphasemax}, {kZphasemin, kZphasemax}}};
+    for (size_t axis = 0; axis < 3; ++axis)
+        if (set.logPhase[axis])
+            FitLogAxis(set, phase[axis].first, phase[axis].second, data.yminPositive, data.ymax);
+}
+
 void Settle(ResultsSet& set, const ValueBounds& data, char localeSeparator,
             const StockColourTable& stock) {
     const bool anyTime = data.tmin <= data.tmax;
@@ -134,6 +167,11 @@ void Settle(ResultsSet& set, const ValueBounds& data, char localeSeparator,
     }
     set.ranges[kXmin] = tmin;
     set.ranges[kXmax] = tmax;
+    // The time axis follows the data; on a logarithmic one from the decade
+    // of its first positive time.
+    if (set.logX && std::isfinite(data.tminPositive) && tmin <= 0)
+        set.ranges[kXmin] = std::pow(10.0, std::floor(std::log10(data.tminPositive)));
+    FitLogAxes(set, data);
     set.rangesKnown = true;
 }
 
@@ -141,6 +179,35 @@ void Settle(ResultsSet& set, const ValueBounds& data, char localeSeparator,
 
 void Recompute(ResultsSet& set, char localeSeparator, const StockColourTable& stock) {
     Settle(set, ScanData(set, false), localeSeparator, stock);
+}
+
+bool IsLogRange(const ResultsSet& set, size_t index) {
+    switch (index) {
+    case kXmin:
+    case kXmax:
+        return set.logX;
+    case kYmin:
+    case kYmax:
+        return set.logY;
+    case kXphasemin:
+    case kXphasemax:
+        return set.logPhase[0];
+    case kYphasemin:
+    case kYphasemax:
+        return set.logPhase[1];
+    case kZphasemin:
+    case kZphasemax:
+        return set.logPhase[2];
+    default:
+        return false;
+    }
+}
+
+void FitLogRanges(ResultsSet& set) {
+    ValueBounds data;
+    for (const TimeCourse& course : set.timeCourses)
+        data.Include(course);
+    FitLogAxes(set, data);
 }
 
 void RecomputeAfterAppend(ResultsSet& set, char localeSeparator, const StockColourTable& stock) {

@@ -22,9 +22,11 @@ void ValueBounds::Include(const TimeCourse& course) {
         const double* row = course.data.data() + r * columns;
         tmin = std::min(tmin, row[0]);
         tmax = std::max(tmax, row[0]);
+        if (row[0] > 0) tminPositive = std::min(tminPositive, row[0]);
         for (size_t c = 1; c < columns; ++c) {
             ymin = std::min(ymin, row[c]);
             ymax = std::max(ymax, row[c]);
+            if (row[c] > 0) yminPositive = std::min(yminPositive, row[c]);
         }
     }
 }

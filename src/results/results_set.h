@@ -60,6 +60,9 @@ struct ValueBounds {
     double ymin = std::numeric_limits<double>::infinity();
     double ymax = -std::numeric_limits<double>::infinity();
     int32_t fewestColumns = std::numeric_limits<int32_t>::max();
+    // The smallest positive value of each, for logarithmic axes.
+    double tminPositive = std::numeric_limits<double>::infinity();
+    double yminPositive = std::numeric_limits<double>::infinity();
 
     // Goes on over the course's rows in order, as if they followed the
     // values seen so far.
@@ -95,6 +98,19 @@ public:
     Colour background = kSystemWindowColour;
     Colour foreground = 0;
     bool blackAndWhite = false;
+    // Titles: the plot title is drawn only when `showTitle` is on, and an
+    // empty `title` stands for the first time course's title (the model's
+    // NAME); the Y title labels the value axis of the time plot.
+    bool showTitle = false;
+    std::string title;
+    std::string yTitle;
+    // Logarithmic axes: time plot X and Y, phase plot X, Y and Z.
+    bool logX = false;
+    bool logY = false;
+    std::array<bool, 3> logPhase{};
+    // Several time courses draw each in its own colour from a ramp and the
+    // legend names the runs; off, every line keeps its own record's colour.
+    bool runColours = true;
 
     // Significant digits of values written to files ("FilePrec").
     int32_t precision = 7;

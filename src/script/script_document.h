@@ -30,6 +30,11 @@ struct ScriptRunState {
     // Figures of the last FIT for WRITE, by upper-case name: SSR, CHI2, AIC,
     // BIC, OBJECTIVE, EVALUATIONS, CONVERGED and SE(name).
     std::map<std::string, double> fitFigures;
+    // The value each running SETTING loop set last, by the loop's command
+    // index (outer loops first), and what told the last solve apart from
+    // the others ("k = 0.3"); empty outside loops and assignments.
+    std::map<size_t, std::string> loopValues;
+    std::string runLabel;
 };
 
 class ScriptDocument {

@@ -115,16 +115,44 @@ void Superimpose(ScriptRunState& state, const ScriptCommandStatus& command) {
     if (word == "OFF") state.prepared.superimpose = false;
 }
 
+// "k=0.3" as a legend shows it: "k = 0.3".
+std::string AssignmentLabel(std::string_view assignment) {
+    const std::string_view text = TrimSpaceAndControls(assignment);
+    const size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return std::string(text);
+    return std::string(TrimSpaceAndControls(text.substr(0, equals))) + " = " +
+           std::string(TrimSpaceAndControls(text.substr(equals + 1)));
+}
+
+// The values of the running loops, outer first, then the solve's own
+// assignments.
+std::string RunLabel(const ScriptRunState& state, const ScriptCommandStatus& command) {
+    std::string label;
+    auto add = [&label](const std::string& part) {
+        if (part.empty()) return;
+        if (!label.empty()) label += ", ";
+        label += part;
+    };
+    for (const auto& [index, value] : state.loopValues)
+        add(value);
+    if (command.code == kCmdSetAndSolve)
+        for (const std::string& assignment : command.arguments)
+            add(AssignmentLabel(assignment));
+    return label;
+}
+
 void Setting(ScriptDocument& document, ScriptCommandStatus& command) {
     ScriptRunState& state = document.scriptState();
     if (static_cast<size_t>(command.currarg) >= command.arguments.size()) {
         // Ready for the next pass of an enclosing loop.
         command.currarg = 0;
+        state.loopValues.erase(state.counter);
         state.counter = static_cast<size_t>(command.ref) + 1;
         return;
     }
-    ApplyAssignment(document.model(), state.modelLines,
-                    command.arguments[static_cast<size_t>(command.currarg)]);
+    const std::string& assignment = command.arguments[static_cast<size_t>(command.currarg)];
+    state.loopValues[state.counter] = AssignmentLabel(assignment);
+    ApplyAssignment(document.model(), state.modelLines, assignment);
     ++command.currarg;
     ++state.counter;
 }
@@ -136,11 +164,13 @@ bool Execute(ScriptDocument& document, ScriptCommandStatus& command) {
     DocumentList& documents = document.app().documents();
     switch (command.code) {
     case kCmdSolve:
+        state.runLabel = RunLabel(state, command);
         ++state.counter;
         document.Solve();
         return false;
     case kCmdSetAndSolve:
         ApplyAll(document, command);
+        state.runLabel = RunLabel(state, command);
         ++state.counter;
         document.Solve();
         return false;

@@ -141,6 +141,8 @@ bool SystemDocument::StartScript() {
     results_.RememberDisplaySets();
     SetStatus("");
     state_.counter = 0;
+    state_.loopValues.clear();
+    state_.runLabel.clear();
     // A script that is stopped before its first command still has a start.
     state_.timerStart = TickCountMs();
     scriptEvent_.Reset();
@@ -270,6 +272,7 @@ void SystemDocument::StoreSolution(RunOutcome& outcome) {
         if (keptUntilRows_) results_.Clear();
         keptUntilRows_ = false;
         hasResults_ = true;
+        outcome.timeCourse->runLabel = state_.runLabel;
         results_.AppendSolution(std::move(*outcome.timeCourse), !state_.prepared.superimpose);
         RecomputeAfterAppend(results_, '.', runSettings_.stockColours);
     }

@@ -1,3 +1,5 @@
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -94,6 +96,52 @@ TEST(LineSettings, TheToggleButtonsSpreadChangesToRelatedLines) {
     dialog.accept();
     EXPECT_EQ(sameInAll, 0);
     EXPECT_EQ(set.timeCourses[1].lineStyles[1].style, 2);
+}
+
+} // namespace
+} // namespace kora::app
+
+namespace kora::app {
+namespace {
+
+TEST(LineSettings, TitlesLogAxesRunColoursAndMarkersAreStoredOnOk) {
+    ResultsSet set = TwoCourses();
+    set.ranges[kYmin] = 0;
+    set.ranges[kYmax] = 8;
+    int32_t sameInAll = 0;
+    D dialog(set, kViewTimePlot, sameInAll);
+    dialog.show();
+    EXPECT_EQ(dialog.titleEdit()->placeholderText(), "A"); // the model's NAME
+    EXPECT_FALSE(dialog.logBox(2)->isVisible());           // no Z axis in the time plot
+    dialog.showTitleBox()->setChecked(true);
+    dialog.titleEdit()->setText("Growth");
+    dialog.yTitleEdit()->setText("X (mM)");
+    dialog.logBox(1)->setChecked(true);
+    dialog.runColoursBox()->setChecked(false);
+    Click(dialog, 1, D::kMarkerColumn);
+    Click(dialog, 1, D::kMarkerColumn);
+    Click(dialog, 3, D::kMarkerColumn, Qt::ShiftModifier);
+    dialog.accept();
+    EXPECT_TRUE(set.showTitle);
+    EXPECT_EQ(set.title, "Growth");
+    EXPECT_EQ(set.yTitle, "X (mM)");
+    EXPECT_TRUE(set.logY);
+    EXPECT_FALSE(set.logX);
+    EXPECT_GT(set.ranges[kYmin], 0); // a log axis never starts at zero
+    EXPECT_FALSE(set.runColours);
+    EXPECT_EQ(set.timeCourses[0].lineStyles[2].marker, Marker::Square);
+    EXPECT_EQ(set.timeCourses[1].lineStyles[2].marker, Marker::Cross);
+
+    // The phase views keep logarithmic axes of their own.
+    D phase(set, kViewPhase3D, sameInAll);
+    phase.show();
+    EXPECT_TRUE(phase.logBox(2)->isVisible());
+    EXPECT_FALSE(phase.logBox(1)->isChecked());
+    EXPECT_FALSE(phase.yTitleEdit()->isEnabled());
+    phase.logBox(2)->setChecked(true);
+    phase.accept();
+    EXPECT_TRUE(set.logPhase[2]);
+    EXPECT_TRUE(set.logY);
 }
 
 } // namespace

@@ -78,16 +78,50 @@ TEST(PlotPaneEditing, EveryHotSpotOpensTheValueEditorAndStoresTheValue) {
             });
             QTest::mouseDClick(&f.pane, Qt::LeftButton, {}, Centre(spots.areas[spot]));
             ++opened;
-            if (bound)
+            if (bound) {
                 EXPECT_DOUBLE_EQ(f.set.ranges[range], typed) << int(view) << " " << spot;
-            else
+            } else {
+                ASSERT_LT(spot, PlotHotSpots::kPlotTitleSpot); // no titles in this plot
                 EXPECT_EQ(f.set.phaseVar[spot - TSEditForm::kPhaseAxisBase], 1);
+            }
         }
         // Four bounds and two names in 2D; the depth axis adds two and one.
         EXPECT_EQ(opened, view == kViewTimePlot ? 4 : view == kViewPhase2D ? 6 : 9);
         EXPECT_EQ(f.edits, opened);
         EXPECT_TRUE(f.set.modified);
     }
+}
+
+TEST(PlotPaneEditing, TitlesAreEditedInPlace) {
+    PaneFixture f(kViewTimePlot);
+    EXPECT_TRUE(f.pane.hotSpots().areas[PlotHotSpots::kPlotTitleSpot].IsEmpty());
+    f.set.showTitle = true;
+    f.set.yTitle = "X (mM)";
+    f.pane.grab();
+    const PlotHotSpots spots = f.pane.hotSpots();
+    QString shown;
+    OnModal([&](QWidget* modal) {
+        auto* form = qobject_cast<TSEditForm*>(modal);
+        ASSERT_NE(form, nullptr);
+        shown = form->valueEdit()->text();
+        form->valueEdit()->setText(QStringLiteral("Oscillations"));
+        form->accept();
+    });
+    QTest::mouseDClick(&f.pane, Qt::LeftButton, {},
+                       Centre(spots.areas[PlotHotSpots::kPlotTitleSpot]));
+    EXPECT_EQ(shown, "run"); // the model's NAME stands for an empty title
+    EXPECT_EQ(f.set.title, "Oscillations");
+    OnModal([&](QWidget* modal) {
+        auto* form = qobject_cast<TSEditForm*>(modal);
+        ASSERT_NE(form, nullptr);
+        shown = form->valueEdit()->text();
+        form->valueEdit()->setText(QStringLiteral("amount"));
+        form->accept();
+    });
+    QTest::mouseDClick(&f.pane, Qt::LeftButton, {}, Centre(spots.areas[PlotHotSpots::kYTitleSpot]));
+    EXPECT_EQ(shown, "X (mM)");
+    EXPECT_EQ(f.set.yTitle, "amount");
+    EXPECT_EQ(f.edits, 2);
 }
 
 TEST(PlotPaneEditing, ABadBoundIsRefusedAndThePlotStillDraws) {

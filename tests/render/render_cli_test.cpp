@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "batch_process.h"
 
@@ -29,6 +31,22 @@ TEST_F(PlotCommand, RendersAResultsFile) {
     ASSERT_EQ(Plot("render_decay.res", "decay.png", " --view phase3d --size 300x200"), 0);
     EXPECT_EQ(QImage(QString::fromStdString((dir_ / "decay.png").string())).size(),
               QSize(300, 200));
+}
+
+TEST_F(PlotCommand, ResolutionLogAxesAndTitle) {
+    ASSERT_EQ(Plot("render_decay.res", "decay.svg",
+                   " --view time --size 300x200 --dpi 192 --log y --title 'Decay, log scale'"),
+              0);
+    std::ifstream in(dir_ / "decay.svg");
+    const std::string svg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(svg.find("Decay, log scale"), std::string::npos);
+    EXPECT_NE(svg.find("10⁰"), std::string::npos); // decades as powers of ten
+    ASSERT_EQ(Plot("render_decay.res", "decay.png", " --size 80x60mm --dpi 150"), 0);
+    EXPECT_EQ(QImage(QString::fromStdString((dir_ / "decay.png").string())).size(),
+              QSize(472, 354));
+    EXPECT_EQ(Plot("render_decay.res", "e.png", " --log z"), 64);
+    EXPECT_EQ(Plot("render_decay.res", "e.png", " --dpi 10"), 64);
+    EXPECT_EQ(Plot("render_decay.res", "e.png", " --size 9000x10mm"), 64);
 }
 
 TEST_F(PlotCommand, ExitCodesTellWhatFailed) {

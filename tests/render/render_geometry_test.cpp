@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -47,11 +48,14 @@ TEST(PlotGeometry, SpansWidenAndHoldFarValues) {
 TEST(PlotGeometry, FrameLeavesRoomForTheLegendAndMapsTheDepthCorner) {
     FrameInput in;
     in.area = Box{0, 0, 1000, 600};
-    in.labelHeight = 20;
-    in.legendRows = 3;
+    in.bottomReserve = 80;
+    in.topReserve = 20;
     in.depth = true;
     const PlotFrame deep = LayOutFrame(in);
-    EXPECT_DOUBLE_EQ(deep.bottom, 520); // a line for the axis labels, three for the legend
+    EXPECT_DOUBLE_EQ(deep.bottom, 520);
+    EXPECT_DOUBLE_EQ(deep.top, 60); // at least a tenth of the height
+    in.topReserve = 90;
+    EXPECT_DOUBLE_EQ(LayOutFrame(in).top, 90); // room for a title
     // The far corner of the depth axis is the top right of the plot.
     const PlotPoint far = deep.Map(1, 1, 1);
     EXPECT_DOUBLE_EQ(far.x, deep.right);
@@ -61,7 +65,11 @@ TEST(PlotGeometry, FrameLeavesRoomForTheLegendAndMapsTheDepthCorner) {
 // Grid lines of all three planes stay within the plot.
 TEST(PlotGeometry, GridStaysInsideTheFrame) {
     PlotFrame f{0, 0, 90, 60, 30, 20};
-    for (const Segment& s : GridLines(f, true)) {
+    FrameTicks ticks;
+    ticks.x = AxisTicks(MakeAxisSpan(0.5, 9.5), 5);
+    ticks.y = AxisTicks(MakeAxisSpan(1e-3, 10, true), 5);
+    ticks.z = AxisTicks(MakeAxisSpan(-3, 3), 5);
+    for (const Segment& s : GridLines(f, true, ticks)) {
         for (const PlotPoint& p : {s.from, s.to}) {
             EXPECT_TRUE(p.x > -1e-9 && p.x < f.right + 1e-9 && p.y > -1e-9 &&
                         p.y < f.bottom + 1e-9);
@@ -100,6 +108,7 @@ TEST(PlotLegend, EntryTexts) {
     EXPECT_EQ(one[0].text, "X");
 
     set.timeCourses.push_back(MakeCourse("run", {"t", "X", "Y"}, 3, value));
+    set.runColours = false; // one colour per variable, whatever the run
     auto many = LegendEntries(set, kViewTimePlot);
     ASSERT_EQ(many.size(), 3u);
     EXPECT_EQ(many[0].text, "0:X");
@@ -145,13 +154,53 @@ TEST(PlotLines, PointsAreClippedInTimeAndHeldInValue) {
     }));
     const PlotFrame f{0, 0, 100, 100, 0, 0};
     std::vector<PlotPoint> points(8);
-    const size_t n =
-        LinePoints(set, PlotLine{0, 1, -1}, f, AxesForView(set, kViewTimePlot), points.data());
+    size_t leftOut = 0;
+    const size_t n = LinePoints(set, PlotLine{0, 1, -1}, f, AxesForView(set, kViewTimePlot),
+                                points.data(), leftOut);
+    EXPECT_EQ(leftOut, 0u);
     ASSERT_EQ(n, 4u); // times 1 to 4
     EXPECT_DOUBLE_EQ(points[0].y, 50);
     EXPECT_TRUE(std::isnan(points[1].y));
     EXPECT_DOUBLE_EQ(points[2].y, -100); // one range above the top
     EXPECT_DOUBLE_EQ(points[3].x, 100);
+}
+
+TEST(PlotGeometry, EveryAxisKeepsLabelsAtLeastAtItsEnds) {
+    for (const AxisSpan& span : {MakeAxisSpan(1e20, 1e20 + 98304), MakeAxisSpan(0, 10),
+                                 MakeAxisSpan(10, 0), MakeAxisSpan(1e-9, 1e9, true)}) {
+        const std::vector<PlacedTick> ticks = AxisTicks(span, 5);
+        ASSERT_GE(std::count_if(ticks.begin(), ticks.end(),
+                                [](const PlacedTick& t) { return !t.label.empty(); }),
+                  2)
+            << span.start;
+        EXPECT_TRUE(std::is_sorted(
+            ticks.begin(), ticks.end(),
+            [](const PlacedTick& a, const PlacedTick& b) { return a.fraction < b.fraction; }));
+        EXPECT_GE(ticks.front().fraction, 0);
+        EXPECT_LE(ticks.back().fraction, 1);
+    }
+}
+
+TEST(PlotLines, LogAxesLeaveOutValuesAtOrBelowZero) {
+    ResultsSet set = MakeSet(4);
+    set.logY = true;
+    set.ranges[kYmin] = 1e-6;
+    set.ranges[kYmax] = 1;
+    set.timeCourses.push_back(MakeCourse("", {"t", "X"}, 5, [](int32_t r, int32_t) {
+        return r == 1 ? 0.0 : r == 2 ? -1.0 : r == 3 ? std::nan("") : std::pow(10.0, -2.0 * r);
+    }));
+    const PlotFrame f{0, 0, 100, 60, 0, 0};
+    std::vector<PlotPoint> points(5);
+    size_t leftOut = 0;
+    LinePoints(set, PlotLine{0, 1, -1}, f, AxesForView(set, kViewTimePlot), points.data(), leftOut);
+    EXPECT_EQ(leftOut, 2u);            // 0 and -1; NaN is no value at all
+    EXPECT_DOUBLE_EQ(points[0].y, 0);  // 10^0 at the top
+    EXPECT_DOUBLE_EQ(points[4].y, 80); // 10^-8 lies two decades (a third) below the bottom
+    EXPECT_TRUE(std::isnan(points[1].y) && std::isnan(points[2].y));
+    // Each decade takes the same height.
+    const AxisSpan span = MakeAxisSpan(1e-6, 1, true);
+    EXPECT_DOUBLE_EQ(span.Fraction(1e-3), 0.5);
+    EXPECT_DOUBLE_EQ(MakeAxisSpan(0, 100, true).start, 1e-4); // six decades below the end
 }
 
 TEST(PlotLines, PhaseColumnsStayInsideTheCourse) {

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "render_test_util.h"
+#include "results/run_colours.h"
 
 namespace kora {
 namespace {
@@ -37,29 +38,36 @@ TEST(PlotImage, AxesContrastWithTheBackground) {
 TEST(PlotImage, ConstantValueLiesAtItsRow) {
     for (double value : {5.0, 2.5}) {
         ResultsSet set = ConstantLine(value);
-        const QImage image = Render(set, kViewTimePlot);
-        const VerticalRun axis = LongestVerticalRun(image, PixelOf(0));
-        const double expected = axis.bottom - value / 10 * (axis.bottom - axis.top);
+        QImage image(400, 300, QImage::Format_RGB32);
+        image.setDotsPerMeterX(3780);
+        image.setDotsPerMeterY(3780);
+        const PixelRect face = RenderInto(image, image.rect(), set, kViewTimePlot).face;
+        const double expected = face.bottom - value / 10 * (face.bottom - face.top);
         const int x = image.width() / 2;
         const double row =
-            InkCentreRow(image, x, axis.top + 2, axis.bottom - 2, qRgb(255, 255, 255));
-        EXPECT_NEAR(row, expected, 1.0) << value;
+            InkCentreRow(image, x, face.top + 2, face.bottom - 3, qRgb(255, 255, 255));
+        EXPECT_NEAR(row, expected, 1.5) << value;
     }
 }
 
-TEST(PlotImage, FarValuesAreDrawnOneRangeAboveTheTop) {
-    ResultsSet set = ConstantLine(1e12);
-    set.axis = true;
-    QImage image(400, 900, QImage::Format_RGB32);
-    image.setDotsPerMeterX(3780);
-    image.setDotsPerMeterY(3780);
-    image.fill(Qt::white);
-    RenderInto(image, QRect(0, 600, 400, 300), set, kViewTimePlot);
-    const VerticalRun axis = LongestVerticalRun(image, PixelOf(0));
-    ASSERT_GT(axis.top, 600);
-    const double expected = axis.top - (axis.bottom - axis.top);
-    const double row = InkCentreRow(image, 200, 0, 599, qRgb(255, 255, 255));
-    EXPECT_NEAR(row, expected, 1.5);
+// Lowering Ymax under the data must not draw lines over the axes.
+TEST(PlotImage, LinesStayInsideTheFrame) {
+    for (int8_t view : {kViewTimePlot, kViewPhase2D, kViewPhase3D}) {
+        ResultsSet set = ConstantLine(1e12);
+        set.timeCourses[0].PhaseRecord(kTrajectoryRecord).colour = kRed;
+        set.timeCourses[0] = MakeCourse("", {"t", "X", "Y", "Z"}, 11,
+                                        [](int32_t r, int32_t c) { return c == 1 ? 1e12 : r; });
+        set.timeCourses[0].lineStyles[1].colour = kRed;
+        set.timeCourses[0].PhaseRecord(kTrajectoryRecord).colour = kRed;
+        QImage image(400, 900, QImage::Format_RGB32);
+        image.setDotsPerMeterX(3780);
+        image.setDotsPerMeterY(3780);
+        image.fill(Qt::white);
+        const PixelRect face = RenderInto(image, QRect(0, 600, 400, 300), set, view).face;
+        EXPECT_EQ(CountPixels(image, PixelOf(kRed), QRect(0, 0, 400, 600)), 0) << int(view);
+        EXPECT_EQ(CountPixels(image, PixelOf(kRed), QRect(0, 600, 400, face.top - 600 - 1)), 0)
+            << int(view);
+    }
 }
 
 // A line longer than one polyline piece has no gap where the pieces meet.
@@ -150,6 +158,71 @@ TEST(PlotImage, TooManyPointsStopsBeforeTheLines) {
               PlotDrawStatus::TooManyPoints);
     EXPECT_EQ(CountPixels(image, PixelOf(kRed)), 0);
     EXPECT_GT(InkIn(image, qRgb(255, 255, 255), QRect(0, 0, 120, 20)), 0);
+}
+
+TEST(PlotImage, LogDecadesLieAtEvenRows) {
+    ResultsSet set = MakeSet(10);
+    set.logY = true;
+    set.ranges[kYmin] = 1e-6;
+    set.ranges[kYmax] = 1;
+    set.ranges[kXmin] = -1;
+    for (int decade = 0; decade <= 6; decade += 3) {
+        set.timeCourses.push_back(MakeCourse(
+            "", {"t", "X"}, 11, [decade](int32_t, int32_t) { return std::pow(10.0, -decade); }));
+        set.timeCourses.back().lineStyles[1].colour = kRed;
+    }
+    set.runColours = false;
+    const QImage image = Render(set, kViewTimePlot, 400, 400);
+    const VerticalRun axis = LongestVerticalRun(image, PixelOf(0));
+    const int x = image.width() / 2;
+    // 10^-3 lies half-way up, 10^0 at the top, 10^-6 at the bottom.
+    const double middle = axis.bottom - 0.5 * (axis.bottom - axis.top);
+    EXPECT_NEAR(InkCentreRow(image, x, middle - 10, middle + 10, qRgb(255, 255, 255)), middle, 1.5);
+    EXPECT_NEAR(InkCentreRow(image, x, axis.top - 3, axis.top + 3, qRgb(255, 255, 255)), axis.top,
+                1.5);
+}
+
+TEST(PlotImage, RunsGetDistinctColoursUnlessAskedNotTo) {
+    ResultsSet set = MakeSet();
+    set.legend = true;
+    for (int k = 0; k < 20; ++k) {
+        set.timeCourses.push_back(
+            MakeCourse("m", {"t", "X"}, 11, [k](int32_t, int32_t) { return 0.5 * k; }));
+        set.timeCourses.back().lineStyles[1].colour = kRed;
+        set.timeCourses.back().lineStyles[1].style = 3;
+    }
+    const QImage image = Render(set, kViewTimePlot, 600, 500);
+    EXPECT_EQ(CountPixels(image, PixelOf(kRed)), 0);
+    for (size_t k : {0u, 10u, 19u}) {
+        const QRgb colour = PixelOf(RunColour(k, 20, false));
+        EXPECT_GT(CountPixels(image, colour), 300) << k;
+    }
+    set.runColours = false;
+    EXPECT_GT(CountPixels(Render(set, kViewTimePlot, 600, 500), PixelOf(kRed)), 20 * 300);
+}
+
+TEST(PlotImage, NoLineIsDrawnInTheBackgroundColour) {
+    ResultsSet set = ConstantLine(5);
+    set.timeCourses[0].lineStyles[1].colour = 0xFFFFFF; // the 15th stock colour
+    set.axis = false;
+    const QImage image = Render(set, kViewTimePlot);
+    EXPECT_GT(InkIn(image, qRgb(255, 255, 255)), 300 * 60);
+}
+
+TEST(PlotImage, MarkersTakeTheirShapes) {
+    ResultsSet set = ConstantLine(5);
+    set.axis = false;
+    std::vector<int> inks;
+    for (Marker marker :
+         {Marker::None, Marker::Circle, Marker::Square, Marker::Triangle, Marker::Cross}) {
+        set.timeCourses[0].lineStyles[1].marker = marker;
+        set.timeCourses[0].lineStyles[1].style = 4;
+        inks.push_back(CountPixels(Render(set, kViewTimePlot), PixelOf(kRed)));
+    }
+    EXPECT_EQ(inks[0], inks[1]); // markers-only styles draw circles by default
+    EXPECT_GT(inks[2], inks[1]); // a square covers more than its circle
+    EXPECT_LT(inks[3], inks[2]);
+    EXPECT_LT(inks[4], inks[2]);
 }
 
 TEST(PlotImage, ManyCoursesKeepTheLegendBelowThePlot) {

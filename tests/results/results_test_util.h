@@ -10,7 +10,8 @@
 namespace kora {
 
 inline bool operator==(const LineStyle& a, const LineStyle& b) {
-    return a.visible == b.visible && a.colour == b.colour && a.style == b.style;
+    return a.visible == b.visible && a.colour == b.colour && a.style == b.style &&
+           a.marker == b.marker;
 }
 
 } // namespace kora

@@ -73,6 +73,19 @@ TEST_F(DocumentFixture, SuperimposeDecidesWhetherSolutionsAccumulate) {
     EXPECT_NEAR(doc.results().timeCourses[0].Value(20, 1), std::exp(-10.0), 1e-7);
 }
 
+// Legends name each run of a sweep by the values its loops set.
+TEST_F(DocumentFixture, EachSolveIsLabelledByWhatSetItApart) {
+    Run(WithScript({"RUN", "SETTING k=0.3, k = 0.4", "SETTING X = 1 : 2", "RUN", "NEXT", "NEXT",
+                    "SOLVE k=2", "RUN"}));
+    std::vector<std::string> labels;
+    for (const TimeCourse& course : doc.results().timeCourses)
+        labels.push_back(course.runLabel);
+    EXPECT_EQ(labels, (std::vector<std::string>{"", "k = 0.3, X = 1", "k = 0.3, X = 2",
+                                                "k = 0.4, X = 1", "k = 0.4, X = 2", "k = 2", ""}));
+    Run(kDecay); // a plain run names no value
+    EXPECT_TRUE(doc.results().timeCourses[0].runLabel.empty());
+}
+
 TEST_F(DocumentFixture, WriteReadsModelTextAndTheLastTimeCourse) {
     Run(WithScript({"W X@LAST", "W \"k = \", k", "W k=", "RUN", "W X@5; \" \"; X@LAST", "W X@20",
                     "W Y@5", "W \"a\";", "W \"b\""}));

@@ -8,27 +8,51 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <algorithm>
+#include <cmath>
 #include <string_view>
 
 #include "common/ascii_case.h"
 #include "results/atomic_file.h"
+#include "results/number_text.h"
 
 namespace kora {
 
 namespace {
 
-// Files are drawn at the usual screen resolution, so that a pixel of the
-// requested size is a pixel of the plot.
-constexpr int kFileDpi = 96;
 constexpr double kPointsPerInch = 72.0;
-constexpr int kDotsPerMetre = 3780; // 96 dpi
+constexpr double kMillimetresPerInch = 25.4;
+// Text of pictures, in pixels at 96 dpi.
+constexpr double kFileFontPixels = 11;
+
+int32_t Dpi(const PlotFileOptions& o) {
+    return std::clamp(o.dpi, kMinDpi, kMaxDpi);
+}
+
+int DotsPerMetre(const PlotFileOptions& o) {
+    return static_cast<int>(std::lround(Dpi(o) / kMillimetresPerInch * 1000));
+}
 
 PlotDrawOptions DrawOptions(const ResultsSet& set, const PlotFileOptions& options) {
     PlotDrawOptions draw;
     draw.view = PlotViewForFile(options.view.value_or(set.view));
     draw.showHotSpots = options.showHotSpots;
     draw.font.setStyleHint(QFont::SansSerif);
+    draw.font.setFamily(QStringLiteral("DejaVu Sans"));
+    draw.scale = static_cast<double>(Dpi(options)) / kScreenDpi;
+    draw.fontPixels = kFileFontPixels * draw.scale;
     return draw;
+}
+
+double Inches(double size, SizeUnit unit) {
+    switch (unit) {
+    case SizeUnit::Pixels:
+        return size / kScreenDpi;
+    case SizeUnit::Millimetres:
+        return size / kMillimetresPerInch;
+    case SizeUnit::Inches:
+        break;
+    }
+    return size;
 }
 
 PlotDrawStatus DrawOn(QPaintDevice& device, const QRect& target, ResultsSet& set,
@@ -43,33 +67,37 @@ PlotDrawStatus DrawOn(QPaintDevice& device, const QRect& target, ResultsSet& set
 
 bool RenderPng(QBuffer& out, ResultsSet& set, const PlotFileOptions& o, const PlotDrawOptions& d,
                PlotDrawStatus& status) {
-    QImage image(o.width, o.height, QImage::Format_RGB32);
+    const auto [width, height] = PicturePixels(o);
+    QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull()) return false;
-    image.setDotsPerMeterX(kDotsPerMetre);
-    image.setDotsPerMeterY(kDotsPerMetre);
+    image.setDotsPerMeterX(DotsPerMetre(o));
+    image.setDotsPerMeterY(DotsPerMetre(o));
     bool began = false;
-    status = DrawOn(image, QRect(0, 0, o.width, o.height), set, d, began);
+    status = DrawOn(image, QRect(0, 0, width, height), set, d, began);
     return began && image.save(&out, "PNG");
 }
 
+// Text stays text: the generator writes it as <text> elements.
 bool RenderSvg(QBuffer& out, ResultsSet& set, const PlotFileOptions& o, const PlotDrawOptions& d,
                PlotDrawStatus& status) {
+    const auto [width, height] = PicturePixels(o);
     QSvgGenerator generator;
     generator.setOutputDevice(&out);
-    generator.setSize(QSize(o.width, o.height));
-    generator.setViewBox(QRect(0, 0, o.width, o.height));
-    generator.setResolution(kFileDpi);
+    generator.setSize(QSize(width, height));
+    generator.setViewBox(QRect(0, 0, width, height));
+    generator.setResolution(Dpi(o));
     generator.setTitle(QStringLiteral("KORA plot"));
     bool began = false;
-    status = DrawOn(generator, QRect(0, 0, o.width, o.height), set, d, began);
+    status = DrawOn(generator, QRect(0, 0, width, height), set, d, began);
     return began;
 }
 
 bool RenderPdf(QBuffer& out, ResultsSet& set, const PlotFileOptions& o, const PlotDrawOptions& d,
                PlotDrawStatus& status) {
+    const auto [width, height] = PicturePixels(o);
     QPdfWriter writer(&out);
-    writer.setResolution(kFileDpi);
-    const QSizeF points(o.width * kPointsPerInch / kFileDpi, o.height * kPointsPerInch / kFileDpi);
+    writer.setResolution(Dpi(o));
+    const QSizeF points(width * kPointsPerInch / Dpi(o), height * kPointsPerInch / Dpi(o));
     writer.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setTitle(QStringLiteral("KORA plot"));
@@ -79,6 +107,18 @@ bool RenderPdf(QBuffer& out, ResultsSet& set, const PlotFileOptions& o, const Pl
 }
 
 } // namespace
+
+std::pair<int32_t, int32_t> PicturePixels(const PlotFileOptions& o) {
+    auto pixels = [&o](double size) -> int32_t {
+        const double exact = Inches(size, o.unit) * Dpi(o);
+        if (!(exact >= 1) || exact > kMaxPicturePixels) return 0;
+        return static_cast<int32_t>(std::lround(exact));
+    };
+    const int32_t width = pixels(o.width);
+    const int32_t height = pixels(o.height);
+    if (width == 0 || height == 0) return {0, 0};
+    return {width, height};
+}
 
 PlotFileFormat PlotFormatOf(const std::string& fileName) {
     const size_t dot = fileName.find_last_of('.');
@@ -98,10 +138,12 @@ int8_t PlotViewForFile(int8_t view) {
 PlotBytes RenderPlotBytes(ResultsSet& set, PlotFileFormat format, const PlotFileOptions& options) {
     if (format == PlotFileFormat::Unknown)
         return {PlotFileStatus::UnknownFormat, "the picture must be a .png, .svg or .pdf file", {}};
-    if (options.width <= 0 || options.height <= 0)
+    const auto [width, height] = PicturePixels(options);
+    if (width <= 0 || height <= 0)
         return {PlotFileStatus::CannotWrite,
-                "the size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
-                    " has no area",
+                "the size " + FormatGeneral(options.width, 6) + "x" +
+                    FormatGeneral(options.height, 6) + " at " + std::to_string(Dpi(options)) +
+                    " dpi has no area or is too large",
                 {}};
     QByteArray bytes;
     QBuffer buffer(&bytes);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "plot_renderer.h"
 #include "results/results_set.h"
@@ -16,12 +17,31 @@ enum class PlotFileFormat { Unknown, Png, Svg, Pdf };
 // By extension, in any case.
 PlotFileFormat PlotFormatOf(const std::string& fileName);
 
+// The size of a picture as the user gives it.
+enum class SizeUnit { Pixels, Millimetres, Inches };
+
 struct PlotFileOptions {
     std::optional<int8_t> view; // default: the set's own view
-    int32_t width = 800;        // pixels
-    int32_t height = 600;
+    // The picture's size: in pixels at the screen's 96 dpi, or in mm or
+    // inches. The file holds width x height x dpi/96 pixels (for sizes in
+    // pixels) or size x dpi pixels (mm, inches); lines, marks and text grow
+    // with the dpi, so every resolution shows the same picture.
+    double width = 800;
+    double height = 600;
+    SizeUnit unit = SizeUnit::Pixels;
+    int32_t dpi = 96;
     bool showHotSpots = false;
 };
+
+inline constexpr int32_t kScreenDpi = 96;
+inline constexpr int32_t kExportDpi = 300;
+inline constexpr int32_t kMinDpi = 36;
+inline constexpr int32_t kMaxDpi = 2400;
+// Larger pictures are refused rather than half drawn.
+inline constexpr int64_t kMaxPicturePixels = 20000;
+
+// The picture's width and height in pixels of the file (0 when unusable).
+std::pair<int32_t, int32_t> PicturePixels(const PlotFileOptions& options);
 
 enum class PlotFileStatus {
     Written,

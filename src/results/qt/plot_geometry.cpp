@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "results/number_text.h"
+#include "results/axis_ticks.h"
 
 namespace kora {
 
@@ -11,30 +11,55 @@ namespace {
 
 // Far-off values are held this many ranges beyond either end.
 constexpr double kFarLimit = 2.0;
+// A logarithmic span without a usable end reaches this many decades.
+constexpr double kLogDecadesFallback = 6;
+// At least this share of the height stays above the plot.
+constexpr double kTopShare = 0.1;
 
-Box EmptyBox() {
-    return Box{};
+Box CentredAt(double centreX, double centreY, double width, double height) {
+    return Box{centreX - width / 2, centreY - height / 2, width, height};
 }
 
-Box CentredAt(double x, double centreY, double width, double height) {
-    return Box{x - width / 2, centreY - height / 2, width, height};
+double Widest(const std::vector<double>& widths) {
+    double widest = 0;
+    for (double w : widths)
+        widest = std::max(widest, w);
+    return widest;
+}
+
+bool Inside(double fraction) {
+    return fraction >= -1e-9 && fraction <= 1 + 1e-9;
 }
 
 } // namespace
 
 double AxisSpan::Fraction(double value) const {
-    const double fraction = (value - start) / (end - start);
+    double fraction = 0;
+    if (log)
+        fraction = value > 0 ? (std::log10(value) - std::log10(start)) /
+                                   (std::log10(end) - std::log10(start))
+                             : std::nan("");
+    else
+        fraction = (value - start) / (end - start);
     if (std::isnan(fraction)) return fraction;
     return std::clamp(fraction, -kFarLimit, kFarLimit);
 }
 
-AxisSpan MakeAxisSpan(double start, double end) {
+AxisSpan MakeAxisSpan(double start, double end, bool log) {
     if (!std::isfinite(start) || !std::isfinite(end) || !std::isfinite(end - start))
-        return AxisSpan{0, 1};
+        return log ? AxisSpan{1, 10, true} : AxisSpan{0, 1, false};
+    if (log) {
+        const double decades = std::pow(10.0, kLogDecadesFallback);
+        if (start <= 0 && end <= 0) return AxisSpan{1, 10, true};
+        if (start <= 0) start = end / decades;
+        if (end <= 0) end = start / decades;
+        if (start == end) end = start * 10;
+        return AxisSpan{start, end, true};
+    }
     if (start == end) end = start + 1;
     // Far from zero start + 1 may round back to start.
     if (start == end) end = start + std::abs(start) * 1e-12;
-    return AxisSpan{start, end};
+    return AxisSpan{start, end, false};
 }
 
 ViewAxes AxesForView(const ResultsSet& set, int8_t view) {
@@ -43,29 +68,48 @@ ViewAxes AxesForView(const ResultsSet& set, int8_t view) {
     axes.phase = view == kViewPhase2D || view == kViewPhase3D;
     axes.depth = view == kViewPhase3D;
     if (axes.phase) {
-        axes.x = MakeAxisSpan(r[kXphasemin], r[kXphasemax]);
-        axes.y = MakeAxisSpan(r[kYphasemin], r[kYphasemax]);
-        axes.z = MakeAxisSpan(r[kZphasemin], r[kZphasemax]);
+        axes.x = MakeAxisSpan(r[kXphasemin], r[kXphasemax], set.logPhase[0]);
+        axes.y = MakeAxisSpan(r[kYphasemin], r[kYphasemax], set.logPhase[1]);
+        axes.z = MakeAxisSpan(r[kZphasemin], r[kZphasemax], set.logPhase[2]);
         axes.rangeIndex = {kXphasemin, kYphasemin, kXphasemax, kYphasemax, kZphasemin, kZphasemax};
     } else {
-        axes.x = MakeAxisSpan(r[kXmin], r[kXmax]);
-        axes.y = MakeAxisSpan(r[kYmin], r[kYmax]);
+        axes.x = MakeAxisSpan(r[kXmin], r[kXmax], set.logX);
+        axes.y = MakeAxisSpan(r[kYmin], r[kYmax], set.logY);
         axes.rangeIndex = {kXmin, kYmin, kXmax, kYmax, kZphasemin, kZphasemax};
     }
     return axes;
 }
 
-std::array<std::string, 3> AxisLabelTexts(const AxisSpan& span, int32_t precision) {
-    return {FormatGeneral(span.start, precision), FormatGeneral(span.Middle(), precision),
-            FormatGeneral(span.end, precision)};
+std::vector<PlacedTick> AxisTicks(const AxisSpan& span, int target) {
+    const std::vector<AxisTick> ticks = span.log ? LogTicks(span.start, span.end, target)
+                                                 : LinearTicks(span.start, span.end, target);
+    std::vector<PlacedTick> placed;
+    placed.reserve(ticks.size());
+    for (const AxisTick& tick : ticks) {
+        const double fraction = span.Fraction(tick.value);
+        if (Inside(fraction))
+            placed.push_back({std::clamp(fraction, 0.0, 1.0), tick.major, tick.label});
+    }
+    // Without a labelled tick the ends are labelled, so that the range can
+    // still be seen and its limits edited.
+    if (std::none_of(placed.begin(), placed.end(),
+                     [](const PlacedTick& t) { return !t.label.empty(); })) {
+        const double step = std::fabs(span.end - span.start);
+        placed.push_back({0, true, TickLabel(span.start, step)});
+        placed.push_back({1, true, TickLabel(span.end, step)});
+    }
+    // Ticks run from the start of the axis to its end, whichever is larger.
+    std::sort(placed.begin(), placed.end(),
+              [](const PlacedTick& a, const PlacedTick& b) { return a.fraction < b.fraction; });
+    return placed;
 }
 
 PlotFrame LayOutFrame(const FrameInput& in) {
     PlotFrame frame;
     frame.left = in.area.left + in.leftReserve;
     frame.right = in.area.Right() - in.rightReserve;
-    frame.top = in.area.top + 0.1 * in.area.height;
-    frame.bottom = in.area.Bottom() - in.labelHeight * (1 + std::max(1, in.legendRows));
+    frame.top = in.area.top + std::max(kTopShare * in.area.height, in.topReserve);
+    frame.bottom = in.area.Bottom() - in.bottomReserve;
     if (in.depth) {
         frame.depthX = (frame.right - frame.left) / 3;
         frame.depthY = (frame.bottom - frame.top) / 3;
@@ -86,87 +130,135 @@ std::vector<Segment> AxisLines(const PlotFrame& f, bool depth) {
     return lines;
 }
 
-std::vector<Segment> TickMarks(const PlotFrame& f, bool depth, double lengthX, double lengthY) {
-    std::vector<Segment> ticks;
-    for (int quarter = 1; quarter <= 4; ++quarter) {
-        const double at = quarter / 4.0;
-        const PlotPoint onX = f.Map(at, 0);
-        const PlotPoint onY = f.Map(0, at);
-        ticks.push_back({onX, {onX.x, onX.y + lengthY}});
-        ticks.push_back({onY, {onY.x - lengthX, onY.y}});
-        if (depth) {
-            const PlotPoint onZ = f.Map(1, 0, at);
-            ticks.push_back({onZ, {onZ.x + lengthX, onZ.y}});
-        }
+std::vector<Segment> TickMarks(const PlotFrame& f, const FrameTicks& ticks, double lengthX,
+                               double lengthY) {
+    std::vector<Segment> marks;
+    for (const PlacedTick& t : ticks.x) {
+        const PlotPoint at = f.Map(t.fraction, 0);
+        marks.push_back({at, {at.x, at.y + (t.major ? lengthY : lengthY / 2)}});
     }
-    return ticks;
+    for (const PlacedTick& t : ticks.y) {
+        const PlotPoint at = f.Map(0, t.fraction);
+        marks.push_back({at, {at.x - (t.major ? lengthX : lengthX / 2), at.y}});
+    }
+    for (const PlacedTick& t : ticks.z) {
+        const PlotPoint at = f.Map(1, 0, t.fraction);
+        marks.push_back({at, {at.x + (t.major ? lengthX : lengthX / 2), at.y}});
+    }
+    return marks;
 }
 
-std::vector<Segment> GridLines(const PlotFrame& f, bool depth) {
+std::vector<Segment> GridLines(const PlotFrame& f, bool depth, const FrameTicks& ticks) {
     std::vector<Segment> lines;
     const double back = depth ? 1 : 0;
-    for (int tenth = 0; tenth <= 10; ++tenth) {
-        const double at = tenth / 10.0;
-        lines.push_back({f.Map(at, 0, back), f.Map(at, 1, back)});
-        lines.push_back({f.Map(0, at, back), f.Map(1, at, back)});
-        if (!depth) continue;
-        lines.push_back({f.Map(at, 0, 0), f.Map(at, 0, 1)}); // floor, along the depth
-        lines.push_back({f.Map(0, 0, at), f.Map(1, 0, at)}); // floor, across
-        lines.push_back({f.Map(0, at, 0), f.Map(0, at, 1)}); // left wall, along the depth
-        lines.push_back({f.Map(0, 0, at), f.Map(0, 1, at)}); // left wall, upwards
+    for (const PlacedTick& t : ticks.x) {
+        if (!t.major) continue;
+        lines.push_back({f.Map(t.fraction, 0, back), f.Map(t.fraction, 1, back)});
+        if (depth) lines.push_back({f.Map(t.fraction, 0, 0), f.Map(t.fraction, 0, 1)});
+    }
+    for (const PlacedTick& t : ticks.y) {
+        if (!t.major) continue;
+        lines.push_back({f.Map(0, t.fraction, back), f.Map(1, t.fraction, back)});
+        if (depth) lines.push_back({f.Map(0, t.fraction, 0), f.Map(0, t.fraction, 1)});
+    }
+    if (depth) {
+        for (const PlacedTick& t : ticks.z) {
+            if (!t.major) continue;
+            lines.push_back({f.Map(0, 0, t.fraction), f.Map(1, 0, t.fraction)}); // floor
+            lines.push_back({f.Map(0, 0, t.fraction), f.Map(0, 1, t.fraction)}); // left wall
+        }
     }
     return lines;
 }
 
-LabelPlacement PlaceLabels(const PlotFrame& f, const LabelSizes& s, const ViewAxes& axes,
-                           double marginX, double marginY) {
+LabelPlacement PlaceLabels(const PlotFrame& f, const AxisTexts& t, const ViewAxes& axes,
+                           const LabelMetrics& m) {
     LabelPlacement place;
-    const double h = s.textHeight;
-    const double xTop = f.bottom + marginY;
-    // The start label stays right of the corner, clear of the vertical
-    // axis's labels; in 3-D the end label stays left of the depth axis's.
-    place.x[0] = Box{f.Map(0, 0).x, xTop, s.x[0], h};
-    place.x[1] = Box{f.Map(0.5, 0).x - s.x[1] / 2, xTop, s.x[1], h};
-    const double xEnd = f.Map(1, 0).x;
-    place.x[2] = Box{axes.depth ? xEnd - s.x[2] - 2 * marginX : xEnd - s.x[2] / 2, xTop, s.x[2], h};
-    for (size_t i = 0; i < 3; ++i) {
-        const PlotPoint at = f.Map(0, i / 2.0);
-        place.y[i] = CentredAt(at.x - marginX - s.y[i] / 2, at.y, s.y[i], h);
+    const double h = m.textHeight;
+    const double xTop = f.bottom + m.tickY + m.marginY;
+    for (size_t i = 0; i < t.labels[0].size(); ++i) {
+        const double w = t.widths[0][i];
+        place.labels[0].push_back(Box{f.Map(t.fractions[0][i], 0).x - w / 2, xTop, w, h});
+    }
+    for (size_t i = 0; i < t.labels[1].size(); ++i) {
+        const double w = t.widths[1][i];
+        const PlotPoint at = f.Map(0, t.fractions[1][i]);
+        place.labels[1].push_back(CentredAt(at.x - m.tickX - m.marginX - w / 2, at.y, w, h));
     }
     if (axes.depth) {
-        for (size_t i = 0; i < 3; ++i) {
-            const PlotPoint at = f.Map(1, 0, i / 2.0);
-            place.z[i] = CentredAt(at.x + 2 * marginX + s.z[i] / 2, at.y, s.z[i], h);
+        for (size_t i = 0; i < t.labels[2].size(); ++i) {
+            const double w = t.widths[2][i];
+            const PlotPoint at = f.Map(1, 0, t.fractions[2][i]);
+            place.labels[2].push_back(CentredAt(at.x + m.tickX + m.marginX + w / 2, at.y, w, h));
         }
     }
-    if (!axes.phase) return place;
-    place.names[0] = Box{f.Map(0.75, 0).x - s.names[0] / 2, xTop, s.names[0], h};
-    const PlotPoint yTop = f.Map(0, 1);
-    place.names[1] = Box{yTop.x + marginX, yTop.y - h / 2 - marginY - h, s.names[1], h};
-    if (axes.depth) {
-        const Box& zEnd = place.z[2];
-        place.names[2] = Box{zEnd.left, zEnd.top - marginY - h, s.names[2], h};
+    if (!t.titles[0].empty()) {
+        const double w = t.titleWidths[0];
+        place.titles[0] = Box{f.Map(0.5, 0).x - w / 2, xTop + h + m.marginY, w, h};
+    }
+    if (!t.titles[1].empty()) {
+        // Turned a quarter anticlockwise, centred on the face.
+        const double w = t.titleWidths[1];
+        double widest = Widest(t.widths[1]);
+        const double right = f.left - m.tickX - 2 * m.marginX - widest;
+        place.titles[1] = CentredAt(right - m.marginX - h / 2, f.Map(0, 0.5).y, h, w);
+    }
+    if (axes.depth && !t.titles[2].empty()) {
+        const PlotPoint end = f.Map(1, 0, 1);
+        place.titles[2] =
+            Box{end.x + m.marginX, end.y - h / 2 - m.marginY - h, t.titleWidths[2], h};
     }
     return place;
 }
 
-double LeftReserve(const LabelSizes& s, double marginX) {
-    return std::max({s.y[0], s.y[1], s.y[2]}) + 2 * marginX;
+double LeftReserve(const AxisTexts& t, const LabelMetrics& m) {
+    // Labels keep two margins from the edge, so that even their framed hot
+    // spots stay inside the picture.
+    double reserve = Widest(t.widths[1]) + m.tickX + 4 * m.marginX;
+    if (!t.titles[1].empty()) reserve += m.textHeight + m.marginX;
+    // The first X label is centred on the corner.
+    const double firstX = t.widths[0].empty() ? 0 : t.widths[0].front() / 2 + 2 * m.marginX;
+    return std::max(reserve, firstX);
 }
 
-double RightReserve(const LabelSizes& s, bool depth, double marginX) {
-    if (!depth) return s.x[2];
-    return std::max({s.z[0], s.z[1], s.z[2], s.names[2]}) + 3 * marginX;
+double RightReserve(const AxisTexts& t, bool depth, const LabelMetrics& m) {
+    const double lastX = t.widths[0].empty() || t.fractions[0].back() < 0.9
+                             ? m.marginX
+                             : t.widths[0].back() / 2 + 2 * m.marginX;
+    if (!depth) return std::max(lastX, 2 * m.marginX);
+    return std::max(Widest(t.widths[2]) + m.tickX + 4 * m.marginX,
+                    t.titleWidths[2] + 3 * m.marginX);
 }
 
-std::array<Box, PlotHotSpots::kCount> HotSpotBoxes(const LabelPlacement& labels, double marginX,
+double BelowReserve(const AxisTexts& t, const LabelMetrics& m) {
+    double reserve = m.tickY + 2 * m.marginY + m.textHeight;
+    if (!t.titles[0].empty()) reserve += m.textHeight + m.marginY;
+    return reserve;
+}
+
+std::array<Box, PlotHotSpots::kCount> HotSpotBoxes(const LabelPlacement& labels,
+                                                   const Box& plotTitle, bool phase, double marginX,
                                                    double marginY) {
-    const std::array<Box, PlotHotSpots::kCount> plain{
-        labels.x[0], labels.y[0],     labels.x[2],     labels.y[2],    labels.z[0],
-        labels.z[2], labels.names[0], labels.names[1], labels.names[2]};
+    auto first = [&labels](size_t axis) {
+        return labels.labels[axis].empty() ? Box{} : labels.labels[axis].front();
+    };
+    auto last = [&labels](size_t axis) {
+        return labels.labels[axis].empty() ? Box{} : labels.labels[axis].back();
+    };
+    const std::array<Box, PlotHotSpots::kCount> plain{first(0),
+                                                      first(1),
+                                                      last(0),
+                                                      last(1),
+                                                      first(2),
+                                                      last(2),
+                                                      phase ? labels.titles[0] : Box{},
+                                                      phase ? labels.titles[1] : Box{},
+                                                      phase ? labels.titles[2] : Box{},
+                                                      plotTitle,
+                                                      phase ? Box{} : labels.titles[1]};
     std::array<Box, PlotHotSpots::kCount> boxes{};
     for (size_t i = 0; i < plain.size(); ++i)
-        boxes[i] = plain[i].IsEmpty() ? EmptyBox() : plain[i].Inflated(marginX, marginY);
+        boxes[i] = plain[i].IsEmpty() ? Box{} : plain[i].Inflated(marginX, marginY);
     return boxes;
 }
 

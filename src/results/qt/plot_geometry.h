@@ -39,21 +39,26 @@ struct Box {
     }
 };
 
-// One axis's range of values.
+// One axis's range of values, linear or logarithmic.
 struct AxisSpan {
     double start = 0;
     double end = 1;
+    bool log = false;
 
-    double Middle() const { return (start + end) / 2; }
     // Where `value` lies, 0 at the start and 1 at the end. Values beyond
     // two ranges on either side are held there so that far-off points stay
-    // near the plot; a value that is not a number stays NaN.
+    // near the plot; a value that is not a number stays NaN, and so does
+    // one at or below zero on a logarithmic axis.
     double Fraction(double value) const;
+    // Whether `value` can be placed on this axis at all.
+    bool Places(double value) const { return !log || value > 0; }
 };
 
 // A span whose ends are equal is widened to end = start + 1; one with an end
-// that is not finite, or whose length is not, becomes 0..1.
-AxisSpan MakeAxisSpan(double start, double end);
+// that is not finite, or whose length is not, becomes 0..1. A logarithmic
+// span needs positive ends: a missing end is put six decades from the other
+// (1..10 when neither is positive).
+AxisSpan MakeAxisSpan(double start, double end, bool log = false);
 
 // The ranges a view draws with and the range each limit hot spot edits.
 struct ViewAxes {
@@ -68,8 +73,15 @@ struct ViewAxes {
 // Any view but the two phase views is drawn as the time plot.
 ViewAxes AxesForView(const ResultsSet& set, int8_t view);
 
-// Start, middle and end of the span in general format.
-std::array<std::string, 3> AxisLabelTexts(const AxisSpan& span, int32_t precision);
+// A tick of an axis at `fraction` of its length (0..1).
+struct PlacedTick {
+    double fraction = 0;
+    bool major = false;
+    std::string label; // empty when the tick carries none
+};
+
+// Nice ticks of the span (about `target` labelled ones), inside it.
+std::vector<PlacedTick> AxisTicks(const AxisSpan& span, int target);
 
 // The plot area: the front face spans left..right - depthX horizontally and
 // top + depthY..bottom vertically; the depth axis runs up and to the right.
@@ -92,57 +104,73 @@ struct PlotFrame {
 };
 
 struct FrameInput {
-    Box area;                // the whole target
-    double labelHeight = 0;  // one line of label text with its margin
-    double leftReserve = 0;  // widest vertical-axis label with its margins
-    double rightReserve = 0; // room right of the plot for the end labels
+    Box area;                 // the whole target
+    double leftReserve = 0;   // the vertical axis's labels and title
+    double rightReserve = 0;  // room right of the plot for the end labels
+    double topReserve = 0;    // the title, or half the top label
+    double bottomReserve = 0; // tick labels, axis title and legend
     bool depth = false;
-    int32_t legendRows = 0;
 };
 
-// 10 % of the height above the plot, one label line below it for the axis
-// labels and at least one more for the legend; in 3-D the depth axis takes
-// a third of the width and of the height.
+// At least 10 % of the height above the plot and the reserves on each side;
+// in 3-D the depth axis takes a third of the width and of the height.
 PlotFrame LayOutFrame(const FrameInput& input);
 
 // Solid axis lines: X and Y, in 3-D also the depth axis and the edges of
 // the floor, the left wall and the back face.
 std::vector<Segment> AxisLines(const PlotFrame& frame, bool depth);
 
-// A mark at each quarter of each axis, pointing outwards.
-std::vector<Segment> TickMarks(const PlotFrame& frame, bool depth, double lengthX, double lengthY);
+// The ticks of the three axes (Z only in 3-D).
+struct FrameTicks {
+    std::vector<PlacedTick> x, y, z;
+};
 
-// Lines at each tenth of each axis; in 3-D on the back face, the floor and
-// the left wall.
-std::vector<Segment> GridLines(const PlotFrame& frame, bool depth);
+// A mark at each tick, pointing outwards: major ticks `length` long (in
+// drawing units across and down), minor ones half as long.
+std::vector<Segment> TickMarks(const PlotFrame& frame, const FrameTicks& ticks, double lengthX,
+                               double lengthY);
 
-// Sizes of the texts around the axes, in drawing units.
-struct LabelSizes {
-    double textHeight = 0;
-    std::array<double, 3> x{}; // start, middle, end
-    std::array<double, 3> y{};
-    std::array<double, 3> z{};
-    std::array<double, 3> names{}; // X, Y and Z phase variables
+// Lines at each major tick of each axis; in 3-D on the back face, the floor
+// and the left wall.
+std::vector<Segment> GridLines(const PlotFrame& frame, bool depth, const FrameTicks& ticks);
+
+// Texts around the plot and their sizes, in drawing units: the labelled
+// ticks of each axis (in tick order) and the axis titles (X, Y, Z).
+struct AxisTexts {
+    std::array<std::vector<std::string>, 3> labels;
+    std::array<std::vector<double>, 3> fractions;
+    std::array<std::vector<double>, 3> widths;
+    std::array<std::string, 3> titles;
+    std::array<double, 3> titleWidths{};
 };
 
 struct LabelPlacement {
-    std::array<Box, 3> x{};
-    std::array<Box, 3> y{};
-    std::array<Box, 3> z{};     // empty outside 3-D
-    std::array<Box, 3> names{}; // empty outside the phase views; Z only in 3-D
+    std::array<std::vector<Box>, 3> labels; // per axis, as in AxisTexts
+    std::array<Box, 3> titles{};            // X under, Y left (turned), Z by the depth axis
 };
 
-LabelPlacement PlaceLabels(const PlotFrame& frame, const LabelSizes& sizes, const ViewAxes& axes,
-                           double marginX, double marginY);
+struct LabelMetrics {
+    double textHeight = 0;
+    double marginX = 0;
+    double marginY = 0;
+    double tickX = 0; // length of a major tick, across
+    double tickY = 0; // and down
+};
 
-// Room the labels need on either side of the plot.
-double LeftReserve(const LabelSizes& sizes, double marginX);
-double RightReserve(const LabelSizes& sizes, bool depth, double marginX);
+LabelPlacement PlaceLabels(const PlotFrame& frame, const AxisTexts& texts, const ViewAxes& axes,
+                           const LabelMetrics& m);
 
-// The labels that act as hot spots, in hot-spot order (X start, Y start,
-// X end, Y end, Z start, Z end, then the X, Y and Z names), each framed by
-// the margin; empty where nothing is drawn.
-std::array<Box, PlotHotSpots::kCount> HotSpotBoxes(const LabelPlacement& labels, double marginX,
+// Room the labels and titles need on either side of and below the plot.
+double LeftReserve(const AxisTexts& texts, const LabelMetrics& m);
+double RightReserve(const AxisTexts& texts, bool depth, const LabelMetrics& m);
+double BelowReserve(const AxisTexts& texts, const LabelMetrics& m);
+
+// The labels that act as hot spots, in hot-spot order (X first, Y first,
+// X last, Y last, Z first, Z last labels, the X, Y and Z titles of the phase
+// views, the plot title, the time plot's Y title), each framed by the margin;
+// empty where nothing is drawn.
+std::array<Box, PlotHotSpots::kCount> HotSpotBoxes(const LabelPlacement& labels,
+                                                   const Box& plotTitle, bool phase, double marginX,
                                                    double marginY);
 
 // A box in drawing units as device pixels: `origin` is the device position

@@ -23,8 +23,13 @@ PlotPoint Checked(PlotPoint p) {
     return std::isnan(p.x) || std::isnan(p.y) ? NotANumber() : p;
 }
 
+// A value the axis cannot place (not NaN: that is no value at all).
+bool LeftOut(const AxisSpan& axis, double value) {
+    return !std::isnan(value) && !axis.Places(value);
+}
+
 size_t TimePoints(const TimeCourse& course, int32_t column, const PlotFrame& frame,
-                  const ViewAxes& axes, PlotPoint* out) {
+                  const ViewAxes& axes, PlotPoint* out, size_t& leftOut) {
     const double first = std::min(axes.x.start, axes.x.end);
     const double last = std::max(axes.x.start, axes.x.end);
     size_t count = 0;
@@ -32,13 +37,14 @@ size_t TimePoints(const TimeCourse& course, int32_t column, const PlotFrame& fra
         const double* row = course.Row(r);
         if (row[0] > last) break;
         if (!(row[0] >= first)) continue;
+        if (LeftOut(axes.y, row[column])) ++leftOut;
         out[count++] = Checked(frame.Map(axes.x.Fraction(row[0]), axes.y.Fraction(row[column])));
     }
     return count;
 }
 
 size_t PhasePoints(const TimeCourse& course, const std::array<int32_t, 3>& vars, int32_t record,
-                   const PlotFrame& frame, const ViewAxes& axes, PlotPoint* out) {
+                   const PlotFrame& frame, const ViewAxes& axes, PlotPoint* out, size_t& leftOut) {
     const std::array<int32_t, 3> col = PhaseColumns(course, vars);
     // Projections 1 and 2 lie on the floor and on the left wall; projection 3
     // lies on the front face, without the depth shift.
@@ -50,6 +56,9 @@ size_t PhasePoints(const TimeCourse& course, const std::array<int32_t, 3>& vars,
         const double fx = onWall ? 0 : axes.x.Fraction(row[col[0]]);
         const double fy = onFloor ? 0 : axes.y.Fraction(row[col[1]]);
         const double fz = shifted ? axes.z.Fraction(row[col[2]]) : 0;
+        if ((!onWall && LeftOut(axes.x, row[col[0]])) ||
+            (!onFloor && LeftOut(axes.y, row[col[1]])) || (shifted && LeftOut(axes.z, row[col[2]])))
+            ++leftOut;
         out[r] = std::isnan(fz) ? NotANumber() : Checked(frame.Map(fx, fy, fz));
     }
     return static_cast<size_t>(course.rows);
@@ -100,11 +109,11 @@ std::array<int32_t, 3> PhaseColumns(const TimeCourse& course, const std::array<i
 }
 
 size_t LinePoints(const ResultsSet& set, const PlotLine& line, const PlotFrame& frame,
-                  const ViewAxes& axes, PlotPoint* out) {
+                  const ViewAxes& axes, PlotPoint* out, size_t& leftOut) {
     const TimeCourse& course = set.timeCourses[line.course];
     if (line.IsPhase())
-        return PhasePoints(course, set.phaseVar, line.phaseRecord, frame, axes, out);
-    return TimePoints(course, line.column, frame, axes, out);
+        return PhasePoints(course, set.phaseVar, line.phaseRecord, frame, axes, out, leftOut);
+    return TimePoints(course, line.column, frame, axes, out, leftOut);
 }
 
 } // namespace kora

@@ -37,9 +37,10 @@ std::array<int32_t, 3> PhaseColumns(const TimeCourse& course, const std::array<i
 // Fills `out` (room for the course's rows) with the line's points and
 // returns how many there are. Time plot: the rows from the first whose time
 // reaches the start of the X range, up to the first that passes its end.
-// A point with a value that is not a number has NaN coordinates; the line
-// breaks there.
+// A point with a value that is not a number, or one at or below zero on a
+// logarithmic axis, has NaN coordinates; the line breaks there. The latter
+// are counted in `leftOut`.
 size_t LinePoints(const ResultsSet& set, const PlotLine& line, const PlotFrame& frame,
-                  const ViewAxes& axes, PlotPoint* out);
+                  const ViewAxes& axes, PlotPoint* out, size_t& leftOut);
 
 } // namespace kora

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QRect>
 #include <cstddef>
+#include <string>
 
 #include "plot_colour.h"
 #include "results/plot_hot_spots.h"
@@ -18,6 +19,7 @@ struct PlotDrawOptions {
     bool showHotSpots = false;    // frame the labels that can be edited in place
     QFont font;                   // face and style; the drawing sets the size
     double fontPixels = 10;       // text size in device pixels
+    double scale = 1;             // device pixels per pixel of line widths, ticks and margins
     Colour windowColour = kWhite; // what the system window colour stands for
     // Largest point buffer to ask for; a larger time course cannot be drawn.
     size_t pointBufferLimit = size_t{1} << 28;
@@ -34,7 +36,12 @@ struct PlotDrawing {
     // The front face of the plot, where the X range meets the Y range (same
     // pixels); empty when the target was too small for a plot.
     PixelRect face;
+    // Values at or below zero that a logarithmic axis left out.
+    size_t leftOut = 0;
 };
+
+// The status-bar note for values a logarithmic axis left out; empty for none.
+std::string LeftOutNote(size_t leftOut);
 
 // Draws `set` into `target` (device pixels of the painter's device). Stores
 // the chosen foreground in `set.foreground`; the label areas come back with

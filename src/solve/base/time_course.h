@@ -41,6 +41,9 @@ public:
     int32_t rows = 0;
     std::vector<std::string> names;
     std::string title;
+    // What set this run apart from the others of a sweep ("k = 0.3"); empty
+    // when nothing is known. Legends name the run by it.
+    std::string runLabel;
     std::vector<LineStyle> lineStyles; // columns + 4 records
     DoubleArray data;
 };
