@@ -1,5 +1,6 @@
 #include "system_document.h"
 
+#include <cassert>
 #include <exception>
 
 #include "common/ascii_case.h"
@@ -8,9 +9,9 @@
 #include "model/run_size.h"
 #include "model_settings.h"
 #include "numeric/krmform_ss.h"
-#include "results/atomic_file.h"
 #include "results/plot_ranges.h"
 #include "results/results_file.h"
+#include "results/results_save.h"
 #include "run_thread.h"
 #include "script/script_execution.h"
 #include "script_thread.h"
@@ -317,6 +318,9 @@ void SystemDocument::ScriptDone() {
 }
 
 void SystemDocument::DeleteSolvers() {
+    // The run thread holds a reference to the driver: it must have been told
+    // to stop first, so that under the lock it sees that and never uses it.
+    assert(!runThread_ || runThread_->Terminated());
     const std::lock_guard lock(runLock_);
     driver_.reset();
     solveActive_ = false;
@@ -341,19 +345,11 @@ bool SystemDocument::MergeResults(const std::string& fileName) {
 }
 
 bool SystemDocument::SaveResults(const std::string& fileName, std::string& reason) {
-    // A link under a results name must not turn the model into results.
-    if (!state_.fileName.empty() && IsSameFile(fileName, state_.fileName)) {
-        reason = "'" + fileName + "' is the model file itself; nothing was written";
-        return false;
-    }
-    results_.precision = settings_.filePrec;
-    const ResultsFileResult written = WriteResultsFile(results_, fileName);
-    if (!written) {
-        reason = written.reason;
-        return false;
-    }
-    results_.modified = false;
-    return true;
+    // Scripts run in model documents only: the document's file is a model.
+    const ResultsFileResult written =
+        SaveResultsSet(results_, fileName, settings_.filePrec, state_.fileName);
+    if (!written) reason = written.reason;
+    return written.ok;
 }
 
 void SystemDocument::ClearResults() {

@@ -65,7 +65,7 @@ class ResultsSaving : public testing::TempDirTest {};
 TEST_F(ResultsSaving, ClearThenSaveWritesAFileThatReadsBack) {
     const std::string name = (dir_ / "run.res").string();
     ResultsSet set = Ramps("old");
-    ASSERT_EQ(WriteResults(set, name), "");
+    ASSERT_EQ(WriteResults(set, name, 7), "");
     set.modified = true;
     ClearResults(set);
     EXPECT_TRUE(set.timeCourses.empty());
@@ -76,7 +76,7 @@ TEST_F(ResultsSaving, ClearThenSaveWritesAFileThatReadsBack) {
     Settings settings;
     settings.noWarnOverwritingResults = true;
     std::string saved;
-    ASSERT_EQ(SaveResults(nullptr, set, name, settings, saved), SaveOutcome::Saved);
+    ASSERT_EQ(SaveResults(nullptr, set, name, settings, {}, saved), SaveOutcome::Saved);
     EXPECT_EQ(saved, name);
     EXPECT_FALSE(set.modified);
     ResultsSet back;
@@ -89,7 +89,7 @@ TEST_F(ResultsSaving, ClearThenSaveWritesAFileThatReadsBack) {
 TEST_F(ResultsSaving, AFailedWriteKeepsTheMarkAndSaysWhy) {
     ResultsSet set = Ramps("a");
     set.modified = true;
-    const std::string reason = WriteResults(set, (dir_ / "missing" / "x.res").string());
+    const std::string reason = WriteResults(set, (dir_ / "missing" / "x.res").string(), 7);
     EXPECT_NE(reason.find("x.res"), std::string::npos) << reason;
     EXPECT_TRUE(set.modified);
 }
