@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "common/ascii_case.h"
+#include "model/model_text.h"
 #include "model_diagnostics.h"
 #include "script/script_command.h"
 #include "script/script_prepare.h"
@@ -16,12 +16,6 @@ namespace {
 
 bool EndsWithContinuation(const std::string& line) {
     return line.size() >= 2 && line.compare(line.size() - 2, 2, ">>") == 0;
-}
-
-// The line that closes a script block stays among the model lines.
-bool EndsScript(const std::string& line) {
-    const std::string upper = UpperAscii(line);
-    return upper == "END SCRIPT" || upper == "ENDSCRIPT";
 }
 
 class WarningList {
@@ -105,7 +99,7 @@ int ReportModelWarnings(const PreflightModel& prepared, const Settings& settings
     WarningList warnings(prepared, modelLines, err);
     for (const auto& [offset, index] : lineAt) {
         const bool continued = index > 0 && EndsWithContinuation(modelLines[index - 1]);
-        if (!continued && starts.count(offset) == 0 && !EndsScript(modelLines[index]))
+        if (!continued && starts.count(offset) == 0 && !IsScriptEnd(modelLines[index]))
             warnings.At(index, "not a statement, ignored: " + modelLines[index]);
     }
     std::map<std::string, std::set<std::string>> listed; // keyword -> names so far

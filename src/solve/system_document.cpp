@@ -3,9 +3,8 @@
 #include <cassert>
 #include <exception>
 
-#include "common/ascii_case.h"
 #include "common/file_names.h"
-#include "common/text_trim.h"
+#include "model/model_text.h"
 #include "model/run_size.h"
 #include "model_settings.h"
 #include "numeric/krmform_ss.h"
@@ -24,10 +23,6 @@ namespace kora {
 namespace {
 
 constexpr int64_t kBeepAfterMs = 5000;
-
-bool IsComment(std::string_view line) {
-    return line.size() >= 2 && line.substr(0, 2) == "//";
-}
 
 } // namespace
 
@@ -77,17 +72,11 @@ void SystemDocument::SetStatus(const std::string& text) {
 }
 
 void SystemDocument::SplitEditorText() {
+    // A script already given ("ss") makes a script block model text.
     const bool scriptGiven = !state_.scriptLines.empty();
-    state_.modelLines.clear();
-    bool inScript = false;
-    for (const std::string& raw : view_.EditorLines()) {
-        const std::string_view line = TrimSpaceAndControls(raw);
-        const std::string upper = UpperAscii(line);
-        if (upper == "SCRIPT") inScript = true;
-        if (upper == "END SCRIPT" || upper == "ENDSCRIPT") inScript = false;
-        if (line.empty() || IsComment(line)) continue;
-        (inScript && !scriptGiven ? state_.scriptLines : state_.modelLines).emplace_back(line);
-    }
+    ExtractedLines split = ExtractModelLines(view_.EditorLines(), !scriptGiven);
+    state_.modelLines = std::move(split.modelLines);
+    if (!scriptGiven) state_.scriptLines = std::move(split.scriptLines);
     if (state_.scriptLines.empty()) state_.scriptLines.emplace_back("run");
 }
 
