@@ -81,6 +81,12 @@ void SystemDocument::SplitEditorText() {
 }
 
 void SystemDocument::AnalysisRunClick() {
+    // Its boxes run event loops; meanwhile the workspace refuses a close.
+    ++starting_;
+    struct Started {
+        int& count;
+        ~Started() { --count; }
+    } started{starting_};
     if (IsRunning()) return;
     StopWorkers();
     if (state_.fileName.empty()) {

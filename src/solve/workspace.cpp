@@ -131,7 +131,7 @@ CloseResult Workspace::CloseFile(const std::string& fileName) {
 CloseResult Workspace::CloseDocument(SystemDocument& document) {
     Entry* entry = EntryOf(document);
     if (entry == nullptr) return CloseResult::NotOpen;
-    if (entry->holds > 0) return CloseResult::Busy;
+    if (entry->holds > 0 || document.IsStarting()) return CloseResult::Busy;
     if (document.IsRunning()) return CloseResult::Running;
     {
         // The questions' dialogs run event loops: held, this entry, its view

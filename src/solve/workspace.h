@@ -36,8 +36,9 @@ public:
 };
 
 enum class OpenResult { Opened, AlreadyOpen, Unreadable };
-// Busy: the document is already being closed, or one of its own dialogs
-// runs; a dialog's event loop can deliver a script's CLOSE or another close.
+// Busy: the document is already being closed, one of its own dialogs runs,
+// or its Run is starting (with its boxes); a dialog's event loop can deliver
+// a script's CLOSE or another close.
 enum class CloseResult { Closed, NotOpen, Running, Kept, Busy };
 
 class Workspace;

@@ -26,6 +26,9 @@ struct Windows : DocumentFactory {
             // questions the hook itself causes.
             if (duringQuestion) std::exchange(duringQuestion, nullptr)();
         };
+        view->onBox = [this] {
+            if (duringQuestion) std::exchange(duringQuestion, nullptr)();
+        };
         last = view.get();
         return view;
     }
@@ -184,6 +187,18 @@ TEST_F(CloseReentryTest, CloseAllStopsAtTheDocumentTheUserKeeps) {
     EXPECT_EQ(workspace.CloseAll(&kept), CloseResult::Kept);
     ASSERT_EQ(workspace.Documents().size(), 2u);
     EXPECT_EQ(kept, workspace.Documents().front());
+}
+
+TEST_F(CloseReentryTest, ARunThatIsStartingCannotBeClosedFromItsBoxes) {
+    ASSERT_EQ(workspace.OpenFile(Model("m.krm", "X' = -X\nX = 1\nSCRIPT\nBOGUS\nEND SCRIPT\n")),
+              OpenResult::Opened);
+    SystemDocument& document = *workspace.Documents().front();
+    CloseResult during = CloseResult::Closed;
+    windows.duringQuestion = [&] { during = workspace.CloseDocument(document); };
+    document.AnalysisRunClick(); // the script's error box
+    EXPECT_EQ(windows.last->boxes.size(), 1u);
+    EXPECT_EQ(during, CloseResult::Busy);
+    EXPECT_EQ(workspace.CloseDocument(document), CloseResult::Closed);
 }
 
 TEST_F(CloseReentryTest, AHeldDocumentStaysOpenUntilReleased) {
