@@ -34,6 +34,15 @@ void Inform(QWidget* parent, const QString& text) {
     QMessageBox::information(parent, QString::fromLatin1(kTitle), text);
 }
 
+// A dialog of this window is open (Export Plot, colours, an axis value...):
+// its owner must outlive it. Dialogs are windows of their own, so the
+// parents are followed by hand.
+bool HasOpenDialog(const QWidget& window) {
+    for (QWidget* w = QApplication::activeModalWidget(); w != nullptr; w = w->parentWidget())
+        if (w == &window) return true;
+    return false;
+}
+
 } // namespace
 
 TMainForm::TMainForm(SettingsSession& session, const QString& recoveryFolder)
@@ -124,7 +133,8 @@ TSystemFile* TMainForm::NewFile() {
 }
 
 bool TMainForm::CloseFile(TSystemFile& file) {
-    if (file.document() == nullptr) return false;
+    // A script's CLOSE or a close button's timer can fire inside the dialog.
+    if (file.document() == nullptr || HasOpenDialog(file)) return false;
     const CloseResult result = workspace_->CloseDocument(*file.document());
     if (result == CloseResult::Running) WarnRunning(file);
     UpdateCommands();
