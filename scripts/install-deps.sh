@@ -10,6 +10,7 @@ PACKAGES=(
   libsundials-dev python3-scipy python3-numpy
   libsbml5-dev
   xvfb xauth xdotool imagemagick poppler-utils
+  locales
 )
 
 missing=()

@@ -38,6 +38,15 @@ void Inform(QWidget* parent, const QString& text) {
     QMessageBox::information(parent, QString::fromLatin1(kTitle), text);
 }
 
+// A dialog of this window is open (Export Plot, colours, an axis value...):
+// its owner must outlive it. Dialogs are windows of their own, so the
+// parents are followed by hand.
+bool HasOpenDialog(const QWidget& window) {
+    for (QWidget* w = QApplication::activeModalWidget(); w != nullptr; w = w->parentWidget())
+        if (w == &window) return true;
+    return false;
+}
+
 } // namespace
 
 TMainForm::TMainForm(SettingsSession& session, const QString& recoveryFolder)
@@ -130,20 +139,28 @@ TSystemFile* TMainForm::NewFile() {
 }
 
 bool TMainForm::CloseFile(TSystemFile& file) {
-    if (file.document() == nullptr) return false;
+    // A script's CLOSE or a close button's timer can fire inside the dialog.
+    if (file.document() == nullptr || HasOpenDialog(file)) return false;
     const CloseResult result = workspace_->CloseDocument(*file.document());
-    if (result == CloseResult::Running)
-        QMessageBox::warning(
-            this, QString::fromLatin1(kTitle),
-            QStringLiteral("%1 is running. Stop it before closing it.").arg(file.caption()));
+    if (result == CloseResult::Running) WarnRunning(file);
     UpdateCommands();
     return result == CloseResult::Closed || result == CloseResult::NotOpen;
 }
 
+void TMainForm::WarnRunning(TSystemFile& file) {
+    QMessageBox::warning(
+        this, QString::fromLatin1(kTitle),
+        QStringLiteral("%1 is running. Stop it before closing it.").arg(file.caption()));
+}
+
 bool TMainForm::CloseAllFiles() {
-    for (TSystemFile* file : Files())
-        if (!CloseFile(*file)) return false;
-    return true;
+    // The workspace walks its own list: a close's dialogs may close others.
+    SystemDocument* kept = nullptr;
+    const CloseResult result = workspace_->CloseAll(&kept);
+    if (result == CloseResult::Running && kept != nullptr)
+        if (auto* file = static_cast<TSystemFile*>(workspace_->ViewOf(*kept))) WarnRunning(*file);
+    UpdateCommands();
+    return result == CloseResult::Closed;
 }
 
 // The window's close button: decided after the window's own event ended,
@@ -151,7 +168,10 @@ bool TMainForm::CloseAllFiles() {
 void TMainForm::RequestClose(SystemDocument* document) {
     QTimer::singleShot(0, this, [this, document] {
         for (TSystemFile* file : Files())
-            if (file->document() == document) CloseFile(*file);
+            if (file->document() == document) {
+                CloseFile(*file); // its dialogs may close other files: stop here
+                return;
+            }
     });
 }
 

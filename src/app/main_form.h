@@ -97,6 +97,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void WarnRunning(TSystemFile& file);
     QAction* AddCommand(QMenu* menu, const QString& text, const QKeySequence& keys,
                         std::function<void()> act);
     void BuildFileMenu();

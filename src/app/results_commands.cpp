@@ -16,6 +16,7 @@
 #include "results/plot_ranges.h"
 #include "results/qt/plot_file.h"
 #include "results/results_file.h"
+#include "results/results_save.h"
 #include "settings/settings.h"
 
 namespace kora::app {
@@ -96,33 +97,34 @@ QString SaveUnderNameText(const std::string& resultsFileName) {
     return QObject::tr("Sa&ve as ") + QFileInfo(QString::fromStdString(resultsFileName)).fileName();
 }
 
-std::string WriteResults(ResultsSet& set, const std::string& fileName) {
+std::string WriteResults(ResultsSet& set, const std::string& fileName, int32_t filePrec,
+                         const std::string& modelFileName) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ResultsFileResult written = WriteResultsFile(set, fileName, LocaleDecimalSeparator());
+    const ResultsFileResult written = SaveResultsSet(set, fileName, filePrec, modelFileName);
     QApplication::restoreOverrideCursor();
     if (!written)
         return written.reason.empty() ? "'" + fileName + "' could not be written" : written.reason;
-    // Only a file that holds the results clears the mark.
-    set.modified = false;
     return std::string();
 }
 
 SaveOutcome SaveResults(QWidget* parent, ResultsSet& set, const std::string& fileName,
-                        const Settings& settings, std::string& savedName) {
-    if (fileName.empty()) return SaveResultsAs(parent, set, settings, false, savedName);
+                        const Settings& settings, const std::string& modelFileName,
+                        std::string& savedName) {
+    if (fileName.empty()) return SaveResultsAs(parent, set, settings, modelFileName, savedName);
     const QString name = QString::fromStdString(fileName);
     if (!settings.noWarnOverwritingResults && QFileInfo::exists(name) &&
         QMessageBox::question(parent, QObject::tr("File already exists:"),
                               QObject::tr("Overwrite ") + name + QStringLiteral("?"),
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return SaveOutcome::Cancelled;
-    const SaveOutcome outcome = Report(parent, WriteResults(set, fileName));
+    const SaveOutcome outcome =
+        Report(parent, WriteResults(set, fileName, settings.filePrec, modelFileName));
     if (outcome == SaveOutcome::Saved) savedName = fileName;
     return outcome;
 }
 
 SaveOutcome SaveResultsAs(QWidget* parent, ResultsSet& set, const Settings& settings,
-                          bool isResultsDocument, std::string& savedName) {
+                          const std::string& modelFileName, std::string& savedName) {
     QFileDialog dialog(parent, QObject::tr("Save As"),
                        FileDialogFolder::StartPath(QString::fromStdString(set.fileName)),
                        QObject::tr("Results files (*.res);;All files (*)"));
@@ -133,9 +135,10 @@ SaveOutcome SaveResultsAs(QWidget* parent, ResultsSet& set, const Settings& sett
         return SaveOutcome::Cancelled;
     FileDialogFolder::Remember(dialog.selectedFiles().front());
     const std::string name = dialog.selectedFiles().front().toStdString();
-    const SaveOutcome outcome = Report(parent, WriteResults(set, name));
+    const SaveOutcome outcome =
+        Report(parent, WriteResults(set, name, settings.filePrec, modelFileName));
     if (outcome != SaveOutcome::Saved) return outcome;
-    if (isResultsDocument) set.fileName = name;
+    if (modelFileName.empty()) set.fileName = name; // a results document takes the name
     savedName = name;
     return outcome;
 }

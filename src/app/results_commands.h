@@ -45,17 +45,22 @@ QString SaveUnderNameText(const std::string& resultsFileName);
 // "NoWarnOverwritingResults"; an empty name acts as SaveResultsAs. On
 // success `modified` is cleared; on failure the old file stays whole and
 // the reason is shown. The caller adds `savedName` to the recent files and
-// refreshes other windows that show it.
+// refreshes other windows that show it. `modelFileName` is the model the
+// results came from, never written over; empty for a results document.
 SaveOutcome SaveResults(QWidget* parent, ResultsSet& set, const std::string& fileName,
-                        const Settings& settings, std::string& savedName);
+                        const Settings& settings, const std::string& modelFileName,
+                        std::string& savedName);
 
 // "Save As...": asks for the name (starting at the set's file name) and saves
-// there. A results document takes the chosen name as its file name.
+// there. A results document (no `modelFileName`) takes the chosen name as
+// its file name.
 SaveOutcome SaveResultsAs(QWidget* parent, ResultsSet& set, const Settings& settings,
-                          bool isResultsDocument, std::string& savedName);
+                          const std::string& modelFileName, std::string& savedName);
 
-// Writes without asking; "" or the reason it failed.
-std::string WriteResults(ResultsSet& set, const std::string& fileName);
+// Writes without asking, through the core's one way of saving results (the
+// current "FilePrec", "." in every locale); "" or the reason it failed.
+std::string WriteResults(ResultsSet& set, const std::string& fileName, int32_t filePrec,
+                         const std::string& modelFileName = {});
 
 // Removes every time course and unsettles the plot; `modified` stays. The
 // document then clears its results flag and hides the results pane.
@@ -79,7 +84,8 @@ void MergeFrom(ResultsSet& target, const ResultsSet& source);
 // Merges every source in order, settling the plot once.
 void MergeFromAll(ResultsSet& target, const std::vector<const ResultsSet*>& sources);
 
-// The user's decimal separator, for results files and tables.
+// The user's decimal separator, for the windows' tables and fields (files
+// always use ".").
 char LocaleDecimalSeparator();
 
 } // namespace kora::app

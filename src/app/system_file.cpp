@@ -43,6 +43,12 @@ QString Title(const std::string& title) {
     return title.empty() ? QStringLiteral("KORA") : QString::fromStdString(title);
 }
 
+// The file that saved results must never replace; a results document has
+// none, its own file being its results.
+std::string ModelFileName(const SystemDocument& document, bool resultsDocument) {
+    return resultsDocument ? std::string() : document.fileName();
+}
+
 } // namespace
 
 TSystemFile::TSystemFile(Workspace& workspace, const QString& caption, const TextLines& lines,
@@ -263,11 +269,14 @@ std::string TSystemFile::SaveDocument() {
 }
 
 std::string TSystemFile::SaveDocumentAs() {
+    if (document_ == nullptr) return {};
+    // A script's CLOSE may arrive inside the dialog: this window stays.
+    const DocumentHold hold(workspace_, *document_);
     if (resultsDocument_) {
         std::string savedName;
         if (document_ == nullptr ||
-            app::SaveResultsAs(this, document_->results(), workspace_.settings(), true,
-                               savedName) != SaveOutcome::Saved)
+            app::SaveResultsAs(this, document_->results(), workspace_.settings(), {}, savedName) !=
+                SaveOutcome::Saved)
             return {};
         NoteSavedResults(savedName);
         return savedName;
@@ -310,11 +319,13 @@ void TSystemFile::NameDocument(const QString& fileName) {
 
 bool TSystemFile::SaveCurrentResults() {
     if (document_ == nullptr) return false;
+    const DocumentHold hold(workspace_, *document_); // the overwrite question
     std::string name = document_->results().fileName;
     if (name.empty() && resultsDocument_) name = document_->fileName();
     std::string savedName;
     const SaveOutcome outcome =
-        app::SaveResults(this, document_->results(), name, workspace_.settings(), savedName);
+        app::SaveResults(this, document_->results(), name, workspace_.settings(),
+                         ModelFileName(*document_, resultsDocument_), savedName);
     if (outcome == SaveOutcome::Saved) NoteSavedResults(savedName);
     return outcome == SaveOutcome::Saved;
 }
@@ -391,8 +402,10 @@ bool TSystemFile::RefreshResultsFrom(const std::string& savedName) {
 
 void TSystemFile::SaveResultsAs() {
     if (document_ == nullptr) return;
+    const DocumentHold hold(workspace_, *document_);
     std::string savedName;
-    if (app::SaveResultsAs(this, document_->results(), workspace_.settings(), resultsDocument_,
+    if (app::SaveResultsAs(this, document_->results(), workspace_.settings(),
+                           ModelFileName(*document_, resultsDocument_),
                            savedName) == SaveOutcome::Saved)
         NoteSavedResults(savedName);
 }

@@ -8,6 +8,7 @@
 #include "plot_output.h"
 #include "results/plot_ranges.h"
 #include "results/results_file.h"
+#include "results/results_save.h"
 #include "run_output.h"
 
 namespace kora::cli {
@@ -53,7 +54,8 @@ bool WriteResults(const SystemDocument& document, const ResultsSet& results,
     saved.precision = settings.filePrec;
     saved.fileName.clear(); // so that the ranges come from the data, not an old file
     Recompute(saved);
-    const ResultsFileResult written = WriteResultsFile(saved, *options.output);
+    const ResultsFileResult written =
+        SaveResultsSet(saved, *options.output, settings.filePrec, document.fileName());
     if (written.ok) return true;
     err << "kora-batch: cannot write " << *options.output << ": " << written.reason << "\n";
     return false;

@@ -42,6 +42,7 @@ void BatchWorkspace::Close(const std::string& fileName) {
         err_ << "kora-batch: the unsaved results of " << fileName
              << " stay in memory until the end\n";
         break;
+    case CloseResult::Busy: // no dialogs here: never
     case CloseResult::Closed:
     case CloseResult::NotOpen:
         break;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 
+#include "common/general_number.h"
 #include "krm_parser.h"
 #include "postfix_words.h"
 
@@ -23,10 +23,9 @@ constexpr int kCodeEventNotConstant = 21;
 constexpr int kCodeEventTarget = 22;
 constexpr int kCodeIntervalTooSmall = 31;
 
+// Error messages quote numbers as the model writes them, in every locale.
 std::string ShortNumber(double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.8g", value);
-    return buffer;
+    return GeneralNumber(value, 8);
 }
 
 Statement* FindNamed(std::vector<Statement>& list, NameIndex& index, const std::string& name) {

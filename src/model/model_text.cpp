@@ -35,6 +35,15 @@ TextReadStatus ReadTextLines(const std::string& path, TextLines& lines) {
     return TextReadStatus::Ok;
 }
 
+bool IsScriptStart(std::string_view line) {
+    return UpperAscii(line) == "SCRIPT";
+}
+
+bool IsScriptEnd(std::string_view line) {
+    const std::string upper = UpperAscii(line);
+    return upper == "END SCRIPT" || upper == "ENDSCRIPT";
+}
+
 ExtractedLines ExtractModelLines(const TextLines& lines, bool dropScript) {
     ExtractedLines result;
     bool inScript = false;
@@ -43,10 +52,9 @@ ExtractedLines ExtractModelLines(const TextLines& lines, bool dropScript) {
         // must not make one command refuse what another accepts.
         std::string line(TrimSpaceAndControls(raw));
         if (dropScript) {
-            std::string upper = UpperAscii(line);
-            if (upper == "SCRIPT")
+            if (IsScriptStart(line))
                 inScript = true;
-            else if (upper == "END SCRIPT" || upper == "ENDSCRIPT")
+            else if (IsScriptEnd(line))
                 inScript = false;
         }
         if (line.empty() || line.compare(0, 2, "//") == 0) continue;

@@ -29,4 +29,8 @@ struct ExtractedLines {
 // line.
 ExtractedLines ExtractModelLines(const TextLines& lines, bool dropScript);
 
+// The lines that open and close a script block, trimmed, in any case.
+bool IsScriptStart(std::string_view line);
+bool IsScriptEnd(std::string_view line);
+
 } // namespace kora

@@ -1,7 +1,6 @@
 // The power-law form of a model: building it from the right sides,
 // normalising it and classifying the system it describes.
-#include <cstdio>
-
+#include "common/general_number.h"
 #include "gma_form.h"
 #include "krm_parser.h"
 #include "postfix_words.h"
@@ -12,10 +11,9 @@ namespace {
 constexpr int kCodeInitialNotPositive = 10;
 constexpr int kCodeNoEquations = 18;
 
+// Form text is model text: "." in every locale.
 std::string GeneralNotation(double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.6g", value);
-    return buffer;
+    return GeneralNumber(value, 6);
 }
 
 void MergeLikeTerms(std::vector<GMATerm>& terms) {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
+#include <cstddef>
+
+#include "common/general_number.h"
 
 namespace kora {
 
@@ -13,14 +15,13 @@ std::string FormatGeneral(double value, int32_t precision, char decimalSeparator
 }
 
 void AppendGeneral(std::string& out, double value, int32_t precision, char decimalSeparator) {
-    char buffer[64];
-    const int digits = std::clamp(precision, 1, 17);
-    // to_chars ignores the process locale: it always writes a point, which
-    // is then swapped for the separator asked for.
-    const std::to_chars_result written =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
-    if (decimalSeparator != '.') std::replace(buffer, written.ptr, '.', decimalSeparator);
-    out.append(buffer, written.ptr);
+    // Always a point, whatever the process locale; then swapped for the
+    // separator asked for.
+    const size_t start = out.size();
+    AppendGeneralNumber(out, value, precision);
+    if (decimalSeparator != '.')
+        std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '.',
+                     decimalSeparator);
 }
 
 namespace {

@@ -1,10 +1,10 @@
 #include "write_items.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
 #include "common/ascii_case.h"
+#include "common/general_number.h"
 #include "common/text_trim.h"
 #include "setting_declaration.h"
 #include "solve/base/time_course.h"
@@ -135,9 +135,8 @@ std::string ReadItem(std::string_view format, size_t& position, bool& continuati
 } // namespace
 
 std::string FormatWriteValue(double value) {
-    char text[64];
-    const int length = std::snprintf(text, sizeof text, "%.7g", value);
-    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+    // Messages read like model text in every locale.
+    return GeneralNumber(value, 7);
 }
 
 std::string FormatWriteOutput(std::string_view format, bool& continuation,

@@ -1,5 +1,5 @@
 // Numbers as the system writes them to files and messages: general format
-// with a given number of significant digits.
+// with a given number of significant digits, the same in every locale.
 #pragma once
 
 #include <string>

@@ -23,7 +23,8 @@ void TRunThread::Execute() {
         bool finished = false;
         {
             const std::lock_guard lock(lock_);
-            // The solver may already be gone when the script ended meanwhile.
+            // The driver may already be gone when the script ended meanwhile:
+            // it is deleted only after Terminate, under this same lock.
             if (terminated_.load()) return;
             winintegrator* solver = solver_.solver();
             if (solver == nullptr) continue;

@@ -13,6 +13,11 @@ namespace kora {
 class RunDriver;
 class SystemDocument;
 
+// The thread holds a reference to the document's run driver. Invariant: it
+// touches the driver only under the run lock and only while not terminated;
+// the document terminates it before it deletes the driver under that lock
+// (SystemDocument::DeleteSolvers asserts the order), so once the script has
+// finished with a driver this thread never uses it again.
 class TRunThread {
 public:
     // Starts the thread; it waits for `event` before its first slice.
@@ -25,6 +30,7 @@ public:
 
     // The thread leaves its loop at its next wake-up.
     void Terminate() { terminated_.store(true); }
+    bool Terminated() const { return terminated_.load(); }
 
 private:
     void Execute();

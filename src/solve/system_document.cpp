@@ -1,18 +1,19 @@
 #include "system_document.h"
 
+#include <cassert>
 #include <exception>
 
-#include "common/ascii_case.h"
 #include "common/file_names.h"
 #include "common/text_trim.h"
 #include "model/model_place.h"
+#include "model/model_text.h"
 #include "model/run_size.h"
 #include "model_settings.h"
 #include "model_warnings.h"
 #include "numeric/krmform_ss.h"
-#include "results/atomic_file.h"
 #include "results/plot_ranges.h"
 #include "results/results_file.h"
+#include "results/results_save.h"
 #include "run_thread.h"
 #include "script/script_execution.h"
 #include "script_fit.h"
@@ -26,10 +27,6 @@ namespace kora {
 namespace {
 
 constexpr int64_t kBeepAfterMs = 5000;
-
-bool IsComment(std::string_view line) {
-    return line.size() >= 2 && line.substr(0, 2) == "//";
-}
 
 } // namespace
 
@@ -85,21 +82,21 @@ void SystemDocument::SetStatus(const std::string& text) {
 }
 
 void SystemDocument::SplitEditorText() {
+    // A script already given ("ss") makes a script block model text.
     const bool scriptGiven = !state_.scriptLines.empty();
-    state_.modelLines.clear();
-    bool inScript = false;
-    for (const std::string& raw : view_.EditorLines()) {
-        const std::string_view line = TrimSpaceAndControls(raw);
-        const std::string upper = UpperAscii(line);
-        if (upper == "SCRIPT") inScript = true;
-        if (upper == "END SCRIPT" || upper == "ENDSCRIPT") inScript = false;
-        if (line.empty() || IsComment(line)) continue;
-        (inScript && !scriptGiven ? state_.scriptLines : state_.modelLines).emplace_back(line);
-    }
+    ExtractedLines split = ExtractModelLines(view_.EditorLines(), !scriptGiven);
+    state_.modelLines = std::move(split.modelLines);
+    if (!scriptGiven) state_.scriptLines = std::move(split.scriptLines);
     if (state_.scriptLines.empty()) state_.scriptLines.emplace_back("run");
 }
 
 void SystemDocument::AnalysisRunClick() {
+    // Its boxes run event loops; meanwhile the workspace refuses a close.
+    ++starting_;
+    struct Started {
+        int& count;
+        ~Started() { --count; }
+    } started{starting_};
     if (IsRunning()) return;
     StopWorkers();
     if (state_.fileName.empty()) {
@@ -351,6 +348,9 @@ void SystemDocument::ScriptDone() {
 }
 
 void SystemDocument::DeleteSolvers() {
+    // The run thread holds a reference to the driver: it must have been told
+    // to stop first, so that under the lock it sees that and never uses it.
+    assert(!runThread_ || runThread_->Terminated());
     const std::lock_guard lock(runLock_);
     driver_.reset();
     solveActive_ = false;
@@ -375,19 +375,11 @@ bool SystemDocument::MergeResults(const std::string& fileName) {
 }
 
 bool SystemDocument::SaveResults(const std::string& fileName, std::string& reason) {
-    // A link under a results name must not turn the model into results.
-    if (!state_.fileName.empty() && IsSameFile(fileName, state_.fileName)) {
-        reason = "'" + fileName + "' is the model file itself; nothing was written";
-        return false;
-    }
-    results_.precision = settings_.filePrec;
-    const ResultsFileResult written = WriteResultsFile(results_, fileName);
-    if (!written) {
-        reason = written.reason;
-        return false;
-    }
-    results_.modified = false;
-    return true;
+    // Scripts run in model documents only: the document's file is a model.
+    const ResultsFileResult written =
+        SaveResultsSet(results_, fileName, settings_.filePrec, state_.fileName);
+    if (!written) reason = written.reason;
+    return written.ok;
 }
 
 void SystemDocument::ClearResults() {

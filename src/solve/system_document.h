@@ -57,6 +57,9 @@ public:
     void AnalysisSSClick();
     void StopMenuClick();
     bool IsRunning();
+    // Run or Steady state is starting: its boxes (script errors, Save As)
+    // may be open, and the document must not be closed under them.
+    bool IsStarting() const { return starting_ > 0; }
 
     // New settings; a run uses the settings it started with.
     void SettingsChanged(const Settings& settings);
@@ -141,6 +144,7 @@ private:
     ScriptRecord record_;
     std::string methodLabel_;
     bool runningShown_ = false; // SetRunning(true) was called and not yet undone
+    int starting_ = 0;          // AnalysisRunClick calls in progress
 
     // The solver of a run; null while the document is idle. Guarded by runLock_.
     std::unique_ptr<RunDriver> driver_;

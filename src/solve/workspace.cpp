@@ -33,6 +33,22 @@ Workspace::Entry* Workspace::EntryOf(const SystemDocument& document) {
     return nullptr;
 }
 
+Workspace::Entry* Workspace::EntryWithSerial(uint64_t serial) {
+    for (const auto& entry : entries_)
+        if (entry->serial == serial) return entry.get();
+    return nullptr;
+}
+
+DocumentHold::DocumentHold(Workspace& workspace, const SystemDocument& document)
+    : workspace_(workspace), document_(document) {
+    if (Workspace::Entry* entry = workspace_.EntryOf(document_)) ++entry->holds;
+}
+
+DocumentHold::~DocumentHold() {
+    // A held entry cannot have gone: every close refuses it.
+    if (Workspace::Entry* entry = workspace_.EntryOf(document_)) --entry->holds;
+}
+
 DocumentHost* Workspace::ViewOf(const SystemDocument& document) {
     Entry* entry = EntryOf(document);
     return entry != nullptr ? entry->view.get() : nullptr;
@@ -48,6 +64,7 @@ std::vector<SystemDocument*> Workspace::Documents() const {
 SystemDocument* Workspace::Add(std::unique_ptr<DocumentHost> view, const std::string& fileName) {
     auto entry = std::make_unique<Entry>();
     entry->view = std::move(view);
+    entry->serial = nextSerial_++;
     entry->document = std::make_unique<SystemDocument>(*entry->view, app_, settings_, fileName);
     entries_.push_back(std::move(entry));
     return entries_.back()->document.get();
@@ -114,22 +131,49 @@ CloseResult Workspace::CloseFile(const std::string& fileName) {
 CloseResult Workspace::CloseDocument(SystemDocument& document) {
     Entry* entry = EntryOf(document);
     if (entry == nullptr) return CloseResult::NotOpen;
+    if (entry->holds > 0 || document.IsStarting()) return CloseResult::Busy;
     if (document.IsRunning()) return CloseResult::Running;
-    DocumentHost& view = *entry->view;
+    {
+        // The questions' dialogs run event loops: held, this entry, its view
+        // and its document outlive them whatever those loops deliver.
+        const DocumentHold hold(*this, document);
+        if (!AskBeforeClose(*entry->view, document)) return CloseResult::Kept;
+    }
+    recent_.Add(document.fileName());
+    std::erase_if(entries_, [entry](const auto& e) { return e.get() == entry; });
+    return CloseResult::Closed;
+}
+
+bool Workspace::AskBeforeClose(DocumentHost& view, const SystemDocument& document) {
     const std::string name = document.fileName();
     if (view.TextModified()) {
         const Answer answer = view.Ask(kAskSaveText, name);
         // A save that fails must not lose the text.
         if (answer == Answer::Cancel || (answer == Answer::Yes && view.SaveDocument().empty()))
-            return CloseResult::Kept;
+            return false;
     }
     if (document.HasUnsavedResults() && !settings_.noAskSaveResults) {
         const Answer answer = view.Ask(kAskSaveResults, name);
         if (answer == Answer::Cancel || (answer == Answer::Yes && !view.SaveCurrentResults()))
-            return CloseResult::Kept;
+            return false;
     }
-    recent_.Add(document.fileName());
-    std::erase_if(entries_, [entry](const auto& e) { return e.get() == entry; });
+    return true;
+}
+
+CloseResult Workspace::CloseAll(SystemDocument** kept) {
+    // Serials, not pointers: a close's dialogs may close or open documents.
+    std::vector<uint64_t> order;
+    for (const auto& entry : entries_)
+        order.push_back(entry->serial);
+    for (const uint64_t serial : order) {
+        Entry* entry = EntryWithSerial(serial);
+        if (entry == nullptr) continue;
+        SystemDocument& document = *entry->document;
+        const CloseResult result = CloseDocument(document);
+        if (result == CloseResult::Closed || result == CloseResult::NotOpen) continue;
+        if (kept != nullptr) *kept = &document;
+        return result;
+    }
     return CloseResult::Closed;
 }
 

@@ -5,6 +5,7 @@
 // from the front end's factory.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,7 +36,28 @@ public:
 };
 
 enum class OpenResult { Opened, AlreadyOpen, Unreadable };
-enum class CloseResult { Closed, NotOpen, Running, Kept };
+// Busy: the document is already being closed, one of its own dialogs runs,
+// or its Run is starting (with its boxes); a dialog's event loop can deliver
+// a script's CLOSE or another close.
+enum class CloseResult { Closed, NotOpen, Running, Kept, Busy };
+
+class Workspace;
+
+// Keeps a document open while it is held: every close asked meanwhile is
+// refused as Busy. The close itself holds its document while it asks its
+// questions; a front end holds one around any dialog that uses the document
+// afterwards (Save As).
+class DocumentHold {
+public:
+    DocumentHold(Workspace& workspace, const SystemDocument& document);
+    ~DocumentHold();
+    DocumentHold(const DocumentHold&) = delete;
+    DocumentHold& operator=(const DocumentHold&) = delete;
+
+private:
+    Workspace& workspace_;
+    const SystemDocument& document_;
+};
 
 class Workspace : public DocumentList {
 public:
@@ -62,6 +84,10 @@ public:
     // keeps it open); its name goes to the top of the recent files.
     CloseResult CloseDocument(SystemDocument& document);
     CloseResult CloseFile(const std::string& fileName);
+    // Closes every document in window order and stops at the first that
+    // stays open (`*kept` names it). Documents that a dialog closed meanwhile
+    // are skipped; documents opened meanwhile are left alone.
+    CloseResult CloseAll(SystemDocument** kept = nullptr);
 
     // New settings for every open document and every document opened later.
     void SettingsChanged(const Settings& settings);
@@ -77,15 +103,22 @@ public:
     void Close(const std::string& fileName) override { CloseFile(fileName); }
 
 private:
+    friend class DocumentHold;
+
     OpenResult Show(const std::string& fileName, const TextLines& lines, bool results,
                     std::string* reason);
 
     struct Entry {
         std::unique_ptr<DocumentHost> view; // outlives its document
         std::unique_ptr<SystemDocument> document;
+        uint64_t serial = 0; // never reused, unlike an address
+        int holds = 0;       // DocumentHolds alive: the entry must stay
     };
 
     Entry* EntryOf(const SystemDocument& document);
+    Entry* EntryWithSerial(uint64_t serial);
+    // The close questions; false when the user keeps the document.
+    bool AskBeforeClose(DocumentHost& view, const SystemDocument& document);
     SystemDocument* Add(std::unique_ptr<DocumentHost> view, const std::string& fileName);
 
     AppHost& app_;
@@ -93,6 +126,7 @@ private:
     Settings settings_;
     RecentFiles recent_;
     std::vector<std::unique_ptr<Entry>> entries_;
+    uint64_t nextSerial_ = 1;
 };
 
 // The close questions.

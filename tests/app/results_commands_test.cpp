@@ -4,6 +4,9 @@
 #include <QSvgRenderer>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "results/plot_ranges.h"
 #include "results/results_file.h"
 #include "results_commands.h"
@@ -65,7 +68,7 @@ class ResultsSaving : public testing::TempDirTest {};
 TEST_F(ResultsSaving, ClearThenSaveWritesAFileThatReadsBack) {
     const std::string name = (dir_ / "run.res").string();
     ResultsSet set = Ramps("old");
-    ASSERT_EQ(WriteResults(set, name), "");
+    ASSERT_EQ(WriteResults(set, name, 7), "");
     set.modified = true;
     ClearResults(set);
     EXPECT_TRUE(set.timeCourses.empty());
@@ -76,7 +79,7 @@ TEST_F(ResultsSaving, ClearThenSaveWritesAFileThatReadsBack) {
     Settings settings;
     settings.noWarnOverwritingResults = true;
     std::string saved;
-    ASSERT_EQ(SaveResults(nullptr, set, name, settings, saved), SaveOutcome::Saved);
+    ASSERT_EQ(SaveResults(nullptr, set, name, settings, {}, saved), SaveOutcome::Saved);
     EXPECT_EQ(saved, name);
     EXPECT_FALSE(set.modified);
     ResultsSet back;
@@ -86,10 +89,30 @@ TEST_F(ResultsSaving, ClearThenSaveWritesAFileThatReadsBack) {
     EXPECT_DOUBLE_EQ(back.timeCourses[0].Value(4, 1), 8);
 }
 
+// The menu saves as SAVE RES TO does: FilePrec as it is now, "." whatever
+// the window shows, and never over the model.
+TEST_F(ResultsSaving, TheMenuTakesTheCurrentFilePrecAndSparesTheModel) {
+    const std::string model = (dir_ / "m.krm").string();
+    std::ofstream(model) << "X' = -X\n";
+    ResultsSet set = Ramps("a");
+    set.timeCourses[0].data.data()[3] = 2.0 / 3.0;
+    Settings settings;
+    settings.noWarnOverwritingResults = true;
+    settings.filePrec = 3;
+    EXPECT_NE(WriteResults(set, model, settings.filePrec, model).find("model file itself"),
+              std::string::npos);
+    std::string saved;
+    const std::string name = (dir_ / "m.res").string();
+    ASSERT_EQ(SaveResults(nullptr, set, name, settings, model, saved), SaveOutcome::Saved);
+    std::ifstream in(name);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("\t0.667\t"), std::string::npos) << text;
+}
+
 TEST_F(ResultsSaving, AFailedWriteKeepsTheMarkAndSaysWhy) {
     ResultsSet set = Ramps("a");
     set.modified = true;
-    const std::string reason = WriteResults(set, (dir_ / "missing" / "x.res").string());
+    const std::string reason = WriteResults(set, (dir_ / "missing" / "x.res").string(), 7);
     EXPECT_NE(reason.find("x.res"), std::string::npos) << reason;
     EXPECT_TRUE(set.modified);
 }

@@ -52,6 +52,7 @@ public:
     }
     void WarningBox(const std::string& text, const std::string& title) override {
         boxes.push_back(title + "|" + text);
+        if (onBox) onBox();
     }
     Answer Ask(const std::string& text, const std::string&) override {
         if (onAsk) onAsk(text);
@@ -123,6 +124,7 @@ public:
     std::function<void(const std::string&)> onStatus;
     std::function<void()> onWrite;
     std::function<void(const std::string&)> onAsk;
+    std::function<void()> onBox; // inside the box's event loop
 
 private:
     MainThreadQueue& queue_;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
+#include <utility>
 
 #include "document_recording_host.h"
 #include "solve/workspace.h"
@@ -18,7 +20,15 @@ struct Windows : DocumentFactory {
                                              bool) override {
         auto view = std::make_unique<TestHost>(queue);
         view->editor = lines;
-        view->onAsk = [this](const std::string& text) { questions.push_back(text); };
+        view->onAsk = [this](const std::string& text) {
+            questions.push_back(text);
+            // What a dialog's event loop may deliver; once, not in the
+            // questions the hook itself causes.
+            if (duringQuestion) std::exchange(duringQuestion, nullptr)();
+        };
+        view->onBox = [this] {
+            if (duringQuestion) std::exchange(duringQuestion, nullptr)();
+        };
         last = view.get();
         return view;
     }
@@ -28,6 +38,7 @@ struct Windows : DocumentFactory {
     MainThreadQueue& queue;
     TestHost* last = nullptr;
     std::vector<std::string> questions; // asked by any view, also a closed one
+    std::function<void()> duringQuestion;
     DocumentHost* activated = nullptr;
 };
 
@@ -113,6 +124,94 @@ TEST_F(WorkspaceTest, RunningDocumentsRefuseToCloseButGoWithTheWorkspace) {
     EXPECT_EQ(running->CloseDocument(document), CloseResult::Running);
     running.reset(); // the application quits: no wait for the main thread
     queue.RunPending(std::chrono::milliseconds(0));
+}
+
+// Questions are modal dialogs; their event loops deliver zero-time timers (a
+// script's CLOSE from another document) and queued main-thread work. None of
+// it may close the document being asked about or leave the close using a
+// view or entry that went meanwhile.
+struct CloseReentryTest : WorkspaceTest {
+    TestHost& OpenModified(const std::string& name) {
+        EXPECT_EQ(workspace.OpenFile(Model(name, "X' = -X\nX = 1\ntf = 1\n")), OpenResult::Opened);
+        windows.last->modified = true;
+        windows.last->answer = Answer::No;
+        return *windows.last;
+    }
+};
+
+TEST_F(CloseReentryTest, ASecondCloseOfTheDocumentBeingClosedIsRefused) {
+    OpenModified("m.krm");
+    SystemDocument& document = *workspace.Documents().front();
+    CloseResult inner = CloseResult::Closed;
+    windows.duringQuestion = [&] { inner = workspace.CloseDocument(document); };
+    EXPECT_EQ(workspace.CloseDocument(document), CloseResult::Closed);
+    EXPECT_EQ(inner, CloseResult::Busy);
+    EXPECT_TRUE(workspace.Documents().empty());
+    EXPECT_EQ(windows.questions, std::vector<std::string>{kAskSaveText});
+}
+
+TEST_F(CloseReentryTest, QueuedCloseRunInsideTheQuestionIsRefused) {
+    OpenModified("m.krm");
+    const std::string name = workspace.Documents().front()->fileName();
+    CloseResult queued = CloseResult::Closed;
+    // Queued from a worker, as a script's CLOSE is; it waits for the queue.
+    std::thread([&] { queue.Post([&] { queued = workspace.CloseFile(name); }); }).join();
+    windows.duringQuestion = [&] { queue.RunPending(std::chrono::milliseconds(0)); };
+    EXPECT_EQ(workspace.CloseFile(name), CloseResult::Closed);
+    EXPECT_EQ(queued, CloseResult::Busy);
+    EXPECT_EQ(workspace.recentFiles().entries(), std::vector<std::string>{name});
+}
+
+TEST_F(CloseReentryTest, CloseAllSkipsWhatItsQuestionsClosedAndKeepsWhatTheyOpened) {
+    OpenModified("a.krm");
+    OpenModified("b.krm");
+    OpenModified("c.krm");
+    const std::vector<SystemDocument*> before = workspace.Documents();
+    const std::string late = Model("late.krm", "X' = -X\nX = 1\n");
+    windows.duringQuestion = [&] {
+        EXPECT_EQ(workspace.CloseDocument(*before[2]), CloseResult::Closed);
+        EXPECT_EQ(workspace.CloseDocument(*before[1]), CloseResult::Closed);
+        EXPECT_EQ(workspace.OpenFile(late), OpenResult::Opened);
+    };
+    EXPECT_EQ(workspace.CloseAll(), CloseResult::Closed);
+    ASSERT_EQ(workspace.Documents().size(), 1u);
+    EXPECT_NE(workspace.Find(late), nullptr);
+    EXPECT_EQ(windows.questions.size(), 3u); // a, then c and b inside a's question
+}
+
+TEST_F(CloseReentryTest, CloseAllStopsAtTheDocumentTheUserKeeps) {
+    OpenModified("a.krm");
+    OpenModified("b.krm").answer = Answer::Cancel;
+    OpenModified("c.krm");
+    SystemDocument* kept = nullptr;
+    EXPECT_EQ(workspace.CloseAll(&kept), CloseResult::Kept);
+    ASSERT_EQ(workspace.Documents().size(), 2u);
+    EXPECT_EQ(kept, workspace.Documents().front());
+}
+
+TEST_F(CloseReentryTest, ARunThatIsStartingCannotBeClosedFromItsBoxes) {
+    ASSERT_EQ(workspace.OpenFile(Model("m.krm", "X' = -X\nX = 1\nSCRIPT\nBOGUS\nEND SCRIPT\n")),
+              OpenResult::Opened);
+    SystemDocument& document = *workspace.Documents().front();
+    CloseResult during = CloseResult::Closed;
+    windows.duringQuestion = [&] { during = workspace.CloseDocument(document); };
+    document.AnalysisRunClick(); // the script's error box
+    EXPECT_EQ(windows.last->boxes.size(), 1u);
+    EXPECT_EQ(during, CloseResult::Busy);
+    EXPECT_EQ(workspace.CloseDocument(document), CloseResult::Closed);
+}
+
+TEST_F(CloseReentryTest, AHeldDocumentStaysOpenUntilReleased) {
+    OpenModified("m.krm");
+    SystemDocument& document = *workspace.Documents().front();
+    {
+        const DocumentHold saveAsDialog(workspace, document);
+        const DocumentHold nested(workspace, document);
+        EXPECT_EQ(workspace.CloseDocument(document), CloseResult::Busy);
+        EXPECT_EQ(workspace.CloseAll(), CloseResult::Busy);
+        EXPECT_TRUE(windows.questions.empty());
+    }
+    EXPECT_EQ(workspace.CloseDocument(document), CloseResult::Closed);
 }
 
 } // namespace
