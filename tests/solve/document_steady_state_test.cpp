@@ -71,7 +71,9 @@ TEST(DocumentSteadyState, StopDuringALongComputationEndsItAndTheScript) {
     ScratchDirectory dir;
     TestHost host(queue);
     SystemDocument doc(host, host, Settings{}, dir.File("endless.krm"));
-    std::vector<std::string> text = testing::NoSteadyStateModel(20);
+    // Without a stop this takes about 1.6 s of CPU before it reports no
+    // steady state.
+    std::vector<std::string> text = testing::NoSteadyStateModel(60);
     text.insert(text.end(), {"SCRIPT", "SS", "W \"after\"", "END SCRIPT"});
     host.editor = text;
     std::thread stopper;
@@ -79,7 +81,7 @@ TEST(DocumentSteadyState, StopDuringALongComputationEndsItAndTheScript) {
         if (status != "COMPUTING") return;
         // While the computation is under way, not before it begins.
         stopper = std::thread([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
             doc.StopMenuClick();
         });
     };
