@@ -2,6 +2,7 @@
 // the solver thread, which is idle between solves, so that the window stays
 // responsive and Stop reaches the search; everything shown goes through the
 // gate in the order the synchronous command showed it.
+#include <exception>
 #include <string>
 
 #include "common/file_names.h"
@@ -51,8 +52,19 @@ bool SystemDocument::ComputeSteadyState(const SteadyStateRequest& request) {
         CallOnMainThread([this, text] { SetStatus(text); });
     };
     steadyState_->useConservation = request.useConservation;
-    const SteadyStateRun run = RunSteadyState(model_, *steadyState_, request.modelLines,
-                                              request.precision, request.thresholdItem, status);
+    SteadyStateRun run;
+    // Nothing may escape this thread; a failure is reported as the
+    // computation's own failures are, and the script ends.
+    try {
+        run = RunSteadyState(model_, *steadyState_, request.modelLines, request.precision,
+                             request.thresholdItem, status);
+    } catch (const std::exception& failure) {
+        run = SteadyStateRun{};
+        run.failure = failure.what();
+    } catch (...) {
+        run = SteadyStateRun{};
+        run.failure = "unknown failure";
+    }
     // The stop is taken only when it ended the computation; one that came
     // after stays for the script thread, which then ends the script.
     if (run.stopped) TakeStopRequest();
