@@ -72,11 +72,11 @@ double SearchTolerance() {
     return std::sqrt(kMachinePrecision);
 }
 
-bool Search(const MinpackFcn& fcn, const KRMparser& model, uint32_t n, Workspace& w,
+bool Search(const MinpackFcn& fcn, const KRMForm_ss& ss, uint32_t n, Workspace& w,
             const ColumnGrouping* grouping) {
     const double tolerance = SearchTolerance();
-    for (int attempt = 0; attempt < kSsMaxAttempts; ++attempt) {
-        StartPoint(model, attempt, n, w.x.data());
+    for (int attempt = 0; attempt < kSsMaxAttempts && (ss.status & SS_STOPPED) == 0; ++attempt) {
+        StartPoint(ss.model, attempt, n, w.x.data());
         int info = 0;
         hybrd1(fcn, static_cast<int>(n), w.x.data(), w.fvec.data(), tolerance, &info, w.wa.data(),
                static_cast<int>(w.wa.size()), grouping);
@@ -186,8 +186,8 @@ bool FindSteadyState(KRMForm_ss& ss, const PowerLawTable& table, bool closedForm
         if (!closed) ss.status |= SS_SINGULAR;
         found = closed.value_or(false);
     }
-    if (!found) found = Search(search, ss.model, n, w, grouping);
-    if (!found) {
+    if (!found) found = Search(search, ss, n, w, grouping);
+    if (!found && (ss.status & SS_STOPPED) == 0) {
         // The model's own motion from its initial values may lead where no
         // start point of the search did.
         StartPoint(ss.model, 0, n, w.x.data());
@@ -252,9 +252,20 @@ bool KRMForm_ss::compute(bool powerLaw) {
     ModelResidualContext modelContext(model);
     const MinpackFcn residual = isPowerLaw ? MinpackFcn(powerLawResidual, &powerContext)
                                            : MinpackFcn(modelResidual, &modelContext);
-    auto counted = [this, &residual](int size, const double* x, double* f, int* iflag) {
-        ++residualEvaluations;
+    // Every solver below stops at a negative flag, so a stop asked for here
+    // ends the search or the integration within one step.
+    auto stoppable = [this, &residual](int size, const double* x, double* f, int* iflag) {
+        if ((status & SS_STOPPED) != 0 || (stopRequested && stopRequested())) {
+            status |= SS_STOPPED;
+            *iflag = -1;
+            return;
+        }
         residual(size, x, f, iflag);
+    };
+    const MinpackFcn guarded(stoppable);
+    auto counted = [this, &guarded](int size, const double* x, double* f, int* iflag) {
+        ++residualEvaluations;
+        guarded(size, x, f, iflag);
     };
     const MinpackFcn fcn(counted);
     ColumnGroups groups;
@@ -266,7 +277,8 @@ bool KRMForm_ss::compute(bool powerLaw) {
         std::vector<double> initial(n);
         StartPoint(model, 0, n, initial.data());
         relations =
-            FindConservationRelations(residual, n, initial.data(), residualEvaluations, grouping);
+            FindConservationRelations(guarded, n, initial.data(), residualEvaluations, grouping);
+        if (status & SS_STOPPED) return true;
     }
     AllocateResults();
     const bool tablesTooLarge = isPowerLaw && sensIndep == nullptr;
@@ -276,7 +288,7 @@ bool KRMForm_ss::compute(bool powerLaw) {
     const ColumnGrouping* searchGrouping = relations.empty() ? grouping : nullptr;
     const bool closedForm = isPowerLaw && table.AllSSystem() && relations.empty();
     if (!FindSteadyState(*this, table, closedForm, fcn, search, w, searchGrouping)) {
-        status |= SS_NOT_FOUND;
+        if ((status & SS_STOPPED) == 0) status |= SS_NOT_FOUND;
         return true;
     }
     for (uint32_t i = 0; i < n; ++i) {
@@ -296,6 +308,7 @@ bool KRMForm_ss::compute(bool powerLaw) {
 
     // The full motion's Jacobian; the relations are divided out of it after.
     if (!Jacobian(fcn, n, w, grouping)) status |= SS_EIGEN_FAILED;
+    if (status & SS_STOPPED) return true;
     if ((status & ~SS_SINGULAR) == 0) {
         if (!StoreEigenvalues(*this, w)) status |= SS_EIGEN_FAILED;
         if (!isPowerLaw) status |= SS_NO_SENSITIVITIES;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,6 +23,9 @@ inline constexpr uint32_t SS_NO_SENSITIVITIES = 16;
 // Set with SS_NO_SENSITIVITIES: the log-gain tables would exceed
 // kMaxSensitivityValues, so they were neither computed nor stored.
 inline constexpr uint32_t SS_SENSITIVITIES_TOO_LARGE = 32;
+// `stopRequested` answered true: the computation was abandoned and no output
+// is valid.
+inline constexpr uint32_t SS_STOPPED = 64;
 
 // About 90 bytes each from computation to saved text; this bounds a report
 // near 1 GB of memory and 110 MB of text.
@@ -67,6 +71,9 @@ public:
     // Set before compute: find conservation relations and solve on the
     // totals of the initial values (false: the full system, as before).
     bool useConservation = true;
+    // Asked before every evaluation of the residual when set: true abandons
+    // the computation with SS_STOPPED, so a stop acts within one solver step.
+    std::function<bool()> stopRequested;
     // Larger log-gain tables are refused before they are allocated.
     uint64_t maxSensitivityValues = kMaxSensitivityValues;
     uint32_t status = 0;

@@ -1,5 +1,7 @@
 #include "run_thread.h"
 
+#include <optional>
+
 #include "base/winintegrator.h"
 #include "run_driver.h"
 #include "system_document.h"
@@ -19,6 +21,12 @@ void TRunThread::Execute() {
     for (;;) {
         event_.Wait();
         if (terminated_.load()) return;
+        // A steady state runs whole on this thread, without the run lock, so
+        // that IsRunning never waits for it.
+        if (std::optional<SteadyStateRequest> request = document_.TakeSteadyStateRequest()) {
+            if (!document_.ComputeSteadyState(*request)) return;
+            continue;
+        }
         bool showProgress = false;
         bool finished = false;
         {

@@ -1,5 +1,6 @@
 // The solver thread of a running document: one solver slice per wake-up,
-// progress and the end of a solve handed to the main thread.
+// progress and the end of a solve handed to the main thread; between solves
+// it also computes the document's steady states.
 #pragma once
 
 #include <atomic>

@@ -39,6 +39,11 @@ SteadyStateRun ComputeSteadyState(KRMparser& model, KRMForm_ss& computation, int
     try {
         computation.compute(powerLaw);
         run.status = computation.status;
+        run.stopped = (computation.status & SS_STOPPED) != 0;
+        if (run.stopped) {
+            show("");
+            return run;
+        }
         run.report = std::make_shared<SsReport>();
         run.report->Fill(computation.form, computation.model, precision, thresholdItem,
                          computation);

@@ -15,9 +15,19 @@ class KRMForm_ss;
 
 struct SteadyStateRun {
     bool modelFailed = false;         // the sink holds the model error
+    bool stopped = false;             // the computation's stop request ended it; no report
     std::string failure;              // what a failed computation threw; "" when none
     std::shared_ptr<SsReport> report; // filled when neither failed
     uint32_t status = 0;              // the computation's status bits
+};
+
+// What a document's steady state needs, copied on the main thread so that a
+// worker can build and compute while the main thread goes on.
+struct SteadyStateRequest {
+    TextLines modelLines;
+    int precision = 7;
+    int thresholdItem = 0;
+    bool useConservation = true;
 };
 
 // The steps after a successful build: the power-law form (a model without

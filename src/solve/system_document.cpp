@@ -49,6 +49,7 @@ SystemDocument::SystemDocument(DocumentHost& view, AppHost& app, const Settings&
     errorSink_.place = [this](const ErrorDisplay& error, int32_t offset) {
         return PlaceOfModelError(model_, error, view_.EditorLines(), state_.modelLines, offset);
     };
+    steadyState_->stopRequested = [this] { return stopRequested_.load() || workersEnding_.load(); };
 }
 
 SystemDocument::~SystemDocument() {
@@ -59,6 +60,7 @@ SystemDocument::~SystemDocument() {
 }
 
 void SystemDocument::StopWorkers() {
+    workersEnding_.store(true);
     if (runThread_) runThread_->Terminate();
     if (scriptThread_) scriptThread_->Terminate();
     runEvent_.Set();
@@ -155,6 +157,7 @@ bool SystemDocument::StartScript() {
 void SystemDocument::StartWorkers() {
     methodLabel_ = runSettings_.UsesTaylor() ? "TAYLOR" : "LSODA";
     stopRequested_.store(false);
+    workersEnding_.store(false);
     scriptThread_ = std::make_unique<TScriptThread>(*this, scriptEvent_, scriptLock_);
     runThread_ = std::make_unique<TRunThread>(*driver_, *this, runLock_, runEvent_);
     scriptEvent_.Set();
@@ -288,30 +291,6 @@ void SystemDocument::ReportFailure(const RunOutcome& outcome) {
     errorSink_.solverName = solverName;
     errorSink_.owner = this;
     errorSink_.Display();
-}
-
-void SystemDocument::SteadyState() {
-    steadyState_->useConservation = !runSettings_.ignoreConservation;
-    const SteadyStateRun run = RunSteadyState(model_, *steadyState_, state_.modelLines,
-                                              runSettings_.ssPrec, runSettings_.sensThreshold,
-                                              [this](const std::string& text) { SetStatus(text); });
-    if (run.modelFailed) {
-        errorSink_.owner = this;
-        record_.failureCategory = kCategoryModel;
-        record_.failureCode = errorSink_.code;
-        errorSink_.Display();
-        FailCommand();
-        return;
-    }
-    if (!run.report) {
-        record_.commandProblem = true;
-        view_.ShowErrorReport({"CRITICAL ERROR:", run.failure});
-        FailCommand();
-        return;
-    }
-    app_.ShowSteadyStateReport("Steady state for " + std::string(BaseFileName(state_.fileName)),
-                               run.report);
-    ContinueScript();
 }
 
 void SystemDocument::Fit(const std::string& arguments) {

@@ -2,7 +2,8 @@
 // state and Stop commands, the results, and the script and solver threads
 // behind them. The desktop window owns one through the workspace; kora-batch
 // owns one per open file. Everything here runs on the main thread except
-// StopMenuClick and IsRunning, which any thread may call.
+// StopMenuClick and IsRunning, which any thread may call, and the steady
+// state's build and computation, which the solver thread does.
 #pragma once
 
 #include <atomic>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,7 @@
 #include "run_driver.h"
 #include "script/script_document.h"
 #include "settings/settings.h"
+#include "steady_state_run.h"
 #include "window_error_display.h"
 
 namespace kora {
@@ -113,6 +116,11 @@ private:
     void UpdateProgress();
     void FinishRun();
     void ScriptDone();
+    // The solver thread's part of a steady state (document_steady_state).
+    std::optional<SteadyStateRequest> TakeSteadyStateRequest();
+    // False when the document is going and the thread must leave.
+    bool ComputeSteadyState(const SteadyStateRequest& request);
+    void FinishSteadyState(const SteadyStateRun& run);
 
     bool StartScript();
     void PrepareRun();
@@ -149,6 +157,8 @@ private:
     // The solver of a run; null while the document is idle. Guarded by runLock_.
     std::unique_ptr<RunDriver> driver_;
     bool solveActive_ = false; // a solve is between Solve and its finish
+    // Handed from the script command to the solver thread; guarded by runLock_.
+    std::optional<SteadyStateRequest> steadyStateRequest_;
     std::mutex runLock_;
     std::mutex scriptLock_;
     AutoResetEvent runEvent_;
@@ -157,6 +167,8 @@ private:
     // take it under different locks.
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> stoppedBetweenCommands_{false};
+    // The threads are being ended: a steady state in progress is abandoned.
+    std::atomic<bool> workersEnding_{false};
     MainThreadGate gate_;
     std::unique_ptr<TScriptThread> scriptThread_;
     std::unique_ptr<TRunThread> runThread_;

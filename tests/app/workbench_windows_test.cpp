@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <set>
 
+#include "document_status_bar.h"
 #include "file_dialog_folder.h"
 #include "help_window.h"
 #include "main_form.h"
@@ -52,6 +53,32 @@ protected:
         return nullptr;
     }
 };
+
+// F8 on a model whose steady state would take over a second: the window
+// keeps working with "COMPUTING" shown, and Stop ends it without a report.
+TEST_F(WorkbenchWindowsTest, SteadyStateComputesWhileTheWindowWorksAndStops) {
+    std::string text;
+    for (int i = 1; i <= 60; ++i) {
+        const std::string x = "X" + std::to_string(i), y = "Y" + std::to_string(i);
+        text += x + "' = 100*" + x + " - 100*" + x + "*" + y + "\n" + y + "' = 100*" + x + "*" + y +
+                " - 100*" + y + "\n" + x + " = 2\n" + y + " = 1\n";
+    }
+    text += "Z' = 1\nZ = 1\n";
+    TSystemFile* file = Open("endless_ss.krm", text.c_str());
+    ASSERT_NE(file, nullptr);
+    DialogAnswers answers({QMessageBox::Ok});
+    file->document()->AnalysisSSClick();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [file] { return file->statusBar()->panelText(0) == QStringLiteral("COMPUTING"); }, 20000));
+    EXPECT_TRUE(file->document()->IsRunning());
+    file->document()->StopMenuClick();
+    ASSERT_TRUE(Idle(file));
+    ASSERT_EQ(answers.reportTexts.size(), 1);
+    EXPECT_TRUE(answers.reportTexts[0].contains(QStringLiteral("Solution aborted by user.")))
+        << answers.reportTexts[0].toStdString();
+    EXPECT_EQ(Find<TSsDlg>(), nullptr);
+    EXPECT_EQ(file->statusBar()->panelText(0), QString());
+}
 
 TEST_F(WorkbenchWindowsTest, ResultsStayShownAcrossSteadyStateAndAFailedRun) {
     TSystemFile* file = Open("kept.krm");

@@ -21,6 +21,39 @@ using kora::testing::ReadAll;
 
 class ScriptProcess : public kora::testing::BatchTest {};
 
+// Starts kora-batch with stdout on a pipe and stderr in `err`, and reads its
+// output until the script has written "started"; the child's id, or 0.
+pid_t SpawnUntilStarted(const std::vector<std::string>& args, const fs::path& err, int& output) {
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0) return 0;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    const int spawned =
+        posix_spawn(&child, KORA_BATCH_EXE, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    output = pipeEnds[0];
+    if (spawned != 0) return 0;
+    std::string seen;
+    char buffer[64];
+    while (seen.find("started") == std::string::npos) {
+        const ssize_t n = ::read(output, buffer, sizeof buffer);
+        if (n <= 0) break;
+        seen.append(buffer, static_cast<size_t>(n));
+    }
+    EXPECT_EQ(seen, "\nstarted");
+    return child;
+}
+
 TEST_F(ScriptProcess, ParameterSweepThroughTheTool) {
     const fs::path model =
         Write("sweep.krm", "k = 0.5\nX' = -k*X\nX = 1\ntf = 2\nhr = 0.5\n!! X\nSCRIPT\n"
@@ -40,39 +73,16 @@ TEST_F(ScriptProcess, InterruptStopsTheScriptAndKeepsTheRows) {
     const fs::path rows = dir_ / "rows.res";
     const fs::path err = dir_ / "err.txt";
 
-    int pipeEnds[2];
-    ASSERT_EQ(::pipe(pipeEnds), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const std::vector<std::string> args = {
         KORA_BATCH_EXE, "run", model.string(), "--method", "taylor", "--min-order", "2",
         "--max-order",  "2",   "--tol",        "12",       "-o",     rows.string()};
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, KORA_BATCH_EXE, &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
-
-    // The first write shows that the first solve is done.
-    std::string seen;
-    char buffer[64];
-    while (seen.find("started") == std::string::npos) {
-        const ssize_t n = ::read(pipeEnds[0], buffer, sizeof buffer);
-        if (n <= 0) break;
-        seen.append(buffer, static_cast<size_t>(n));
-    }
-    ASSERT_EQ(seen, "\nstarted");
+    int output = -1;
+    const pid_t child = SpawnUntilStarted(args, err, output);
+    ASSERT_GT(child, 0);
     ::kill(child, SIGINT);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ::close(pipeEnds[0]);
+    ::close(output);
 
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 3);
@@ -81,6 +91,40 @@ TEST_F(ScriptProcess, InterruptStopsTheScriptAndKeepsTheRows) {
                 report == "Taylor method solver.\nSolution aborted by user.\n")
         << report;
     EXPECT_NE(ReadAll(rows).find("[Data][0]\r\nt\tX\t\r\n0\t2\t\r\n"), std::string::npos);
+}
+
+// Ctrl-C while a steady state computes ends it within a step: no report is
+// printed, and the script ends with exit code 3. Without the stop the
+// computation takes over a second before it finds no steady state.
+TEST_F(ScriptProcess, InterruptEndsASteadyStateWithoutItsReport) {
+    std::string text;
+    for (int i = 1; i <= 60; ++i) {
+        const std::string x = "X" + std::to_string(i), y = "Y" + std::to_string(i);
+        text += x + "' = 100*" + x + " - 100*" + x + "*" + y + "\n" + y + "' = 100*" + x + "*" + y +
+                " - 100*" + y + "\n" + x + " = 2\n" + y + " = 1\n";
+    }
+    text += "Z' = 1\nZ = 1\nSCRIPT\nW \"started\"\nSS\nW \"not reached\"\nEND SCRIPT\n";
+    const fs::path model = Write("endless_ss.krm", text);
+    const fs::path err = dir_ / "err.txt";
+    int output = -1;
+    const pid_t child = SpawnUntilStarted({KORA_BATCH_EXE, "run", model.string()}, err, output);
+    ASSERT_GT(child, 0);
+    ::kill(child, SIGINT);
+    std::string rest;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(output, buffer, sizeof buffer)) > 0;)
+        rest.append(buffer, static_cast<size_t>(n));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::close(output);
+
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_EQ(rest, "");
+    const std::string report = ReadAll(err);
+    EXPECT_TRUE(report == "Script stopped by user.\n" ||
+                report == "Steady state.\nSolution aborted by user.\n")
+        << report;
 }
 
 } // namespace

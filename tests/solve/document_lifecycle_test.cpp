@@ -47,7 +47,10 @@ TEST(DocumentLifecycle, DestructionNeverWaitsForTheMainThread) {
                                              "W \"b\"", "RUN",   "END SCRIPT"};
     const std::vector<std::string> steady = {"X' = 1 - X", "X = 2", "SCRIPT",
                                              "SS",         "SS",    "END SCRIPT"};
+    std::vector<std::string> steadyForever = testing::NoSteadyStateModel(20);
+    steadyForever.insert(steadyForever.end(), {"SCRIPT", "SS", "END SCRIPT"});
     auto solving = [](const TestHost& host) { return host.solving; };
+    auto computing = [](const TestHost& host) { return host.computing; };
     const std::vector<Moment> moments = {
         {"solving", kEndless, solving, false},
         {"stopped while solving", kEndless, solving, true},
@@ -57,6 +60,8 @@ TEST(DocumentLifecycle, DestructionNeverWaitsForTheMainThread) {
          [](const TestHost& h) { return !h.Messages().empty(); }, true},
         {"after a steady state", steady, [](const TestHost& h) { return !h.reports.empty(); },
          false},
+        {"computing a steady state", steadyForever, computing, false},
+        {"stopped computing a steady state", steadyForever, computing, true},
     };
     for (const Moment& moment : moments) {
         SCOPED_TRACE(moment.name);

@@ -34,6 +34,8 @@ public:
     }
     void SetStatus(const std::string& text) override {
         if (text == "SOLVING") solving = true;
+        if (text == "COMPUTING") computing = true;
+        statuses.push_back(text);
         if (onStatus) onStatus(text);
     }
     void ShowProgress(const ProgressSnapshot& progress) override {
@@ -80,8 +82,9 @@ public:
     }
     void FinishMessagesWindow(const std::string& writer) override { finished.insert(writer); }
     void ShowSteadyStateReport(const std::string& caption,
-                               std::shared_ptr<const SsReport>) override {
+                               std::shared_ptr<const SsReport> report) override {
         reports.push_back(caption);
+        reportObjects.push_back(std::move(report));
     }
     DocumentList& documents() override { return *this; }
 
@@ -108,6 +111,8 @@ public:
     std::map<std::string, std::string> messages;
     std::set<std::string> finished;
     std::vector<std::string> reports;
+    std::vector<std::shared_ptr<const SsReport>> reportObjects;
+    std::vector<std::string> statuses;
     std::set<std::string> open;
     std::vector<std::string> closed;
     std::map<std::string, std::string> captions;
@@ -117,7 +122,8 @@ public:
     std::vector<int64_t> largeRuns; // the sizes asked about
     bool runLarge = false;
     bool modified = false;
-    bool solving = false; // a solve has started
+    bool solving = false;   // a solve has started
+    bool computing = false; // a steady state has started its computation
     std::atomic<int> posts{0};
     int progressCalls = 0;
     int beeps = 0;
@@ -140,6 +146,22 @@ inline Settings EndlessSettings() {
     settings.minOrder = settings.maxOrder = 2;
     settings.mLogTolerance = 12;
     return settings;
+}
+
+// A model without a steady state whose search and integration fallback take
+// very long: `pairs` fast predator-prey cycles around (1, 1) and a Z that
+// grows for ever, so the integration runs to its step limit.
+inline std::vector<std::string> NoSteadyStateModel(int pairs) {
+    std::vector<std::string> text;
+    for (int i = 1; i <= pairs; ++i) {
+        const std::string x = "X" + std::to_string(i), y = "Y" + std::to_string(i);
+        text.push_back(x + "' = 100*" + x + " - 100*" + x + "*" + y);
+        text.push_back(y + "' = 100*" + x + "*" + y + " - 100*" + y);
+        text.push_back(x + " = 2");
+        text.push_back(y + " = 1");
+    }
+    text.insert(text.end(), {"Z' = 1", "Z = 1"});
+    return text;
 }
 
 // Runs the main thread's queue until every document is idle; a hang guard
