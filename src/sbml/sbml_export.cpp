@@ -75,6 +75,27 @@ Node Operand(const KRMparser& model, int32_t word, int32_t index) {
     return Name(constant.name);
 }
 
+// Relational and logical words; the rest of the words past kWordPower are
+// handled one by one.
+ASTNodeType_t ConditionType(int32_t word) {
+    static const ASTNodeType_t kTypes[] = {
+        AST_RELATIONAL_LT, AST_RELATIONAL_LEQ, AST_RELATIONAL_GT, AST_RELATIONAL_GEQ,
+        AST_RELATIONAL_EQ, AST_RELATIONAL_NEQ, AST_LOGICAL_AND,   AST_LOGICAL_OR,
+        AST_LOGICAL_XOR,   AST_LOGICAL_NOT};
+    if (word < kWordLess || word > kWordNot) return AST_UNKNOWN;
+    return kTypes[word - kWordLess];
+}
+
+// One piece of a conditional: value, condition, then the rest (a missing
+// otherwise is an AST_UNKNOWN leaf and is left out).
+Node Piecewise(Node condition, Node value, Node rest) {
+    Node node = Leaf(AST_FUNCTION_PIECEWISE);
+    node->addChild(value.release());
+    node->addChild(condition.release());
+    if (rest->getType() != AST_UNKNOWN) node->addChild(rest.release());
+    return node;
+}
+
 // The postfix code of a right side as a MathML tree; null for rand[].
 Node Decompile(const KRMparser& model, const std::vector<int32_t>& code) {
     std::vector<Node> stack;
@@ -84,11 +105,32 @@ Node Decompile(const KRMparser& model, const std::vector<int32_t>& code) {
             stack.push_back(Operand(model, word, code[++i]));
             continue;
         }
+        if (word == kWordBranch || word == kWordSkip) { // the tree needs no jumps
+            ++i;
+            continue;
+        }
+        if (word == kWordNoPiece) {
+            ++i;
+            stack.push_back(Leaf(AST_UNKNOWN));
+            continue;
+        }
+        if (stack.size() < static_cast<size_t>(WordInputs(word))) return nullptr;
+        if (word == kWordSelect) {
+            Node rest = std::move(stack.back());
+            stack.pop_back();
+            Node value = std::move(stack.back());
+            stack.pop_back();
+            Node condition = std::move(stack.back());
+            stack.pop_back();
+            stack.push_back(Piecewise(std::move(condition), std::move(value), std::move(rest)));
+            continue;
+        }
         if (stack.empty()) return nullptr;
         Node top = std::move(stack.back());
         stack.pop_back();
-        if (word == kWordNegate) {
-            stack.push_back(Apply(AST_MINUS, std::move(top)));
+        if (word == kWordNegate || word == kWordNot) {
+            stack.push_back(
+                Apply(word == kWordNegate ? AST_MINUS : AST_LOGICAL_NOT, std::move(top)));
             continue;
         }
         if (word < kWordConstant) {
@@ -100,9 +142,12 @@ Node Decompile(const KRMparser& model, const std::vector<int32_t>& code) {
         if (stack.empty()) return nullptr;
         static const ASTNodeType_t kBinary[] = {AST_PLUS, AST_MINUS, AST_TIMES, AST_DIVIDE,
                                                 AST_POWER};
+        const ASTNodeType_t type =
+            word >= kWordAdd && word <= kWordPower ? kBinary[word - kWordAdd] : ConditionType(word);
+        if (type == AST_UNKNOWN) return nullptr;
         Node left = std::move(stack.back());
         stack.pop_back();
-        stack.push_back(Apply(kBinary[word - kWordAdd], std::move(left), std::move(top)));
+        stack.push_back(Apply(type, std::move(left), std::move(top)));
     }
     return stack.size() == 1 ? std::move(stack.back()) : nullptr;
 }
