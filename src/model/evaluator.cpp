@@ -298,6 +298,17 @@ double KRMparser::Evaluate(int kind, int index, double time, const double* depen
                            random, error, stack, below);
 }
 
+double KRMparser::EvaluateCode(const int32_t* const code, double time, const double* dependent,
+                               const double* auxiliary, const double* constants_, int& error,
+                               double* stack) const {
+    MathErrorRecord& record = CurrentMathError();
+    if (record.IsSet()) record = MathErrorRecord{};
+    error = 0;
+    double* below = nullptr;
+    return RunWords<false>(code, nullptr, time, dependent, auxiliary, constants_, random, error,
+                           stack, below);
+}
+
 double SwitchingFunction(const KRMparser& model, const std::vector<int32_t>& code,
                          const ConditionSwitch& at, double time, const double* dependent,
                          const double* auxiliary, const double* constants, int& error,

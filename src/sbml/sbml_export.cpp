@@ -284,6 +284,9 @@ private:
     void Events() {
         if (model_.backward && !model_.events.empty())
             problems_.push_back("timed assignments of a run backward in time are not exported");
+        // Not written yet: refused rather than silently left out.
+        if (!model_.stateEvents.empty())
+            problems_.push_back("events triggered by a condition are not exported");
         int number = 0;
         for (const Statement& e : model_.events) {
             Event* event = sbml_->createEvent();
@@ -296,7 +299,12 @@ private:
             trigger->setMath(when.get());
             EventAssignment* assignment = event->createEventAssignment();
             assignment->setVariable(e.name);
-            Node value = Number(e.value);
+            // A value of the state is written as its expression.
+            Node value;
+            if (e.code.empty())
+                value = Number(e.value);
+            else if (!SetMath(e.code, e.name, value))
+                continue;
             assignment->setMath(value.get());
         }
     }

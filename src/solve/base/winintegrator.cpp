@@ -91,6 +91,14 @@ void winintegrator::Reset() {
     progOrder = progPercent = progStepCount = 0;
     startTicks = lastProgressTicks = elapsedMs = msSinceProgress = 0;
     createResults = false;
+    stoppedAtSwitch = false;
+    switchTime = 0.0;
+    continuation = false;
+    equationSwitchesOff = false;
+    skipStartRow = false;
+    startRowTime = std::numeric_limits<double>::quiet_NaN();
+    gridStart = std::numeric_limits<double>::quiet_NaN();
+    gridFirst = 1;
 }
 
 bool winintegrator::Init() {
@@ -114,6 +122,12 @@ bool winintegrator::Init() {
         runEnd = model->tf;
         backward = model->backward;
         t0 = runStart;
+        gridStart = std::numeric_limits<double>::quiet_NaN();
+        gridFirst = 1;
+        continuation = false;
+        // A solver used on its own integrates across switches: only a run
+        // driver can continue after one.
+        locateSwitches = false;
 
         if (model->eventIndex < model->events.size())
             segmentEnd = model->events[model->eventIndex].eventTime;
@@ -153,7 +167,9 @@ bool winintegrator::Init() {
 
 void winintegrator::BeginRows() {
     totalSpan = std::fabs(runEnd - runStart);
-    stepsSinceReport = 0;
+    // A segment that starts without a row goes on counting toward the step
+    // limit of the report interval.
+    if (!skipStartRow) stepsSinceReport = 0;
     auxValues.resize(model->definitions.size());
     for (size_t j = 0; j < model->definitions.size(); ++j)
         auxValues[j] = model->definitions[j].value;
@@ -162,10 +178,44 @@ void winintegrator::BeginRows() {
         constValues[j] = model->constants[j].value;
     if (evalStack.size() < std::max<size_t>(1, model->stackDepth))
         evalStack.assign(std::max<size_t>(1, model->stackDepth), 0.0);
-    if (t0 == runStart && createResults) {
+    if (t0 == runStart && !continuation && createResults) {
         rows = 0;
         writePosition = results.data();
     }
+}
+
+size_t winintegrator::SwitchCount() const {
+    if (!locateSwitches || model == nullptr) return 0;
+    return equationSwitchesOff ? model->triggerSwitches : model->switchingFunctions.size();
+}
+
+bool winintegrator::SwitchingValues(double time, const double* y, double* g) {
+    const size_t n = model->equations.size();
+    for (size_t j = 0; j < model->definitions.size(); ++j) {
+        int error = 0;
+        const double value = model->Evaluate(1, static_cast<int>(j), time, y, auxValues.data(),
+                                             constValues.data(), error, evalStack.data());
+        if (error != 0) {
+            status = error;
+            errorIndex = static_cast<uint32_t>(j + n);
+            return false;
+        }
+        auxValues[j] = value;
+    }
+    const size_t count = SwitchCount();
+    for (size_t k = 0; k < count; ++k) {
+        const ModelSwitch& at = model->switchingFunctions[k];
+        int error = 0;
+        const double value = SwitchingFunction(*model, at.code, at.at, time, y, auxValues.data(),
+                                               constValues.data(), error, evalStack.data());
+        if (error != 0) {
+            status = error;
+            errorIndex = static_cast<uint32_t>(n + model->definitions.size() + k);
+            return false;
+        }
+        g[k] = value;
+    }
+    return true;
 }
 
 bool winintegrator::EnsureRowRoom() {
@@ -184,6 +234,14 @@ bool winintegrator::EnsureRowRoom() {
 }
 
 void winintegrator::StoreRow(double t, const double* variables) {
+    if (skipStartRow) {
+        skipStartRow = false;
+        return;
+    }
+    if (!std::isnan(startRowTime)) {
+        t = startRowTime;
+        startRowTime = std::numeric_limits<double>::quiet_NaN();
+    }
     const double storedTime = backward ? runStart - std::fabs(t - runStart) : t;
     stepsSinceReport = 0;
     if (!createResults) return;
@@ -249,7 +307,8 @@ void winintegrator::Progress(double time, int32_t stepCount, double stepSize, in
 }
 
 double winintegrator::ReportTime(double segmentStart, int64_t k) const {
-    const double t = segmentStart + static_cast<double>(k) * reportInterval;
+    const double origin = std::isnan(segmentStart) ? t0 : segmentStart;
+    const double t = origin + static_cast<double>(k) * reportInterval;
     // Within a billionth of an interval of the end is the end: no near-duplicate last row.
     if (t >= segmentEnd - 1e-9 * std::fabs(reportInterval)) return segmentEnd;
     return t;
