@@ -1,7 +1,9 @@
 #ifdef KORA_WITH_SBML
 #include "sbml_model_import.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -51,6 +53,7 @@ public:
         : model_(model), problems_(problems) {}
 
     bool Convert(const std::string& header, std::string& text) {
+        ReadTimeSettings();
         ClaimNames();
         CompartmentLines();
         Parameters();
@@ -61,6 +64,7 @@ public:
         Events();
         ReactionRatesInUse();
         const std::vector<Line> definitions = OrderedDefinitions();
+        TimeKeeper(definitions);
         if (!problems_.empty()) return false;
         text = Layout(header, definitions);
         return true;
@@ -289,7 +293,10 @@ private:
         return true;
     }
 
-    bool TriggerTime(const Event& event, const std::string& element, std::string& time) {
+    // The limit T of a trigger "time >= T" (or "time > T") with T constant;
+    // `inclusive` tells ">=" from ">".
+    bool TriggerTime(const Event& event, const std::string& element, std::string& time,
+                     bool& inclusive) {
         const ASTNode* math = event.isSetTrigger() ? event.getTrigger()->getMath() : nullptr;
         if (math == nullptr || math->getNumChildren() != 2) return false;
         const ASTNodeType_t type = math->getType();
@@ -302,6 +309,7 @@ private:
         if ((type == AST_RELATIONAL_LEQ || type == AST_RELATIONAL_LT) &&
             right->getType() == AST_NAME_TIME)
             limit = left;
+        inclusive = type == AST_RELATIONAL_GEQ || type == AST_RELATIONAL_LEQ;
         std::set<std::string> uses;
         if (limit == nullptr || !Text(limit, element, time, uses) || !OnlyConstants(uses))
             return false;
@@ -314,20 +322,60 @@ private:
         return true;
     }
 
+    // A constant priority orders events that happen at the same time; the
+    // higher one is applied first.
+    bool Priority(const Event& event, const std::string& element, double& priority) {
+        priority = -HUGE_VAL;
+        if (!event.isSetPriority() || event.getPriority()->getMath() == nullptr) return true;
+        const ASTNode* math = event.getPriority()->getMath();
+        bool negative = false;
+        if (math->getType() == AST_MINUS && math->getNumChildren() == 1) {
+            negative = true;
+            math = math->getChild(0);
+        }
+        if (!math->isNumber()) {
+            Refuse(element, "a priority that is not a number cannot be expressed");
+            return false;
+        }
+        priority = negative ? -math->getValue() : math->getValue();
+        return true;
+    }
+
+    // True when a trigger "time >= T" holds at the start and fires there.
+    bool FiresAtStart(const Event& event, const std::string& time, bool inclusive) const {
+        char* end = nullptr;
+        const double at = std::strtod(time.c_str(), &end);
+        if (end == time.c_str() || *end != '\0') return false;
+        // Level 2 triggers behave as if they were true before the start.
+        const bool initial =
+            event.getLevel() < 3 || !event.isSetTrigger() || event.getTrigger()->getInitialValue();
+        return !initial && (inclusive ? at <= startTime_ : at < startTime_);
+    }
+
+    struct TimedEvent {
+        double priority;
+        std::string time;
+        std::vector<Line> assignments;
+    };
+
     void Events() {
+        std::vector<TimedEvent> timed;
         for (unsigned i = 0; i < model_.getNumEvents(); ++i) {
             const Event* event = model_.getEvent(i);
             const std::string label = event->isSetId() ? event->getId() : std::to_string(i + 1);
             const std::string element = "event '" + label + "'";
             std::string time;
+            bool inclusive = true;
             if (event->isSetDelay()) {
                 Refuse(element, "a delay cannot be expressed");
                 continue;
             }
-            if (!TriggerTime(*event, label, time)) {
+            if (!TriggerTime(*event, label, time, inclusive)) {
                 Refuse(element, "only a trigger time >= T with T constant can be expressed");
                 continue;
             }
+            TimedEvent converted{0, time, {}};
+            if (!Priority(*event, element, converted.priority)) continue;
             for (unsigned k = 0; k < event->getNumEventAssignments(); ++k) {
                 const EventAssignment* a = event->getEventAssignment(k);
                 const Role role =
@@ -341,10 +389,48 @@ private:
                     Refuse(element,
                            "the value assigned to '" + a->getVariable() + "' is not constant");
                 else
-                    events_.push_back(
-                        {line.name, "@ " + time + " " + line.name + " = " + line.text, {}});
+                    converted.assignments.push_back(line);
             }
+            if (FiresAtStart(*event, time, inclusive))
+                StartValues(converted.assignments, element);
+            else
+                timed.push_back(converted);
         }
+        std::stable_sort(timed.begin(), timed.end(), [](const TimedEvent& a, const TimedEvent& b) {
+            return a.priority > b.priority;
+        });
+        RefuseOrderDependence(timed);
+        for (const TimedEvent& event : timed)
+            for (const Line& a : event.assignments)
+                events_.push_back({a.name, "@ " + event.time + " " + a.name + " = " + a.text, {}});
+    }
+
+    // An event that fires at the start sets the starting values.
+    void StartValues(const std::vector<Line>& assignments, const std::string& element) {
+        for (const Line& a : assignments) {
+            if (a.uses.count(a.name)) {
+                Refuse(element, "an event at the start that reads '" + a.name + "'");
+                continue;
+            }
+            for (auto* list : {&constants_, &initialValues_})
+                for (Line& line : *list)
+                    if (line.name == a.name) line = a;
+        }
+    }
+
+    // Assignments at one time are applied one after another, each reading
+    // the values left by those before; SBML computes them all first.
+    void RefuseOrderDependence(const std::vector<TimedEvent>& timed) {
+        std::map<std::string, std::set<std::string>> assignedAt;
+        for (const TimedEvent& event : timed)
+            for (const Line& a : event.assignments)
+                assignedAt[event.time].insert(a.name);
+        for (const TimedEvent& event : timed)
+            for (const Line& a : event.assignments)
+                for (const std::string& use : a.uses)
+                    if (assignedAt[event.time].count(use))
+                        Refuse("assignment to '" + a.name + "' at time " + event.time,
+                               "reads '" + use + "', which is assigned at the same time");
     }
 
     // A reaction's id in math stands for its rate: those become definitions.
@@ -382,20 +468,43 @@ private:
         return ordered;
     }
 
-    void TimeSettings(std::vector<std::string>& out) const {
-        std::string t0 = "0", tf = "10", hr = "0.1";
+    // The annotation that export writes, else 0 to 10 by 0.1.
+    void ReadTimeSettings() {
         const XMLNode* annotation = const_cast<Model&>(model_).getAnnotation();
         for (unsigned i = 0; annotation && i < annotation->getNumChildren(); ++i) {
             const XMLNode& child = annotation->getChild(i);
             if (child.getName() != kTimeSettingsElement || child.getURI() != kTimeSettingsUri)
                 continue;
-            t0 = child.getAttrValue("t0");
-            tf = child.getAttrValue("tf");
-            hr = child.getAttrValue("hr");
+            t0_ = child.getAttrValue("t0");
+            tf_ = child.getAttrValue("tf");
+            hr_ = child.getAttrValue("hr");
         }
-        out.push_back("t0 = " + t0);
-        out.push_back("tf = " + tf);
-        out.push_back("hr = " + hr);
+        startTime_ = std::strtod(t0_.c_str(), nullptr);
+    }
+
+    // The solvers need a differential equation to step through time; a model
+    // that changes only through rules and events gets one that does nothing
+    // else, and the output list leaves it out.
+    void TimeKeeper(const std::vector<Line>& definitions) {
+        if (!equations_.empty()) return;
+        const std::string keeper = names_.Claim("time_keeper", "-");
+        equations_.push_back(
+            {"",
+             "// Nothing changes continuously; " + keeper + " only carries the time forward.",
+             {}});
+        equations_.push_back({keeper, "0", {}});
+        initialValues_.push_back({keeper, "0", {}});
+        std::set<std::string> listed;
+        std::string outputs;
+        auto list = [&](const std::string& name) {
+            if (!listed.insert(name).second) return;
+            outputs += (outputs.empty() ? "" : ", ") + name;
+        };
+        for (const Line& d : definitions)
+            list(d.name);
+        for (const Line& e : events_)
+            list(e.name);
+        outputList_ = "!! " + outputs;
     }
 
     std::string Layout(const std::string& header, const std::vector<Line>& definitions) {
@@ -403,7 +512,7 @@ private:
         const std::string title = model_.isSetName() ? model_.getName() : model_.getId();
         if (!title.empty()) lines.push_back("NAME " + title);
         for (const auto& [id, name] : names_.Renamed())
-            lines.push_back("// '" + id + "' is named " + name);
+            lines.push_back("// " + id + " is named " + name);
         auto section = [&](const char* heading, const std::vector<Line>& items, bool equation) {
             if (items.empty()) return;
             lines.push_back(std::string("// ") + heading);
@@ -417,8 +526,11 @@ private:
         section("Initial values", initialValues_, false);
         section("Auxiliary definitions", definitions, false);
         section("Timed assignments", events_, false);
+        if (!outputList_.empty()) lines.push_back(outputList_);
         lines.push_back("// Time settings");
-        TimeSettings(lines);
+        lines.push_back("t0 = " + t0_);
+        lines.push_back("tf = " + tf_);
+        lines.push_back("hr = " + hr_);
         std::string text;
         for (const std::string& line : lines)
             text += line + "\r\n";
@@ -435,6 +547,8 @@ private:
     std::map<std::string, std::set<std::string>> sumUses_;
     std::map<std::string, Line> rates_;
     std::set<std::string> usedIds_;
+    std::string t0_ = "0", tf_ = "10", hr_ = "0.1", outputList_;
+    double startTime_ = 0;
     std::vector<Line> constants_, equations_, initialValues_, definitions_, events_;
 };
 
