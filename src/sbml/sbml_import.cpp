@@ -31,10 +31,18 @@ void CollectErrors(const SBMLDocument& document, std::vector<std::string>& probl
     }
 }
 
-bool Expand(SBMLDocument& document, const char* option) {
+// A model built from submodels (the `comp` package) becomes one model, by
+// libSBML's own flattening.
+bool FlattenComposition(SBMLDocument& document, std::vector<std::string>& problems) {
+    if (!document.isPackageEnabled("comp")) return true;
     ConversionProperties properties;
-    properties.addOption(option, true);
-    return document.convert(properties) == LIBSBML_OPERATION_SUCCESS;
+    properties.addOption("flatten comp", true);
+    properties.addOption("leavePorts", false);
+    properties.addOption("performValidation", false);
+    if (document.convert(properties) == LIBSBML_OPERATION_SUCCESS) return true;
+    CollectErrors(document, problems);
+    problems.insert(problems.begin(), "package 'comp': the submodels cannot be flattened");
+    return false;
 }
 
 // A Level 3 package shows as a namespace beside the core one.
@@ -89,14 +97,10 @@ SbmlStatus ImportSbmlFile(const std::string& path, std::string& text,
     std::unique_ptr<SBMLDocument> document(readSBMLFromFile(path.c_str()));
     CheckDocument(*document, problems);
     if (!problems.empty()) return SbmlStatus::Invalid;
+    const unsigned level = document->getLevel(), version = document->getVersion();
+    if (!FlattenComposition(*document, problems)) return SbmlStatus::Unconvertible;
     RefusePackages(*document, problems);
     if (!problems.empty()) return SbmlStatus::Unconvertible;
-    const unsigned level = document->getLevel(), version = document->getVersion();
-    if (!Expand(*document, "expandFunctionDefinitions") ||
-        !Expand(*document, "expandInitialAssignments")) {
-        problems.push_back("function definitions or initial assignments cannot be evaluated");
-        return SbmlStatus::Unconvertible;
-    }
     const std::string header = "// Converted from the SBML file '" +
                                std::filesystem::path(path).filename().string() + "' (Level " +
                                std::to_string(level) + " Version " + std::to_string(version) + ")";

@@ -44,9 +44,12 @@ public:
             out = {name, kAtom, false};
             return true;
         }
-        case AST_NAME_TIME:
-            out = {"_time", kAtom, false};
+        case AST_NAME_TIME: {
+            // A lookup may give the time a value of its own (the start time).
+            const std::string time = names_(kTimeId);
+            out = {time.empty() ? "_time" : time, kAtom, false};
             return true;
+        }
         case AST_CONSTANT_PI:
             out = {"_pi", kAtom, false};
             return true;
