@@ -98,7 +98,8 @@ int ReportModelWarnings(const PreflightModel& prepared, const Settings& settings
         lineAt[static_cast<int32_t>(offset)] = i;
     std::set<int32_t> starts;
     for (const auto* list :
-         {&reader.keywordLines, &reader.equations, &reader.assignments, &reader.events})
+         {&reader.keywordLines, &reader.equations, &reader.assignments, &reader.events,
+          &reader.eventLines})
         for (const Statement& statement : *list)
             starts.insert(statement.offset);
 

@@ -106,17 +106,26 @@ int ErrorOfRecord() {
 double KRMparser::Evaluate(int kind, int index, double time, const double* dependent,
                            const double* auxiliary, const double* constants_, int& error,
                            double* stack) const {
+    error = 0;
+    const std::vector<Statement>& list = kind == 0 ? equations : definitions;
+    if (index < 0 || static_cast<size_t>(index) >= list.size() || list[index].code.empty()) {
+        MathErrorRecord& record = CurrentMathError();
+        if (record.IsSet()) record = MathErrorRecord{};
+        return 0.0;
+    }
+    return EvaluateCode(list[index].code.data(), time, dependent, auxiliary, constants_, error,
+                        stack);
+}
+
+double KRMparser::EvaluateCode(const int32_t* const code, double time, const double* dependent,
+                               const double* auxiliary, const double* constants_, int& error,
+                               double* stack) const {
     MathErrorRecord& record = CurrentMathError();
     if (record.IsSet()) record = MathErrorRecord{};
     error = 0;
-    const std::vector<Statement>& list = kind == 0 ? equations : definitions;
-    if (index < 0 || static_cast<size_t>(index) >= list.size() || list[index].code.empty())
-        return 0.0;
-
     // The top of the stack lives in a register; `below` is the first free
     // entry under it. The first load spills a meaningless value into
     // stack[0], so the stack never holds more entries than the code is long.
-    const int32_t* const code = list[index].code.data();
     const int32_t* word = code;
     double* below = stack;
     double top = 0.0;

@@ -2,6 +2,7 @@
 #include "krm_parser.h"
 
 #include "common/text_trim.h"
+#include "event_text.h"
 #include "lexical.h"
 
 namespace kora {
@@ -59,6 +60,9 @@ void KRMparser::Clear() {
     definitions.clear();
     events.clear();
     keywordLines.clear();
+    eventLines.clear();
+    stateEvents.clear();
+    switchingFunctions.clear();
     assignments.clear();
     nameIndexes.Reset();
     nIndependent = 0;
@@ -97,6 +101,32 @@ int32_t KRMparser::ReportedColumns() const {
     return columns;
 }
 
+// A timed event's assignments: one statement each, sharing the time and the
+// group. Each one's text ends where its right side ends, so that it compiles
+// alone and is still found in the model line. A list that does not read as
+// assignments stays one statement, to fail as it always has.
+static void ReadTimedAssignments(KRMparser& model, Statement first) {
+    const std::vector<TextPiece> pieces =
+        SplitTopLevel(first.text, first.start, static_cast<int32_t>(first.text.size()), ',');
+    std::vector<Statement> statements;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        Statement statement = first;
+        if (i > 0) {
+            int32_t position = pieces[i].begin;
+            if (!ReadName(first.text, position, statement.name) || statement.name[0] == '_' ||
+                !Expect(first.text, position, "=")) {
+                model.events.push_back(std::move(first));
+                return;
+            }
+            statement.start = position;
+        }
+        if (i + 1 < pieces.size()) statement.text.resize(static_cast<size_t>(pieces[i].end));
+        statements.push_back(std::move(statement));
+    }
+    for (Statement& statement : statements)
+        model.events.push_back(std::move(statement));
+}
+
 // One logical line: keyword statements, then at most one equation,
 // assignment or event. Returns false on a repeated declaration.
 static bool ReadStatement(KRMparser& model, const std::string& text, int32_t offset) {
@@ -106,6 +136,13 @@ static bool ReadStatement(KRMparser& model, const std::string& text, int32_t off
             model.keywordLines.push_back(MakeStatement(keyword, text, offset, position));
     }
     bool isEvent = Expect(text, position, "@");
+    if (isEvent) {
+        int32_t bracket = position;
+        if (Expect(text, bracket, "[")) {
+            model.eventLines.push_back(MakeStatement({}, text, offset, bracket));
+            return true;
+        }
+    }
     double eventTime = 0.0;
     std::string eventTimeName;
     if (isEvent && !ReadNumber(text, position, eventTime) &&
@@ -121,7 +158,8 @@ static bool ReadStatement(KRMparser& model, const std::string& text, int32_t off
     if (isEvent && !derivative) {
         statement.eventTime = eventTime;
         statement.eventTimeName = eventTimeName;
-        model.events.push_back(std::move(statement));
+        statement.eventGroup = model.events.empty() ? 1 : model.events.back().eventGroup + 1;
+        ReadTimedAssignments(model, std::move(statement));
         return true;
     }
     std::vector<Statement>& list = derivative ? model.equations : model.assignments;

@@ -8,6 +8,7 @@
 
 #include "error_display.h"
 #include "gma_form.h"
+#include "model_event.h"
 #include "model_functions.h"
 #include "name_index.h"
 
@@ -44,6 +45,7 @@ struct Statement {
     uint8_t state = kStateUndefined;
     int32_t reportIndex = 0;
     int32_t valueIndex = 0; // 0 means none
+    int32_t eventGroup = 0; // timed events: the @ line, whose values are computed together
 };
 
 // Names on an "&&" or "!!" line, separated by commas, blanks or tabs.
@@ -74,7 +76,17 @@ public:
                     const double* auxiliary, const double* constants, int& error,
                     double* stack) const;
 
+    // Runs compiled code (ending with word 0) the same way.
+    double EvaluateCode(const int32_t* code, double time, const double* dependent,
+                        const double* auxiliary, const double* constants, int& error,
+                        double* stack) const;
+
     bool ApplyEvent(const TextLines& modelLines, bool rebuildForm);
+    // Assigns an event's computed values (one per assignment); constants
+    // defined from an assigned constant follow it.
+    bool AssignEventValues(const ModelEvent& event, const double* values);
+    // Constants defined after a changed one from it are computed again.
+    bool FollowChangedConstants();
     bool Locate(const TextLines& modelLines, std::string& text, int32_t& offset, int32_t& length,
                 bool returnText);
 
@@ -104,6 +116,12 @@ public:
     std::vector<Statement> definitions;
     std::vector<Statement> events;
     std::vector<Statement> keywordLines;
+    // "@ [" lines as read, and the events the build compiles from them.
+    std::vector<Statement> eventLines;
+    std::vector<ModelEvent> stateEvents;
+    // Every place the model switches: triggers first, then conditions
+    // inside equations and definitions.
+    std::vector<SwitchingFunction> switchingFunctions;
     // Assignments as read, before the build sorts them into initial values,
     // constants and definitions.
     std::vector<Statement> assignments;
@@ -124,5 +142,8 @@ public:
     // Name and number lookups of the compiler and the build; Clear resets them.
     mutable ModelNameIndexes nameIndexes;
 };
+
+// The build's step that compiles the "@ [" lines into events.
+bool CompileStateEvents(KRMparser& model);
 
 } // namespace kora

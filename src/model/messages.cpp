@@ -45,6 +45,11 @@ constexpr std::array kTable{
     Entry{32020, "hr can not be zero:"},
     Entry{32021, "@ time must be constant."},
     Entry{32022, "@ can only be used for variables or constants."},
+    Entry{32040, "An event's trigger must be a condition:"},
+    Entry{32041, "An event's delay must be finite and not negative:"},
+    Entry{32042, "Events keep triggering each other at one time:"},
+    Entry{32043, "Unknown event option:"},
+    Entry{32044, "An event could not be computed:"},
     // Solver outcomes (32650 + status, or + state when Init failed).
     Entry{32647, "Problem starting the solver."},
     Entry{32648, "Too many points: Increase hr."},

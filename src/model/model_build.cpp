@@ -39,6 +39,7 @@ public:
         // Every event is compiled, whenever it falls: a fault in one is a
         // fault of the model, whatever the time span of this run.
         if (!CompileEvents()) return;
+        if (!CompileStateEvents(model_)) return;
         PlaceEvents();
         if (!CheckInitialValues()) return;
         SelectOutputs();
@@ -252,7 +253,12 @@ private:
             int result = model_.Compile(kModeGeneral, event.text, event.start, value, nullptr,
                                         nullptr, false);
             if (result == 0) return false;
-            if (result != 2) return Fail(kCodeEventNotConstant, event.text);
+            // A value that depends on the state is computed when the event
+            // happens.
+            if (result != 2 &&
+                model_.Compile(kModeGeneral, event.text, event.start, value, &event.code, nullptr,
+                               false) == 0)
+                return false;
             event.value = value;
             event.state = kStateDefined;
         }

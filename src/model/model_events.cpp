@@ -5,14 +5,22 @@
 #include "krm_parser.h"
 #include "lexical.h"
 #include "postfix_words.h"
+#include "state_evaluator.h"
 
 namespace kora {
 namespace {
+
+constexpr int kCodeEventFailed = 44;
 
 template <typename List> auto* FindNamed(List& list, const std::string& name) {
     for (auto& statement : list)
         if (!statement.name.empty() && statement.name == name) return &statement;
     return static_cast<decltype(&list[0])>(nullptr);
+}
+
+bool EventFailed(KRMparser& model, const Statement& event) {
+    model.SetError(kCodeEventFailed, event.text);
+    return false;
 }
 
 // By index: compiling may intern numbers and so grow the constant list.
@@ -24,6 +32,35 @@ bool Reevaluate(KRMparser& model, size_t index) {
         return false;
     model.constants[index].value = value;
     model.constants[index].changed = true;
+    return true;
+}
+
+// The values of timed events [first, end) at the present state: constant
+// values as built (variables) or re-read (constants), others computed.
+bool TimedEventValues(KRMparser& model, size_t first, size_t end, std::vector<double>& values) {
+    StateEvaluator state(model);
+    bool loaded = false;
+    for (size_t i = first; i < end; ++i) {
+        const Statement& event = model.events[i];
+        double value = event.value;
+        if (!event.code.empty()) {
+            int error = 0;
+            if (!loaded) {
+                std::vector<double> y;
+                for (const Statement& equation : model.equations)
+                    y.push_back(equation.value);
+                if (!state.Load(model.tCurrent, y.data(), error)) return EventFailed(model, event);
+                loaded = true;
+            }
+            value = state.Value(event.code, error);
+            if (error != 0) return EventFailed(model, event);
+        } else if (FindNamed(model.constants, event.name) != nullptr &&
+                   model.Compile(kModeGeneral, event.text, event.start, value, nullptr, nullptr,
+                                 false) == 0) {
+            return false;
+        }
+        values.push_back(value);
+    }
     return true;
 }
 
@@ -48,32 +85,67 @@ bool KRMparser::ApplyEvent(const TextLines& modelLines, bool rebuildForm) {
         constant.changed = false;
 
     const double time = events[eventIndex].eventTime;
+    tCurrent = t0 + std::fabs(time - t0);
     bool anyChanged = false;
-    for (; eventIndex < events.size() && events[eventIndex].eventTime == time; ++eventIndex) {
-        const Statement& event = events[eventIndex];
-        tCurrent = t0 + std::fabs(time - t0);
-        if (Statement* variable = FindNamed(equations, event.name)) {
-            variable->value = event.value;
-        } else if (Statement* constant = FindNamed(constants, event.name)) {
-            // Re-read against the constants' present values.
-            constant->text = event.text;
-            constant->start = event.start;
-            if (!Reevaluate(*this, static_cast<size_t>(constant - constants.data()))) return false;
+    while (eventIndex < events.size() && events[eventIndex].eventTime == time) {
+        // One @ line: every value is computed before any is assigned.
+        size_t end = eventIndex;
+        while (end < events.size() && events[end].eventTime == time &&
+               events[end].eventGroup == events[eventIndex].eventGroup)
+            ++end;
+        std::vector<double> values;
+        if (!TimedEventValues(*this, eventIndex, end, values)) return false;
+        for (size_t i = eventIndex; i < end; ++i) {
+            const Statement& event = events[i];
+            if (Statement* variable = FindNamed(equations, event.name)) {
+                variable->value = values[i - eventIndex];
+            } else if (Statement* constant = FindNamed(constants, event.name)) {
+                // A constant value is re-read against the constants' present
+                // values whenever a constant it uses changes.
+                if (event.code.empty()) {
+                    constant->text = event.text;
+                    constant->start = event.start;
+                }
+                constant->value = values[i - eventIndex];
+                constant->changed = true;
+                anyChanged = true;
+            }
+        }
+        eventIndex = static_cast<uint32_t>(end);
+    }
+    if (anyChanged && !FollowChangedConstants()) return false;
+    return rebuildForm ? BuildForm() : true;
+}
+
+bool KRMparser::FollowChangedConstants() {
+    // Constants defined from a changed one follow it, in list order.
+    for (size_t i = 0; i < constants.size(); ++i) {
+        if (!constants[i].changed) continue;
+        const std::string name = constants[i].name;
+        for (size_t j = i + 1; j < constants.size(); ++j) {
+            if (constants[j].text.find(name) == std::string::npos) continue;
+            if (!Reevaluate(*this, j)) return false;
+        }
+    }
+    return true;
+}
+
+bool KRMparser::AssignEventValues(const ModelEvent& event, const double* values) {
+    for (Statement& constant : constants)
+        constant.changed = false;
+    bool anyChanged = false;
+    for (size_t i = 0; i < event.assignments.size(); ++i) {
+        const EventSetting& assignment = event.assignments[i];
+        const size_t index = static_cast<size_t>(assignment.index);
+        if (assignment.variable) {
+            equations[index].value = values[i];
+        } else {
+            constants[index].value = values[i];
+            constants[index].changed = true;
             anyChanged = true;
         }
     }
-    // Constants defined from a changed one follow it, in list order.
-    if (anyChanged) {
-        for (size_t i = 0; i < constants.size(); ++i) {
-            if (!constants[i].changed) continue;
-            const std::string name = constants[i].name;
-            for (size_t j = i + 1; j < constants.size(); ++j) {
-                if (constants[j].text.find(name) == std::string::npos) continue;
-                if (!Reevaluate(*this, j)) return false;
-            }
-        }
-    }
-    return rebuildForm ? BuildForm() : true;
+    return !anyChanged || FollowChangedConstants();
 }
 
 bool KRMparser::Locate(const TextLines& modelLines, std::string& text, int32_t& offset,

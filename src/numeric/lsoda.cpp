@@ -58,10 +58,6 @@ void lsoda::Run() {
     }
 }
 
-double lsoda::ModelTime(double time) const {
-    return backward ? runStart - std::fabs(runStart - time) : time;
-}
-
 bool lsoda::Derivatives(double time, const double* yv, double* ydot) {
     const double tau = ModelTime(time);
     const size_t definitions = model->definitions.size();
@@ -96,13 +92,14 @@ void lsoda::Initialise() {
     errorIndex = 0;
     istate = 1;
     firstStepPending = false;
-    if (t0 == runStart) statistics = LsodaStatistics{};
+    stoppedAtSwitch = false;
+    if (t0 == runStart && !continuation) statistics = LsodaStatistics{};
     try {
         n = static_cast<int32_t>(model->VariableCount());
         // Report times are counted from the segment start, not accumulated,
         // so the grid does not drift and the last row is the segment end.
-        reportIndex = 1;
-        tout = ReportTime(t0, reportIndex);
+        reportIndex = gridFirst;
+        tout = ReportTime(gridStart, reportIndex);
         lastPoint = false;
         if (tout >= segmentEnd) {
             tout = segmentEnd;
@@ -148,6 +145,7 @@ void lsoda::StartEngine() {
     switch (engine.Start(*rhs_, t, tout, y.data(), tolerance, atol)) {
     case LsodaEngine::StartResult::Ok:
         firstStepPending = true;
+        StartRoots();
         break;
     case LsodaEngine::StartResult::IllegalInput:
         ++engine.illin;
@@ -159,6 +157,46 @@ void lsoda::StartEngine() {
     }
 }
 
+void lsoda::StartRoots() {
+    const size_t count = SwitchCount();
+    engine.AllocateRoots(static_cast<int>(count));
+    if (count == 0) return;
+    engine.tlast = t;
+    engine.toutc = tout;
+    // A function identically zero at the start is watched from its first
+    // sign; its zero is no crossing.
+    std::vector<double> start(y);
+    if (engine.rchek(1, *this, start.data()) == LsodaEngine::RootResult::Failed) return;
+}
+
+bool lsoda::Roots(double time, const double* yv, double* g) {
+    return SwitchingValues(ModelTime(time), yv, g);
+}
+
+// Looks for a switch in the part of the step not yet searched; true when the
+// segment ends (at a switch, or on a failure to evaluate one).
+bool lsoda::CheckSwitches(int job) {
+    if (engine.ngc == 0) return false;
+    engine.toutc = tout;
+    switch (engine.rchek(job, *this, y.data())) {
+    case LsodaEngine::RootResult::None:
+    case LsodaEngine::RootResult::ZeroAtStart:
+        return false;
+    case LsodaEngine::RootResult::Failed:
+        return true; // the evaluator's code is in status; the next slice closes
+    case LsodaEngine::RootResult::Found:
+        break;
+    }
+    // The segment ends at the switch without a row: the run decides whether
+    // the switch is an event time, which has rows.
+    t = engine.rootT0;
+    stoppedAtSwitch = true;
+    switchTime = t;
+    status = kStatusComplete;
+    engine.LoadStatistics();
+    return true;
+}
+
 void lsoda::SteppingSlice() {
     bool firstStep = false;
     if (firstStepPending) {
@@ -167,6 +205,7 @@ void lsoda::SteppingSlice() {
     } else if (istate == 2) {
         // A new report interval; the last step may already cover it.
         engine.BeginInterval();
+        if (CheckSwitches(2)) return;
         if (engine.Reached(tout)) {
             if (engine.intdy(tout, 0, y.data()) != 0) {
                 istate = -3;
@@ -213,6 +252,7 @@ void lsoda::SteppingSlice() {
         return;
     }
     Progress(engine.tn, engine.nst, engine.hu, engine.nqu, 0.0);
+    if (status == kStatusRunning && CheckSwitches(3)) return;
     if (!engine.Reached(tout)) {
         istate = 4;
         return;
@@ -228,8 +268,9 @@ void lsoda::Report() {
     if (lastPoint) status = kStatusComplete;
     engine.LoadStatistics();
     StoreRow(t, y.data());
+    engine.tlast = t;
     ++reportIndex;
-    const double next = ReportTime(t0, reportIndex);
+    const double next = ReportTime(gridStart, reportIndex);
     if (!lastPoint && next >= segmentEnd) {
         tout = segmentEnd;
         lastPoint = true;

@@ -34,7 +34,7 @@ struct LsodaStatistics {
     std::vector<double> switchTimes; // model times; at most 64 per segment are kept
 };
 
-class lsoda : public winintegrator, public LsodaRhs {
+class lsoda : public winintegrator, public LsodaRhs, public LsodaRootFunctions {
 public:
     explicit lsoda(KRMparser* model);
     ~lsoda() override = default;
@@ -45,6 +45,8 @@ public:
     // The model's right-hand side: auxiliaries in definition order, then the
     // derivatives; a backward run sees mirrored times and negated derivatives.
     bool Derivatives(double time, const double* yv, double* ydot) override;
+    // The model's switching functions, whose sign changes end a segment.
+    bool Roots(double time, const double* yv, double* g) override;
 
     // Run totals, complete after each segment closes; the live counts of the
     // segment in progress are in engine (nst, nfe, nje, mused).
@@ -72,12 +74,13 @@ private:
     void SetDefaults();
     void Initialise();
     void StartEngine();
+    void StartRoots();
+    bool CheckSwitches(int job);
     void SteppingSlice();
     void Report();
     void FailureExit(int32_t code, int32_t publishedState);
     void Close();
     void AccumulateStatistics();
-    double ModelTime(double time) const;
 
     LsodaStatistics statistics;
     LsodaRhs* rhs_ = this;

@@ -28,6 +28,15 @@ public:
     virtual bool Derivatives(double t, const double* y, double* ydot) = 0;
 };
 
+// Functions g(t, y) whose roots the solver locates (the root-finding
+// extension of the solver family). Returning false reports that they cannot
+// be evaluated; the implementer records the reason.
+class LsodaRootFunctions {
+public:
+    virtual ~LsodaRootFunctions() = default;
+    virtual bool Roots(double t, const double* y, double* g) = 0;
+};
+
 // Method coefficients of every order of one method.
 struct LsodaCoefficients {
     double elco[12][13]; // elco[nq-1][i-1]: coefficient l(i) of order nq
@@ -154,6 +163,28 @@ public:
     double* acor() { return rwork.data() + (lacor - 1); }
     double* wm() { return rwork.data() + (lwm - 1); }
     int32_t* iwm() { return iwork.data() + (liwm - 1); }
+
+    // Root finding. rchek's results: no root, a root at rootT0 with y there,
+    // g identically zero at and near the start, or g could not be evaluated.
+    enum class RootResult { None, Found, ZeroAtStart, Failed };
+    // Sizes the root arrays for ng functions (0: no root finding).
+    void AllocateRoots(int ng);
+    // Looks for a root: job 1 at the start of the integration, job 2 when a
+    // new output interval begins, job 3 after a successful step. y is work
+    // space; on Found it holds the solution at the root, rootT0.
+    RootResult rchek(int job, LsodaRootFunctions& g, double* y);
+    // The leftmost sign change of the g in (x0, x1) by the Illinois
+    // algorithm, one g evaluation per call (jflag 1 asks for g at x).
+    void roots(double hmin, int& jflag, double& x0, double& x1, double* g0v, double* g1v,
+               double* gxv, double& x);
+
+    // Root-finding state (published common storage of the extension).
+    int ngc = 0, nge = 0, irfnd = 0;
+    double rootT0 = 0.0, tlast = 0.0, toutc = 0.0;
+    double alpha = 0.0, x2 = 0.0;
+    int imax = 0, last = 0;
+    std::vector<double> g0, g1, gx;
+    std::vector<int32_t> jroot;
 
     // Method switches of this segment, with the times of the first
     // kRecordedSwitches of them (kept without allocating during steps).

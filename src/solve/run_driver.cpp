@@ -101,6 +101,7 @@ bool RunDriver::Start(const TextLines& modelLines, const RunConfiguration& confi
     failureCaptured_ = false;
     started_ = false;
     stepsOfEarlierSegments_ = 0;
+    discardRows_ = false;
     lines_ = modelLines;
 
     model_.Build(lines_);
@@ -122,6 +123,85 @@ bool RunDriver::Start(const TextLines& modelLines, const RunConfiguration& confi
     }
     Configure();
     started_ = true;
+    if (!EventsAtStart()) return false;
+    Slice(false);
+    return true;
+}
+
+// Triggers are looked at before the first step: one that is true at the
+// start and false before it fires there, between two rows at t0.
+bool RunDriver::EventsAtStart() {
+    if (!stateEvents_.Active()) return true;
+    winintegrator& solver = *solver_;
+    stateEvents_.Begin();
+    const std::vector<double> before(solver.values.begin(),
+                                     solver.values.begin() + model_.equations.size());
+    const StateEvents::Result result = stateEvents_.Process(solver.t0, solver.ModelTime(solver.t0));
+    if (result == StateEvents::Result::Failed) {
+        discardRows_ = true;
+        Fail(kCategoryModel, sink_.code);
+        return false;
+    }
+    if (result == StateEvents::Result::Fired) {
+        solver.continuation = true;
+        solver.BeginRows();
+        solver.StoreRow(solver.t0, before.data());
+        solver.continuation = true;
+        if (!NextSegment(solver.t0, false, true, true)) return false;
+        return true;
+    }
+    solver.segmentEnd = SegmentEnd(solver.t0);
+    return true;
+}
+
+// The end of a segment starting at `start`: the next timed event, the next
+// delayed firing or the end of the run, whichever comes first.
+double RunDriver::SegmentEnd(double start) const {
+    double end = model_.eventIndex < model_.events.size()
+                     ? model_.events[model_.eventIndex].eventTime
+                     : model_.tf;
+    const double pending = stateEvents_.NextPending();
+    if (pending > start && pending < end) end = pending;
+    return end;
+}
+
+// Restarts the solver at `start` from the model's state. A timed event
+// restarts the report grid there, other events keep it.
+bool RunDriver::NextSegment(double start, bool restartGrid, bool startRow, bool constantsChanged) {
+    winintegrator& solver = *solver_;
+    const bool taylor = configuration_.method == SolverMethod::Taylor;
+    if (taylor && constantsChanged && !RebuildFormForSegment()) {
+        Fail(kCategoryModel, sink_.code != 0 ? sink_.code : 18);
+        return false;
+    }
+    solver.t0 = start;
+    solver.segmentEnd = SegmentEnd(start);
+    solver.reportInterval = model_.hr;
+    if (restartGrid) {
+        solver.gridStart = start;
+        solver.gridFirst = 1;
+    } else {
+        // The first grid time after the event; one within a billionth of an
+        // interval of it is the event's own row.
+        const double interval = std::fabs(solver.reportInterval);
+        int64_t k = std::max<int64_t>(
+            solver.gridFirst,
+            static_cast<int64_t>(std::floor((start - solver.gridStart) / interval)));
+        while (solver.gridStart + static_cast<double>(k) * interval <= start + 1e-9 * interval)
+            ++k;
+        solver.gridFirst = k;
+    }
+    const size_t n = model_.equations.size();
+    for (size_t i = 0; i < n; ++i)
+        solver.values[i] = model_.equations[i].value;
+    if (taylor)
+        for (const Statement& constant : model_.constants)
+            if (constant.valueIndex > 0 &&
+                static_cast<size_t>(constant.valueIndex) < solver.values.size())
+                solver.values[constant.valueIndex] = constant.value;
+    solver.continuation = true;
+    solver.skipStartRow = !startRow;
+    solver.state = kSolverInitialise;
     Slice(false);
     return true;
 }
@@ -145,6 +225,7 @@ void RunDriver::Configure() {
     solver.maxOrder = configuration_.maxOrder;
     solver.tolerance = std::pow(10.0, -configuration_.logTolerance);
     solver.state = kSolverInitialise;
+    solver.locateSwitches = configuration_.locateSwitches;
     solver.startTicks = solver.lastProgressTicks = TickCountMs();
 }
 
@@ -187,36 +268,47 @@ bool RunDriver::RebuildFormForSegment() {
 bool RunDriver::ContinueAfterEvent() {
     if (!started_ || pending_.category != 0) return false;
     winintegrator& solver = *solver_;
-    if (solver.state != kSolverFinished || solver.status != kStatusComplete ||
-        model_.eventIndex >= model_.events.size())
-        return false;
+    if (solver.state != kSolverFinished || solver.status != kStatusComplete) return false;
+    const bool atSwitch = solver.stoppedAtSwitch;
+    const double end = atSwitch ? solver.switchTime : solver.segmentEnd;
+    const bool timed = !atSwitch && model_.eventIndex < model_.events.size() &&
+                       model_.events[model_.eventIndex].eventTime == end;
+    const bool delayed = !atSwitch && !timed && stateEvents_.NextPending() <= end && end < model_.tf;
+    if (!atSwitch && !timed && !delayed) return false;
 
     stepsOfEarlierSegments_ += solver.progStepCount;
     const size_t n = model_.equations.size();
     for (size_t i = 0; i < n; ++i)
         model_.equations[i].value = solver.values[i];
-    solver.t0 = model_.events[model_.eventIndex].eventTime;
+    const std::vector<double> before(solver.values.begin(), solver.values.begin() + n);
 
-    const bool taylor = configuration_.method == SolverMethod::Taylor;
-    model_.ApplyEvent(lines_, false);
-    if (taylor && !RebuildFormForSegment()) {
-        Fail(kCategoryModel, sink_.code != 0 ? sink_.code : 18);
-        return false;
+    if (timed && !model_.ApplyEvent(lines_, false)) return FailDuringRun();
+    StateEvents::Result result = StateEvents::Result::Nothing;
+    if (stateEvents_.Active()) {
+        result = stateEvents_.Process(end, solver.ModelTime(end));
+        if (result == StateEvents::Result::Failed) return FailDuringRun();
     }
-    solver.segmentEnd = model_.eventIndex < model_.events.size()
-                            ? model_.events[model_.eventIndex].eventTime
-                            : model_.tf;
-    solver.reportInterval = model_.hr;
-    for (size_t i = 0; i < n; ++i)
-        solver.values[i] = model_.equations[i].value;
-    if (taylor)
-        for (const Statement& constant : model_.constants)
-            if (constant.valueIndex > 0 &&
-                static_cast<size_t>(constant.valueIndex) < solver.values.size())
-                solver.values[constant.valueIndex] = constant.value;
-    solver.state = kSolverInitialise;
-    Slice(false);
-    return true;
+    const bool fired = timed || result == StateEvents::Result::Fired;
+    if (atSwitch && fired) {
+        // The row before the event; the segment's first row is the one after.
+        solver.continuation = true;
+        solver.BeginRows();
+        solver.StoreRow(end, before.data());
+    }
+    return NextSegment(end, timed, fired, fired);
+}
+
+bool RunDriver::SegmentEndsAtEvent() const {
+    if (!started_ || solver_->state != kSolverFinished || solver_->status != kStatusComplete)
+        return false;
+    return solver_->stoppedAtSwitch ||
+           (stateEvents_.NextPending() <= solver_->segmentEnd && solver_->segmentEnd < model_.tf);
+}
+
+bool RunDriver::FailDuringRun() {
+    discardRows_ = true;
+    Fail(kCategoryModel, sink_.code != 0 ? sink_.code : 18);
+    return false;
 }
 
 RunOutcome RunDriver::Finish() {
@@ -248,7 +340,8 @@ RunOutcome RunDriver::Finish() {
     }
     if (const auto* stiff = dynamic_cast<const lsoda*>(&solver))
         AddLsodaStatistics(*stiff, statistics);
-    if (solver.createResults) outcome.timeCourse = MakeRunTimeCourse(solver, model_);
+    if (solver.createResults && !discardRows_)
+        outcome.timeCourse = MakeRunTimeCourse(solver, model_);
 
     solver.Reset();
     model_.Clear();

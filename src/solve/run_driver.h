@@ -21,6 +21,7 @@
 #include "solve/base/document_host.h"
 #include "solve/base/time_course.h"
 #include "solve/base/winintegrator.h"
+#include "state_events.h"
 
 namespace kora {
 
@@ -42,6 +43,9 @@ struct RunConfiguration {
     int32_t maxOrder = 20;     // "MaxOrder"
     int32_t logTolerance = 6;  // "MLogTolerance": tolerance 10^-logTolerance
     int32_t filePrecision = 7; // "FilePrec": digits of the failure detail's arguments
+    // Off: the solvers integrate through the model's switches without
+    // locating them (comparisons only).
+    bool locateSwitches = true;
 };
 
 struct RunStatistics {
@@ -102,6 +106,8 @@ public:
     // After a completed segment with a timed assignment left: applies it and
     // performs the next segment's first slice. False when the run is over.
     bool ContinueAfterEvent();
+    // The finished segment ended at a switch or at a delayed event's time.
+    bool SegmentEndsAtEvent() const;
     // The outcome of the finished run; fills the sink for a failure, hands
     // over the rows as a time course, resets the solver and releases the
     // model's compiled data.
@@ -122,6 +128,10 @@ private:
     bool MakeSolver();
     void Configure();
     bool RebuildFormForSegment();
+    bool EventsAtStart();
+    bool FailDuringRun();
+    bool NextSegment(double start, bool restartGrid, bool startRow, bool constantsChanged);
+    double SegmentEnd(double start) const;
     void CaptureFailureRecord();
 
     KRMparser& model_;
@@ -135,6 +145,8 @@ private:
     MathErrorRecord failure_; // the evaluator's record at the failing slice
     bool failureCaptured_ = false;
     int32_t stepsOfEarlierSegments_ = 0; // a segment's solver counts from 0
+    StateEvents stateEvents_{model_};
+    bool discardRows_ = false; // a model error during the run leaves no rows
 };
 
 // The failure detail of a solver outcome: the failing function and its

@@ -227,10 +227,11 @@ void SystemDocument::FinishRun() {
         const bool eventLeft = solver.state == kSolverFinished &&
                                solver.status == kStatusComplete &&
                                model_.eventIndex < model_.events.size();
-        if (eventLeft) {
-            SetStatus("PARSING");
+        if (eventLeft) SetStatus("PARSING");
+        // Events triggered by conditions continue the run without a word.
+        if (eventLeft || driver_->SegmentEndsAtEvent()) {
             if (driver_->ContinueAfterEvent()) {
-                SetStatus("SOLVING");
+                if (eventLeft) SetStatus("SOLVING");
                 runEvent_.Set();
                 return;
             }

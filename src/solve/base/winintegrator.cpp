@@ -91,6 +91,12 @@ void winintegrator::Reset() {
     progOrder = progPercent = progStepCount = 0;
     startTicks = lastProgressTicks = elapsedMs = msSinceProgress = 0;
     createResults = false;
+    stoppedAtSwitch = false;
+    switchTime = 0.0;
+    continuation = false;
+    skipStartRow = false;
+    gridStart = 0.0;
+    gridFirst = 1;
 }
 
 bool winintegrator::Init() {
@@ -114,6 +120,9 @@ bool winintegrator::Init() {
         runEnd = model->tf;
         backward = model->backward;
         t0 = runStart;
+        gridStart = runStart;
+        gridFirst = 1;
+        continuation = false;
 
         if (model->eventIndex < model->events.size())
             segmentEnd = model->events[model->eventIndex].eventTime;
@@ -162,10 +171,47 @@ void winintegrator::BeginRows() {
         constValues[j] = model->constants[j].value;
     if (evalStack.size() < std::max<size_t>(1, model->stackDepth))
         evalStack.assign(std::max<size_t>(1, model->stackDepth), 0.0);
-    if (t0 == runStart && createResults) {
+    if (t0 == runStart && !continuation && createResults) {
         rows = 0;
         writePosition = results.data();
     }
+}
+
+size_t winintegrator::SwitchCount() const {
+    return locateSwitches && model != nullptr ? model->switchingFunctions.size() : 0;
+}
+
+bool winintegrator::SwitchingValues(double time, const double* y, double* g) {
+    const size_t n = model->equations.size();
+    for (size_t j = 0; j < model->definitions.size(); ++j) {
+        int error = 0;
+        const double value = model->Evaluate(1, static_cast<int>(j), time, y, auxValues.data(),
+                                             constValues.data(), error, evalStack.data());
+        if (error != 0) {
+            status = error;
+            errorIndex = static_cast<uint32_t>(j + n);
+            return false;
+        }
+        auxValues[j] = value;
+    }
+    const size_t count = SwitchCount();
+    for (size_t k = 0; k < count; ++k) {
+        const SwitchingFunction& function = model->switchingFunctions[k];
+        int error = 0;
+        const double left = model->EvaluateCode(function.left.data(), time, y, auxValues.data(),
+                                                constValues.data(), error, evalStack.data());
+        double right = 0.0;
+        if (error == 0)
+            right = model->EvaluateCode(function.right.data(), time, y, auxValues.data(),
+                                        constValues.data(), error, evalStack.data());
+        if (error != 0) {
+            status = error;
+            errorIndex = static_cast<uint32_t>(n + model->definitions.size() + k);
+            return false;
+        }
+        g[k] = left - right;
+    }
+    return true;
 }
 
 bool winintegrator::EnsureRowRoom() {
@@ -184,6 +230,10 @@ bool winintegrator::EnsureRowRoom() {
 }
 
 void winintegrator::StoreRow(double t, const double* variables) {
+    if (skipStartRow) {
+        skipStartRow = false;
+        return;
+    }
     const double storedTime = backward ? runStart - std::fabs(t - runStart) : t;
     stepsSinceReport = 0;
     if (!createResults) return;

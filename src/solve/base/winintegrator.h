@@ -51,9 +51,33 @@ public:
     // segment end taken for any time within 1e-9 of an interval of it.
     double ReportTime(double segmentStart, int64_t k) const;
 
+    // The model's switching functions at (model time, y): g[k] = left - right
+    // of switching function k, the auxiliaries computed first. False, with
+    // the evaluator's code in status, when one cannot be evaluated.
+    bool SwitchingValues(double time, const double* y, double* g);
+    // Model time of a solver time (backward runs are integrated mirrored).
+    double ModelTime(double time) const {
+        return backward ? runStart - (time > runStart ? time - runStart : runStart - time) : time;
+    }
+    // The number of switching functions the solver locates (0 when off).
+    size_t SwitchCount() const;
+
     // Makes room for one more row, doubling the buffer when it is full.
     // False when it cannot grow.
     bool EnsureRowRoom();
+
+    // The segment ended, without a row, where a switching function changed
+    // sign: at switchTime (solver time, which runs forward), values there.
+    bool stoppedAtSwitch = false;
+    double switchTime = 0.0;
+    bool locateSwitches = true; // off: switches are integrated through
+    // Later segments of one run keep its rows and totals.
+    bool continuation = false;
+    bool skipStartRow = false; // the segment's first row is already stored
+    // The report grid: report k of a segment falls at gridStart + k * interval,
+    // counted from gridFirst.
+    double gridStart = 0.0;
+    int64_t gridFirst = 1;
 
     uint32_t stepsSinceReport = 0;
     std::vector<double> values;
