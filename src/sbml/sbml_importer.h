@@ -13,6 +13,7 @@
 #include <sbml/SBMLTypes.h>
 
 #include "sbml_math_text.h"
+#include "sbml_model_import.h"
 #include "sbml_names.h"
 
 namespace kora::sbml {
@@ -74,18 +75,12 @@ private:
                    const std::string& scope = {});
 
     // sbml_import_events.cpp.
-    struct TimedEvent {
-        double priority;
-        std::string time;
-        std::vector<Line> assignments;
-    };
     void Events();
-    bool TriggerTime(const Event& event, const std::string& element, std::string& time,
-                     bool& inclusive);
-    bool Priority(const Event& event, const std::string& element, double& priority);
-    bool FiresAtStart(const Event& event, const std::string& time, bool inclusive) const;
-    void StartValues(const std::vector<Line>& assignments, const std::string& element);
-    void RefuseOrderDependence(const std::vector<TimedEvent>& timed);
+    bool TriggerTime(const Event& event, const std::string& element, std::string& time);
+    bool Condition(const Event& event, const std::string& element, std::string& condition);
+    bool EventOptions(const Event& event, const std::string& element, std::string& options);
+    bool EventAssignments(const Event& event, const std::string& element,
+                          std::vector<Line>& out);
 
     const Model& model_;
     std::vector<std::string>& problems_;
@@ -111,7 +106,8 @@ private:
     std::map<std::string, Line> rates_;
     std::set<std::string> usedIds_, visiting_;
     std::vector<Line> constants_, equations_, initialValues_, definitions_, events_;
-    std::string t0_ = "0", tf_ = "10", hr_ = "0.1", outputList_;
+    std::vector<std::string> eventTargetNames_;
+    std::string t0_ = "0", tf_ = "10", interval_ = "hr = 0.1", outputList_;
     double startTime_ = 0;
 };
 

@@ -100,7 +100,9 @@ void ModelImporter::ReadTimeSettings() {
         if (child.getName() != kTimeSettingsElement || child.getURI() != kTimeSettingsUri) continue;
         t0_ = child.getAttrValue("t0");
         tf_ = child.getAttrValue("tf");
-        hr_ = child.getAttrValue("hr");
+        // A span of no length is written with its number of points instead.
+        interval_ = child.hasAttr("hr") ? "hr = " + child.getAttrValue("hr")
+                                        : "Npoints = " + child.getAttrValue("Npoints");
     }
     startTime_ = std::strtod(t0_.c_str(), nullptr);
 }
@@ -429,8 +431,8 @@ void ModelImporter::TimeKeeper(const std::vector<Line>& definitions) {
     };
     for (const Line& d : definitions)
         list(d.name);
-    for (const Line& e : events_)
-        list(e.name);
+    for (const std::string& name : eventTargetNames_)
+        list(name);
     outputList_ = "!! " + outputs;
 }
 
@@ -454,12 +456,12 @@ std::string ModelImporter::Layout(const std::string& header, const std::vector<L
     section("Equations", equations_, true);
     section("Initial values", initialValues_, false);
     section("Auxiliary definitions", definitions, false);
-    section("Timed assignments", events_, false);
+    section("Events", events_, false);
     if (!outputList_.empty()) lines.push_back(outputList_);
     lines.push_back("// Time settings");
     lines.push_back("t0 = " + t0_);
     lines.push_back("tf = " + tf_);
-    lines.push_back("hr = " + hr_);
+    lines.push_back(interval_);
     std::string text;
     for (const std::string& line : lines)
         text += line + "\r\n";
