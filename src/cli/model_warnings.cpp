@@ -97,9 +97,8 @@ int ReportModelWarnings(const PreflightModel& prepared, const Settings& settings
     for (size_t i = 0, offset = 0; i < modelLines.size(); offset += modelLines[i++].size() + 2)
         lineAt[static_cast<int32_t>(offset)] = i;
     std::set<int32_t> starts;
-    for (const auto* list :
-         {&reader.keywordLines, &reader.equations, &reader.assignments, &reader.events,
-          &reader.eventLines})
+    for (const auto* list : {&reader.keywordLines, &reader.equations, &reader.assignments,
+                             &reader.events, &reader.eventLines})
         for (const Statement& statement : *list)
             starts.insert(statement.offset);
 

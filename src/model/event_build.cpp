@@ -50,6 +50,7 @@ private:
     bool ReadTrigger(const TextPiece& piece) {
         int32_t at = 0, length = 0;
         SwitchingFunction function;
+        function.text = line_.text;
         if (!FindRelation(line_.text, piece.begin, piece.end, at, length, function.relation))
             return Fail(kCodeNotCondition);
         if (!CompilePiece(piece.begin, at, function.left) ||

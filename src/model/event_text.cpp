@@ -61,8 +61,8 @@ int32_t MatchingClose(const std::string& text, int32_t begin, char close) {
     return -1;
 }
 
-bool FindRelation(const std::string& text, int32_t begin, int32_t end, int32_t& at,
-                  int32_t& length, Relation& relation) {
+bool FindRelation(const std::string& text, int32_t begin, int32_t end, int32_t& at, int32_t& length,
+                  Relation& relation) {
     // Two-character operators first, so that "<=" is not read as "<".
     static constexpr std::array<std::pair<std::string_view, Relation>, 6> kOperators{{
         {"<=", Relation::LessEqual},

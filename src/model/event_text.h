@@ -25,7 +25,7 @@ int32_t MatchingClose(const std::string& text, int32_t begin, char close);
 
 // The first top-level relational operator in text[begin, end): its position
 // and length. False when there is none.
-bool FindRelation(const std::string& text, int32_t begin, int32_t end, int32_t& at,
-                  int32_t& length, Relation& relation);
+bool FindRelation(const std::string& text, int32_t begin, int32_t end, int32_t& at, int32_t& length,
+                  Relation& relation);
 
 } // namespace kora

@@ -63,6 +63,7 @@ void KRMparser::Clear() {
     eventLines.clear();
     stateEvents.clear();
     switchingFunctions.clear();
+    triggerSwitches = 0;
     assignments.clear();
     nameIndexes.Reset();
     nIndependent = 0;

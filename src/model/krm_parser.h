@@ -122,6 +122,7 @@ public:
     // Every place the model switches: triggers first, then conditions
     // inside equations and definitions.
     std::vector<SwitchingFunction> switchingFunctions;
+    size_t triggerSwitches = 0; // how many of them belong to triggers
     // Assignments as read, before the build sorts them into initial values,
     // constants and definitions.
     std::vector<Statement> assignments;
@@ -145,5 +146,7 @@ public:
 
 // The build's step that compiles the "@ [" lines into events.
 bool CompileStateEvents(KRMparser& model);
+// The build's step that adds the switches inside equations and definitions.
+void AddEquationSwitches(KRMparser& model);
 
 } // namespace kora

@@ -40,6 +40,7 @@ public:
         // fault of the model, whatever the time span of this run.
         if (!CompileEvents()) return;
         if (!CompileStateEvents(model_)) return;
+        AddEquationSwitches(model_);
         PlaceEvents();
         if (!CheckInitialValues()) return;
         SelectOutputs();
@@ -255,9 +256,8 @@ private:
             if (result == 0) return false;
             // A value that depends on the state is computed when the event
             // happens.
-            if (result != 2 &&
-                model_.Compile(kModeGeneral, event.text, event.start, value, &event.code, nullptr,
-                               false) == 0)
+            if (result != 2 && model_.Compile(kModeGeneral, event.text, event.start, value,
+                                              &event.code, nullptr, false) == 0)
                 return false;
             event.value = value;
             event.state = kStateDefined;

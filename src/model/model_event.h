@@ -19,7 +19,8 @@ bool RelationHolds(Relation relation, double switching);
 struct SwitchingFunction {
     Relation relation = Relation::Greater;
     std::vector<int32_t> left;  // compiled code, ends with word 0
-    std::vector<int32_t> right; // compiled code, ends with word 0
+    std::vector<int32_t> right; // compiled code, ends with word 0; empty: 0
+    std::string text;           // the statement it belongs to
 };
 
 // The target of one assignment: a dependent variable or a constant.
@@ -40,8 +41,8 @@ struct ModelEvent {
     std::vector<int32_t> delay;    // empty: no delay
     std::vector<int32_t> priority; // empty: no priority
     bool persistent = true;
-    bool initialValue = true;     // the trigger's value before the run starts
-    bool valuesAtTrigger = true;  // right sides computed at trigger time
+    bool initialValue = true;    // the trigger's value before the run starts
+    bool valuesAtTrigger = true; // right sides computed at trigger time
     std::vector<EventSetting> assignments;
 };
 

@@ -18,8 +18,7 @@ bool StateEvaluator::Load(double time, const double* dependent, int& error) {
     auxiliary_.assign(model_.definitions.size(), 0.0);
     for (size_t j = 0; j < auxiliary_.size(); ++j) {
         auxiliary_[j] = model_.Evaluate(1, static_cast<int>(j), time_, dependent_.data(),
-                                        auxiliary_.data(), constants_.data(), error,
-                                        stack_.data());
+                                        auxiliary_.data(), constants_.data(), error, stack_.data());
         if (error != 0) return false;
     }
     return true;

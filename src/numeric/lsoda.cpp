@@ -187,6 +187,10 @@ bool lsoda::CheckSwitches(int job) {
     case LsodaEngine::RootResult::Found:
         break;
     }
+    // A function exactly zero there has not yet switched: a relation holding
+    // only past it must hold where the segment ends.
+    if (std::any_of(engine.g0.begin(), engine.g0.end(), [](double g) { return g == 0.0; }))
+        engine.StepPastRoot(y.data());
     // The segment ends at the switch without a row: the run decides whether
     // the switch is an event time, which has rows.
     t = engine.rootT0;

@@ -173,6 +173,9 @@ public:
     // new output interval begins, job 3 after a successful step. y is work
     // space; on Found it holds the solution at the root, rootT0.
     RootResult rchek(int job, LsodaRootFunctions& g, double* y);
+    // Moves a root found where a g is exactly zero a roundoff step on, as
+    // rchek does on continuation; y holds the solution there.
+    void StepPastRoot(double* y);
     // The leftmost sign change of the g in (x0, x1) by the Illinois
     // algorithm, one g evaluation per call (jflag 1 asks for g at x).
     void roots(double hmin, int& jflag, double& x0, double& x1, double* g0v, double* g1v,

@@ -111,8 +111,21 @@ LsodaEngine::RootResult LsodaEngine::rchek(int job, LsodaRootFunctions& g, doubl
     return RootResult::Found;
 }
 
-void LsodaEngine::roots(double hmin, int& jflag, double& x0, double& x1, double* g0v,
-                        double* g1v, double* gxv, double& x) {
+void LsodaEngine::StepPastRoot(double* y) {
+    const double hming = (std::fabs(tn) + std::fabs(h)) * uround * 100.0;
+    const double temp1 = Sign(hming, h);
+    rootT0 = rootT0 + temp1;
+    if ((rootT0 - tn) * h < 0.0) {
+        intdy(rootT0, 0, y);
+        return;
+    }
+    const double temp2 = temp1 / h;
+    for (int i = 1; i <= n; ++i)
+        y[i - 1] = y[i - 1] + temp2 * YH(i, 2);
+}
+
+void LsodaEngine::roots(double hmin, int& jflag, double& x0, double& x1, double* g0v, double* g1v,
+                        double* gxv, double& x) {
     const int ng = ngc;
     // Entries whose sign differs at the two ends; imax has the largest
     // relative change, the one the secant follows.

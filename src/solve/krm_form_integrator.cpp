@@ -76,6 +76,10 @@ void KRMForm_integrator::Run() {
 }
 
 void KRMForm_integrator::FreeTables() {
+    FreeVector(g0_);
+    FreeVector(g1_);
+    FreeVector(gx_);
+    FreeVector(switchState_);
     FreeVector(doubleBlock_);
     FreeVector(intBlock_);
     FreeVector(codeBlock_);
@@ -104,8 +108,9 @@ void KRMForm_integrator::InitialiseSegment() {
     }
     stepCount = 0;
     tNow = t0;
-    reportCount_ = 1;
-    tReport = ReportTime(t0, reportCount_);
+    reportCount_ = gridFirst;
+    tReport = ReportTime(gridStart, reportCount_);
+    stoppedAtSwitch = false;
     logTol = -std::log(tolerance);
     state = kSolverStepping;
     if (!ready) {
@@ -114,6 +119,7 @@ void KRMForm_integrator::InitialiseSegment() {
     }
     BeginRows();
     StoreRow(t0, values.data());
+    StartSwitches();
 }
 
 bool KRMForm_integrator::LayOutTables(const KRMForm_compactor& compactor) {
@@ -357,6 +363,14 @@ void KRMForm_integrator::Step() {
     ++stepCount;
     Progress(tNew, stepCount, h, K, measure);
 
+    if (status == kStatusRunning) {
+        double tSwitch = 0.0;
+        if (LocateSwitch(K, s, h, tSwitch)) {
+            if (StoreReportRows(K, s, tSwitch, true)) StopAtSwitch(K, s, tSwitch);
+            return;
+        }
+        if (status != kStatusRunning) return; // a switching function failed
+    }
     if (!StoreReportRows(K, s, tNew)) return;
     if (status == kStatusRunning) {
         tNow = tNew;
@@ -368,8 +382,8 @@ void KRMForm_integrator::Step() {
 
 // Stores every report row up to tNew from the current series. False when the
 // step must end here (a failure, or the segment's last row).
-bool KRMForm_integrator::StoreReportRows(int32_t K, double s, double tNew) {
-    while (tNew >= tReport) {
+bool KRMForm_integrator::StoreReportRows(int32_t K, double s, double tNew, bool beforeSwitch) {
+    while (beforeSwitch ? tReport < tNew : tNew >= tReport) {
         const bool last = tReport == segmentEnd;
         EvaluateSeries(K, (tReport - tNow) / s, output_);
         for (uint32_t i = 0; i < n; ++i) {
@@ -389,7 +403,7 @@ bool KRMForm_integrator::StoreReportRows(int32_t K, double s, double tNew) {
             status = kStatusComplete;
             return false;
         }
-        tReport = ReportTime(t0, ++reportCount_);
+        tReport = ReportTime(gridStart, ++reportCount_);
     }
     return true;
 }

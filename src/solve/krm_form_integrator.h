@@ -47,7 +47,11 @@ private:
     double MaxAbs(const double* row) const;
     void CombineOrder(int32_t K);
     void EvaluateSeries(int32_t K, double tau, double* out) const;
-    bool StoreReportRows(int32_t K, double s, double tNew);
+    bool StoreReportRows(int32_t K, double s, double tNew, bool beforeSwitch = false);
+    void StartSwitches();
+    bool SwitchesAt(int32_t K, double s, double t, std::vector<double>& g);
+    bool LocateSwitch(int32_t K, double s, double h, double& tSwitch);
+    void StopAtSwitch(int32_t K, double s, double tSwitch);
 
     double* Y(int32_t k) const { return y_ + static_cast<size_t>(k) * n; }
     double* W(int32_t k) const { return w_ + static_cast<size_t>(k) * expCount_; }
@@ -55,6 +59,10 @@ private:
     void Forms(const double* y, double* out) const {
         EvaluateLinearForms(loads_, expCount_, adds_, addCount_, y, out);
     }
+
+    // Switching functions at the step's start, end and a trial point, and
+    // the state there (sized at the segment's start).
+    std::vector<double> g0_, g1_, gx_, switchState_;
 
     // The three blocks of a segment: doubles, integers, instructions.
     std::vector<double> doubleBlock_;

@@ -11,6 +11,11 @@ namespace kora {
 
 namespace {
 
+constexpr int32_t kCodeEventFailed = 44;
+// Switches without an event or a row between them before the equations'
+// switches count as chattering.
+constexpr int32_t kChatteringSwitches = 200;
+
 bool IsEvaluatorStatus(int32_t status) {
     return status >= 3 && status <= 9;
 }
@@ -102,6 +107,8 @@ bool RunDriver::Start(const TextLines& modelLines, const RunConfiguration& confi
     started_ = false;
     stepsOfEarlierSegments_ = 0;
     discardRows_ = false;
+    quietSwitches_ = 0;
+    rowsAtLastSwitch_ = 0;
     lines_ = modelLines;
 
     model_.Build(lines_);
@@ -182,13 +189,20 @@ bool RunDriver::NextSegment(double start, bool restartGrid, bool startRow, bool 
         solver.gridFirst = 1;
     } else {
         // The first grid time after the event; one within a billionth of an
-        // interval of it is the event's own row.
+        // interval of it is the event's own row, or, when nothing happened
+        // there, the segment's first row.
         const double interval = std::fabs(solver.reportInterval);
         int64_t k = std::max<int64_t>(
             solver.gridFirst,
             static_cast<int64_t>(std::floor((start - solver.gridStart) / interval)));
-        while (solver.gridStart + static_cast<double>(k) * interval <= start + 1e-9 * interval)
+        while (solver.gridStart + static_cast<double>(k) * interval < start - 1e-9 * interval)
             ++k;
+        const double onGrid = solver.gridStart + static_cast<double>(k) * interval;
+        if (onGrid <= start + 1e-9 * interval) {
+            if (!startRow) solver.startRowTime = onGrid;
+            startRow = true;
+            ++k;
+        }
         solver.gridFirst = k;
     }
     const size_t n = model_.equations.size();
@@ -274,7 +288,8 @@ bool RunDriver::ContinueAfterEvent() {
     const double end = atSwitch ? solver.switchTime : solver.segmentEnd;
     const bool timed = !atSwitch && model_.eventIndex < model_.events.size() &&
                        model_.events[model_.eventIndex].eventTime == end;
-    const bool delayed = !atSwitch && !timed && stateEvents_.NextPending() <= end && end < model_.tf;
+    const bool delayed =
+        !atSwitch && !timed && stateEvents_.NextPending() <= end && end < model_.tf;
     if (!atSwitch && !timed && !delayed) return false;
 
     stepsOfEarlierSegments_ += solver.progStepCount;
@@ -290,6 +305,12 @@ bool RunDriver::ContinueAfterEvent() {
         if (result == StateEvents::Result::Failed) return FailDuringRun();
     }
     const bool fired = timed || result == StateEvents::Result::Fired;
+    // A switch that keeps coming back without an event between rows is a
+    // state held on the switch (sliding): stepping onto it again and again
+    // would never end, so the equations' switches are integrated through.
+    quietSwitches_ = fired || solver.rows != rowsAtLastSwitch_ ? 0 : quietSwitches_ + 1;
+    rowsAtLastSwitch_ = solver.rows;
+    if (quietSwitches_ > kChatteringSwitches) solver.equationSwitchesOff = true;
     if (atSwitch && fired) {
         // The row before the event; the segment's first row is the one after.
         solver.continuation = true;
@@ -329,6 +350,20 @@ RunOutcome RunDriver::Finish() {
     statistics.rows = solver.createResults ? solver.rows : 0;
     statistics.elapsedMs = solver.elapsedMs;
 
+    const size_t quantities = model_.equations.size() + model_.definitions.size();
+    if (outcome.category == 0 && IsEvaluatorStatus(solver.status) &&
+        solver.errorIndex >= quantities &&
+        solver.errorIndex - quantities < model_.switchingFunctions.size()) {
+        // A condition that cannot be evaluated is a fault of the model.
+        outcome.category = kCategoryModel;
+        outcome.code = kCodeEventFailed;
+        outcome.context = model_.switchingFunctions[solver.errorIndex - quantities].text;
+        sink_.code = outcome.code;
+        sink_.category = kCategoryModel;
+        sink_.context = outcome.context;
+        sink_.detail.clear();
+        discardRows_ = true;
+    }
     if (outcome.category == 0 && solver.status != kStatusComplete) {
         outcome.category = kCategorySolver;
         outcome.code = solver.status;

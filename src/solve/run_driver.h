@@ -147,7 +147,9 @@ private:
     bool failureCaptured_ = false;
     int32_t stepsOfEarlierSegments_ = 0; // a segment's solver counts from 0
     StateEvents stateEvents_{model_};
-    bool discardRows_ = false; // a model error during the run leaves no rows
+    bool discardRows_ = false;  // a model error during the run leaves no rows
+    int32_t quietSwitches_ = 0; // switches in a row without an event or a row
+    int32_t rowsAtLastSwitch_ = 0;
 };
 
 // The failure detail of a solver outcome: the failing function and its

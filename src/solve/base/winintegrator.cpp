@@ -94,7 +94,9 @@ void winintegrator::Reset() {
     stoppedAtSwitch = false;
     switchTime = 0.0;
     continuation = false;
+    equationSwitchesOff = false;
     skipStartRow = false;
+    startRowTime = std::numeric_limits<double>::quiet_NaN();
     gridStart = 0.0;
     gridFirst = 1;
 }
@@ -162,7 +164,9 @@ bool winintegrator::Init() {
 
 void winintegrator::BeginRows() {
     totalSpan = std::fabs(runEnd - runStart);
-    stepsSinceReport = 0;
+    // A segment that starts without a row goes on counting toward the step
+    // limit of the report interval.
+    if (!skipStartRow) stepsSinceReport = 0;
     auxValues.resize(model->definitions.size());
     for (size_t j = 0; j < model->definitions.size(); ++j)
         auxValues[j] = model->definitions[j].value;
@@ -178,7 +182,8 @@ void winintegrator::BeginRows() {
 }
 
 size_t winintegrator::SwitchCount() const {
-    return locateSwitches && model != nullptr ? model->switchingFunctions.size() : 0;
+    if (!locateSwitches || model == nullptr) return 0;
+    return equationSwitchesOff ? model->triggerSwitches : model->switchingFunctions.size();
 }
 
 bool winintegrator::SwitchingValues(double time, const double* y, double* g) {
@@ -201,7 +206,7 @@ bool winintegrator::SwitchingValues(double time, const double* y, double* g) {
         const double left = model->EvaluateCode(function.left.data(), time, y, auxValues.data(),
                                                 constValues.data(), error, evalStack.data());
         double right = 0.0;
-        if (error == 0)
+        if (error == 0 && !function.right.empty())
             right = model->EvaluateCode(function.right.data(), time, y, auxValues.data(),
                                         constValues.data(), error, evalStack.data());
         if (error != 0) {
@@ -233,6 +238,10 @@ void winintegrator::StoreRow(double t, const double* variables) {
     if (skipStartRow) {
         skipStartRow = false;
         return;
+    }
+    if (!std::isnan(startRowTime)) {
+        t = startRowTime;
+        startRowTime = std::numeric_limits<double>::quiet_NaN();
     }
     const double storedTime = backward ? runStart - std::fabs(t - runStart) : t;
     stepsSinceReport = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "double_array.h"
@@ -71,9 +72,15 @@ public:
     bool stoppedAtSwitch = false;
     double switchTime = 0.0;
     bool locateSwitches = true; // off: switches are integrated through
+    // Switches inside equations are integrated through (triggers are still
+    // located): set when they chatter.
+    bool equationSwitchesOff = false;
     // Later segments of one run keep its rows and totals.
     bool continuation = false;
     bool skipStartRow = false; // the segment's first row is already stored
+    // The first row's time when it stands for a report time the segment
+    // starts on (NaN: the segment's start).
+    double startRowTime = std::numeric_limits<double>::quiet_NaN();
     // The report grid: report k of a segment falls at gridStart + k * interval,
     // counted from gridFirst.
     double gridStart = 0.0;
