@@ -113,6 +113,14 @@ bool ModelImporter::EventAssignments(const Event& event, const std::string& elem
             converted = false;
             continue;
         }
+        if (auto s = species_.find(id); s != species_.end() &&
+                                        !s->second->getHasOnlySubstanceUnits() &&
+                                        event.getEventAssignment(s->second->getCompartment())) {
+            // Which size the concentration refers to is not settled here.
+            Refuse(element, "sets both '" + id + "' and the size of its compartment");
+            converted = false;
+            continue;
+        }
         if (auto amount = amounts_.find(id); amount != amounts_.end()) {
             const std::string size = names_.Find(species_[id]->getCompartment());
             line = {amount->second, SumBracketed(line.text) + "*" + size, line.uses};
@@ -128,6 +136,7 @@ bool ModelImporter::EventAssignments(const Event& event, const std::string& elem
 }
 
 void ModelImporter::Events() {
+    std::map<std::string, std::string> prioritised; // trigger and options -> event
     for (unsigned i = 0; i < model_.getNumEvents(); ++i) {
         const Event* event = model_.getEvent(i);
         const std::string label = event->isSetId() ? event->getId() : std::to_string(i + 1);
@@ -146,6 +155,16 @@ void ModelImporter::Events() {
         if (!Condition(*event, element, condition) || !EventOptions(*event, element, options) ||
             !EventAssignments(*event, element, assignments) || assignments.empty())
             continue;
+        if (event->isSetPriority()) {
+            // Events that always fire together with one priority fire in a
+            // random order in SBML; here they would fire in text order.
+            auto [other, fresh] = prioritised.emplace(condition + options, label);
+            if (!fresh) {
+                Refuse(element, "fires with event '" + other->second +
+                                    "' at one priority, in a random order");
+                continue;
+            }
+        }
         std::string text = "@ [" + condition + options + "] ";
         for (size_t k = 0; k < assignments.size(); ++k) {
             text += (k == 0 ? "" : ", ") + assignments[k].name + " = " + assignments[k].text;

@@ -11,7 +11,7 @@ namespace {
 LIBSBML_CPP_NAMESPACE_USE
 
 // Binding strength of a written operand, weakest first.
-enum Level { kSum = 1, kProduct = 2, kPower = 4, kAtom = 5 };
+enum Level { kCondition = 0, kSum = 1, kProduct = 2, kPower = 4, kAtom = 5 };
 
 struct Piece {
     std::string text;
@@ -75,6 +75,24 @@ public:
             return Ceiling(node, out);
         case AST_FUNCTION_TAN:
             return Tangent(node, out);
+        case AST_CONSTANT_TRUE:
+        case AST_CONSTANT_FALSE:
+            return Number(node->getType() == AST_CONSTANT_TRUE ? 1 : 0, out);
+        case AST_RELATIONAL_LT:
+        case AST_RELATIONAL_LEQ:
+        case AST_RELATIONAL_GT:
+        case AST_RELATIONAL_GEQ:
+        case AST_RELATIONAL_EQ:
+        case AST_RELATIONAL_NEQ:
+            return Relation(node, out);
+        case AST_LOGICAL_AND:
+        case AST_LOGICAL_OR:
+        case AST_LOGICAL_XOR:
+        case AST_LOGICAL_NOT:
+        case AST_LOGICAL_IMPLIES:
+            return Logical(node, out);
+        case AST_FUNCTION_PIECEWISE:
+            return Listed("piecewise", node, out);
         default:
             return Function(node, out);
         }
@@ -190,6 +208,87 @@ private:
         if (p.size() != 1) return Fail("tan with " + std::to_string(p.size()) + " operands");
         out = {"sin[" + p[0].text + "]/cos[" + p[0].text + "]", kProduct, false};
         return true;
+    }
+
+    static const char* RelationText(ASTNodeType_t type) {
+        switch (type) {
+        case AST_RELATIONAL_LT:
+            return " < ";
+        case AST_RELATIONAL_LEQ:
+            return " <= ";
+        case AST_RELATIONAL_GT:
+            return " > ";
+        case AST_RELATIONAL_GEQ:
+            return " >= ";
+        case AST_RELATIONAL_EQ:
+            return " == ";
+        default:
+            return " != ";
+        }
+    }
+
+    // Relations bind below "+" and "-"; a chain a < b < c holds pairwise.
+    bool Relation(const ASTNode* node, Piece& out) {
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        if (p.size() < 2) return Fail("a comparison of fewer than two values");
+        const char* relation = RelationText(node->getType());
+        std::vector<std::string> pairs;
+        for (size_t i = 0; i + 1 < p.size(); ++i)
+            pairs.push_back(Wrapped(p[i], kSum) + relation + Wrapped(p[i + 1], kSum));
+        if (pairs.size() == 1) {
+            out = {pairs[0], kCondition, false};
+            return true;
+        }
+        out = {"and[" + Joined(pairs) + "]", kAtom, false};
+        return true;
+    }
+
+    bool Logical(const ASTNode* node, Piece& out) {
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        std::vector<std::string> args;
+        for (const Piece& piece : p)
+            args.push_back(piece.text);
+        switch (node->getType()) {
+        case AST_LOGICAL_NOT:
+            if (args.size() != 1)
+                return Fail("not with " + std::to_string(args.size()) + " operands");
+            out = {"not[" + args[0] + "]", kAtom, false};
+            return true;
+        case AST_LOGICAL_IMPLIES:
+            if (args.size() != 2)
+                return Fail("implies with " + std::to_string(args.size()) + " operands");
+            out = {"or[not[" + args[0] + "], " + args[1] + "]", kAtom, false};
+            return true;
+        default:
+            break;
+        }
+        // With no operands, and is true, or and xor false.
+        if (args.empty()) return Number(node->getType() == AST_LOGICAL_AND ? 1 : 0, out);
+        const char* name = node->getType() == AST_LOGICAL_AND  ? "and"
+                           : node->getType() == AST_LOGICAL_OR ? "or"
+                                                               : "xor";
+        out = {std::string(name) + "[" + Joined(args) + "]", kAtom, false};
+        return true;
+    }
+
+    // name[a, b, ...] with every child an argument.
+    bool Listed(const char* name, const ASTNode* node, Piece& out) {
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        std::vector<std::string> args;
+        for (const Piece& piece : p)
+            args.push_back(piece.text);
+        out = {std::string(name) + "[" + Joined(args) + "]", kAtom, false};
+        return true;
+    }
+
+    static std::string Joined(const std::vector<std::string>& items) {
+        std::string text;
+        for (const std::string& item : items)
+            text += (text.empty() ? "" : ", ") + item;
+        return text;
     }
 
     bool Function(const ASTNode* node, Piece& out) {

@@ -48,6 +48,17 @@ TEST_F(RunCommand, ASolverFailureKeepsTheRowsSoFarAndExitsWithTwo) {
     EXPECT_NE(solver.out.find("\n0.4\t1.4\t\n"), std::string::npos);
 }
 
+// k2 = 3 is the event's own value: that k2's name begins with k (which the
+// event sets too) must not make it be computed again from its definition.
+TEST_F(RunCommand, AnEventSettingTwoConstantsKeepsBothValues) {
+    const fs::path model = Write("two.krm", "k = 2\r\nk2 = 1\r\nX' = k + k2\r\nX = 0\r\n"
+                                            "@ [_time >= 1] k = 1, k2 = 3\r\ntf = 2\r\nhr = 1\r\n"
+                                            "!! X, k, k2\r\n");
+    const auto run = Batch("run " + Quoted(model) + " --method lsoda --tol 10");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("\n2\t7\t1\t3\t\n"), std::string::npos) << run.out;
+}
+
 // Amounts of 1e-15 lie below the default absolute tolerance (2.2e-13), which
 // then decides the step size alone; --atol brings them back under control.
 TEST_F(RunCommand, AnAbsoluteToleranceBelowTheValuesKeepsTinyAmountsAccurate) {
