@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "condition_switches.h"
 #include "krm_parser.h"
 #include "math_error.h"
 #include "model_functions.h"
@@ -55,7 +56,7 @@ const char* WordName(int32_t word) {
     case kWordTime:
         return "value";
     default:
-        return FunctionName(word);
+        return word < kWordConstant ? FunctionName(word) : "condition";
     }
 }
 
@@ -65,7 +66,7 @@ int32_t WordBefore(const int32_t* code, const int32_t* end) {
     int32_t last = kWordEnd;
     while (code < end) {
         last = *code++;
-        if (last >= kWordConstant && last <= kWordTime) ++code;
+        if (WordHasOperand(last)) ++code;
     }
     return last;
 }
@@ -101,28 +102,24 @@ int ErrorOfRecord() {
     return 0;
 }
 
-} // namespace
-
-double KRMparser::Evaluate(int kind, int index, double time, const double* dependent,
-                           const double* auxiliary, const double* constants_, int& error,
-                           double* stack) const {
-    error = 0;
-    const std::vector<Statement>& list = kind == 0 ? equations : definitions;
-    if (index < 0 || static_cast<size_t>(index) >= list.size() || list[index].code.empty()) {
-        MathErrorRecord& record = CurrentMathError();
-        if (record.IsSet()) record = MathErrorRecord{};
-        return 0.0;
-    }
-    return EvaluateCode(list[index].code.data(), time, dependent, auxiliary, constants_, error,
-                        stack);
+// A conditional value with no true piece and no otherwise has no value.
+[[gnu::cold]] int NoPiece() {
+    MathErrorRecord& record = CurrentMathError();
+    record.kind = MathErrorKind::Domain;
+    record.function = "piecewise";
+    record.arg1 = 0.0;
+    record.arg2 = 0.0;
+    record.argCount = 0;
+    return kEvalDomain;
 }
 
-double KRMparser::EvaluateCode(const int32_t* const code, double time, const double* dependent,
-                               const double* auxiliary, const double* constants_, int& error,
-                               double* stack) const {
-    MathErrorRecord& record = CurrentMathError();
-    if (record.IsSet()) record = MathErrorRecord{};
-    error = 0;
+// Runs code words from `code` on: to the end word, or, when `bounded`, to
+// `end`. Leaves the value on top in the return, the entries under it below
+// `below`.
+template <bool bounded>
+double RunWords(const int32_t* const code, const int32_t* const end, double time,
+                const double* dependent, const double* auxiliary, const double* constants,
+                const RandomSource& random, int& error, double* stack, double*& belowOut) {
     // The top of the stack lives in a register; `below` is the first free
     // entry under it. The first load spills a meaningless value into
     // stack[0], so the stack never holds more entries than the code is long.
@@ -130,12 +127,18 @@ double KRMparser::EvaluateCode(const int32_t* const code, double time, const dou
     double* below = stack;
     double top = 0.0;
     for (;;) {
+        if constexpr (bounded) {
+            if (word >= end) {
+                belowOut = below;
+                return top;
+            }
+        }
         const int32_t current = *word++;
-        // Operand and operator words are 256 to 265: one dense switch.
+        // Operand and operator words are 256 to 279: one dense switch.
         switch (static_cast<uint32_t>(current - kWordConstant)) {
         case kWordConstant - kWordConstant:
             *below++ = top;
-            top = constants_[*word++];
+            top = constants[*word++];
             break;
         case kWordVariable - kWordConstant:
             *below++ = top;
@@ -179,8 +182,42 @@ double KRMparser::EvaluateCode(const int32_t* const code, double time, const dou
             }
             break;
         }
+        case kWordLess - kWordConstant:
+        case kWordLessEqual - kWordConstant:
+        case kWordGreater - kWordConstant:
+        case kWordGreaterEqual - kWordConstant:
+        case kWordEqual - kWordConstant:
+        case kWordNotEqual - kWordConstant:
+        case kWordAnd - kWordConstant:
+        case kWordOr - kWordConstant:
+        case kWordXor - kWordConstant:
+            top = ConditionValue(current, *--below, top);
+            break;
+        case kWordNot - kWordConstant:
+            top = top == 0.0 ? 1.0 : 0.0;
+            break;
+        case kWordBranch - kWordConstant: {
+            const int32_t distance = *word++;
+            const bool taken = top != 0.0;
+            top = *--below;
+            if (!taken) word += distance;
+            break;
+        }
+        case kWordSkip - kWordConstant: {
+            const int32_t distance = *word++;
+            word += distance;
+            break;
+        }
+        case kWordSelect - kWordConstant:
+            break;
+        case kWordNoPiece - kWordConstant:
+            error = NoPiece();
+            return top;
         default: {
-            if (current == kWordEnd) return top;
+            if (current == kWordEnd) {
+                belowOut = below;
+                return top;
+            }
             bool failed = false;
             top = CallFunction(current, top, random, failed);
             // A failing function yields 1.0, so its record is what reports it.
@@ -197,6 +234,48 @@ double KRMparser::EvaluateCode(const int32_t* const code, double time, const dou
             return top;
         }
     }
+}
+
+} // namespace
+
+double KRMparser::Evaluate(int kind, int index, double time, const double* dependent,
+                           const double* auxiliary, const double* constants_, int& error,
+                           double* stack) const {
+    MathErrorRecord& record = CurrentMathError();
+    if (record.IsSet()) record = MathErrorRecord{};
+    error = 0;
+    const std::vector<Statement>& list = kind == 0 ? equations : definitions;
+    if (index < 0 || static_cast<size_t>(index) >= list.size() || list[index].code.empty())
+        return 0.0;
+    double* below = nullptr;
+    return RunWords<false>(list[index].code.data(), nullptr, time, dependent, auxiliary, constants_,
+                           random, error, stack, below);
+}
+
+double KRMparser::EvaluateCode(const int32_t* const code, double time, const double* dependent,
+                               const double* auxiliary, const double* constants_, int& error,
+                               double* stack) const {
+    MathErrorRecord& record = CurrentMathError();
+    if (record.IsSet()) record = MathErrorRecord{};
+    error = 0;
+    double* below = nullptr;
+    return RunWords<false>(code, nullptr, time, dependent, auxiliary, constants_, random, error,
+                           stack, below);
+}
+
+double SwitchingFunction(const KRMparser& model, const std::vector<int32_t>& code,
+                         const ConditionSwitch& at, double time, const double* dependent,
+                         const double* auxiliary, const double* constants, int& error,
+                         double* stack) {
+    MathErrorRecord& record = CurrentMathError();
+    if (record.IsSet()) record = MathErrorRecord{};
+    error = 0;
+    double* below = nullptr;
+    const double top =
+        RunWords<true>(code.data() + at.begin, code.data() + at.word, time, dependent, auxiliary,
+                       constants, model.random, error, stack, below);
+    if (error != 0) return top;
+    return at.operands == 2 ? below[-1] - top : top;
 }
 
 } // namespace kora

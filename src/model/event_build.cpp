@@ -47,17 +47,17 @@ private:
         return model_.Compile(kModeGeneral, piece, begin, value, &code, nullptr, false) != 0;
     }
 
+    // A condition: code with at least one relation or flag[] in it, each of
+    // them a switch the solvers locate.
     bool ReadTrigger(const TextPiece& piece) {
-        int32_t at = 0, length = 0;
-        SwitchingFunction function;
-        function.text = line_.text;
-        if (!FindRelation(line_.text, piece.begin, piece.end, at, length, function.relation))
-            return Fail(kCodeNotCondition);
-        if (!CompilePiece(piece.begin, at, function.left) ||
-            !CompilePiece(at + length, piece.end, function.right))
-            return false;
-        event_.switches.push_back(static_cast<int32_t>(model_.switchingFunctions.size()));
-        model_.switchingFunctions.push_back(std::move(function));
+        if (!CompilePiece(piece.begin, piece.end, event_.trigger)) return false;
+        std::vector<ConditionSwitch> found;
+        FindConditionSwitches(event_.trigger, found);
+        if (found.empty()) return Fail(kCodeNotCondition);
+        for (const ConditionSwitch& at : found) {
+            event_.switches.push_back(static_cast<int32_t>(model_.switchingFunctions.size()));
+            model_.switchingFunctions.push_back({event_.trigger, at, line_.text});
+        }
         return true;
     }
 

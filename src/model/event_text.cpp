@@ -1,9 +1,5 @@
 #include "event_text.h"
 
-#include <array>
-#include <string_view>
-#include <utility>
-
 namespace kora {
 namespace {
 
@@ -15,24 +11,6 @@ int DepthChange(char c) {
 }
 
 } // namespace
-
-bool RelationHolds(Relation relation, double switching) {
-    switch (relation) {
-    case Relation::Less:
-        return switching < 0.0;
-    case Relation::LessEqual:
-        return switching <= 0.0;
-    case Relation::Greater:
-        return switching > 0.0;
-    case Relation::GreaterEqual:
-        return switching >= 0.0;
-    case Relation::Equal:
-        return switching == 0.0;
-    case Relation::NotEqual:
-        return switching != 0.0;
-    }
-    return false;
-}
 
 std::vector<TextPiece> SplitTopLevel(const std::string& text, int32_t begin, int32_t end,
                                      char separator) {
@@ -59,35 +37,6 @@ int32_t MatchingClose(const std::string& text, int32_t begin, char close) {
         if (depth == 0) return c == close ? i : -1;
     }
     return -1;
-}
-
-bool FindRelation(const std::string& text, int32_t begin, int32_t end, int32_t& at, int32_t& length,
-                  Relation& relation) {
-    // Two-character operators first, so that "<=" is not read as "<".
-    static constexpr std::array<std::pair<std::string_view, Relation>, 6> kOperators{{
-        {"<=", Relation::LessEqual},
-        {">=", Relation::GreaterEqual},
-        {"==", Relation::Equal},
-        {"!=", Relation::NotEqual},
-        {"<", Relation::Less},
-        {">", Relation::Greater},
-    }};
-    const std::string_view view(text);
-    int depth = 0;
-    for (int32_t i = begin; i < end; ++i) {
-        depth += DepthChange(text[static_cast<size_t>(i)]);
-        if (depth != 0) continue;
-        for (const auto& [literal, kind] : kOperators) {
-            if (i + static_cast<int32_t>(literal.size()) > end ||
-                view.substr(static_cast<size_t>(i), literal.size()) != literal)
-                continue;
-            at = i;
-            length = static_cast<int32_t>(literal.size());
-            relation = kind;
-            return true;
-        }
-    }
-    return false;
 }
 
 } // namespace kora

@@ -1,12 +1,10 @@
 // Splitting an event's text: pieces separated at the top level (outside
-// brackets and parentheses), and the relation of a condition.
+// brackets and parentheses).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "model_event.h"
 
 namespace kora {
 
@@ -22,10 +20,5 @@ std::vector<TextPiece> SplitTopLevel(const std::string& text, int32_t begin, int
 // The position of the closing `close` that matches an opening just before
 // `begin`, or -1.
 int32_t MatchingClose(const std::string& text, int32_t begin, char close);
-
-// The first top-level relational operator in text[begin, end): its position
-// and length. False when there is none.
-bool FindRelation(const std::string& text, int32_t begin, int32_t end, int32_t& at, int32_t& length,
-                  Relation& relation);
 
 } // namespace kora

@@ -30,6 +30,7 @@ enum StackKind : int32_t {
     kStackDivide = 8,
     kStackPower = 9,
     kStackOpenFunction = 10,
+    kStackRelational = 11, // its index is the relational word
 };
 
 constexpr int kCodeEndOfLine = 1;
@@ -71,7 +72,58 @@ int32_t UsableConstant(const std::vector<Statement>& constants, NameIndex& index
     return -1;
 }
 
+bool IsRelationalToken(int32_t kind) {
+    return kind >= kTokenLess && kind <= kTokenNotEqual;
+}
+
+int32_t RelationalWord(int32_t kind) {
+    return kWordLess + (kind - kTokenLess);
+}
+
+const char* RelationalText(int32_t word) {
+    static constexpr const char* kTexts[] = {"<", "<=", ">", ">=", "==", "!="};
+    return kTexts[word - kWordLess];
+}
+
+// The reason the Taylor method's form refuses a condition.
+std::string NoPowerLaw(const char* what) {
+    return std::string(what) + ": a condition has no power-law form";
+}
+
+bool IsConditional(int32_t function) {
+    return function == kFunctionIf || function == kFunctionPiecewise;
+}
+
+bool IsLogicalChain(int32_t function) {
+    return function == kFunctionAnd || function == kFunctionOr || function == kFunctionXor;
+}
+
+// Functions whose argument list may hold commas.
+bool TakesSeveral(int32_t function) {
+    return IsLogicalChain(function) || IsConditional(function);
+}
+
+int32_t ChainWord(int32_t function) {
+    return function == kFunctionAnd ? kWordAnd : function == kFunctionOr ? kWordOr : kWordXor;
+}
+
 using TokenRec = KRMparser::TokenRec;
+
+// An open function call: its arguments so far and where each one's code
+// begins, so that a conditional can lay its pieces out again.
+struct Call {
+    int32_t function = 0;
+    int32_t count = 0;
+    std::vector<TokenRec> arguments;
+    std::vector<size_t> starts;
+};
+
+// Moves a deferred error of `from` into `into`, unless it has one already.
+void Absorb(TokenRec& into, const TokenRec& from) {
+    if (into.deferred != 0 || from.deferred == 0) return;
+    into.deferred = from.deferred;
+    into.deferredDetail = from.deferredDetail;
+}
 
 class ExpressionCompiler {
 public:
@@ -86,8 +138,7 @@ private:
 
     bool PowerLaw() const { return mode_ != kModeGeneral; }
     Step Fail(int code, const std::string& detail = {});
-    Step FailFromRecord();
-    Step CheckValue(double value);
+    int ValueError(double value, const char*& detail) const;
     void Emit(int32_t word) {
         if (code_ != nullptr) code_->push_back(word);
     }
@@ -95,6 +146,7 @@ private:
         Emit(word);
         Emit(operand);
     }
+    size_t CodeSize() const { return code_ != nullptr ? code_->size() : 0; }
     TokenRec Pop() {
         TokenRec top = std::move(stack_.back());
         stack_.pop_back();
@@ -114,6 +166,13 @@ private:
     Step ReduceOperand(const TokenRec& token, bool& again);
     Step ApplyBinary(int32_t pending, TokenRec left, TokenRec right);
     Step ApplyFunction(int32_t function, TokenRec operand);
+    Step ApplyCondition(int32_t word, TokenRec left, TokenRec right);
+    Step OpenCall(int32_t function);
+    Step AddArgument(TokenRec&& operand);
+    Step FinishCall();
+    Step FinishConditional(Call& call);
+    void LayOutConditional(const Call& call, const std::vector<std::pair<size_t, size_t>>& pieces,
+                           size_t otherwise);
     Step PushResult(TokenRec&& operand);
 
     KRMparser& model_;
@@ -123,6 +182,10 @@ private:
     const bool wantConstancy_;
     bool constant_ = true;
     std::vector<TokenRec> stack_;
+    std::vector<Call> calls_;
+    // Open conditionals around the operand being read: errors of values are
+    // deferred there, as the branch may never be taken.
+    int conditionalDepth_ = 0;
 };
 
 ExpressionCompiler::Step ExpressionCompiler::Fail(int code, const std::string& detail) {
@@ -130,35 +193,47 @@ ExpressionCompiler::Step ExpressionCompiler::Fail(int code, const std::string& d
     return Step::Failed;
 }
 
-ExpressionCompiler::Step ExpressionCompiler::FailFromRecord() {
-    const MathErrorRecord& record = CurrentMathError();
-    switch (record.kind) {
-    case MathErrorKind::Overflow:
-        return Fail(kCodeOverflow, record.function);
-    case MathErrorKind::Underflow:
-        return Fail(kCodeUnderflow, record.function);
-    default:
-        return Fail(std::string_view(record.function) == "pow" ? kCodePowerError
-                                                               : kCodeFunctionError,
-                    record.function);
-    }
-}
-
 // The checks made after every step: a recorded mathematical error, then a
-// result out of the range of normal doubles.
-ExpressionCompiler::Step ExpressionCompiler::CheckValue(double value) {
-    if (CurrentMathError().IsSet()) return FailFromRecord();
+// result out of the range of normal doubles. Returns the error code, or 0.
+int ExpressionCompiler::ValueError(double value, const char*& detail) const {
+    const MathErrorRecord& record = CurrentMathError();
+    detail = "";
+    if (record.IsSet()) {
+        detail = record.function;
+        switch (record.kind) {
+        case MathErrorKind::Overflow:
+            return kCodeOverflow;
+        case MathErrorKind::Underflow:
+            return kCodeUnderflow;
+        default:
+            return std::string_view(record.function) == "pow" ? kCodePowerError
+                                                              : kCodeFunctionError;
+        }
+    }
     double magnitude = std::fabs(value);
-    if (magnitude >= DBL_MAX) return Fail(kCodeOverflow);
-    if (magnitude != 0.0 && magnitude < DBL_MIN) return Fail(kCodeUnderflow);
-    return Step::Continue;
+    if (magnitude >= DBL_MAX) return kCodeOverflow;
+    if (magnitude != 0.0 && magnitude < DBL_MIN) return kCodeUnderflow;
+    return 0;
 }
 
 ExpressionCompiler::Step ExpressionCompiler::PushResult(TokenRec&& operand) {
     operand.kind = kStackOperand;
-    Step step = CheckValue(operand.value);
+    const char* detail = "";
+    int code = ValueError(operand.value, detail);
+    if (code != 0 && conditionalDepth_ > 0) {
+        if (operand.deferred == 0) {
+            operand.deferred = code;
+            operand.deferredDetail = detail;
+        }
+        ClearMathError();
+        code = 0;
+    }
+    if (code == 0 && operand.deferred != 0 && conditionalDepth_ == 0) {
+        code = operand.deferred;
+        detail = operand.deferredDetail;
+    }
     stack_.push_back(std::move(operand));
-    return step;
+    return code != 0 ? Fail(code, detail) : Step::Continue;
 }
 
 ExpressionCompiler::Step ExpressionCompiler::ReadNumber(double number) {
@@ -239,9 +314,11 @@ ExpressionCompiler::Step ExpressionCompiler::ReadOperand(const TokenRec& token) 
         return PushResult(std::move(operand));
     }
     case kTokenFunction:
-        if (PowerLaw()) return Fail(kCodeInvalidName);
-        PushKind(kStackOpenFunction, token.index);
-        return Step::Continue;
+        if (PowerLaw())
+            return Fail(kCodeInvalidName, token.index >= kFunctionFirstSpecial
+                                              ? NoPowerLaw(FunctionName(token.index))
+                                              : std::string());
+        return OpenCall(token.index);
     case kTokenMinus:
         PushKind(kStackUnaryMinus);
         return Step::Continue;
@@ -265,6 +342,7 @@ ExpressionCompiler::Step ExpressionCompiler::ReadOperand(const TokenRec& token) 
 ExpressionCompiler::Step ExpressionCompiler::ApplyBinary(int32_t pending, TokenRec left,
                                                          TokenRec right) {
     int algebraCode = 0;
+    Absorb(left, right);
     switch (pending) {
     case kStackPlus:
     case kStackMinus:
@@ -279,8 +357,15 @@ ExpressionCompiler::Step ExpressionCompiler::ApplyBinary(int32_t pending, TokenR
         break;
     case kStackDivide:
         if (PowerLaw()) algebraCode = DivideExpression(left.expr, right.expr);
-        if (algebraCode == 0 && right.value == 0.0) algebraCode = kCodeDivisionByZero;
-        if (algebraCode == 0) left.value /= right.value;
+        if (algebraCode == 0 && right.value == 0.0) {
+            if (conditionalDepth_ == 0) {
+                algebraCode = kCodeDivisionByZero;
+            } else if (left.deferred == 0) {
+                left.deferred = kCodeDivisionByZero;
+                left.deferredDetail = "";
+            }
+        }
+        if (algebraCode == 0 && right.value != 0.0) left.value /= right.value;
         Emit(kWordDivide);
         break;
     case kStackPower: {
@@ -306,6 +391,143 @@ ExpressionCompiler::Step ExpressionCompiler::ApplyFunction(int32_t function, Tok
     operand.value = CallFunction(function, operand.value, model_.random, failed);
     Emit(function);
     return PushResult(std::move(operand));
+}
+
+ExpressionCompiler::Step ExpressionCompiler::ApplyCondition(int32_t word, TokenRec left,
+                                                            TokenRec right) {
+    Absorb(left, right);
+    left.value = ConditionValue(word, left.value, right.value);
+    Emit(word);
+    return PushResult(std::move(left));
+}
+
+ExpressionCompiler::Step ExpressionCompiler::OpenCall(int32_t function) {
+    PushKind(kStackOpenFunction, function);
+    Call call;
+    call.function = function;
+    call.starts.push_back(CodeSize());
+    calls_.push_back(std::move(call));
+    if (IsConditional(function)) ++conditionalDepth_;
+    return Step::Continue;
+}
+
+// One finished argument. The arguments of and, or and xor are combined as
+// they come: a b and c and.
+ExpressionCompiler::Step ExpressionCompiler::AddArgument(TokenRec&& operand) {
+    Call& call = calls_.back();
+    ++call.count;
+    if (IsLogicalChain(call.function) && !call.arguments.empty()) {
+        TokenRec& left = call.arguments.front();
+        Absorb(left, operand);
+        left.value = ConditionValue(ChainWord(call.function), left.value, operand.value);
+        Emit(ChainWord(call.function));
+        return Step::Continue;
+    }
+    call.arguments.push_back(std::move(operand));
+    return Step::Continue;
+}
+
+ExpressionCompiler::Step ExpressionCompiler::FinishCall() {
+    Call call = std::move(calls_.back());
+    calls_.pop_back();
+    const int32_t function = call.function;
+    if (IsConditional(function)) return FinishConditional(call);
+    TokenRec result = std::move(call.arguments.front());
+    if (IsLogicalChain(function)) {
+        if (call.count == 1) { // truth value of a single operand
+            result.value = result.value != 0.0 ? 1.0 : 0.0;
+            Emit(kWordNot);
+            Emit(kWordNot);
+        }
+        return PushResult(std::move(result));
+    }
+    if (function == kFunctionNot) {
+        result.value = result.value == 0.0 ? 1.0 : 0.0;
+        Emit(kWordNot);
+        return PushResult(std::move(result));
+    }
+    return ApplyFunction(function, std::move(result));
+}
+
+// if[c, a, b] is piecewise[a, c, b]: value and condition pairs, then an
+// optional otherwise. The first piece whose condition is nonzero gives the
+// value; with none and no otherwise the expression has no value.
+ExpressionCompiler::Step ExpressionCompiler::FinishConditional(Call& call) {
+    --conditionalDepth_;
+    const size_t count = call.arguments.size();
+    if (call.function == kFunctionIf && count != 3)
+        return Fail(kCodeUnexpected, FunctionName(call.function));
+    std::vector<std::pair<size_t, size_t>> pieces; // (value, condition)
+    size_t otherwise = count;
+    if (call.function == kFunctionIf) {
+        pieces.emplace_back(1, 0);
+        otherwise = 2;
+    } else {
+        for (size_t i = 0; i + 1 < count; i += 2)
+            pieces.emplace_back(i, i + 1);
+        if (count % 2 == 1) otherwise = count - 1;
+    }
+    if (code_ != nullptr) LayOutConditional(call, pieces, otherwise);
+
+    TokenRec result;
+    bool chosen = false;
+    for (const auto& [value, condition] : pieces) {
+        const TokenRec& test = call.arguments[condition];
+        if (test.deferred != 0 || test.value != 0.0) {
+            result = std::move(call.arguments[test.deferred != 0 ? condition : value]);
+            chosen = true;
+            break;
+        }
+    }
+    if (!chosen && otherwise < count) {
+        result = std::move(call.arguments[otherwise]);
+    } else if (!chosen) {
+        result.value = 1.0;
+        result.deferred = kCodeFunctionError;
+        result.deferredDetail = FunctionName(kFunctionPiecewise);
+    }
+    return PushResult(std::move(result));
+}
+
+// Rewrites the arguments' code, as read, into the conditional layout of
+// postfix_words.h. Jumps are relative, so a conditional's code can be moved
+// as a whole into an enclosing one.
+void ExpressionCompiler::LayOutConditional(const Call& call,
+                                           const std::vector<std::pair<size_t, size_t>>& pieces,
+                                           size_t otherwise) {
+    const size_t begin = call.starts.front();
+    const std::vector<int32_t> read(code_->begin() + static_cast<std::ptrdiff_t>(begin),
+                                    code_->end());
+    const auto append = [&](size_t argument) {
+        const size_t from = call.starts[argument] - begin;
+        const size_t to =
+            (argument + 1 < call.starts.size() ? call.starts[argument + 1] : begin + read.size()) -
+            begin;
+        code_->insert(code_->end(), read.begin() + static_cast<std::ptrdiff_t>(from),
+                      read.begin() + static_cast<std::ptrdiff_t>(to));
+    };
+    const auto distanceFrom = [&](size_t operand) {
+        return static_cast<int32_t>(code_->size() - (operand + 1));
+    };
+    code_->resize(begin);
+    std::vector<size_t> skips;
+    for (const auto& [value, condition] : pieces) {
+        append(condition);
+        Emit(kWordBranch, 0);
+        const size_t branch = code_->size() - 1;
+        append(value);
+        Emit(kWordSkip, 0);
+        skips.push_back(code_->size() - 1);
+        (*code_)[branch] = distanceFrom(branch);
+    }
+    if (otherwise < call.starts.size())
+        append(otherwise);
+    else
+        Emit(kWordNoPiece, 0);
+    for (size_t i = 0; i < pieces.size(); ++i)
+        Emit(kWordSelect);
+    for (size_t skip : skips)
+        (*code_)[skip] = distanceFrom(skip);
 }
 
 ExpressionCompiler::Step ExpressionCompiler::ReduceOperand(const TokenRec& token, bool& again) {
@@ -358,6 +580,23 @@ ExpressionCompiler::Step ExpressionCompiler::ReduceOperand(const TokenRec& token
         again = false;
         return Step::Continue;
     }
+    if (pending == kStackRelational) {
+        // a < b < c reads differently in different languages: refused.
+        if (IsRelationalToken(next))
+            return Fail(kCodeUnexpected, RelationalText(RelationalWord(next)));
+        const int32_t word = stack_.back().index;
+        stack_.pop_back();
+        return ApplyCondition(word, Pop(), std::move(operand));
+    }
+    if (IsRelationalToken(next)) {
+        // A power law cannot switch.
+        if (PowerLaw())
+            return Fail(kCodeInvalidName, NoPowerLaw(RelationalText(RelationalWord(next))));
+        stack_.push_back(std::move(operand));
+        PushKind(kStackRelational, RelationalWord(next));
+        again = false;
+        return Step::Continue;
+    }
     if (pending == kStackOpenParen) {
         if (next != kTokenClose)
             return Fail(next == kTokenEnd ? kCodeParenMissing : kCodeUnexpected);
@@ -367,11 +606,18 @@ ExpressionCompiler::Step ExpressionCompiler::ReduceOperand(const TokenRec& token
         return Step::Continue;
     }
     if (pending == kStackOpenFunction) {
+        const int32_t function = stack_.back().index;
+        if (next == kTokenComma && TakesSeveral(function)) {
+            again = false;
+            Step step = AddArgument(std::move(operand));
+            calls_.back().starts.push_back(CodeSize());
+            return step;
+        }
         if (next != kTokenCloseBracket) return Fail(kCodeBracketMissing);
-        int32_t function = stack_.back().index;
         stack_.pop_back();
         again = false;
-        return ApplyFunction(function, std::move(operand));
+        AddArgument(std::move(operand));
+        return FinishCall();
     }
     operand.kind = kStackFinished;
     stack_.push_back(std::move(operand));
@@ -422,7 +668,7 @@ int KRMparser::Compile(int mode, const std::string& text, int32_t start, double&
 }
 
 int32_t KRMparser::NextToken(const std::string& text, int32_t& position, TokenRec& token) const {
-    static constexpr std::array<std::pair<std::string_view, int32_t>, 10> kOperators{{
+    static constexpr std::array<std::pair<std::string_view, int32_t>, 17> kOperators{{
         {"+", kTokenPlus},
         {"-", kTokenMinus},
         {"*", kTokenTimes},
@@ -433,6 +679,13 @@ int32_t KRMparser::NextToken(const std::string& text, int32_t& position, TokenRe
         {"]", kTokenCloseBracket},
         {"//", kTokenEnd},
         {"/", kTokenDivide},
+        {"<=", kTokenLessEqual},
+        {"<", kTokenLess},
+        {">=", kTokenGreaterEqual},
+        {">", kTokenGreater},
+        {"==", kTokenEqual},
+        {"!=", kTokenNotEqual},
+        {",", kTokenComma},
     }};
     const std::string_view view(text);
     position = SkipBlanks(view, std::min(position, static_cast<int32_t>(view.size())));

@@ -58,6 +58,10 @@ public:
         int32_t index = 0;
         double value = 0.0;
         GMAexpression expr;
+        // A model-text error met while computing `value` inside a branch of a
+        // conditional: it counts only if that branch is the one chosen.
+        int32_t deferred = 0;
+        const char* deferredDetail = "";
     };
 
     // Indexes into predefinedNames.
@@ -121,7 +125,7 @@ public:
     std::vector<ModelEvent> stateEvents;
     // Every place the model switches: triggers first, then conditions
     // inside equations and definitions.
-    std::vector<SwitchingFunction> switchingFunctions;
+    std::vector<ModelSwitch> switchingFunctions;
     size_t triggerSwitches = 0; // how many of them belong to triggers
     // Assignments as read, before the build sorts them into initial values,
     // constants and definitions.

@@ -6,21 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "condition_switches.h"
+
 namespace kora {
 
-// Relations of a condition: the condition holds when its switching
-// function, left - right, compares with 0 as the operator says.
-enum class Relation : int32_t { Less, LessEqual, Greater, GreaterEqual, Equal, NotEqual };
-
-bool RelationHolds(Relation relation, double switching);
-
-// One place where the model switches: an event's trigger, or a condition
-// inside an equation. The solvers locate the zeros of left - right.
-struct SwitchingFunction {
-    Relation relation = Relation::Greater;
-    std::vector<int32_t> left;  // compiled code, ends with word 0
-    std::vector<int32_t> right; // compiled code, ends with word 0; empty: 0
-    std::string text;           // the statement it belongs to
+// One place where the model switches: a relation or a flag[] inside an
+// event's trigger, an equation or a definition. The solvers locate the sign
+// changes of its switching function.
+struct ModelSwitch {
+    std::vector<int32_t> code; // the compiled code holding it, ends with word 0
+    ConditionSwitch at;
+    std::string text; // the statement it belongs to
 };
 
 // The target of one assignment: a dependent variable or a constant.
@@ -35,9 +31,9 @@ struct EventSetting {
 struct ModelEvent {
     std::string text; // the logical line, comment removed
     int32_t offset = 0;
-    int32_t start = 0; // just after the "["
-    // The trigger: the switching functions it is made of, all of which hold.
-    std::vector<int32_t> switches; // indexes into KRMparser::switchingFunctions
+    int32_t start = 0;             // just after the "["
+    std::vector<int32_t> trigger;  // the condition's code: true when not 0
+    std::vector<int32_t> switches; // its switches, indexes into KRMparser::switches
     std::vector<int32_t> delay;    // empty: no delay
     std::vector<int32_t> priority; // empty: no priority
     bool persistent = true;

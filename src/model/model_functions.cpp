@@ -9,6 +9,13 @@ namespace {
 constexpr std::array<const char*, kFunctionCount + 1> kNames{
     "", "abs", "atan", "cos", "exp", "ln", "sin", "sqrt", "log", "flag", "rand", "floor"};
 
+constexpr std::array<const char*, kFunctionLastSpecial - kFunctionFirstSpecial + 1> kSpecialNames{
+    "and", "or", "xor", "not", "if", "piecewise"};
+
+bool SameName(const char* known, const char* name, size_t length) {
+    return std::strlen(known) == length && std::memcmp(known, name, length) == 0;
+}
+
 // Beyond this magnitude an argument of sin or cos has no significant digits
 // left for the period, and the result means nothing.
 constexpr double kTrigLossLimit = 9.223372036854775807e18;
@@ -59,15 +66,19 @@ constexpr uint64_t kSeed = 0x4b4f5241u; // fixed: every build repeats the same s
 } // namespace
 
 const char* FunctionName(int number) {
+    if (number >= kFunctionFirstSpecial && number <= kFunctionLastSpecial)
+        return kSpecialNames[static_cast<size_t>(number - kFunctionFirstSpecial)];
     if (number < 1 || number > kFunctionCount) return "";
     return kNames[number];
 }
 
 int FunctionNumber(const char* name, size_t length) {
-    for (int number = 1; number <= kFunctionCount; ++number) {
-        if (std::strlen(kNames[number]) == length && std::memcmp(kNames[number], name, length) == 0)
+    for (int number = 1; number <= kFunctionCount; ++number)
+        if (SameName(kNames[number], name, length)) return number;
+    for (int number = kFunctionFirstSpecial; number <= kFunctionLastSpecial; ++number)
+        if (SameName(kSpecialNames[static_cast<size_t>(number - kFunctionFirstSpecial)], name,
+                     length))
             return number;
-    }
     return 0;
 }
 

@@ -15,8 +15,20 @@ namespace kora {
 
 inline constexpr int kFunctionCount = 11;
 inline constexpr int kFunctionRand = 10;
+inline constexpr int kFunctionFlag = 9;
 
-// Model name of function `number` (1 to 11), or "" for any other number.
+// Functions that take several arguments or choose between them. The compiler
+// lays them out as words of their own, so they are numbered apart.
+inline constexpr int kFunctionAnd = 101;
+inline constexpr int kFunctionOr = 102;
+inline constexpr int kFunctionXor = 103;
+inline constexpr int kFunctionNot = 104;
+inline constexpr int kFunctionIf = 105;
+inline constexpr int kFunctionPiecewise = 106;
+inline constexpr int kFunctionFirstSpecial = kFunctionAnd;
+inline constexpr int kFunctionLastSpecial = kFunctionPiecewise;
+
+// Model name of function `number`, or "" for a number that names none.
 const char* FunctionName(int number);
 // Function number of `name`, or 0.
 int FunctionNumber(const char* name, size_t length);

@@ -18,7 +18,7 @@ bool CollectReads(const std::vector<int32_t>& code, size_t visible, size_t varia
     for (size_t k = 0; k < code.size(); ++k) {
         const int32_t word = code[k];
         if (word == kFunctionRand) return false;
-        if (word < kWordConstant || word > kWordTime) continue;
+        if (!WordHasOperand(word)) continue;
         if (++k >= code.size()) return false;
         const int32_t index = code[k];
         if (word == kWordVariable) {

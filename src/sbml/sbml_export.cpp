@@ -88,23 +88,43 @@ int NestingDepth(const std::vector<int32_t>& code) {
     int deepest = 0;
     for (size_t i = 0; i < code.size() && code[i] != kWordEnd; ++i) {
         const int32_t word = code[i];
-        int depth = 1;
-        if (word >= kWordConstant && word <= kWordTime) {
-            ++i;
-        } else if (word == kWordNegate || word < kWordConstant) {
-            if (depths.empty()) return 0;
-            // flag[] is written as a piecewise: three elements deep.
-            depth = depths.back() + (word == kFlagWord ? 3 : 1);
-            depths.pop_back();
-        } else {
-            if (depths.size() < 2) return 0;
-            depth = std::max(depths.back(), depths[depths.size() - 2]) + 1;
-            depths.resize(depths.size() - 2);
-        }
+        if (WordHasOperand(word)) ++i;
+        if (WordOutputs(word) == 0) continue;
+        const size_t inputs = static_cast<size_t>(WordInputs(word));
+        if (depths.size() < inputs) return 0;
+        int depth = 0;
+        for (size_t k = 0; k < inputs; ++k)
+            depth = std::max(depth, depths[depths.size() - 1 - k]);
+        depths.resize(depths.size() - inputs);
+        // A piecewise holds its values in pieces; flag[] is written as one.
+        if (word == kWordSelect) depth += 2;
+        else if (word == kFlagWord) depth += 3;
+        else if (word != kWordNoPiece) depth += 1;
         deepest = std::max(deepest, depth);
         depths.push_back(depth);
     }
     return deepest;
+}
+
+// Relational and logical words; the rest of the words past kWordPower are
+// handled one by one.
+ASTNodeType_t ConditionType(int32_t word) {
+    static const ASTNodeType_t kTypes[] = {
+        AST_RELATIONAL_LT, AST_RELATIONAL_LEQ, AST_RELATIONAL_GT, AST_RELATIONAL_GEQ,
+        AST_RELATIONAL_EQ, AST_RELATIONAL_NEQ, AST_LOGICAL_AND,   AST_LOGICAL_OR,
+        AST_LOGICAL_XOR,   AST_LOGICAL_NOT};
+    if (word < kWordLess || word > kWordNot) return AST_UNKNOWN;
+    return kTypes[word - kWordLess];
+}
+
+// One piece of a conditional: value, condition, then the rest (a missing
+// otherwise is an AST_UNKNOWN leaf and is left out).
+Node Piecewise(Node condition, Node value, Node rest) {
+    Node node = Leaf(AST_FUNCTION_PIECEWISE);
+    node->addChild(value.release());
+    node->addChild(condition.release());
+    if (rest->getType() != AST_UNKNOWN) node->addChild(rest.release());
+    return node;
 }
 
 // The postfix code of a right side as a MathML tree; null for rand[].
@@ -116,11 +136,32 @@ Node Decompile(const KRMparser& model, const std::vector<int32_t>& code) {
             stack.push_back(Operand(model, word, code[++i]));
             continue;
         }
+        if (word == kWordBranch || word == kWordSkip) { // the tree needs no jumps
+            ++i;
+            continue;
+        }
+        if (word == kWordNoPiece) {
+            ++i;
+            stack.push_back(Leaf(AST_UNKNOWN));
+            continue;
+        }
+        if (stack.size() < static_cast<size_t>(WordInputs(word))) return nullptr;
+        if (word == kWordSelect) {
+            Node rest = std::move(stack.back());
+            stack.pop_back();
+            Node value = std::move(stack.back());
+            stack.pop_back();
+            Node condition = std::move(stack.back());
+            stack.pop_back();
+            stack.push_back(Piecewise(std::move(condition), std::move(value), std::move(rest)));
+            continue;
+        }
         if (stack.empty()) return nullptr;
         Node top = std::move(stack.back());
         stack.pop_back();
-        if (word == kWordNegate) {
-            stack.push_back(Apply(AST_MINUS, std::move(top)));
+        if (word == kWordNegate || word == kWordNot) {
+            stack.push_back(
+                Apply(word == kWordNegate ? AST_MINUS : AST_LOGICAL_NOT, std::move(top)));
             continue;
         }
         if (word < kWordConstant) {
@@ -132,9 +173,12 @@ Node Decompile(const KRMparser& model, const std::vector<int32_t>& code) {
         if (stack.empty()) return nullptr;
         static const ASTNodeType_t kBinary[] = {AST_PLUS, AST_MINUS, AST_TIMES, AST_DIVIDE,
                                                 AST_POWER};
+        const ASTNodeType_t type =
+            word >= kWordAdd && word <= kWordPower ? kBinary[word - kWordAdd] : ConditionType(word);
+        if (type == AST_UNKNOWN) return nullptr;
         Node left = std::move(stack.back());
         stack.pop_back();
-        stack.push_back(Apply(kBinary[word - kWordAdd], std::move(left), std::move(top)));
+        stack.push_back(Apply(type, std::move(left), std::move(top)));
     }
     return stack.size() == 1 ? std::move(stack.back()) : nullptr;
 }
@@ -356,23 +400,8 @@ private:
 
     void StateEvent(const ModelEvent& e) {
         Event* event = NewEvent(e.persistent, e.initialValue, e.valuesAtTrigger);
-        static const ASTNodeType_t kRelations[] = {AST_RELATIONAL_LT, AST_RELATIONAL_LEQ,
-                                                   AST_RELATIONAL_GT, AST_RELATIONAL_GEQ,
-                                                   AST_RELATIONAL_EQ, AST_RELATIONAL_NEQ};
-        Node trigger = e.switches.size() > 1 ? Leaf(AST_LOGICAL_AND) : nullptr;
-        for (int32_t index : e.switches) {
-            const SwitchingFunction& f = model_.switchingFunctions[static_cast<size_t>(index)];
-            Node left, right;
-            if (!SetMath(f.left, "event '" + e.text + "'", left) ||
-                !SetMath(f.right, "event '" + e.text + "'", right))
-                return;
-            Node relation =
-                Apply(kRelations[static_cast<int>(f.relation)], std::move(left), std::move(right));
-            if (!trigger)
-                trigger = std::move(relation);
-            else
-                trigger->addChild(relation.release());
-        }
+        Node trigger;
+        if (!SetMath(e.trigger, "event '" + e.text + "'", trigger)) return;
         if (trigger) event->getTrigger()->setMath(trigger.get());
         Node math;
         if (!e.delay.empty() && SetMath(e.delay, "event '" + e.text + "'", math))

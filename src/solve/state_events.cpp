@@ -43,21 +43,12 @@ bool StateEvents::LoadState(StateEvaluator& state, double modelTime) {
     return model_.stateEvents.empty() || Fail(kCodeEventFailed, 0);
 }
 
-// A trigger holds when all its relations hold.
 bool StateEvents::Triggers(StateEvaluator& state, std::vector<bool>& values) {
     values.assign(model_.stateEvents.size(), false);
     for (size_t i = 0; i < model_.stateEvents.size(); ++i) {
-        bool holds = true;
-        for (int32_t k : model_.stateEvents[i].switches) {
-            const SwitchingFunction& function = model_.switchingFunctions[static_cast<size_t>(k)];
-            int error = 0;
-            const double left = state.Value(function.left, error);
-            if (error != 0) return Fail(kCodeEventFailed, i);
-            const double right = state.Value(function.right, error);
-            if (error != 0) return Fail(kCodeEventFailed, i);
-            holds = holds && RelationHolds(function.relation, left - right);
-        }
-        values[i] = holds;
+        int error = 0;
+        values[i] = state.Value(model_.stateEvents[i].trigger, error) != 0.0;
+        if (error != 0) return Fail(kCodeEventFailed, i);
     }
     return true;
 }

@@ -79,6 +79,12 @@ TEST_F(ModelChecks, CheckNotesWhyTheTaylorMethodCannotRunAModel) {
     EXPECT_EQ(rational.out, "Parsing successful.\n");
     EXPECT_EQ(rational.err, Model() + ":1:1: note: the Taylor method cannot run this model: Taylor "
                                       "method: rational expression not allowed:X' = 1/(1 + X)\n");
+    const auto conditional = Batch("check", "X' = if[X > 1, -X, 1]\nX = 0.5\n");
+    EXPECT_EQ(conditional.exitCode, 0);
+    EXPECT_EQ(conditional.err,
+              Model() + ":1:1: note: the Taylor method cannot run this model: Taylor method: "
+                        "invalid variable or function: X' = if[X > 1, -X, 1]\n"
+                        "if: a condition has no power-law form\n");
 }
 
 TEST_F(ModelChecks, ARunTooLargeIsRefusedBeforeItStarts) {

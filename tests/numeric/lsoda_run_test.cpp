@@ -264,5 +264,16 @@ TEST(LsodaRun, TwoSolversSlicedInTurnDoNotDisturbEachOther) {
     EXPECT_EQ(a.solver.Statistics().steps, aloneStiff.solver.Statistics().steps);
 }
 
+TEST(LsodaRun, AnIfSwitchGivesThePiecewiseSolution) {
+    // X rises at rate 2 until t = 1, then decays: X(t) = 2 e^-(t-1) after.
+    SolverRun run({"X' = if[_time < 1, 2, -X]", "X = 0", "tf = 3", "hr = 0.5", "!! X"}, 1e-8);
+    run.Finish();
+    ASSERT_EQ(run.solver.status, kStatusComplete);
+    ASSERT_EQ(run.solver.rows, 7);
+    EXPECT_NEAR(run.Value(1), 1.0, 1e-6);
+    EXPECT_NEAR(run.Value(2), 2.0, 1e-5);
+    EXPECT_NEAR(run.Value(6), 2.0 * std::exp(-2.0), 1e-5);
+}
+
 } // namespace
 } // namespace kora

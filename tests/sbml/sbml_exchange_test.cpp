@@ -202,5 +202,17 @@ TEST_F(SbmlExchange, ExportThenImportKeepsTheTimeCourse) {
     }
 }
 
+TEST_F(SbmlExchange, ConditionsAreWrittenAsPiecewiseAndRelations) {
+    const TextLines lines{"X' = if[X > 1, -X, 1] + piecewise[2, and[X < 0, _time >= 2], 0]",
+                          "X = 0.5", "tf = 4"};
+    std::string xml;
+    std::vector<std::string> problems;
+    ASSERT_EQ(ExportSbml(lines, xml, problems), SbmlStatus::Ok)
+        << (problems.empty() ? "" : problems[0]);
+    EXPECT_TRUE(SbmlTextErrors(xml).empty()) << SbmlTextErrors(xml)[0];
+    for (const char* element : {"<piecewise>", "<gt/>", "<lt/>", "<geq/>", "<and/>", "<otherwise>"})
+        EXPECT_NE(xml.find(element), std::string::npos) << element;
+}
+
 } // namespace
 } // namespace kora::testing

@@ -264,6 +264,36 @@ TEST(StateEvents, LsodaCrossingsAgreeWithAnIndependentSolver) {
     }
 }
 
+TEST(StateEvents, CompoundTriggersFireWhenTheWholeConditionBecomesTrue) {
+    // X = t passes 1 while Y = 3 - t is still above 1.5: fires at t = 1.
+    // The second fires when the first of its two conditions holds.
+    Document doc;
+    const RunOutcome outcome = doc.Run({"X' = 1", "Y' = -1", "X = 0", "Y = 3", "a = 0", "b = 0",
+                                        "tf = 3", "hr = 0.5", "@ [and[X > 1, Y > 1.5]] a = _time",
+                                        "@ [or[X > 2.5, Y < 1]] b = _time", "!! a, b"});
+    ASSERT_TRUE(outcome.Succeeded()) << outcome.code << " " << outcome.context;
+    const TimeCourse& course = *outcome.timeCourse;
+    EXPECT_NEAR(course.Value(course.rows - 1, 1), 1.0, 1e-9);
+    EXPECT_NEAR(course.Value(course.rows - 1, 2), 2.0, 1e-9);
+}
+
+TEST(StateEvents, IfSwitchesGiveTheSameAnswerWithAndWithoutLocation) {
+    // Y follows 100 after X passes 5: Y = 100 (1 - exp(-(t - 5))).
+    const TextLines model{
+        "X' = 1", "Y' = if[X > 5, 100, 0] - Y", "X = 0", "Y = 0", "tf = 10", "hr = 1", "!! Y"};
+    Document located, through;
+    const RunOutcome a = located.Run(model, SolverMethod::Lsoda, 8, true);
+    const RunOutcome b = through.Run(model, SolverMethod::Lsoda, 8, false);
+    ASSERT_TRUE(a.Succeeded());
+    ASSERT_TRUE(b.Succeeded());
+    for (int32_t r = 0; r < 11; ++r) {
+        const double t = a.timeCourse->Value(r, 0);
+        const double exact = t <= 5.0 ? 0.0 : 100.0 * (1.0 - std::exp(-(t - 5.0)));
+        EXPECT_NEAR(a.timeCourse->Value(r, 1), exact, 1e-5) << t;
+        EXPECT_NEAR(b.timeCourse->Value(r, 1), exact, 1e-3) << t;
+    }
+}
+
 TEST(StateEvents, FlagSwitchesGiveTheSameAnswerWithFewerSteps) {
     // Y follows 100 after X passes 5: Y = 100 (1 - exp(-(t - 5))).
     const TextLines model{

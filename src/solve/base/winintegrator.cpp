@@ -201,20 +201,16 @@ bool winintegrator::SwitchingValues(double time, const double* y, double* g) {
     }
     const size_t count = SwitchCount();
     for (size_t k = 0; k < count; ++k) {
-        const SwitchingFunction& function = model->switchingFunctions[k];
+        const ModelSwitch& at = model->switchingFunctions[k];
         int error = 0;
-        const double left = model->EvaluateCode(function.left.data(), time, y, auxValues.data(),
-                                                constValues.data(), error, evalStack.data());
-        double right = 0.0;
-        if (error == 0 && !function.right.empty())
-            right = model->EvaluateCode(function.right.data(), time, y, auxValues.data(),
-                                        constValues.data(), error, evalStack.data());
+        const double value = SwitchingFunction(*model, at.code, at.at, time, y, auxValues.data(),
+                                               constValues.data(), error, evalStack.data());
         if (error != 0) {
             status = error;
             errorIndex = static_cast<uint32_t>(n + model->definitions.size() + k);
             return false;
         }
-        g[k] = left - right;
+        g[k] = value;
     }
     return true;
 }
