@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/model_functions.h"
 #include "script/script_command.h"
 
 namespace kora::app {
@@ -26,6 +27,21 @@ QStringList ScriptKeywords() {
     return keywords;
 }
 
+// The language's function names, matched as the reader matches them: as a
+// whole word followed by "[" (blanks between allowed).
+QRegularExpression FunctionCalls() {
+    QStringList names;
+    const auto add = [&names](int number) {
+        names.append(QString::fromLatin1(FunctionName(number)));
+    };
+    for (int number = 1; number <= kFunctionCount; ++number)
+        add(number);
+    for (int number = kFunctionFirstSpecial; number <= kFunctionLastSpecial; ++number)
+        add(number);
+    return QRegularExpression(QStringLiteral("(?<![\\w])(") + names.join(QLatin1Char('|')) +
+                              QStringLiteral(")(?=[ \\t]*\\[)"));
+}
+
 bool IsNameCharacter(QChar c) {
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
@@ -46,6 +62,7 @@ ModelHighlighter::ModelHighlighter(QTextDocument* document)
       keywordFormat_(Format(QColor(0x00, 0x20, 0x90), true)),
       commandFormat_(Format(QColor(0x80, 0x00, 0x80), true)),
       variableFormat_(Format(QColor(0x00, 0x60, 0x60), true)),
+      functionFormat_(Format(QColor(0x00, 0x50, 0xa0))), functions_(FunctionCalls()),
       number_(QStringLiteral(R"((?<![\w.])(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?(?![\w.]))")),
       commands_(ScriptKeywords()) {}
 
@@ -107,6 +124,12 @@ void ModelHighlighter::HighlightModelLine(const QString& text, qsizetype comment
         setFormat(static_cast<int>(found.capturedStart()), static_cast<int>(found.capturedLength()),
                   numberFormat_);
     }
+    for (auto match = functions_.globalMatch(code); match.hasNext();) {
+        const QRegularExpressionMatch found = match.next();
+        setFormat(static_cast<int>(found.capturedStart()), static_cast<int>(found.capturedLength()),
+                  functionFormat_);
+    }
+    // A variable of a function's name is the variable, as for the reader.
     if (variables_.isValid() && !variables_.pattern().isEmpty()) {
         for (auto match = variables_.globalMatch(code); match.hasNext();) {
             const QRegularExpressionMatch found = match.next();

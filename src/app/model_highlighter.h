@@ -1,6 +1,6 @@
 // Colours the model language in the editor: comments, numbers, the keyword
-// lines, the script commands inside script blocks, and the names of the
-// dependent variables.
+// lines, the script commands inside script blocks, function names before
+// "[", and the names of the dependent variables.
 #pragma once
 
 #include <QRegularExpression>
@@ -33,6 +33,8 @@ private:
     QTextCharFormat keywordFormat_;
     QTextCharFormat commandFormat_;
     QTextCharFormat variableFormat_;
+    QTextCharFormat functionFormat_;
+    QRegularExpression functions_;
     QRegularExpression number_;
     QRegularExpression variables_;
     QStringList commands_; // the script keywords, longest first

@@ -55,6 +55,18 @@ const char* WordName(int32_t word) {
     case kWordDefinition:
     case kWordTime:
         return "value";
+    case kWordMin:
+        return "min";
+    case kWordMax:
+        return "max";
+    case kWordQuotient:
+        return "quotient";
+    case kWordRem:
+        return "rem";
+    case kWordRoot:
+        return "root";
+    case kWordLogBase:
+        return "log";
     default:
         return word < kWordConstant ? FunctionName(word) : "condition";
     }
@@ -134,7 +146,7 @@ double RunWords(const int32_t* const code, const int32_t* const end, double time
             }
         }
         const int32_t current = *word++;
-        // Operand and operator words are 256 to 279: one dense switch.
+        // Operand and operator words are 256 to 286: one dense switch.
         switch (static_cast<uint32_t>(current - kWordConstant)) {
         case kWordConstant - kWordConstant:
             *below++ = top;
@@ -193,6 +205,24 @@ double RunWords(const int32_t* const code, const int32_t* const end, double time
         case kWordXor - kWordConstant:
             top = ConditionValue(current, *--below, top);
             break;
+        case kWordImplies - kWordConstant:
+            top = ConditionValue(current, *--below, top);
+            break;
+        case kWordMin - kWordConstant:
+        case kWordMax - kWordConstant:
+        case kWordQuotient - kWordConstant:
+        case kWordRem - kWordConstant:
+        case kWordRoot - kWordConstant:
+        case kWordLogBase - kWordConstant: {
+            bool failed = false;
+            top = CallBinaryFunction(current, *--below, top, failed);
+            if (failed) {
+                const int range = RangeError(top);
+                error = range != 0 ? range : ErrorOfRecord();
+                return top;
+            }
+            break;
+        }
         case kWordNot - kWordConstant:
             top = top == 0.0 ? 1.0 : 0.0;
             break;

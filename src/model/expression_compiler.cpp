@@ -98,13 +98,47 @@ bool IsLogicalChain(int32_t function) {
     return function == kFunctionAnd || function == kFunctionOr || function == kFunctionXor;
 }
 
-// Functions whose argument list may hold commas.
-bool TakesSeveral(int32_t function) {
-    return IsLogicalChain(function) || IsConditional(function);
+// Functions of any number of arguments, folded pairwise: a b w c w.
+bool IsChain(int32_t function) {
+    return IsLogicalChain(function) || function == kFunctionMin || function == kFunctionMax;
 }
 
-int32_t ChainWord(int32_t function) {
-    return function == kFunctionAnd ? kWordAnd : function == kFunctionOr ? kWordOr : kWordXor;
+bool IsConditionFunction(int32_t function) {
+    return IsLogicalChain(function) || IsConditional(function) || function == kFunctionNot ||
+           function == kFunctionImplies;
+}
+
+// Functions whose argument list may hold commas.
+bool TakesSeveral(int32_t function) {
+    return IsChain(function) || IsConditional(function) || function == kFunctionImplies ||
+           function == kFunctionQuotient || function == kFunctionRem || function == kFunctionRoot ||
+           function == kFunctionLog;
+}
+
+// The word of a chain or of a function of two arguments.
+int32_t PairWord(int32_t function) {
+    switch (function) {
+    case kFunctionAnd:
+        return kWordAnd;
+    case kFunctionOr:
+        return kWordOr;
+    case kFunctionXor:
+        return kWordXor;
+    case kFunctionImplies:
+        return kWordImplies;
+    case kFunctionMin:
+        return kWordMin;
+    case kFunctionMax:
+        return kWordMax;
+    case kFunctionQuotient:
+        return kWordQuotient;
+    case kFunctionRem:
+        return kWordRem;
+    case kFunctionRoot:
+        return kWordRoot;
+    default:
+        return kWordLogBase;
+    }
 }
 
 using TokenRec = KRMparser::TokenRec;
@@ -167,6 +201,7 @@ private:
     Step ApplyBinary(int32_t pending, TokenRec left, TokenRec right);
     Step ApplyFunction(int32_t function, TokenRec operand);
     Step ApplyCondition(int32_t word, TokenRec left, TokenRec right);
+    void ApplyPair(int32_t word, TokenRec& left, const TokenRec& right);
     Step OpenCall(int32_t function);
     Step AddArgument(TokenRec&& operand);
     Step FinishCall();
@@ -315,7 +350,7 @@ ExpressionCompiler::Step ExpressionCompiler::ReadOperand(const TokenRec& token) 
     }
     case kTokenFunction:
         if (PowerLaw())
-            return Fail(kCodeInvalidName, token.index >= kFunctionFirstSpecial
+            return Fail(kCodeInvalidName, IsConditionFunction(token.index)
                                               ? NoPowerLaw(FunctionName(token.index))
                                               : std::string());
         return OpenCall(token.index);
@@ -411,16 +446,27 @@ ExpressionCompiler::Step ExpressionCompiler::OpenCall(int32_t function) {
     return Step::Continue;
 }
 
-// One finished argument. The arguments of and, or and xor are combined as
-// they come: a b and c and.
+// Combines two operands by a two-argument word into `left`; the caller
+// checks the result.
+void ExpressionCompiler::ApplyPair(int32_t word, TokenRec& left, const TokenRec& right) {
+    Absorb(left, right);
+    if (word >= kWordMin) {
+        bool failed = false;
+        left.value = CallBinaryFunction(word, left.value, right.value, failed);
+    } else {
+        left.value = ConditionValue(word, left.value, right.value);
+    }
+    Emit(word);
+}
+
+// One finished argument. The arguments of a chain are combined as they come:
+// a b and c and (no chain word can fail).
 ExpressionCompiler::Step ExpressionCompiler::AddArgument(TokenRec&& operand) {
     Call& call = calls_.back();
     ++call.count;
-    if (IsLogicalChain(call.function) && !call.arguments.empty()) {
+    if (IsChain(call.function) && !call.arguments.empty()) {
         TokenRec& left = call.arguments.front();
-        Absorb(left, operand);
-        left.value = ConditionValue(ChainWord(call.function), left.value, operand.value);
-        Emit(ChainWord(call.function));
+        ApplyPair(PairWord(call.function), left, operand);
         return Step::Continue;
     }
     call.arguments.push_back(std::move(operand));
@@ -433,14 +479,23 @@ ExpressionCompiler::Step ExpressionCompiler::FinishCall() {
     const int32_t function = call.function;
     if (IsConditional(function)) return FinishConditional(call);
     TokenRec result = std::move(call.arguments.front());
-    if (IsLogicalChain(function)) {
-        if (call.count == 1) { // truth value of a single operand
+    if (IsChain(function)) {
+        if (call.count == 1 && IsLogicalChain(function)) { // truth value of a single operand
             result.value = result.value != 0.0 ? 1.0 : 0.0;
             Emit(kWordNot);
             Emit(kWordNot);
         }
         return PushResult(std::move(result));
     }
+    const size_t count = call.arguments.size();
+    const bool pair =
+        function == kFunctionImplies || function == kFunctionQuotient || function == kFunctionRem;
+    if ((pair && count != 2) || count > 2) return Fail(kCodeUnexpected, FunctionName(function));
+    if (count == 2) {
+        ApplyPair(PairWord(function), result, call.arguments[1]);
+        return PushResult(std::move(result));
+    }
+    if (function == kFunctionRoot) return ApplyFunction(kFunctionSqrt, std::move(result));
     if (function == kFunctionNot) {
         result.value = result.value == 0.0 ? 1.0 : 0.0;
         Emit(kWordNot);

@@ -3,14 +3,49 @@
 #include <array>
 #include <cstring>
 
+#include "postfix_words.h"
+
 namespace kora {
 namespace {
 
 constexpr std::array<const char*, kFunctionCount + 1> kNames{
-    "", "abs", "atan", "cos", "exp", "ln", "sin", "sqrt", "log", "flag", "rand", "floor"};
+    "",        "abs",     "atan",      "cos",    "exp",     "ln",      "sin",     "sqrt",
+    "log",     "flag",    "rand",      "floor",  "tan",     "sec",     "csc",     "cot",
+    "sinh",    "cosh",    "tanh",      "sech",   "csch",    "coth",    "arcsin",  "arccos",
+    "arctan",  "arcsec",  "arccsc",    "arccot", "arcsinh", "arccosh", "arctanh", "arcsech",
+    "arccsch", "arccoth", "factorial", "ceiling"};
+
+enum Unary {
+    kTan = 12,
+    kSec,
+    kCsc,
+    kCot,
+    kSinh,
+    kCosh,
+    kTanh,
+    kSech,
+    kCsch,
+    kCoth,
+    kArcsin,
+    kArccos,
+    kArctan,
+    kArcsec,
+    kArccsc,
+    kArccot,
+    kArcsinh,
+    kArccosh,
+    kArctanh,
+    kArcsech,
+    kArccsch,
+    kArccoth,
+    kFactorial,
+    kCeiling,
+};
+static_assert(kCeiling == kFunctionCount);
 
 constexpr std::array<const char*, kFunctionLastSpecial - kFunctionFirstSpecial + 1> kSpecialNames{
-    "and", "or", "xor", "not", "if", "piecewise"};
+    "and",     "or",  "xor", "not",      "if",  "piecewise",
+    "implies", "min", "max", "quotient", "rem", "root"};
 
 bool SameName(const char* known, const char* name, size_t length) {
     return std::strlen(known) == length && std::memcmp(known, name, length) == 0;
@@ -51,7 +86,113 @@ double Exponential(double x, bool& failed) {
 
 double Trigonometric(int number, double x, bool& failed) {
     if (std::fabs(x) > kTrigLossLimit) return Fail1(MathErrorKind::TotalLoss, number, x, failed);
-    return number == 3 ? std::cos(x) : std::sin(x);
+    switch (number) {
+    case 3:
+        return std::cos(x);
+    case kTan:
+        return std::tan(x);
+    case kSec:
+        return 1.0 / std::cos(x); // cos is never exactly 0 at a double
+    case kCsc:
+    case kCot:
+        if (x == 0.0) return Fail1(MathErrorKind::Singularity, number, x, failed);
+        return number == kCsc ? 1.0 / std::sin(x) : std::cos(x) / std::sin(x);
+    default:
+        return std::sin(x);
+    }
+}
+
+// A result that became 0 or subnormal from a nonzero exact value.
+double Small(int number, double x, double result, bool& failed) {
+    if (result != 0.0 && std::fabs(result) >= DBL_MIN) return result;
+    return Fail1(MathErrorKind::Underflow, number, x, failed);
+}
+
+double Hyperbolic(int number, double x, bool& failed) {
+    switch (number) {
+    case kSinh:
+    case kCosh: {
+        const double result = number == kSinh ? std::sinh(x) : std::cosh(x);
+        if (std::isinf(result)) return Fail1(MathErrorKind::Overflow, number, x, failed);
+        return result;
+    }
+    case kTanh:
+        return std::tanh(x);
+    case kSech:
+        return Small(number, x, 1.0 / std::cosh(x), failed);
+    case kCsch:
+        if (x == 0.0) return Fail1(MathErrorKind::Singularity, number, x, failed);
+        return Small(number, x, 1.0 / std::sinh(x), failed);
+    default: // coth
+        if (x == 0.0) return Fail1(MathErrorKind::Singularity, number, x, failed);
+        return 1.0 / std::tanh(x);
+    }
+}
+
+// The inverse functions; arcsec, arccsc and arccot are those of 1/x, as
+// SBML's evaluators take them (arccot of a negative number is negative).
+double Inverse(int number, double x, bool& failed) {
+    const auto domain = [&] { return Fail1(MathErrorKind::Domain, number, x, failed); };
+    const auto singular = [&] { return Fail1(MathErrorKind::Singularity, number, x, failed); };
+    const double a = std::fabs(x);
+    switch (number) {
+    case kArcsin:
+        return a > 1.0 ? domain() : std::asin(x);
+    case kArccos:
+        return a > 1.0 ? domain() : std::acos(x);
+    case kArctan:
+        return std::atan(x);
+    case kArcsec:
+        return a < 1.0 ? domain() : std::acos(1.0 / x);
+    case kArccsc:
+        return a < 1.0 ? domain() : std::asin(1.0 / x);
+    case kArccot:
+        return x == 0.0 ? std::acos(0.0) : std::atan(1.0 / x);
+    case kArcsinh:
+        return std::asinh(x);
+    case kArccosh:
+        return x < 1.0 ? domain() : std::acosh(x);
+    case kArctanh:
+        return a > 1.0 ? domain() : a == 1.0 ? singular() : std::atanh(x);
+    case kArcsech:
+        return x == 0.0 ? singular() : x < 0.0 || x > 1.0 ? domain() : std::acosh(1.0 / x);
+    case kArccsch:
+        return x == 0.0 ? singular() : std::asinh(1.0 / x);
+    default: // arccoth
+        return a < 1.0 ? domain() : a == 1.0 ? singular() : std::atanh(1.0 / x);
+    }
+}
+
+// n! for a whole n >= 0; 171! and beyond overflow.
+double Factorial(double x, bool& failed) {
+    if (x < 0.0 || std::floor(x) != x) return Fail1(MathErrorKind::Domain, kFactorial, x, failed);
+    if (x > 170.0) return Fail1(MathErrorKind::Overflow, kFactorial, x, failed);
+    double result = 1.0;
+    for (int k = 2; k <= static_cast<int>(x); ++k)
+        result *= k;
+    return result;
+}
+
+double Fail2(MathErrorKind kind, int function, double a, double b, bool& failed) {
+    return Fail(kind, kSpecialNames[static_cast<size_t>(function - kFunctionFirstSpecial)], a, b, 2,
+                failed);
+}
+
+// The real n-th root: of a negative x only for an odd whole n.
+double Root(double n, double x, bool& failed) {
+    const bool odd = std::floor(n) == n && std::fmod(std::fabs(n), 2.0) == 1.0;
+    if (n == 0.0 || (x < 0.0 && !odd))
+        return Fail2(MathErrorKind::Domain, kFunctionRoot, n, x, failed);
+    if (x == 0.0 && n < 0.0) return Fail2(MathErrorKind::Singularity, kFunctionRoot, n, x, failed);
+    const double magnitude = std::pow(std::fabs(x), 1.0 / n);
+    return x < 0.0 ? -magnitude : magnitude;
+}
+
+double LogarithmToBase(double base, double x, bool& failed) {
+    if (base <= 0.0 || base == 1.0 || x < 0.0)
+        return Fail(MathErrorKind::Domain, kNames[kFunctionLog], base, x, 2, failed);
+    if (x == 0.0) return Fail(MathErrorKind::Singularity, kNames[kFunctionLog], base, x, 2, failed);
+    return std::log(x) / std::log(base);
 }
 
 // splitmix64 finaliser: a good 64-bit mix of a counter.
@@ -110,8 +251,40 @@ double CallFunction(int number, double x, const RandomSource& random, bool& fail
         return x * random.Next();
     case 11:
         return std::floor(x);
+    case kTan:
+    case kSec:
+    case kCsc:
+    case kCot:
+        return Trigonometric(number, x, failed);
+    case kFactorial:
+        return Factorial(x, failed);
+    case kCeiling:
+        return std::ceil(x);
     default:
+        if (number >= kSinh && number <= kCoth) return Hyperbolic(number, x, failed);
+        if (number >= kArcsin && number <= kArccoth) return Inverse(number, x, failed);
         return x;
+    }
+}
+
+double CallBinaryFunction(int32_t word, double a, double b, bool& failed) {
+    switch (word) {
+    case kWordMin:
+        return b < a ? b : a;
+    case kWordMax:
+        return b > a ? b : a;
+    case kWordQuotient:
+    case kWordRem: {
+        const int function = word == kWordQuotient ? kFunctionQuotient : kFunctionRem;
+        if (b == 0.0) return Fail2(MathErrorKind::Singularity, function, a, b, failed);
+        return word == kWordQuotient ? std::trunc(a / b) : std::fmod(a, b);
+    }
+    case kWordRoot:
+        return Root(a, b, failed);
+    case kWordLogBase:
+        return LogarithmToBase(a, b, failed);
+    default:
+        return a;
     }
 }
 

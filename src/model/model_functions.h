@@ -13,7 +13,11 @@
 
 namespace kora {
 
-inline constexpr int kFunctionCount = 11;
+// One-argument functions, numbered 1 to kFunctionCount; the number is also
+// the function's code word.
+inline constexpr int kFunctionCount = 35;
+inline constexpr int kFunctionSqrt = 7;
+inline constexpr int kFunctionLog = 8;
 inline constexpr int kFunctionRand = 10;
 inline constexpr int kFunctionFlag = 9;
 
@@ -25,8 +29,14 @@ inline constexpr int kFunctionXor = 103;
 inline constexpr int kFunctionNot = 104;
 inline constexpr int kFunctionIf = 105;
 inline constexpr int kFunctionPiecewise = 106;
+inline constexpr int kFunctionImplies = 107;
+inline constexpr int kFunctionMin = 108;
+inline constexpr int kFunctionMax = 109;
+inline constexpr int kFunctionQuotient = 110;
+inline constexpr int kFunctionRem = 111;
+inline constexpr int kFunctionRoot = 112;
 inline constexpr int kFunctionFirstSpecial = kFunctionAnd;
-inline constexpr int kFunctionLastSpecial = kFunctionPiecewise;
+inline constexpr int kFunctionLastSpecial = kFunctionRoot;
 
 // Model name of function `number`, or "" for a number that names none.
 const char* FunctionName(int number);
@@ -55,6 +65,10 @@ private:
 // Function `number` of x. On a mathematical error the record is filled,
 // `failed` is set and 1.0 is returned.
 double CallFunction(int number, double x, const RandomSource& random, bool& failed);
+
+// The two-argument function of code word `word` (kWordMin ... kWordLogBase)
+// of a and b, with the same convention.
+double CallBinaryFunction(int32_t word, double a, double b, bool& failed);
 
 double PowerSlowPath(double base, double exponent, bool& failed);
 

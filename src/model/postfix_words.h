@@ -41,7 +41,15 @@ inline constexpr int32_t kWordBranch = 276;
 inline constexpr int32_t kWordSkip = 277;
 inline constexpr int32_t kWordSelect = 278;
 inline constexpr int32_t kWordNoPiece = 279;
-inline constexpr int32_t kWordLast = kWordNoPiece;
+inline constexpr int32_t kWordImplies = 280;
+// Two-argument functions.
+inline constexpr int32_t kWordMin = 281;
+inline constexpr int32_t kWordMax = 282;
+inline constexpr int32_t kWordQuotient = 283;
+inline constexpr int32_t kWordRem = 284;
+inline constexpr int32_t kWordRoot = 285;    // root[n, x]: n below x
+inline constexpr int32_t kWordLogBase = 286; // log[b, x]: b below x
+inline constexpr int32_t kWordLast = kWordLogBase;
 
 // Words followed by one operand word (an index or a jump distance).
 inline constexpr bool WordHasOperand(int32_t word) {
@@ -67,7 +75,8 @@ inline constexpr int WordOutputs(int32_t word) {
     return word == kWordBranch || word == kWordSkip ? 0 : 1;
 }
 
-// The value of a relational or logical word (kWordLess ... kWordXor).
+// The value of a relational or logical word (kWordLess ... kWordXor,
+// kWordImplies).
 inline double ConditionValue(int32_t word, double left, double right) {
     bool truth = false;
     switch (word) {
@@ -97,6 +106,9 @@ inline double ConditionValue(int32_t word, double left, double right) {
         break;
     case kWordXor:
         truth = (left != 0.0) != (right != 0.0);
+        break;
+    case kWordImplies:
+        truth = left == 0.0 || right != 0.0;
         break;
     default:
         break;

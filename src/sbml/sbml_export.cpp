@@ -58,13 +58,28 @@ Node Flag(Node x) {
 }
 
 Node Function(int32_t number, Node x) {
-    static const ASTNodeType_t kTypes[] = {AST_FUNCTION_ABS,  AST_FUNCTION_ARCTAN, AST_FUNCTION_COS,
-                                           AST_FUNCTION_EXP,  AST_FUNCTION_LN,     AST_FUNCTION_SIN,
-                                           AST_FUNCTION_ROOT, AST_FUNCTION_LOG,    AST_UNKNOWN,
-                                           AST_UNKNOWN,       AST_FUNCTION_FLOOR};
+    static const ASTNodeType_t kTypes[] = {AST_FUNCTION_ABS,     AST_FUNCTION_ARCTAN,
+                                           AST_FUNCTION_COS,     AST_FUNCTION_EXP,
+                                           AST_FUNCTION_LN,      AST_FUNCTION_SIN,
+                                           AST_FUNCTION_ROOT,    AST_FUNCTION_LOG,
+                                           AST_UNKNOWN,          AST_UNKNOWN,
+                                           AST_FUNCTION_FLOOR,   AST_FUNCTION_TAN,
+                                           AST_FUNCTION_SEC,     AST_FUNCTION_CSC,
+                                           AST_FUNCTION_COT,     AST_FUNCTION_SINH,
+                                           AST_FUNCTION_COSH,    AST_FUNCTION_TANH,
+                                           AST_FUNCTION_SECH,    AST_FUNCTION_CSCH,
+                                           AST_FUNCTION_COTH,    AST_FUNCTION_ARCSIN,
+                                           AST_FUNCTION_ARCCOS,  AST_FUNCTION_ARCTAN,
+                                           AST_FUNCTION_ARCSEC,  AST_FUNCTION_ARCCSC,
+                                           AST_FUNCTION_ARCCOT,  AST_FUNCTION_ARCSINH,
+                                           AST_FUNCTION_ARCCOSH, AST_FUNCTION_ARCTANH,
+                                           AST_FUNCTION_ARCSECH, AST_FUNCTION_ARCCSCH,
+                                           AST_FUNCTION_ARCCOTH, AST_FUNCTION_FACTORIAL,
+                                           AST_FUNCTION_CEILING};
+    static_assert(sizeof(kTypes) / sizeof(kTypes[0]) == kFunctionCount);
     if (number == 9) return Flag(std::move(x));
     if (number == 8) return Apply(AST_FUNCTION_LOG, Number(10), std::move(x)); // base first
-    if (number < 1 || number > 11 || kTypes[number - 1] == AST_UNKNOWN) return nullptr;
+    if (number < 1 || number > kFunctionCount || kTypes[number - 1] == AST_UNKNOWN) return nullptr;
     return Apply(kTypes[number - 1], std::move(x));
 }
 
@@ -115,6 +130,28 @@ ASTNodeType_t ConditionType(int32_t word) {
         AST_LOGICAL_XOR,   AST_LOGICAL_NOT};
     if (word < kWordLess || word > kWordNot) return AST_UNKNOWN;
     return kTypes[word - kWordLess];
+}
+
+// Two-argument words past kWordPower; AST_UNKNOWN for any other word.
+ASTNodeType_t PairType(int32_t word) {
+    switch (word) {
+    case kWordImplies:
+        return AST_LOGICAL_IMPLIES;
+    case kWordMin:
+        return AST_FUNCTION_MIN;
+    case kWordMax:
+        return AST_FUNCTION_MAX;
+    case kWordQuotient:
+        return AST_FUNCTION_QUOTIENT;
+    case kWordRem:
+        return AST_FUNCTION_REM;
+    case kWordRoot: // degree, then the radicand
+        return AST_FUNCTION_ROOT;
+    case kWordLogBase: // base, then the argument
+        return AST_FUNCTION_LOG;
+    default:
+        return word == kWordNot ? AST_UNKNOWN : ConditionType(word);
+    }
 }
 
 // One piece of a conditional: value, condition, then the rest (a missing
@@ -174,7 +211,7 @@ Node Decompile(const KRMparser& model, const std::vector<int32_t>& code) {
         static const ASTNodeType_t kBinary[] = {AST_PLUS, AST_MINUS, AST_TIMES, AST_DIVIDE,
                                                 AST_POWER};
         const ASTNodeType_t type =
-            word >= kWordAdd && word <= kWordPower ? kBinary[word - kWordAdd] : ConditionType(word);
+            word >= kWordAdd && word <= kWordPower ? kBinary[word - kWordAdd] : PairType(word);
         if (type == AST_UNKNOWN) return nullptr;
         Node left = std::move(stack.back());
         stack.pop_back();

@@ -111,5 +111,20 @@ TEST(ModelHighlighter, CommandsOnlyInsideScriptsAndNamedVariables) {
     EXPECT_NE(FormatAt(text, 0, 6).foreground(), plain);  // the number 2
 }
 
+TEST(ModelHighlighter, FunctionNamesOnlyBeforeABracket) {
+    ModelEditor editor;
+    editor.SetModelText(QStringLiteral("if = 2\n"
+                                       "X' = if[X > if, arccoth [X], max[X, 1]]\n"));
+    editor.SetVariableNames({QStringLiteral("X")});
+    const QTextDocument& text = *editor.document();
+    const QBrush plain = FormatAt(text, 0, 0).foreground();    // "if" as a name
+    const QBrush function = FormatAt(text, 1, 5).foreground(); // "if["
+    EXPECT_NE(function, plain);
+    EXPECT_EQ(FormatAt(text, 1, 13).foreground(), plain);    // "if" as a name
+    EXPECT_EQ(FormatAt(text, 1, 17).foreground(), function); // "arccoth ["
+    EXPECT_EQ(FormatAt(text, 1, 29).foreground(), function); // "max["
+    EXPECT_NE(FormatAt(text, 1, 25).foreground(), function); // the variable X
+}
+
 } // namespace
 } // namespace kora::app

@@ -214,5 +214,18 @@ TEST_F(SbmlExchange, ConditionsAreWrittenAsPiecewiseAndRelations) {
         EXPECT_NE(xml.find(element), std::string::npos) << element;
 }
 
+TEST_F(SbmlExchange, TheNewerFunctionsAreWrittenAsMathML) {
+    const TextLines lines{"X' = min[X, 2, 3] - root[3, X] + log[2, X] + arccot[X] + "
+                          "quotient[7, 2] + factorial[3] + implies[X > 1, X < 2]",
+                          "X = 0.5", "tf = 1"};
+    std::string xml;
+    std::vector<std::string> problems;
+    ASSERT_EQ(ExportSbml(lines, xml, problems), SbmlStatus::Ok)
+        << (problems.empty() ? "" : problems[0]);
+    for (const char* element : {"<min/>", "<degree>", "<logbase>", "<arccot/>", "<quotient/>",
+                                "<factorial/>", "<implies/>"})
+        EXPECT_NE(xml.find(element), std::string::npos) << element;
+}
+
 } // namespace
 } // namespace kora::testing
