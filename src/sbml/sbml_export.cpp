@@ -112,9 +112,12 @@ int NestingDepth(const std::vector<int32_t>& code) {
             depth = std::max(depth, depths[depths.size() - 1 - k]);
         depths.resize(depths.size() - inputs);
         // A piecewise holds its values in pieces; flag[] is written as one.
-        if (word == kWordSelect) depth += 2;
-        else if (word == kFlagWord) depth += 3;
-        else if (word != kWordNoPiece) depth += 1;
+        if (word == kWordSelect)
+            depth += 2;
+        else if (word == kFlagWord)
+            depth += 3;
+        else if (word != kWordNoPiece)
+            depth += 1;
         deepest = std::max(deepest, depth);
         depths.push_back(depth);
     }

@@ -7,25 +7,6 @@
 namespace kora::sbml {
 namespace {
 
-const char* RelationText(ASTNodeType_t type) {
-    switch (type) {
-    case AST_RELATIONAL_LT:
-        return " < ";
-    case AST_RELATIONAL_LEQ:
-        return " <= ";
-    case AST_RELATIONAL_GT:
-        return " > ";
-    case AST_RELATIONAL_GEQ:
-        return " >= ";
-    case AST_RELATIONAL_EQ:
-        return " == ";
-    case AST_RELATIONAL_NEQ:
-        return " != ";
-    default:
-        return nullptr;
-    }
-}
-
 // Export marks the events it writes for timed assignments, so that they
 // come back as timed assignments (whose report rows restart at their time).
 bool WrittenForTimedAssignment(const Event& event) {
@@ -55,7 +36,8 @@ bool ModelImporter::TriggerTime(const Event& event, const std::string& element, 
     return true;
 }
 
-// A trigger that is one relation: "left REL right".
+// The trigger as a condition; one without a comparison (a number, a
+// logical constant) holds where it is not zero.
 bool ModelImporter::Condition(const Event& event, const std::string& element,
                               std::string& condition) {
     const ASTNode* math = event.isSetTrigger() ? event.getTrigger()->getMath() : nullptr;
@@ -63,17 +45,13 @@ bool ModelImporter::Condition(const Event& event, const std::string& element,
         Refuse(element, "no trigger");
         return false;
     }
-    const char* relation = RelationText(math->getType());
-    if (relation == nullptr || math->getNumChildren() != 2) {
-        Refuse(element, "a trigger that is not one comparison cannot be expressed");
+    std::set<std::string> uses;
+    if (!Text(math, element, condition, uses)) return false;
+    // Function definitions may hold the comparison: look at the text.
+    if (condition.find_first_of("<>=") == std::string::npos) {
+        Refuse(element, "a trigger without a comparison cannot be expressed");
         return false;
     }
-    std::string left, right;
-    std::set<std::string> uses;
-    if (!Text(math->getChild(0), element, left, uses) ||
-        !Text(math->getChild(1), element, right, uses))
-        return false;
-    condition = left + relation + right;
     return true;
 }
 
@@ -136,7 +114,7 @@ bool ModelImporter::EventAssignments(const Event& event, const std::string& elem
 }
 
 void ModelImporter::Events() {
-    std::map<std::string, std::string> prioritised; // trigger and options -> event
+    std::map<std::string, std::string> prioritised; // priority -> event
     for (unsigned i = 0; i < model_.getNumEvents(); ++i) {
         const Event* event = model_.getEvent(i);
         const std::string label = event->isSetId() ? event->getId() : std::to_string(i + 1);
@@ -156,12 +134,29 @@ void ModelImporter::Events() {
             !EventAssignments(*event, element, assignments) || assignments.empty())
             continue;
         if (event->isSetPriority()) {
-            // Events that always fire together with one priority fire in a
-            // random order in SBML; here they would fire in text order.
-            auto [other, fresh] = prioritised.emplace(condition + options, label);
+            // Events of one priority that fire together fire in a random
+            // order in SBML; here they would fire in text order.
+            std::string priority;
+            std::set<std::string> uses;
+            const ASTNode* math = event->getPriority()->getMath();
+            Text(math, element, priority, uses);
+            // A constant priority counts by its value.
+            if (math != nullptr && math->getType() == AST_NAME && math->getName() != nullptr)
+                if (auto p = parameters_.find(math->getName());
+                    p != parameters_.end() && p->second->getConstant() && p->second->isSetValue())
+                    priority = NumberText(p->second->getValue());
+            if (priority.find_first_not_of("0123456789.e+-") != std::string::npos)
+                priority = "changing";
+            // A priority that changes may equal any other.
+            auto other = prioritised.find(priority);
+            if (other == prioritised.end() && !prioritised.empty() &&
+                (priority == "changing" || prioritised.count("changing")))
+                other = prioritised.begin();
+            const bool fresh = other == prioritised.end();
+            if (fresh) prioritised.emplace(priority, label);
             if (!fresh) {
-                Refuse(element, "fires with event '" + other->second +
-                                    "' at one priority, in a random order");
+                Refuse(element, "has the priority of event '" + other->second +
+                                    "': SBML fires such events in a random order");
                 continue;
             }
         }

@@ -1,4 +1,5 @@
 #ifdef KORA_WITH_SBML
+#include <cctype>
 #include <memory>
 
 #include "sbml_importer.h"
@@ -218,8 +219,52 @@ void ModelImporter::InitialAssignments() {
         std::string text;
         if (!StartMath(a->getMath(), element, text)) continue;
         if (amounts_.count(id)) continue; // its amount starts from this already
-        if (auto line = lines.find(names_.Find(id)); line != lines.end()) line->second->text = text;
+        auto line = lines.find(names_.Find(id));
+        if (line == lines.end()) continue;
+        line->second->text = text;
     }
+}
+
+// A constant follows the constants its text reads when events change them;
+// a starting value computed from them must not: it becomes a variable that
+// stays where it starts.
+void ModelImporter::HoldStartingValues() {
+    if (eventTargetNames_.empty()) return;
+    const std::unordered_set<std::string> targets(eventTargetNames_.begin(),
+                                                  eventTargetNames_.end());
+    std::vector<Line> kept;
+    for (Line& line : constants_) {
+        if (!ReadsEventTarget(line.text, targets)) {
+            kept.push_back(std::move(line));
+            continue;
+        }
+        constantNames_.erase(line.name);
+        equations_.push_back({line.name, "0", {}});
+        initialValues_.push_back(std::move(line));
+    }
+    constants_ = std::move(kept);
+}
+
+bool ModelImporter::ReadsEventTarget(const std::string& text,
+                                     const std::unordered_set<std::string>& targets) const {
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (!std::isalpha(c) && c != '_') {
+            // Digits, and the exponent of a number, are not names.
+            while (i < text.size() &&
+                   (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '.'))
+                ++i;
+            i += i < text.size() ? 1 : 0;
+            continue;
+        }
+        size_t end = i;
+        while (end < text.size() &&
+               (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
+            ++end;
+        if (targets.count(text.substr(i, end - i))) return true;
+        i = end;
+    }
+    return false;
 }
 
 // The value of `id` at the start as a constant expression.

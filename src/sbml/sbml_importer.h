@@ -45,6 +45,7 @@ private:
     bool Text(const ASTNode* math, const std::string& element, std::string& text,
               std::set<std::string>& uses, const std::string& scope = {},
               const NameLookup* custom = nullptr);
+    ASTNode* Inlined(const ASTNode* math) const;
     void AddConstant(const Line& line);
     bool Constant(const std::string& id, double value, bool isSet, const std::string& element);
     void CompartmentLines();
@@ -70,6 +71,9 @@ private:
     void Rules();
     void AlgebraicRules();
     void InitialAssignments();
+    bool ReadsEventTarget(const std::string& text,
+                          const std::unordered_set<std::string>& targets) const;
+    void HoldStartingValues();
     std::string StartText(const std::string& id, const std::string& element);
     bool StartMath(const ASTNode* math, const std::string& element, std::string& text,
                    const std::string& scope = {});
@@ -79,8 +83,7 @@ private:
     bool TriggerTime(const Event& event, const std::string& element, std::string& time);
     bool Condition(const Event& event, const std::string& element, std::string& condition);
     bool EventOptions(const Event& event, const std::string& element, std::string& options);
-    bool EventAssignments(const Event& event, const std::string& element,
-                          std::vector<Line>& out);
+    bool EventAssignments(const Event& event, const std::string& element, std::vector<Line>& out);
 
     const Model& model_;
     std::vector<std::string>& problems_;
@@ -90,6 +93,7 @@ private:
     std::unordered_map<std::string, const Rule*> rules_;
     std::unordered_map<std::string, const ASTNode*> initialAssignments_;
     std::unordered_map<std::string, const Rule*> algebraicTargets_;
+    std::unordered_map<std::string, const FunctionDefinition*> functions_;
     std::unordered_map<std::string, const Compartment*> compartments_;
     std::unordered_map<std::string, const Species*> species_;
     std::unordered_map<std::string, const Parameter*> parameters_;

@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace kora::sbml {
@@ -71,10 +72,14 @@ public:
             return Root(node, out);
         case AST_FUNCTION_LOG:
             return Log(node, out);
-        case AST_FUNCTION_CEILING:
-            return Ceiling(node, out);
-        case AST_FUNCTION_TAN:
-            return Tangent(node, out);
+        case AST_FUNCTION_MAX:
+            return Listed("max", node, out);
+        case AST_FUNCTION_MIN:
+            return Listed("min", node, out);
+        case AST_FUNCTION_QUOTIENT:
+            return Listed("quotient", node, out);
+        case AST_FUNCTION_REM:
+            return Listed("rem", node, out);
         case AST_CONSTANT_TRUE:
         case AST_CONSTANT_FALSE:
             return Number(node->getType() == AST_CONSTANT_TRUE ? 1 : 0, out);
@@ -178,7 +183,7 @@ private:
             return true;
         }
         if (p.size() != 2) return Fail("root with " + std::to_string(p.size()) + " operands");
-        out = {Wrapped(p[1], kPower) + "^(1/" + Wrapped(p[0], kPower) + ")", kPower, false};
+        out = {"root[" + p[0].text + ", " + p[1].text + "]", kAtom, false};
         return true;
     }
 
@@ -190,23 +195,7 @@ private:
             return true;
         }
         if (p.size() != 2) return Fail("log with " + std::to_string(p.size()) + " operands");
-        out = {"ln[" + p[1].text + "]/ln[" + p[0].text + "]", kProduct, false};
-        return true;
-    }
-
-    bool Ceiling(const ASTNode* node, Piece& out) {
-        std::vector<Piece> p;
-        if (!Children(node, p)) return false;
-        if (p.size() != 1) return Fail("ceiling with " + std::to_string(p.size()) + " operands");
-        out = {"-floor[-" + Wrapped(p[0], kProduct) + "]", kSum, true};
-        return true;
-    }
-
-    bool Tangent(const ASTNode* node, Piece& out) {
-        std::vector<Piece> p;
-        if (!Children(node, p)) return false;
-        if (p.size() != 1) return Fail("tan with " + std::to_string(p.size()) + " operands");
-        out = {"sin[" + p[0].text + "]/cos[" + p[0].text + "]", kProduct, false};
+        out = {"log[" + p[0].text + ", " + p[1].text + "]", kAtom, false};
         return true;
     }
 
@@ -259,7 +248,7 @@ private:
         case AST_LOGICAL_IMPLIES:
             if (args.size() != 2)
                 return Fail("implies with " + std::to_string(args.size()) + " operands");
-            out = {"or[not[" + args[0] + "], " + args[1] + "]", kAtom, false};
+            out = {"implies[" + args[0] + ", " + args[1] + "]", kAtom, false};
             return true;
         default:
             break;
@@ -291,35 +280,35 @@ private:
         return text;
     }
 
+    // The functions of one argument, by their MathML element.
+    static const char* FunctionName(ASTNodeType_t type) {
+        static const std::pair<ASTNodeType_t, const char*> kNames[] = {
+            {AST_FUNCTION_ABS, "abs"},         {AST_FUNCTION_EXP, "exp"},
+            {AST_FUNCTION_LN, "ln"},           {AST_FUNCTION_FLOOR, "floor"},
+            {AST_FUNCTION_CEILING, "ceiling"}, {AST_FUNCTION_FACTORIAL, "factorial"},
+            {AST_FUNCTION_SIN, "sin"},         {AST_FUNCTION_COS, "cos"},
+            {AST_FUNCTION_TAN, "tan"},         {AST_FUNCTION_SEC, "sec"},
+            {AST_FUNCTION_CSC, "csc"},         {AST_FUNCTION_COT, "cot"},
+            {AST_FUNCTION_SINH, "sinh"},       {AST_FUNCTION_COSH, "cosh"},
+            {AST_FUNCTION_TANH, "tanh"},       {AST_FUNCTION_SECH, "sech"},
+            {AST_FUNCTION_CSCH, "csch"},       {AST_FUNCTION_COTH, "coth"},
+            {AST_FUNCTION_ARCSIN, "arcsin"},   {AST_FUNCTION_ARCCOS, "arccos"},
+            {AST_FUNCTION_ARCTAN, "atan"},     {AST_FUNCTION_ARCSEC, "arcsec"},
+            {AST_FUNCTION_ARCCSC, "arccsc"},   {AST_FUNCTION_ARCCOT, "arccot"},
+            {AST_FUNCTION_ARCSINH, "arcsinh"}, {AST_FUNCTION_ARCCOSH, "arccosh"},
+            {AST_FUNCTION_ARCTANH, "arctanh"}, {AST_FUNCTION_ARCSECH, "arcsech"},
+            {AST_FUNCTION_ARCCSCH, "arccsch"}, {AST_FUNCTION_ARCCOTH, "arccoth"}};
+        for (const auto& [known, name] : kNames)
+            if (known == type) return name;
+        return nullptr;
+    }
+
     bool Function(const ASTNode* node, Piece& out) {
-        const char* name = nullptr;
-        switch (node->getType()) {
-        case AST_FUNCTION_ABS:
-            name = "abs";
-            break;
-        case AST_FUNCTION_ARCTAN:
-            name = "atan";
-            break;
-        case AST_FUNCTION_COS:
-            name = "cos";
-            break;
-        case AST_FUNCTION_EXP:
-            name = "exp";
-            break;
-        case AST_FUNCTION_LN:
-            name = "ln";
-            break;
-        case AST_FUNCTION_SIN:
-            name = "sin";
-            break;
-        case AST_FUNCTION_FLOOR:
-            name = "floor";
-            break;
-        default: {
+        const char* name = FunctionName(node->getType());
+        if (name == nullptr) {
             const char* what = node->getName();
             if (what == nullptr) what = node->getOperatorName();
             return Fail(std::string("'") + (what ? what : "unknown") + "'");
-        }
         }
         std::vector<Piece> p;
         if (!Children(node, p)) return false;

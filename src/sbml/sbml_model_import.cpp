@@ -51,6 +51,7 @@ bool ModelImporter::Convert(const std::string& header, std::string& text) {
     SpeciesEquations();
     InitialAssignments();
     Events();
+    HoldStartingValues();
     ReactionRatesInUse();
     const std::vector<Line> definitions = OrderedDefinitions();
     TimeKeeper(definitions);
@@ -68,6 +69,8 @@ void ModelImporter::Index() {
         const InitialAssignment* a = model_.getInitialAssignment(i);
         initialAssignments_[a->getSymbol()] = a->getMath();
     }
+    for (unsigned i = 0; i < model_.getNumFunctionDefinitions(); ++i)
+        functions_[model_.getFunctionDefinition(i)->getId()] = model_.getFunctionDefinition(i);
     for (unsigned i = 0; i < model_.getNumCompartments(); ++i)
         compartments_[model_.getCompartment(i)->getId()] = model_.getCompartment(i);
     for (unsigned i = 0; i < model_.getNumSpecies(); ++i)
@@ -153,15 +156,58 @@ bool ModelImporter::Text(const ASTNode* math, const std::string& element, std::s
     }
     bool converted = false;
     if (model_.getNumFunctionDefinitions() > 0) {
-        // Function definitions are inlined, as their calls are written out.
-        std::unique_ptr<ASTNode> copy(math->deepCopy());
-        SBMLTransforms::replaceFD(copy.get(), model_.getListOfFunctionDefinitions());
-        converted = MathToText(copy.get(), lookup, text, why);
+        std::unique_ptr<ASTNode> inlined(Inlined(math));
+        converted = MathToText(inlined.get(), lookup, text, why);
     } else {
         converted = MathToText(math, lookup, text, why);
     }
     if (!converted) Refuse(element, why + " cannot be expressed");
     return converted;
+}
+
+// Replaces the names in `body` (a copy, changed in place) that are keys of
+// `arguments` by copies of their values, all at once: an argument's own names
+// are never replaced again.
+ASTNode* Substituted(ASTNode* body, const std::map<std::string, const ASTNode*>& arguments) {
+    if (body->getType() == AST_NAME && body->getName() != nullptr) {
+        auto found = arguments.find(body->getName());
+        if (found != arguments.end()) {
+            delete body;
+            return found->second->deepCopy();
+        }
+    }
+    for (unsigned i = 0; i < body->getNumChildren(); ++i) {
+        ASTNode* child = body->getChild(i);
+        ASTNode* replaced = Substituted(child, arguments);
+        if (replaced != child) body->replaceChild(i, replaced, false);
+    }
+    return body;
+}
+
+// A copy of `math` with every call of a function definition written out:
+// arguments first, then the body with its arguments in place.
+ASTNode* ModelImporter::Inlined(const ASTNode* math) const {
+    const FunctionDefinition* definition = nullptr;
+    if (math->getType() == AST_FUNCTION && math->getName() != nullptr)
+        if (auto found = functions_.find(math->getName()); found != functions_.end())
+            definition = found->second;
+    if (definition == nullptr || definition->getBody() == nullptr ||
+        definition->getNumArguments() != math->getNumChildren()) {
+        ASTNode* copy = math->deepCopy();
+        for (unsigned i = 0; i < copy->getNumChildren(); ++i) {
+            ASTNode* child = Inlined(math->getChild(i));
+            copy->replaceChild(i, child, true);
+        }
+        return copy;
+    }
+    std::vector<std::unique_ptr<ASTNode>> values;
+    std::map<std::string, const ASTNode*> arguments;
+    for (unsigned i = 0; i < math->getNumChildren(); ++i) {
+        values.emplace_back(Inlined(math->getChild(i)));
+        arguments[definition->getArgument(i)->getName()] = values.back().get();
+    }
+    std::unique_ptr<ASTNode> body(Inlined(definition->getBody()));
+    return Substituted(body.release(), arguments);
 }
 
 void ModelImporter::AddConstant(const Line& line) {
