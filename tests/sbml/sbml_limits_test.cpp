@@ -131,6 +131,13 @@ TEST_F(SbmlLimits, ExportKeepsTheMeaningOfEveryKindOfStatement) {
         "k = 1\r\nk2 = 2*k\r\nX' = k2 - 0.3*X\r\nX = 1\r\n@ 5 k = 3\r\ntf = 10\r\n", 1);
     // A span of no length.
     ExpectSameEndAfterExportAndImport("X' = -X\r\nX = 2\r\nt0 = 3\r\ntf = 3\r\n", 1);
+    // Conditions, functions and events triggered by conditions, with options.
+    ExpectSameEndAfterExportAndImport(
+        "k = 1\r\nX' = k*piecewise[1, X < 2, 0.5] - 0.1*X + max[0, sinh[_time - 8]]\r\nX = 0\r\n"
+        "@ [X > 1.5; delay = 0.5; priority = 2] k = 3, X = X/2\r\n"
+        "@ [and[_time >= 4, X < 5]; values = fire; persistent = no] k = k + log[2, 8]\r\n"
+        "tf = 10\r\n",
+        1);
     // Names that the export uses for its own elements.
     ExpectSameEndAfterExportAndImport(
         "model = 2\r\ncompartment = 3\r\nX' = model - compartment*X\r\nX = 1\r\n", 1);
