@@ -128,6 +128,60 @@ int ErrorOfRecord() {
 // Runs code words from `code` on: to the end word, or, when `bounded`, to
 // `end`. Leaves the value on top in the return, the entries under it below
 // `below`.
+// The state of the word loop, handed to the words kept out of its switch.
+struct Machine {
+    const int32_t* word;
+    double* below;
+    double top;
+    int error;
+};
+
+// Words past kWordPower: conditions, jumps and two-argument functions. Out
+// of the loop's switch, so that the arithmetic words keep their tight code.
+[[gnu::noinline]] Machine ConditionOrPairWord(int32_t current, Machine m) {
+    switch (current) {
+    case kWordNot:
+        m.top = m.top == 0.0 ? 1.0 : 0.0;
+        break;
+    case kWordBranch: {
+        const int32_t distance = *m.word++;
+        const bool taken = m.top != 0.0;
+        m.top = *--m.below;
+        if (!taken) m.word += distance;
+        break;
+    }
+    case kWordSkip: {
+        const int32_t distance = *m.word++;
+        m.word += distance;
+        break;
+    }
+    case kWordSelect:
+        break;
+    case kWordNoPiece:
+        ++m.word;
+        m.error = NoPiece();
+        break;
+    case kWordMin:
+    case kWordMax:
+    case kWordQuotient:
+    case kWordRem:
+    case kWordRoot:
+    case kWordLogBase: {
+        bool failed = false;
+        m.top = CallBinaryFunction(current, *--m.below, m.top, failed);
+        if (failed) {
+            const int range = RangeError(m.top);
+            m.error = range != 0 ? range : ErrorOfRecord();
+        }
+        break;
+    }
+    default: // relational and logical words
+        m.top = ConditionValue(current, *--m.below, m.top);
+        break;
+    }
+    return m;
+}
+
 template <bool bounded>
 double RunWords(const int32_t* const code, const int32_t* const end, double time,
                 const double* dependent, const double* auxiliary, const double* constants,
@@ -146,7 +200,7 @@ double RunWords(const int32_t* const code, const int32_t* const end, double time
             }
         }
         const int32_t current = *word++;
-        // Operand and operator words are 256 to 286: one dense switch.
+        // Operand and arithmetic words are 256 to 265: one dense switch.
         switch (static_cast<uint32_t>(current - kWordConstant)) {
         case kWordConstant - kWordConstant:
             *below++ = top;
@@ -194,59 +248,21 @@ double RunWords(const int32_t* const code, const int32_t* const end, double time
             }
             break;
         }
-        case kWordLess - kWordConstant:
-        case kWordLessEqual - kWordConstant:
-        case kWordGreater - kWordConstant:
-        case kWordGreaterEqual - kWordConstant:
-        case kWordEqual - kWordConstant:
-        case kWordNotEqual - kWordConstant:
-        case kWordAnd - kWordConstant:
-        case kWordOr - kWordConstant:
-        case kWordXor - kWordConstant:
-            top = ConditionValue(current, *--below, top);
-            break;
-        case kWordImplies - kWordConstant:
-            top = ConditionValue(current, *--below, top);
-            break;
-        case kWordMin - kWordConstant:
-        case kWordMax - kWordConstant:
-        case kWordQuotient - kWordConstant:
-        case kWordRem - kWordConstant:
-        case kWordRoot - kWordConstant:
-        case kWordLogBase - kWordConstant: {
-            bool failed = false;
-            top = CallBinaryFunction(current, *--below, top, failed);
-            if (failed) {
-                const int range = RangeError(top);
-                error = range != 0 ? range : ErrorOfRecord();
-                return top;
-            }
-            break;
-        }
-        case kWordNot - kWordConstant:
-            top = top == 0.0 ? 1.0 : 0.0;
-            break;
-        case kWordBranch - kWordConstant: {
-            const int32_t distance = *word++;
-            const bool taken = top != 0.0;
-            top = *--below;
-            if (!taken) word += distance;
-            break;
-        }
-        case kWordSkip - kWordConstant: {
-            const int32_t distance = *word++;
-            word += distance;
-            break;
-        }
-        case kWordSelect - kWordConstant:
-            break;
-        case kWordNoPiece - kWordConstant:
-            error = NoPiece();
-            return top;
         default: {
             if (current == kWordEnd) {
                 belowOut = below;
                 return top;
+            }
+            if (current > kWordPower) {
+                const Machine next = ConditionOrPairWord(current, {word, below, top, 0});
+                word = next.word;
+                below = next.below;
+                top = next.top;
+                if (next.error != 0) {
+                    error = next.error;
+                    return top;
+                }
+                break;
             }
             bool failed = false;
             top = CallFunction(current, top, random, failed);

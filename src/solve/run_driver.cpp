@@ -192,6 +192,8 @@ bool RunDriver::NextSegment(double start, bool restartGrid, bool startRow, bool 
         // interval of it is the event's own row, or, when nothing happened
         // there, the segment's first row.
         const double interval = std::fabs(solver.reportInterval);
+        // The first segment's grid starts at its start.
+        if (std::isnan(solver.gridStart)) solver.gridStart = solver.runStart;
         int64_t k = std::max<int64_t>(
             solver.gridFirst,
             static_cast<int64_t>(std::floor((start - solver.gridStart) / interval)));

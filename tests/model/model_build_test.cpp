@@ -87,9 +87,11 @@ TEST(ModelBuild, EventsAreSortedAndChecked) {
         lines.push_back(extra);
         return BuiltModel(lines);
     };
+    // A value of the state is compiled, to be computed when the event happens.
     BuiltModel dependent = build("@ 5 k = X");
-    EXPECT_EQ(dependent.Code(), 21);
-    EXPECT_EQ(dependent.sink.context, "@ 5 k = X");
+    EXPECT_EQ(dependent.Code(), 0);
+    ASSERT_EQ(dependent.model.events.size(), 1u);
+    EXPECT_FALSE(dependent.model.events[0].code.empty());
     EXPECT_EQ(build("@ 5 Z = 1").Code(), 22);
     EXPECT_EQ(build("@ nowhere k = 1").Code(), 21);
     EXPECT_EQ(build("@ 5 k = 1/0").Code(), 13);

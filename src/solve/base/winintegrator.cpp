@@ -97,7 +97,7 @@ void winintegrator::Reset() {
     equationSwitchesOff = false;
     skipStartRow = false;
     startRowTime = std::numeric_limits<double>::quiet_NaN();
-    gridStart = 0.0;
+    gridStart = std::numeric_limits<double>::quiet_NaN();
     gridFirst = 1;
 }
 
@@ -122,9 +122,12 @@ bool winintegrator::Init() {
         runEnd = model->tf;
         backward = model->backward;
         t0 = runStart;
-        gridStart = runStart;
+        gridStart = std::numeric_limits<double>::quiet_NaN();
         gridFirst = 1;
         continuation = false;
+        // A solver used on its own integrates across switches: only a run
+        // driver can continue after one.
+        locateSwitches = false;
 
         if (model->eventIndex < model->events.size())
             segmentEnd = model->events[model->eventIndex].eventTime;
@@ -304,7 +307,8 @@ void winintegrator::Progress(double time, int32_t stepCount, double stepSize, in
 }
 
 double winintegrator::ReportTime(double segmentStart, int64_t k) const {
-    const double t = segmentStart + static_cast<double>(k) * reportInterval;
+    const double origin = std::isnan(segmentStart) ? t0 : segmentStart;
+    const double t = origin + static_cast<double>(k) * reportInterval;
     // Within a billionth of an interval of the end is the end: no near-duplicate last row.
     if (t >= segmentEnd - 1e-9 * std::fabs(reportInterval)) return segmentEnd;
     return t;

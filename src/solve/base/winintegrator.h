@@ -48,8 +48,9 @@ public:
     void EndRows();
     void Progress(double time, int32_t stepCount, double stepSize, int32_t order, double measure);
 
-    // The k-th report time of a segment: start + k * interval, with the
-    // segment end taken for any time within 1e-9 of an interval of it.
+    // The k-th report time of a segment: start + k * interval (start NaN:
+    // the segment's t0), with the segment end taken for any time within 1e-9
+    // of an interval of it.
     double ReportTime(double segmentStart, int64_t k) const;
 
     // The model's switching functions at (model time, y): g[k] = left - right
@@ -82,7 +83,7 @@ public:
     // starts on (NaN: the segment's start).
     double startRowTime = std::numeric_limits<double>::quiet_NaN();
     // The report grid: report k of a segment falls at gridStart + k * interval,
-    // counted from gridFirst.
+    // counted from gridFirst; gridStart NaN: the segment's start.
     double gridStart = 0.0;
     int64_t gridFirst = 1;
 
