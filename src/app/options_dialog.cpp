@@ -3,11 +3,13 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDialogButtonBox>
+#include <QDoubleValidator>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -125,6 +127,14 @@ QGroupBox* TOptionsDialog::MethodGroup() {
     auto* layout = new QFormLayout(group);
     layout->addRow(radios);
     layout->addRow(tr("Log10 (Error &tolerance) = -"), SpinBox("MLogTolerance"));
+    QLineEdit* absolute = NameEdit("AbsTolerance");
+    absolute->setPlaceholderText(tr("2.2e-13 (default)"));
+    auto* positive = new QDoubleValidator(0.0, 1e300, 300, absolute);
+    positive->setNotation(QDoubleValidator::ScientificNotation);
+    positive->setLocale(QLocale::c());
+    absolute->setValidator(positive);
+    absolute->setToolTip(tr("LSODA's absolute tolerance; smaller for quantities far below 1e-7"));
+    layout->addRow(tr("&Absolute tolerance (LSODA):"), absolute);
     layout->addRow(ordersLabel, orders);
     return group;
 }

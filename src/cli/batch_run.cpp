@@ -80,6 +80,7 @@ Settings RunSettings(const CliOptions& options, const Settings& loaded) {
     // "Taylor" selects the Taylor method, anything else (default "BDF") LSODA.
     if (options.method) settings.method = *options.method == "taylor" ? "Taylor" : "BDF";
     settings.mLogTolerance = options.tolerance.value_or(settings.mLogTolerance);
+    settings.absTolerance = options.absoluteTolerance.value_or(settings.absTolerance);
     settings.minOrder = options.minOrder.value_or(settings.minOrder);
     settings.maxOrder = options.maxOrder.value_or(settings.maxOrder);
     settings.maxRunValues = options.maxValues.value_or(settings.maxRunValues);

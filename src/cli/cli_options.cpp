@@ -6,6 +6,7 @@
 
 #include "numeric/report/ss_report.h"
 #include "results/atomic_file.h"
+#include "settings/settings.h"
 
 namespace kora::cli {
 namespace {
@@ -83,8 +84,9 @@ bool Accepts(Command command, const std::string& option) {
     switch (command) {
     case Command::Run:
         return option == "--max-values" || option == "--method" || option == "--tol" ||
-               option == "--min-order" || option == "--max-order" || option == "--set" ||
-               option == "-o" || IsPictureOption(option) || option == "--stats";
+               option == "--atol" || option == "--min-order" || option == "--max-order" ||
+               option == "--set" || option == "-o" || IsPictureOption(option) ||
+               option == "--stats";
     case Command::SteadyState:
         return option == "--threshold" || option == "-o" || option == "--set" ||
                option == "--no-conservation";
@@ -160,6 +162,12 @@ std::string ApplyOption(CliOptions& o, const std::string& option, const std::str
             if (number < 2 || number > 20) return option + " takes 2 to 20, got " + value;
             (option == "--min-order" ? o.minOrder : o.maxOrder) = number;
         }
+    } else if (option == "--atol") {
+        Settings parsed;
+        parsed.absTolerance = value;
+        if (parsed.AbsoluteTolerance() <= 0)
+            return "--atol takes a positive number, got '" + value + "'";
+        o.absoluteTolerance = value;
     } else if (option == "--set") {
         auto eq = value.find('=');
         if (eq == std::string::npos || eq == 0)
@@ -295,6 +303,7 @@ std::string UsageText() {
            "  --method taylor|lsoda        integration method (taylor: power-law\n"
            "                               models only)\n"
            "  --tol N                      MLogTolerance (tolerance 10^-N)\n"
+           "  --atol X                     LSODA's absolute tolerance (default 2.2e-13)\n"
            "  --min-order N, --max-order N Taylor order limits\n"
            "  --set NAME=VALUE             assignment before the script (repeatable)\n"
            "  -o RESULTS.res               write the results file\n"

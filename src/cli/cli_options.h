@@ -32,8 +32,9 @@ struct CliOptions {
     std::string input; // model or results file
 
     // run
-    std::optional<std::string> method; // "taylor" | "lsoda"
-    std::optional<int> tolerance;      // MLogTolerance
+    std::optional<std::string> method;            // "taylor" | "lsoda"
+    std::optional<int> tolerance;                 // MLogTolerance
+    std::optional<std::string> absoluteTolerance; // AbsTolerance
     std::optional<int> minOrder;
     std::optional<int> maxOrder;
     std::vector<std::pair<std::string, std::string>> assignments; // --set NAME=VALUE

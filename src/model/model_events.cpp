@@ -64,6 +64,27 @@ bool TimedEventValues(KRMparser& model, size_t first, size_t end, std::vector<do
     return true;
 }
 
+// Constants have no event time of their own: on a constant the field marks
+// that an event triggered by a condition has set its value, which no longer
+// follows its definition.
+constexpr const char* kSetByEvent = "@";
+
+// Constants defined from a changed one follow it, in list order; a constant
+// that an event has set to a value of its own keeps that value.
+bool FollowFrom(KRMparser& model, const std::vector<bool>& keep) {
+    for (size_t i = 0; i < model.constants.size(); ++i) {
+        if (!model.constants[i].changed) continue;
+        const std::string name = model.constants[i].name;
+        for (size_t j = i + 1; j < model.constants.size(); ++j) {
+            if ((j < keep.size() && keep[j]) || model.constants[j].eventTimeName == kSetByEvent)
+                continue;
+            if (model.constants[j].text.find(name) == std::string::npos) continue;
+            if (!Reevaluate(model, j)) return false;
+        }
+    }
+    return true;
+}
+
 bool Found(const KRMparser& model, const Statement& statement, std::string& text, int32_t& offset,
            int32_t& length, bool returnText) {
     offset = statement.offset;
@@ -87,6 +108,7 @@ bool KRMparser::ApplyEvent(const TextLines& modelLines, bool rebuildForm) {
     const double time = events[eventIndex].eventTime;
     tCurrent = t0 + std::fabs(time - t0);
     bool anyChanged = false;
+    std::vector<bool> keep(constants.size(), false);
     while (eventIndex < events.size() && events[eventIndex].eventTime == time) {
         // One @ line: every value is computed before any is assigned.
         size_t end = eventIndex;
@@ -105,6 +127,8 @@ bool KRMparser::ApplyEvent(const TextLines& modelLines, bool rebuildForm) {
                 if (event.code.empty()) {
                     constant->text = event.text;
                     constant->start = event.start;
+                } else {
+                    keep[static_cast<size_t>(constant - constants.data())] = true;
                 }
                 constant->value = values[i - eventIndex];
                 constant->changed = true;
@@ -113,27 +137,19 @@ bool KRMparser::ApplyEvent(const TextLines& modelLines, bool rebuildForm) {
         }
         eventIndex = static_cast<uint32_t>(end);
     }
-    if (anyChanged && !FollowChangedConstants()) return false;
+    if (anyChanged && !FollowFrom(*this, keep)) return false;
     return rebuildForm ? BuildForm() : true;
 }
 
 bool KRMparser::FollowChangedConstants() {
-    // Constants defined from a changed one follow it, in list order.
-    for (size_t i = 0; i < constants.size(); ++i) {
-        if (!constants[i].changed) continue;
-        const std::string name = constants[i].name;
-        for (size_t j = i + 1; j < constants.size(); ++j) {
-            if (constants[j].text.find(name) == std::string::npos) continue;
-            if (!Reevaluate(*this, j)) return false;
-        }
-    }
-    return true;
+    return FollowFrom(*this, {});
 }
 
 bool KRMparser::AssignEventValues(const ModelEvent& event, const double* values) {
     for (Statement& constant : constants)
         constant.changed = false;
     bool anyChanged = false;
+    std::vector<bool> keep(constants.size(), false);
     for (size_t i = 0; i < event.assignments.size(); ++i) {
         const EventSetting& assignment = event.assignments[i];
         const size_t index = static_cast<size_t>(assignment.index);
@@ -142,10 +158,12 @@ bool KRMparser::AssignEventValues(const ModelEvent& event, const double* values)
         } else {
             constants[index].value = values[i];
             constants[index].changed = true;
+            constants[index].eventTimeName = kSetByEvent;
+            keep[index] = true;
             anyChanged = true;
         }
     }
-    return !anyChanged || FollowChangedConstants();
+    return !anyChanged || FollowFrom(*this, keep);
 }
 
 bool KRMparser::Locate(const TextLines& modelLines, std::string& text, int32_t& offset,

@@ -141,7 +141,7 @@ void lsoda::StartEngine() {
         Report();
         return;
     }
-    const double atol = 1000.0 * kLsodaEta;
+    const double atol = absoluteTolerance > 0 ? absoluteTolerance : 1000.0 * kLsodaEta;
     switch (engine.Start(*rhs_, t, tout, y.data(), tolerance, atol)) {
     case LsodaEngine::StartResult::Ok:
         firstStepPending = true;

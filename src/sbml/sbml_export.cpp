@@ -1,9 +1,13 @@
 #ifdef KORA_WITH_SBML
+#include <algorithm>
+#include <cctype>
+#include <map>
 #include <memory>
 #include <set>
 
 #include <sbml/SBMLTypes.h>
 
+#include "common/nesting_limit.h"
 #include "model/error_report.h"
 #include "model/krm_parser.h"
 #include "model/postfix_words.h"
@@ -88,6 +92,36 @@ Node Operand(const KRMparser& model, int32_t word, int32_t index) {
     if (constant.name.empty() || constant.name[0] == '_' || IsTimeSetting(constant.name))
         return Number(constant.value);
     return Name(constant.name);
+}
+
+constexpr int32_t kFlagWord = 9;
+
+// How deeply the postfix code nests (in MathML elements): libSBML copies, checks and writes
+// math recursively, so deeper trees are refused before they are built.
+int NestingDepth(const std::vector<int32_t>& code) {
+    std::vector<int> depths;
+    int deepest = 0;
+    for (size_t i = 0; i < code.size() && code[i] != kWordEnd; ++i) {
+        const int32_t word = code[i];
+        if (WordHasOperand(word)) ++i;
+        if (WordOutputs(word) == 0) continue;
+        const size_t inputs = static_cast<size_t>(WordInputs(word));
+        if (depths.size() < inputs) return 0;
+        int depth = 0;
+        for (size_t k = 0; k < inputs; ++k)
+            depth = std::max(depth, depths[depths.size() - 1 - k]);
+        depths.resize(depths.size() - inputs);
+        // A piecewise holds its values in pieces; flag[] is written as one.
+        if (word == kWordSelect)
+            depth += 2;
+        else if (word == kFlagWord)
+            depth += 3;
+        else if (word != kWordNoPiece)
+            depth += 1;
+        deepest = std::max(deepest, depth);
+        depths.push_back(depth);
+    }
+    return deepest;
 }
 
 // Relational and logical words; the rest of the words past kWordPower are
@@ -196,17 +230,28 @@ public:
 
     bool Export(std::string& xml) {
         sbml_ = document_.createModel();
-        sbml_->setId("model");
+        for (const auto* list : {&model_.constants, &model_.equations, &model_.definitions})
+            for (const Statement& s : *list)
+                taken_.insert(s.name);
+        sbml_->setId(FreeId("model"));
         if (!model_.title.empty()) sbml_->setName(model_.title);
         AddCompartment();
         for (const Statement& event : model_.events)
             targets_.insert(event.name);
+        for (const ModelEvent& event : model_.stateEvents)
+            for (const EventSetting& setting : event.assignments)
+                targets_.insert(setting.name);
+        TimedCode();
+        FollowingConstants();
         Constants();
         Equations();
         Definitions();
         Events();
         TimeSettings();
         if (!problems_.empty()) return false;
+        // The model text has no units: their checks would only cost time
+        // (they grow faster than the model); every other check stays.
+        document_.setConsistencyChecks(LIBSBML_CAT_UNITS_CONSISTENCY, false);
         document_.checkConsistency();
         const SBMLErrorLog* log = document_.getErrorLog();
         for (unsigned i = 0; i < log->getNumErrors(); ++i)
@@ -220,14 +265,16 @@ public:
     }
 
 private:
+    // `wanted`, or with "_" appended until no name of the model has it.
+    std::string FreeId(std::string wanted) {
+        while (taken_.count(wanted))
+            wanted += "_";
+        taken_.insert(wanted);
+        return wanted;
+    }
+
     void AddCompartment() {
-        std::set<std::string> names;
-        for (const auto* list : {&model_.constants, &model_.equations, &model_.definitions})
-            for (const Statement& s : *list)
-                names.insert(s.name);
-        compartment_ = "compartment";
-        while (names.count(compartment_))
-            compartment_ += "_";
+        compartment_ = FreeId("compartment");
         LIBSBML_CPP_NAMESPACE_QUALIFIER Compartment* c = sbml_->createCompartment();
         c->setId(compartment_);
         c->setSize(1);
@@ -236,9 +283,66 @@ private:
     }
 
     bool SetMath(const std::vector<int32_t>& code, const std::string& name, Node& math) {
+        if (NestingDepth(code) > kMaxNestingDepth) {
+            problems_.push_back(name + ": the expression is nested more than " +
+                                std::to_string(kMaxNestingDepth) + " levels deep");
+            return false;
+        }
         math = Decompile(model_, code);
         if (!math) problems_.push_back(name + ": rand[] has no SBML counterpart");
         return math != nullptr;
+    }
+
+    // Constants that a timed assignment changes make the constants defined
+    // from them (later in the text) follow: those follow as assignment rules.
+    void FollowingConstants() {
+        std::set<std::string> changing = targets_;
+        for (const Statement& c : model_.constants) {
+            if (c.name.empty() || c.name[0] == '_' || IsTimeSetting(c.name)) continue;
+            if (targets_.count(c.name)) continue;
+            for (const std::string& name : NamesIn(c.text.substr(c.start)))
+                if (changing.count(name) && name != c.name) {
+                    following_.insert(c.name);
+                    changing.insert(c.name);
+                    break;
+                }
+        }
+        // Compiling interns numbers, which may grow the constant list: by index.
+        KRMparser& model = const_cast<KRMparser&>(model_);
+        for (size_t i = 0; i < model.constants.size(); ++i) {
+            if (!following_.count(model.constants[i].name)) continue;
+            const std::string text = model.constants[i].text;
+            const int32_t start = model.constants[i].start;
+            double value = 0;
+            std::vector<int32_t>& code = followingCode_[model.constants[i].name];
+            if (model.Compile(kModeGeneral, text, start, value, &code, nullptr, false) == 0)
+                problems_.push_back(model.constants[i].name + ": its definition cannot be read");
+        }
+    }
+
+    static std::set<std::string> NamesIn(const std::string& text) {
+        std::set<std::string> names;
+        for (size_t i = 0; i < text.size();) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            if (!std::isalpha(c) && c != '_') {
+                // A number's digits and exponent are not names.
+                if (std::isdigit(c) || c == '.') {
+                    while (i < text.size() &&
+                           (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '.'))
+                        ++i;
+                    continue;
+                }
+                ++i;
+                continue;
+            }
+            size_t end = i;
+            while (end < text.size() &&
+                   (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
+                ++end;
+            names.insert(text.substr(i, end - i));
+            i = end;
+        }
+        return names;
     }
 
     void Constants() {
@@ -247,8 +351,17 @@ private:
             Parameter* p = sbml_->createParameter();
             p->setId(c.name);
             p->setValue(c.value);
-            p->setConstant(targets_.count(c.name) == 0);
+            p->setConstant(targets_.count(c.name) == 0 && following_.count(c.name) == 0);
+            if (following_.count(c.name)) FollowingRule(c);
         }
+    }
+
+    void FollowingRule(const Statement& c) {
+        Node math;
+        if (!SetMath(followingCode_[c.name], c.name, math)) return;
+        AssignmentRule* rule = sbml_->createAssignmentRule();
+        rule->setVariable(c.name);
+        rule->setMath(math.get());
     }
 
     void Equations() {
@@ -282,40 +395,94 @@ private:
     }
 
     void Events() {
-        if (model_.backward && !model_.events.empty())
-            problems_.push_back("timed assignments of a run backward in time are not exported");
-        // Not written yet: refused rather than silently left out.
-        if (!model_.stateEvents.empty())
-            problems_.push_back("events triggered by a condition are not exported");
-        int number = 0;
-        for (const Statement& e : model_.events) {
-            Event* event = sbml_->createEvent();
-            event->setId("event_" + std::to_string(++number));
-            event->setUseValuesFromTriggerTime(true);
-            Trigger* trigger = event->createTrigger();
-            trigger->setInitialValue(false);
-            trigger->setPersistent(true);
-            Node when = Apply(AST_RELATIONAL_GEQ, Leaf(AST_NAME_TIME), Number(e.eventTime));
-            trigger->setMath(when.get());
-            EventAssignment* assignment = event->createEventAssignment();
-            assignment->setVariable(e.name);
-            // A value of the state is written as its expression.
-            Node value;
-            if (e.code.empty())
-                value = Number(e.value);
-            else if (!SetMath(e.code, e.name, value))
-                continue;
-            assignment->setMath(value.get());
+        if (model_.backward && (!model_.events.empty() || !model_.stateEvents.empty()))
+            problems_.push_back("events of a run backward in time are not exported");
+        TimedEvents();
+        for (const ModelEvent& e : model_.stateEvents)
+            StateEvent(e);
+    }
+
+    // One SBML event per "@" line of timed assignments, marked so that
+    // import gives back timed assignments.
+    void TimedEvents() {
+        for (size_t i = 0; i < model_.events.size();) {
+            const Statement& first = model_.events[i];
+            Event* event = NewEvent(true, true, true);
+            event->appendAnnotation(std::string("<annotation><kora:") +
+                                    sbml::kTimedAssignmentElement + " xmlns:kora=\"" +
+                                    sbml::kTimeSettingsUri + "\"/></annotation>");
+            Node when = Apply(AST_RELATIONAL_GEQ, Leaf(AST_NAME_TIME), Number(first.eventTime));
+            event->getTrigger()->setMath(when.get());
+            for (; i < model_.events.size() && model_.events[i].eventTime == first.eventTime &&
+                   model_.events[i].eventGroup == first.eventGroup;
+                 ++i)
+                Assign(*event, model_.events[i].name, timedCode_[i]);
         }
+    }
+
+    Event* NewEvent(bool persistent, bool initialValue, bool valuesAtTrigger) {
+        Event* event = sbml_->createEvent();
+        event->setId(FreeId("event_" + std::to_string(sbml_->getNumEvents())));
+        event->setUseValuesFromTriggerTime(valuesAtTrigger);
+        Trigger* trigger = event->createTrigger();
+        trigger->setInitialValue(initialValue);
+        trigger->setPersistent(persistent);
+        return event;
+    }
+
+    void Assign(Event& event, const std::string& name, const std::vector<int32_t>& code) {
+        Node value;
+        if (!SetMath(code, name, value)) return;
+        EventAssignment* assignment = event.createEventAssignment();
+        assignment->setVariable(name);
+        assignment->setMath(value.get());
+    }
+
+    void StateEvent(const ModelEvent& e) {
+        Event* event = NewEvent(e.persistent, e.initialValue, e.valuesAtTrigger);
+        Node trigger;
+        if (!SetMath(e.trigger, "event '" + e.text + "'", trigger)) return;
+        if (trigger) event->getTrigger()->setMath(trigger.get());
+        Node math;
+        if (!e.delay.empty() && SetMath(e.delay, "event '" + e.text + "'", math))
+            event->createDelay()->setMath(math.get());
+        if (!e.priority.empty() && SetMath(e.priority, "event '" + e.text + "'", math))
+            event->createPriority()->setMath(math.get());
+        for (const EventSetting& setting : e.assignments)
+            Assign(*event, setting.name, setting.code);
+    }
+
+    // The right sides of timed assignments: a constant one is computed again
+    // from the constants' values when it happens, as SBML does.
+    void TimedCode() {
+        KRMparser& model = const_cast<KRMparser&>(model_);
+        timedCode_.resize(model.events.size());
+        for (size_t i = 0; i < model.events.size(); ++i) {
+            if (!model.events[i].code.empty()) {
+                timedCode_[i] = model.events[i].code;
+                continue;
+            }
+            const std::string text = model.events[i].text;
+            double value = 0;
+            if (model.Compile(kModeGeneral, text, model.events[i].start, value, &timedCode_[i],
+                              nullptr, false) == 0)
+                problems_.push_back(text + ": cannot be read again");
+        }
+    }
+
+    // A span of no length has no report interval: its number of points goes.
+    std::string Interval() const {
+        if (model_.hr > 0) return "hr=\"" + sbml::NumberText(model_.hr) + "\"";
+        return "Npoints=\"" + std::to_string(model_.nPoints) + "\"";
     }
 
     void TimeSettings() {
         // The build mirrors a backward run's final time; the text's own is wanted.
         const double tf = model_.backward ? 2 * model_.t0 - model_.tf : model_.tf;
-        const std::string element =
-            std::string("<") + "kora:" + sbml::kTimeSettingsElement + " xmlns:kora=\"" +
-            sbml::kTimeSettingsUri + "\" t0=\"" + sbml::NumberText(model_.t0) + "\" tf=\"" +
-            sbml::NumberText(tf) + "\" hr=\"" + sbml::NumberText(model_.hr) + "\"/>";
+        const std::string element = std::string("<") + "kora:" + sbml::kTimeSettingsElement +
+                                    " xmlns:kora=\"" + sbml::kTimeSettingsUri + "\" t0=\"" +
+                                    sbml::NumberText(model_.t0) + "\" tf=\"" +
+                                    sbml::NumberText(tf) + "\" " + Interval() + "/>";
         sbml_->appendAnnotation("<annotation>" + element + "</annotation>");
     }
 
@@ -324,7 +491,9 @@ private:
     SBMLDocument document_;
     LIBSBML_CPP_NAMESPACE_QUALIFIER Model* sbml_ = nullptr;
     std::string compartment_;
-    std::set<std::string> targets_;
+    std::set<std::string> targets_, following_, taken_;
+    std::map<std::string, std::vector<int32_t>> followingCode_;
+    std::vector<std::vector<int32_t>> timedCode_;
 };
 
 } // namespace

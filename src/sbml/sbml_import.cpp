@@ -1,11 +1,16 @@
 #ifdef KORA_WITH_SBML
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 
 #include <sbml/SBMLTypes.h>
 #include <sbml/conversion/ConversionProperties.h>
 
+#include "common/nesting_limit.h"
 #include "sbml_exchange.h"
 #include "sbml_model_import.h"
 
@@ -31,10 +36,18 @@ void CollectErrors(const SBMLDocument& document, std::vector<std::string>& probl
     }
 }
 
-bool Expand(SBMLDocument& document, const char* option) {
+// A model built from submodels (the `comp` package) becomes one model, by
+// libSBML's own flattening.
+bool FlattenComposition(SBMLDocument& document, std::vector<std::string>& problems) {
+    if (!document.isPackageEnabled("comp")) return true;
     ConversionProperties properties;
-    properties.addOption(option, true);
-    return document.convert(properties) == LIBSBML_OPERATION_SUCCESS;
+    properties.addOption("flatten comp", true);
+    properties.addOption("leavePorts", false);
+    properties.addOption("performValidation", false);
+    if (document.convert(properties) == LIBSBML_OPERATION_SUCCESS) return true;
+    CollectErrors(document, problems);
+    problems.insert(problems.begin(), "package 'comp': the submodels cannot be flattened");
+    return false;
 }
 
 // A Level 3 package shows as a namespace beside the core one.
@@ -48,6 +61,54 @@ void RefusePackages(SBMLDocument& document, std::vector<std::string>& problems) 
         problems.push_back("package '" + (prefix.empty() ? uri : prefix) +
                            "': package constructs cannot be expressed");
     }
+}
+
+// The deepest nesting of elements inside any <math> (leaves count, <math>
+// itself does not), found by a scan that keeps no tree: libSBML's reader
+// recurses once per level and must not see more than the limit.
+int DeepestMath(const std::string& xml) {
+    int depth = 0, mathDepth = -1, deepest = 0;
+    for (size_t i = xml.find('<'); i != std::string::npos; i = xml.find('<', i)) {
+        auto skipTo = [&](const char* end) {
+            const size_t at = xml.find(end, i);
+            i = at == std::string::npos ? xml.size() : at + std::strlen(end);
+        };
+        if (xml.compare(i, 4, "<!--") == 0) {
+            skipTo("-->");
+            continue;
+        }
+        if (xml.compare(i, 9, "<![CDATA[") == 0) {
+            skipTo("]]>");
+            continue;
+        }
+        if (xml.compare(i, 2, "<?") == 0 || xml.compare(i, 2, "<!") == 0) {
+            skipTo(">");
+            continue;
+        }
+        const bool closing = i + 1 < xml.size() && xml[i + 1] == '/';
+        size_t end = i + 1;
+        char quote = 0;
+        for (; end < xml.size() && (quote != 0 || xml[end] != '>'); ++end)
+            if (xml[end] == '"' || xml[end] == '\'')
+                quote = quote == 0 ? xml[end] : (quote == xml[end] ? 0 : quote);
+        const bool empty = end < xml.size() && xml[end - 1] == '/';
+        size_t nameEnd = i + (closing ? 2 : 1);
+        while (nameEnd < end && !std::isspace(static_cast<unsigned char>(xml[nameEnd])) &&
+               xml[nameEnd] != '/' && xml[nameEnd] != '>')
+            ++nameEnd;
+        std::string name = xml.substr(i + (closing ? 2 : 1), nameEnd - i - (closing ? 2 : 1));
+        name = name.substr(name.find(':') == std::string::npos ? 0 : name.find(':') + 1);
+        i = end;
+        if (closing) {
+            --depth;
+            if (mathDepth >= 0 && depth <= mathDepth) mathDepth = -1;
+            continue;
+        }
+        if (mathDepth >= 0) deepest = std::max(deepest, depth - mathDepth + 1);
+        if (name == "math" && mathDepth < 0 && !empty) mathDepth = depth + 1;
+        if (!empty) ++depth;
+    }
+    return deepest;
 }
 
 } // namespace
@@ -86,17 +147,21 @@ SbmlStatus ImportSbmlFile(const std::string& path, std::string& text,
         problems.push_back("cannot read '" + path + "'");
         return SbmlStatus::Unreadable;
     }
-    std::unique_ptr<SBMLDocument> document(readSBMLFromFile(path.c_str()));
+    std::ostringstream content;
+    content << std::ifstream(path, std::ios::binary).rdbuf();
+    const std::string xml = content.str();
+    if (DeepestMath(xml) > kMaxNestingDepth) {
+        problems.push_back("math nested more than " + std::to_string(kMaxNestingDepth) +
+                           " levels deep");
+        return SbmlStatus::Invalid;
+    }
+    std::unique_ptr<SBMLDocument> document(readSBMLFromString(xml.c_str()));
     CheckDocument(*document, problems);
     if (!problems.empty()) return SbmlStatus::Invalid;
+    const unsigned level = document->getLevel(), version = document->getVersion();
+    if (!FlattenComposition(*document, problems)) return SbmlStatus::Unconvertible;
     RefusePackages(*document, problems);
     if (!problems.empty()) return SbmlStatus::Unconvertible;
-    const unsigned level = document->getLevel(), version = document->getVersion();
-    if (!Expand(*document, "expandFunctionDefinitions") ||
-        !Expand(*document, "expandInitialAssignments")) {
-        problems.push_back("function definitions or initial assignments cannot be evaluated");
-        return SbmlStatus::Unconvertible;
-    }
     const std::string header = "// Converted from the SBML file '" +
                                std::filesystem::path(path).filename().string() + "' (Level " +
                                std::to_string(level) + " Version " + std::to_string(version) + ")";

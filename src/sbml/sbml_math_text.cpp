@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace kora::sbml {
@@ -11,7 +12,7 @@ namespace {
 LIBSBML_CPP_NAMESPACE_USE
 
 // Binding strength of a written operand, weakest first.
-enum Level { kSum = 1, kProduct = 2, kPower = 4, kAtom = 5 };
+enum Level { kCondition = 0, kSum = 1, kProduct = 2, kPower = 4, kAtom = 5 };
 
 struct Piece {
     std::string text;
@@ -44,9 +45,12 @@ public:
             out = {name, kAtom, false};
             return true;
         }
-        case AST_NAME_TIME:
-            out = {"_time", kAtom, false};
+        case AST_NAME_TIME: {
+            // A lookup may give the time a value of its own (the start time).
+            const std::string time = names_(kTimeId);
+            out = {time.empty() ? "_time" : time, kAtom, false};
             return true;
+        }
         case AST_CONSTANT_PI:
             out = {"_pi", kAtom, false};
             return true;
@@ -68,10 +72,32 @@ public:
             return Root(node, out);
         case AST_FUNCTION_LOG:
             return Log(node, out);
-        case AST_FUNCTION_CEILING:
-            return Ceiling(node, out);
-        case AST_FUNCTION_TAN:
-            return Tangent(node, out);
+        case AST_FUNCTION_MAX:
+            return Listed("max", node, out);
+        case AST_FUNCTION_MIN:
+            return Listed("min", node, out);
+        case AST_FUNCTION_QUOTIENT:
+            return Listed("quotient", node, out);
+        case AST_FUNCTION_REM:
+            return Listed("rem", node, out);
+        case AST_CONSTANT_TRUE:
+        case AST_CONSTANT_FALSE:
+            return Number(node->getType() == AST_CONSTANT_TRUE ? 1 : 0, out);
+        case AST_RELATIONAL_LT:
+        case AST_RELATIONAL_LEQ:
+        case AST_RELATIONAL_GT:
+        case AST_RELATIONAL_GEQ:
+        case AST_RELATIONAL_EQ:
+        case AST_RELATIONAL_NEQ:
+            return Relation(node, out);
+        case AST_LOGICAL_AND:
+        case AST_LOGICAL_OR:
+        case AST_LOGICAL_XOR:
+        case AST_LOGICAL_NOT:
+        case AST_LOGICAL_IMPLIES:
+            return Logical(node, out);
+        case AST_FUNCTION_PIECEWISE:
+            return Listed("piecewise", node, out);
         default:
             return Function(node, out);
         }
@@ -157,7 +183,7 @@ private:
             return true;
         }
         if (p.size() != 2) return Fail("root with " + std::to_string(p.size()) + " operands");
-        out = {Wrapped(p[1], kPower) + "^(1/" + Wrapped(p[0], kPower) + ")", kPower, false};
+        out = {"root[" + p[0].text + ", " + p[1].text + "]", kAtom, false};
         return true;
     }
 
@@ -169,55 +195,120 @@ private:
             return true;
         }
         if (p.size() != 2) return Fail("log with " + std::to_string(p.size()) + " operands");
-        out = {"ln[" + p[1].text + "]/ln[" + p[0].text + "]", kProduct, false};
+        out = {"log[" + p[0].text + ", " + p[1].text + "]", kAtom, false};
         return true;
     }
 
-    bool Ceiling(const ASTNode* node, Piece& out) {
+    static const char* RelationText(ASTNodeType_t type) {
+        switch (type) {
+        case AST_RELATIONAL_LT:
+            return " < ";
+        case AST_RELATIONAL_LEQ:
+            return " <= ";
+        case AST_RELATIONAL_GT:
+            return " > ";
+        case AST_RELATIONAL_GEQ:
+            return " >= ";
+        case AST_RELATIONAL_EQ:
+            return " == ";
+        default:
+            return " != ";
+        }
+    }
+
+    // Relations bind below "+" and "-"; a chain a < b < c holds pairwise.
+    bool Relation(const ASTNode* node, Piece& out) {
         std::vector<Piece> p;
         if (!Children(node, p)) return false;
-        if (p.size() != 1) return Fail("ceiling with " + std::to_string(p.size()) + " operands");
-        out = {"-floor[-" + Wrapped(p[0], kProduct) + "]", kSum, true};
+        if (p.size() < 2) return Fail("a comparison of fewer than two values");
+        const char* relation = RelationText(node->getType());
+        std::vector<std::string> pairs;
+        for (size_t i = 0; i + 1 < p.size(); ++i)
+            pairs.push_back(Wrapped(p[i], kSum) + relation + Wrapped(p[i + 1], kSum));
+        if (pairs.size() == 1) {
+            out = {pairs[0], kCondition, false};
+            return true;
+        }
+        out = {"and[" + Joined(pairs) + "]", kAtom, false};
         return true;
     }
 
-    bool Tangent(const ASTNode* node, Piece& out) {
+    bool Logical(const ASTNode* node, Piece& out) {
         std::vector<Piece> p;
         if (!Children(node, p)) return false;
-        if (p.size() != 1) return Fail("tan with " + std::to_string(p.size()) + " operands");
-        out = {"sin[" + p[0].text + "]/cos[" + p[0].text + "]", kProduct, false};
+        std::vector<std::string> args;
+        for (const Piece& piece : p)
+            args.push_back(piece.text);
+        switch (node->getType()) {
+        case AST_LOGICAL_NOT:
+            if (args.size() != 1)
+                return Fail("not with " + std::to_string(args.size()) + " operands");
+            out = {"not[" + args[0] + "]", kAtom, false};
+            return true;
+        case AST_LOGICAL_IMPLIES:
+            if (args.size() != 2)
+                return Fail("implies with " + std::to_string(args.size()) + " operands");
+            out = {"implies[" + args[0] + ", " + args[1] + "]", kAtom, false};
+            return true;
+        default:
+            break;
+        }
+        // With no operands, and is true, or and xor false.
+        if (args.empty()) return Number(node->getType() == AST_LOGICAL_AND ? 1 : 0, out);
+        const char* name = node->getType() == AST_LOGICAL_AND  ? "and"
+                           : node->getType() == AST_LOGICAL_OR ? "or"
+                                                               : "xor";
+        out = {std::string(name) + "[" + Joined(args) + "]", kAtom, false};
         return true;
+    }
+
+    // name[a, b, ...] with every child an argument.
+    bool Listed(const char* name, const ASTNode* node, Piece& out) {
+        std::vector<Piece> p;
+        if (!Children(node, p)) return false;
+        std::vector<std::string> args;
+        for (const Piece& piece : p)
+            args.push_back(piece.text);
+        out = {std::string(name) + "[" + Joined(args) + "]", kAtom, false};
+        return true;
+    }
+
+    static std::string Joined(const std::vector<std::string>& items) {
+        std::string text;
+        for (const std::string& item : items)
+            text += (text.empty() ? "" : ", ") + item;
+        return text;
+    }
+
+    // The functions of one argument, by their MathML element.
+    static const char* FunctionName(ASTNodeType_t type) {
+        static const std::pair<ASTNodeType_t, const char*> kNames[] = {
+            {AST_FUNCTION_ABS, "abs"},         {AST_FUNCTION_EXP, "exp"},
+            {AST_FUNCTION_LN, "ln"},           {AST_FUNCTION_FLOOR, "floor"},
+            {AST_FUNCTION_CEILING, "ceiling"}, {AST_FUNCTION_FACTORIAL, "factorial"},
+            {AST_FUNCTION_SIN, "sin"},         {AST_FUNCTION_COS, "cos"},
+            {AST_FUNCTION_TAN, "tan"},         {AST_FUNCTION_SEC, "sec"},
+            {AST_FUNCTION_CSC, "csc"},         {AST_FUNCTION_COT, "cot"},
+            {AST_FUNCTION_SINH, "sinh"},       {AST_FUNCTION_COSH, "cosh"},
+            {AST_FUNCTION_TANH, "tanh"},       {AST_FUNCTION_SECH, "sech"},
+            {AST_FUNCTION_CSCH, "csch"},       {AST_FUNCTION_COTH, "coth"},
+            {AST_FUNCTION_ARCSIN, "arcsin"},   {AST_FUNCTION_ARCCOS, "arccos"},
+            {AST_FUNCTION_ARCTAN, "atan"},     {AST_FUNCTION_ARCSEC, "arcsec"},
+            {AST_FUNCTION_ARCCSC, "arccsc"},   {AST_FUNCTION_ARCCOT, "arccot"},
+            {AST_FUNCTION_ARCSINH, "arcsinh"}, {AST_FUNCTION_ARCCOSH, "arccosh"},
+            {AST_FUNCTION_ARCTANH, "arctanh"}, {AST_FUNCTION_ARCSECH, "arcsech"},
+            {AST_FUNCTION_ARCCSCH, "arccsch"}, {AST_FUNCTION_ARCCOTH, "arccoth"}};
+        for (const auto& [known, name] : kNames)
+            if (known == type) return name;
+        return nullptr;
     }
 
     bool Function(const ASTNode* node, Piece& out) {
-        const char* name = nullptr;
-        switch (node->getType()) {
-        case AST_FUNCTION_ABS:
-            name = "abs";
-            break;
-        case AST_FUNCTION_ARCTAN:
-            name = "atan";
-            break;
-        case AST_FUNCTION_COS:
-            name = "cos";
-            break;
-        case AST_FUNCTION_EXP:
-            name = "exp";
-            break;
-        case AST_FUNCTION_LN:
-            name = "ln";
-            break;
-        case AST_FUNCTION_SIN:
-            name = "sin";
-            break;
-        case AST_FUNCTION_FLOOR:
-            name = "floor";
-            break;
-        default: {
+        const char* name = FunctionName(node->getType());
+        if (name == nullptr) {
             const char* what = node->getName();
             if (what == nullptr) what = node->getOperatorName();
             return Fail(std::string("'") + (what ? what : "unknown") + "'");
-        }
         }
         std::vector<Piece> p;
         if (!Children(node, p)) return false;

@@ -10,7 +10,9 @@ namespace kora::sbml {
 
 // Maps an SBML identifier met in the math onto its model-language name;
 // returns "" for an identifier the math may not use.
+// The lookup is also asked for kTimeId; "" keeps the time as "_time".
 using NameLookup = std::function<std::string(const std::string& sbmlId)>;
+inline constexpr const char* kTimeId = "\x01time";
 
 // Writes `node` with the model language's precedence ("^" grouping to the
 // left, unary minus looser than "^", functions in square brackets). Returns

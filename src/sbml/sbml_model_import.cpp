@@ -2,26 +2,13 @@
 #include "sbml_model_import.h"
 
 #include <cmath>
-#include <map>
-#include <set>
+#include <cstdlib>
+#include <memory>
 
-#include "sbml_math_text.h"
-#include "sbml_names.h"
+#include "sbml_importer.h"
 
 namespace kora::sbml {
-namespace {
 
-LIBSBML_CPP_NAMESPACE_USE
-
-enum class Role { Constant, Variable, Definition, ReactionRate };
-
-struct Line {
-    std::string name;
-    std::string text;
-    std::set<std::string> uses; // model names on the right
-};
-
-// True when `text` is a sum or difference outside any brackets.
 bool IsSum(const std::string& text) {
     int depth = 0;
     for (size_t i = 0; i + 2 < text.size(); ++i) {
@@ -40,409 +27,496 @@ std::string SumBracketed(const std::string& text) {
     return IsSum(text) ? "(" + text + ")" : text;
 }
 
-// A term after a coefficient or a sign.
 std::string Bracketed(const std::string& text) {
     return IsSum(text) || (!text.empty() && text[0] == '-') ? "(" + text + ")" : text;
 }
 
-class Importer {
-public:
-    Importer(const Model& model, std::vector<std::string>& problems)
-        : model_(model), problems_(problems) {}
+std::string Operand(const std::string& text) {
+    const bool plain =
+        !text.empty() && text[0] != '-' && text.find_first_of(" +-*/^()[]") == std::string::npos;
+    return plain ? text : "(" + text + ")";
+}
 
-    bool Convert(const std::string& header, std::string& text) {
-        ClaimNames();
-        CompartmentLines();
-        Parameters();
-        SpeciesLines();
-        Rules();
-        Reactions();
-        SpeciesEquations();
-        Events();
-        ReactionRatesInUse();
-        const std::vector<Line> definitions = OrderedDefinitions();
-        if (!problems_.empty()) return false;
-        text = Layout(header, definitions);
+bool ModelImporter::Convert(const std::string& header, std::string& text) {
+    Index();
+    ReadTimeSettings();
+    ClaimNames();
+    AlgebraicTargets();
+    CompartmentLines();
+    Parameters();
+    SpeciesLines();
+    Rules();
+    AlgebraicRules();
+    Reactions();
+    SpeciesEquations();
+    InitialAssignments();
+    Events();
+    HoldStartingValues();
+    ReactionRatesInUse();
+    const std::vector<Line> definitions = OrderedDefinitions();
+    TimeKeeper(definitions);
+    if (!problems_.empty()) return false;
+    text = Layout(header, definitions);
+    return true;
+}
+
+void ModelImporter::Index() {
+    for (unsigned i = 0; i < model_.getNumRules(); ++i) {
+        const Rule* rule = model_.getRule(i);
+        if (!rule->isAlgebraic()) rules_[rule->getVariable()] = rule;
+    }
+    for (unsigned i = 0; i < model_.getNumInitialAssignments(); ++i) {
+        const InitialAssignment* a = model_.getInitialAssignment(i);
+        initialAssignments_[a->getSymbol()] = a->getMath();
+    }
+    for (unsigned i = 0; i < model_.getNumFunctionDefinitions(); ++i)
+        functions_[model_.getFunctionDefinition(i)->getId()] = model_.getFunctionDefinition(i);
+    for (unsigned i = 0; i < model_.getNumCompartments(); ++i)
+        compartments_[model_.getCompartment(i)->getId()] = model_.getCompartment(i);
+    for (unsigned i = 0; i < model_.getNumSpecies(); ++i)
+        species_[model_.getSpecies(i)->getId()] = model_.getSpecies(i);
+    for (unsigned i = 0; i < model_.getNumParameters(); ++i)
+        parameters_[model_.getParameter(i)->getId()] = model_.getParameter(i);
+    for (unsigned i = 0; i < model_.getNumEvents(); ++i) {
+        const Event* event = model_.getEvent(i);
+        for (unsigned k = 0; k < event->getNumEventAssignments(); ++k)
+            eventTargets_.insert(event->getEventAssignment(k)->getVariable());
+    }
+    for (unsigned i = 0; i < model_.getNumReactions(); ++i) {
+        const Reaction* r = model_.getReaction(i);
+        reactions_[r->getId()] = r;
+        for (unsigned k = 0; k < r->getNumReactants() + r->getNumProducts(); ++k) {
+            const SpeciesReference* ref = k < r->getNumReactants()
+                                              ? r->getReactant(k)
+                                              : r->getProduct(k - r->getNumReactants());
+            reacting_.insert(ref->getSpecies());
+            if (ref->isSetId()) references_[ref->getId()] = ref;
+        }
+    }
+}
+
+// The annotation that export writes, else 0 to 10 by 0.1.
+void ModelImporter::ReadTimeSettings() {
+    const XMLNode* annotation = const_cast<Model&>(model_).getAnnotation();
+    for (unsigned i = 0; annotation && i < annotation->getNumChildren(); ++i) {
+        const XMLNode& child = annotation->getChild(i);
+        if (child.getName() != kTimeSettingsElement || child.getURI() != kTimeSettingsUri) continue;
+        t0_ = child.getAttrValue("t0");
+        tf_ = child.getAttrValue("tf");
+        // A span of no length is written with its number of points instead.
+        interval_ = child.hasAttr("hr") ? "hr = " + child.getAttrValue("hr")
+                                        : "Npoints = " + child.getAttrValue("Npoints");
+    }
+    startTime_ = std::strtod(t0_.c_str(), nullptr);
+}
+
+void ModelImporter::Refuse(const std::string& element, const std::string& why) {
+    problems_.push_back(element + ": " + why);
+}
+
+void ModelImporter::ClaimNames() {
+    for (unsigned i = 0; i < model_.getNumCompartments(); ++i)
+        Claim(model_.getCompartment(i)->getId(), Role::Constant);
+    for (unsigned i = 0; i < model_.getNumSpecies(); ++i)
+        Claim(model_.getSpecies(i)->getId(), Role::Constant);
+    for (unsigned i = 0; i < model_.getNumParameters(); ++i)
+        Claim(model_.getParameter(i)->getId(), Role::Constant);
+    for (unsigned i = 0; i < model_.getNumReactions(); ++i)
+        Claim(model_.getReaction(i)->getId(), Role::ReactionRate);
+    // Stoichiometries with ids may be named in rules before their reaction is read.
+    for (const auto& [id, ref] : references_)
+        Claim(id, Role::Constant);
+}
+
+void ModelImporter::Claim(const std::string& id, Role role) {
+    names_.Claim(id);
+    roles_[id] = role;
+}
+
+bool ModelImporter::Text(const ASTNode* math, const std::string& element, std::string& text,
+                         std::set<std::string>& uses, const std::string& scope,
+                         const NameLookup* custom) {
+    NameLookup lookup = [&](const std::string& id) {
+        if (custom != nullptr) {
+            std::string replaced = (*custom)(id);
+            if (!replaced.empty()) return replaced;
+        }
+        std::string name = scope.empty() ? std::string() : names_.Find(id, scope);
+        if (name.empty()) {
+            name = names_.Find(id);
+            if (!name.empty()) usedIds_.insert(id);
+        }
+        if (!name.empty()) uses.insert(name);
+        return name;
+    };
+    std::string why;
+    if (math == nullptr) {
+        Refuse(element, "no math");
+        return false;
+    }
+    bool converted = false;
+    if (model_.getNumFunctionDefinitions() > 0) {
+        std::unique_ptr<ASTNode> inlined(Inlined(math));
+        converted = MathToText(inlined.get(), lookup, text, why);
+    } else {
+        converted = MathToText(math, lookup, text, why);
+    }
+    if (!converted) Refuse(element, why + " cannot be expressed");
+    return converted;
+}
+
+// Replaces the names in `body` (a copy, changed in place) that are keys of
+// `arguments` by copies of their values, all at once: an argument's own names
+// are never replaced again.
+ASTNode* Substituted(ASTNode* body, const std::map<std::string, const ASTNode*>& arguments) {
+    if (body->getType() == AST_NAME && body->getName() != nullptr) {
+        auto found = arguments.find(body->getName());
+        if (found != arguments.end()) {
+            delete body;
+            return found->second->deepCopy();
+        }
+    }
+    for (unsigned i = 0; i < body->getNumChildren(); ++i) {
+        ASTNode* child = body->getChild(i);
+        ASTNode* replaced = Substituted(child, arguments);
+        if (replaced != child) body->replaceChild(i, replaced, false);
+    }
+    return body;
+}
+
+// A copy of `math` with every call of a function definition written out:
+// arguments first, then the body with its arguments in place.
+ASTNode* ModelImporter::Inlined(const ASTNode* math) const {
+    const FunctionDefinition* definition = nullptr;
+    if (math->getType() == AST_FUNCTION && math->getName() != nullptr)
+        if (auto found = functions_.find(math->getName()); found != functions_.end())
+            definition = found->second;
+    if (definition == nullptr || definition->getBody() == nullptr ||
+        definition->getNumArguments() != math->getNumChildren()) {
+        ASTNode* copy = math->deepCopy();
+        for (unsigned i = 0; i < copy->getNumChildren(); ++i) {
+            ASTNode* child = Inlined(math->getChild(i));
+            copy->replaceChild(i, child, true);
+        }
+        return copy;
+    }
+    std::vector<std::unique_ptr<ASTNode>> values;
+    std::map<std::string, const ASTNode*> arguments;
+    for (unsigned i = 0; i < math->getNumChildren(); ++i) {
+        values.emplace_back(Inlined(math->getChild(i)));
+        arguments[definition->getArgument(i)->getName()] = values.back().get();
+    }
+    std::unique_ptr<ASTNode> body(Inlined(definition->getBody()));
+    return Substituted(body.release(), arguments);
+}
+
+void ModelImporter::AddConstant(const Line& line) {
+    constantNames_.insert(line.name);
+    constants_.push_back(line);
+}
+
+bool ModelImporter::Constant(const std::string& id, double value, bool isSet,
+                             const std::string& element) {
+    if (initialAssignments_.count(id)) {
+        AddConstant({names_.Find(id), "0", {}}); // the assignment's text comes later
         return true;
     }
-
-private:
-    void Refuse(const std::string& element, const std::string& why) {
-        problems_.push_back(element + ": " + why);
-    }
-
-    void ClaimNames() {
-        for (unsigned i = 0; i < model_.getNumCompartments(); ++i)
-            Claim(model_.getCompartment(i)->getId(), Role::Constant);
-        for (unsigned i = 0; i < model_.getNumSpecies(); ++i)
-            Claim(model_.getSpecies(i)->getId(), Role::Constant);
-        for (unsigned i = 0; i < model_.getNumParameters(); ++i)
-            Claim(model_.getParameter(i)->getId(), Role::Constant);
-        for (unsigned i = 0; i < model_.getNumReactions(); ++i) {
-            const Reaction* r = model_.getReaction(i);
-            Claim(r->getId(), Role::ReactionRate);
-            // Stoichiometries with ids may be named in rules before their reaction is read.
-            for (unsigned k = 0; k < r->getNumReactants() + r->getNumProducts(); ++k) {
-                const SpeciesReference* ref = k < r->getNumReactants()
-                                                  ? r->getReactant(k)
-                                                  : r->getProduct(k - r->getNumReactants());
-                if (ref->isSetId()) Claim(ref->getId(), Role::Constant);
-            }
-        }
-    }
-
-    void Claim(const std::string& id, Role role) {
-        names_.Claim(id);
-        roles_[id] = role;
-    }
-
-    // Converts math for `element`; local parameters of reaction `scope` come first.
-    bool Text(const ASTNode* math, const std::string& element, std::string& text,
-              std::set<std::string>& uses, const std::string& scope = {}) {
-        NameLookup lookup = [&](const std::string& id) {
-            std::string name = scope.empty() ? std::string() : names_.Find(id, scope);
-            if (name.empty()) {
-                name = names_.Find(id);
-                if (!name.empty()) usedIds_.insert(id);
-            }
-            if (!name.empty()) uses.insert(name);
-            return name;
-        };
-        std::string why;
-        if (math == nullptr) why = "no math";
-        if (math != nullptr && MathToText(math, lookup, text, why)) return true;
-        Refuse(element, why + " cannot be expressed");
+    if (!isSet || !std::isfinite(value)) {
+        Refuse(element, "no value");
         return false;
     }
+    AddConstant({names_.Find(id), NumberText(value), {}});
+    return true;
+}
 
-    void Constant(const std::string& id, double value, bool isSet, const std::string& element) {
-        if (!isSet || !std::isfinite(value)) return Refuse(element, "no value");
-        constants_.push_back({names_.Find(id), NumberText(value), {}});
+bool ModelImporter::OnlyConstants(const std::set<std::string>& uses) const {
+    for (const std::string& name : uses)
+        if (!constantNames_.count(name)) return false;
+    return true;
+}
+
+bool ModelImporter::ChangingSize(const std::string& compartment) const {
+    return rules_.count(compartment) || eventTargets_.count(compartment) ||
+           algebraicTargets_.count(compartment);
+}
+
+void ModelImporter::CompartmentLines() {
+    for (unsigned i = 0; i < model_.getNumCompartments(); ++i) {
+        const Compartment* c = model_.getCompartment(i);
+        const std::string& id = c->getId();
+        sizes_[id] = c->isSetSize() ? c->getSize() : 1.0;
+        initial_[id] = {sizes_[id], true};
+        if (rules_.count(id) || algebraicTargets_.count(id)) continue; // defined by its rule
+        Constant(id, sizes_[id], true, "compartment '" + id + "'");
     }
+}
 
-    void CompartmentLines() {
-        for (unsigned i = 0; i < model_.getNumCompartments(); ++i) {
-            const Compartment* c = model_.getCompartment(i);
-            const std::string element = "compartment '" + c->getId() + "'";
-            if (model_.getRule(c->getId()) != nullptr || IsEventTarget(c->getId()))
-                Refuse(element, "a changing size cannot be expressed");
-            sizes_[c->getId()] = c->isSetSize() ? c->getSize() : 1.0;
-            Constant(c->getId(), sizes_[c->getId()], true, element);
-        }
+void ModelImporter::Parameters() {
+    for (unsigned i = 0; i < model_.getNumParameters(); ++i) {
+        const Parameter* p = model_.getParameter(i);
+        initial_[p->getId()] = {p->getValue(), p->isSetValue()};
+        if (rules_.count(p->getId()) || algebraicTargets_.count(p->getId()))
+            continue; // a rate or an assignment rule defines it
+        Constant(p->getId(), p->getValue(), p->isSetValue(), "parameter '" + p->getId() + "'");
     }
+}
 
-    void Parameters() {
-        for (unsigned i = 0; i < model_.getNumParameters(); ++i) {
-            const Parameter* p = model_.getParameter(i);
-            if (model_.getRule(p->getId()) != nullptr) {
-                initial_[p->getId()] = {p->getValue(), p->isSetValue()};
-                continue; // a rate or an assignment rule defines it
-            }
-            Constant(p->getId(), p->getValue(), p->isSetValue(), "parameter '" + p->getId() + "'");
-        }
-    }
-
-    bool InSomeReaction(const std::string& id) const {
-        for (unsigned i = 0; i < model_.getNumReactions(); ++i) {
-            const Reaction* r = model_.getReaction(i);
-            if (r->getReactant(id) != nullptr || r->getProduct(id) != nullptr) return true;
-        }
-        return false;
-    }
-
-    void SpeciesLines() {
-        for (unsigned i = 0; i < model_.getNumSpecies(); ++i) {
-            const LIBSBML_CPP_NAMESPACE_QUALIFIER Species* s = model_.getSpecies(i);
-            const std::string& id = s->getId();
-            const double size = sizes_.count(s->getCompartment()) ? sizes_[s->getCompartment()] : 1;
-            double value = NAN;
-            if (s->getHasOnlySubstanceUnits())
-                value = s->isSetInitialAmount() ? s->getInitialAmount()
-                                                : s->getInitialConcentration() * size;
-            else
-                value = s->isSetInitialConcentration() ? s->getInitialConcentration()
-                                                       : s->getInitialAmount() / size;
-            const bool isSet = s->isSetInitialAmount() || s->isSetInitialConcentration();
-            initial_[id] = {value, isSet};
-            if (model_.getRule(id) != nullptr) continue;
-            if (!s->getBoundaryCondition() && !s->getConstant() && InSomeReaction(id)) {
-                roles_[id] = Role::Variable;
-                continue;
-            }
-            Constant(id, value, isSet, "species '" + id + "'");
-        }
-    }
-
-    void Rules() {
-        for (unsigned i = 0; i < model_.getNumRules(); ++i) {
-            const Rule* rule = model_.getRule(i);
-            const std::string& id = rule->getVariable();
-            if (rule->isAlgebraic()) {
-                const std::string label = rule->isSetId()       ? rule->getId()
-                                          : rule->isSetMetaId() ? rule->getMetaId()
-                                                                : std::to_string(i + 1);
-                Refuse("algebraic rule '" + label + "'", "cannot be expressed");
-                continue;
-            }
-            const std::string element = "rule for '" + id + "'";
-            if (model_.getCompartment(id) != nullptr) continue; // refused with the compartment
-            if (model_.getSpecies(id) == nullptr && model_.getParameter(id) == nullptr) {
-                Refuse(element, "non-constant stoichiometry cannot be expressed");
-                continue;
-            }
-            Line line{names_.Find(id), {}, {}};
-            if (!Text(rule->getMath(), element, line.text, line.uses)) continue;
-            if (rule->isAssignment()) {
-                roles_[id] = Role::Definition;
-                definitions_.push_back(line);
-                continue;
-            }
-            roles_[id] = Role::Variable;
-            equations_.push_back(line);
-            if (!initial_[id].second) Refuse(element, "no initial value");
-            initialValues_.push_back({line.name, NumberText(initial_[id].first), {}});
-        }
-    }
-
-    bool IsEventTarget(const std::string& id) const {
-        for (unsigned i = 0; i < model_.getNumEvents(); ++i)
-            if (model_.getEvent(i)->getEventAssignment(id) != nullptr) return true;
-        return false;
-    }
-
-    double Stoichiometry(const SpeciesReference* ref, const std::string& element) {
-        if (ref->isSetStoichiometryMath() ||
-            (ref->isSetId() && (model_.getRule(ref->getId()) || IsEventTarget(ref->getId()))))
-            Refuse(element, "non-constant stoichiometry cannot be expressed");
-        const double value = ref->getStoichiometry();
-        if (ref->isSetId()) {
-            Claim(ref->getId(), Role::Constant);
-            constants_.push_back({names_.Find(ref->getId()), NumberText(value), {}});
-        }
-        return std::isfinite(value) ? value : 1.0;
-    }
-
-    void Reactions() {
-        for (unsigned i = 0; i < model_.getNumReactions(); ++i) {
-            const Reaction* r = model_.getReaction(i);
-            const std::string element = "reaction '" + r->getId() + "'";
-            if (r->isSetFast() && r->getFast())
-                Refuse(element, "a fast reaction cannot be expressed");
-            const KineticLaw* law = r->getKineticLaw();
-            if (law == nullptr) {
-                Refuse(element, "no kinetic law");
-                continue;
-            }
-            for (unsigned k = 0; k < law->getNumParameters(); ++k) {
-                const Parameter* p = law->getParameter(k);
-                names_.Claim(p->getId(), r->getId());
-                constants_.push_back(
-                    {names_.Find(p->getId(), r->getId()), NumberText(p->getValue()), {}});
-            }
-            Line rate{names_.Find(r->getId()), {}, {}};
-            if (!Text(law->getMath(), element, rate.text, rate.uses, r->getId())) continue;
-            rates_[r->getId()] = rate;
-            for (unsigned k = 0; k < r->getNumReactants(); ++k)
-                AddTerm(r->getReactant(k), -Stoichiometry(r->getReactant(k), element), rate);
-            for (unsigned k = 0; k < r->getNumProducts(); ++k)
-                AddTerm(r->getProduct(k), Stoichiometry(r->getProduct(k), element), rate);
-        }
-    }
-
-    void AddTerm(const SpeciesReference* ref, double coefficient, const Line& rate) {
-        if (roles_[ref->getSpecies()] != Role::Variable) return;
-        std::string& sum = sums_[ref->getSpecies()];
-        const double size = std::fabs(coefficient);
-        const std::string term =
-            size == 1 ? Bracketed(rate.text) : NumberText(size) + "*" + Bracketed(rate.text);
-        if (sum.empty())
-            sum = coefficient < 0 ? "-" + term : term;
+void ModelImporter::SpeciesLines() {
+    for (unsigned i = 0; i < model_.getNumSpecies(); ++i) {
+        const Species* s = model_.getSpecies(i);
+        const std::string& id = s->getId();
+        const double size = sizes_.count(s->getCompartment()) ? sizes_[s->getCompartment()] : 1;
+        double value = NAN;
+        if (s->getHasOnlySubstanceUnits())
+            value = s->isSetInitialAmount() ? s->getInitialAmount()
+                                            : s->getInitialConcentration() * size;
         else
-            sum += (coefficient < 0 ? " - " : " + ") + term;
-        sumUses_[ref->getSpecies()].insert(rate.uses.begin(), rate.uses.end());
+            value = s->isSetInitialConcentration() ? s->getInitialConcentration()
+                                                   : s->getInitialAmount() / size;
+        const bool isSet = s->isSetInitialAmount() || s->isSetInitialConcentration();
+        initial_[id] = {value, isSet};
+        if (rules_.count(id) || algebraicTargets_.count(id)) continue;
+        if (!s->getHasOnlySubstanceUnits() && ChangingSize(s->getCompartment())) {
+            // The amount is what reactions change and a new size leaves alone;
+            // the concentration follows the size.
+            amounts_[id] = names_.Claim(id + "_amount", "-");
+            roles_[id] = Role::Definition;
+            continue;
+        }
+        if (!s->getBoundaryCondition() && !s->getConstant() && reacting_.count(id)) {
+            roles_[id] = Role::Variable;
+            continue;
+        }
+        const std::string element = "species '" + id + "'";
+        if (!isSet && !initialAssignments_.count(id)) {
+            Refuse(element, "no value");
+            continue;
+        }
+        const std::string start = SpeciesStart(*s);
+        if (!initialAssignments_.count(id))
+            AddConstant({names_.Find(id), start, {}});
+        else
+            Constant(id, 0, true, element);
     }
+}
 
-    void SpeciesEquations() {
-        for (unsigned i = 0; i < model_.getNumSpecies(); ++i) {
-            const LIBSBML_CPP_NAMESPACE_QUALIFIER Species* s = model_.getSpecies(i);
-            if (roles_[s->getId()] != Role::Variable || model_.getRule(s->getId())) continue;
-            Line line{names_.Find(s->getId()), sums_[s->getId()], sumUses_[s->getId()]};
-            std::string factor = s->isSetConversionFactor() ? s->getConversionFactor() : "";
-            if (factor.empty() && model_.isSetConversionFactor())
-                factor = model_.getConversionFactor();
-            if (!factor.empty()) line.text = SumBracketed(line.text) + "*" + names_.Find(factor);
-            if (!s->getHasOnlySubstanceUnits())
-                line.text = SumBracketed(line.text) + "/" + names_.Find(s->getCompartment());
-            equations_.push_back(line);
-            initialValues_.push_back({line.name, NumberText(initial_[s->getId()].first), {}});
+// A species' starting value in its own terms (amount or concentration); the
+// size of a compartment that is not a plain number enters by name.
+std::string ModelImporter::SpeciesStart(const Species& s) {
+    const std::string& c = s.getCompartment();
+    const bool plainSize = !ChangingSize(c) && !initialAssignments_.count(c);
+    const bool convert =
+        s.getHasOnlySubstanceUnits() ? !s.isSetInitialAmount() : !s.isSetInitialConcentration();
+    if (plainSize || !convert) return NumberText(initial_[s.getId()].first);
+    const std::string sizeOperand = Operand(StartText(c, "species '" + s.getId() + "'"));
+    return s.getHasOnlySubstanceUnits()
+               ? NumberText(s.getInitialConcentration()) + "*" + sizeOperand
+               : NumberText(s.getInitialAmount()) + "/" + sizeOperand;
+}
+
+void ModelImporter::Reactions() {
+    for (unsigned i = 0; i < model_.getNumReactions(); ++i) {
+        const Reaction* r = model_.getReaction(i);
+        const std::string element = "reaction '" + r->getId() + "'";
+        if (r->isSetFast() && r->getFast()) Refuse(element, "a fast reaction cannot be expressed");
+        const KineticLaw* law = r->getKineticLaw();
+        if (law == nullptr) {
+            Refuse(element, "no kinetic law");
+            continue;
+        }
+        for (unsigned k = 0; k < law->getNumParameters(); ++k) {
+            const Parameter* p = law->getParameter(k);
+            names_.Claim(p->getId(), r->getId());
+            AddConstant({names_.Find(p->getId(), r->getId()), NumberText(p->getValue()), {}});
+        }
+        Line rate{names_.Find(r->getId()), {}, {}};
+        if (!Text(law->getMath(), element, rate.text, rate.uses, r->getId())) continue;
+        rates_[r->getId()] = rate;
+        for (unsigned k = 0; k < r->getNumReactants() + r->getNumProducts(); ++k) {
+            const bool reactant = k < r->getNumReactants();
+            const SpeciesReference* ref =
+                reactant ? r->getReactant(k) : r->getProduct(k - r->getNumReactants());
+            double number = 1;
+            const std::string named = Stoichiometry(*r, ref, element, number);
+            AddTerm(ref, reactant, named, number, rate);
         }
     }
+}
 
-    // True when `uses` names only constants.
-    bool OnlyConstants(const std::set<std::string>& uses) const {
-        for (const std::string& name : uses) {
-            bool found = false;
-            for (const Line& c : constants_)
-                found = found || c.name == name;
-            if (!found) return false;
-        }
-        return true;
+// The stoichiometry as a number, or as the name of what sets it ("" for a
+// number) when rules, events or initial assignments set it.
+std::string ModelImporter::Stoichiometry(const Reaction& r, const SpeciesReference* ref,
+                                         const std::string& element, double& number) {
+    number = ref->getStoichiometry();
+    if (!std::isfinite(number)) number = 1;
+    if (ref->isSetStoichiometryMath()) {
+        const std::string name = names_.Claim(r.getId() + "_" + ref->getSpecies() + "_stoich", "-");
+        Line line{name, {}, {}};
+        if (!Text(ref->getStoichiometryMath()->getMath(), element, line.text, line.uses))
+            return "1";
+        roles_[name] = Role::Definition;
+        definitions_.push_back(line);
+        return name;
     }
-
-    bool TriggerTime(const Event& event, const std::string& element, std::string& time) {
-        const ASTNode* math = event.isSetTrigger() ? event.getTrigger()->getMath() : nullptr;
-        if (math == nullptr || math->getNumChildren() != 2) return false;
-        const ASTNodeType_t type = math->getType();
-        const ASTNode* left = math->getChild(0);
-        const ASTNode* right = math->getChild(1);
-        const ASTNode* limit = nullptr;
-        if ((type == AST_RELATIONAL_GEQ || type == AST_RELATIONAL_GT) &&
-            left->getType() == AST_NAME_TIME)
-            limit = right;
-        if ((type == AST_RELATIONAL_LEQ || type == AST_RELATIONAL_LT) &&
-            right->getType() == AST_NAME_TIME)
-            limit = left;
-        std::set<std::string> uses;
-        if (limit == nullptr || !Text(limit, element, time, uses) || !OnlyConstants(uses))
-            return false;
-        if (!UsableModelName(time) &&
-            time.find_first_not_of("0123456789.e+-") != std::string::npos) {
-            const std::string name = names_.Claim(element + "_time", "-");
-            constants_.push_back({name, time, uses});
-            time = name;
-        }
-        return true;
+    if (!ref->isSetId()) return "";
+    const std::string& id = ref->getId();
+    if (!rules_.count(id) && !algebraicTargets_.count(id)) {
+        if (initialAssignments_.count(id))
+            Constant(id, number, true, element);
+        else
+            AddConstant({names_.Find(id), NumberText(number), {}});
     }
+    const bool changes = rules_.count(id) || eventTargets_.count(id) ||
+                         initialAssignments_.count(id) || algebraicTargets_.count(id);
+    return changes ? names_.Find(id) : "";
+}
 
-    void Events() {
-        for (unsigned i = 0; i < model_.getNumEvents(); ++i) {
-            const Event* event = model_.getEvent(i);
-            const std::string label = event->isSetId() ? event->getId() : std::to_string(i + 1);
-            const std::string element = "event '" + label + "'";
-            std::string time;
-            if (event->isSetDelay()) {
-                Refuse(element, "a delay cannot be expressed");
+void ModelImporter::AddTerm(const SpeciesReference* ref, bool reactant,
+                            const std::string& coefficient, double number, const Line& rate) {
+    const Species* s = species_[ref->getSpecies()];
+    if (s == nullptr || s->getBoundaryCondition() || s->getConstant()) return;
+    if (roles_[ref->getSpecies()] != Role::Variable && !amounts_.count(ref->getSpecies())) return;
+    std::string& sum = sums_[ref->getSpecies()];
+    std::string term;
+    bool negative = reactant;
+    if (!coefficient.empty()) {
+        term = coefficient + "*" + Bracketed(rate.text);
+    } else {
+        negative = negative != (number < 0);
+        const double size = std::fabs(number);
+        term = size == 1 ? Bracketed(rate.text) : NumberText(size) + "*" + Bracketed(rate.text);
+    }
+    if (sum.empty())
+        sum = negative ? "-" + term : term;
+    else
+        sum += (negative ? " - " : " + ") + term;
+    sumUses_[ref->getSpecies()].insert(rate.uses.begin(), rate.uses.end());
+    if (!coefficient.empty()) sumUses_[ref->getSpecies()].insert(coefficient);
+}
+
+void ModelImporter::SpeciesEquations() {
+    for (unsigned i = 0; i < model_.getNumSpecies(); ++i) {
+        const Species* s = model_.getSpecies(i);
+        const std::string& id = s->getId();
+        const bool amount = amounts_.count(id) != 0;
+        if ((roles_[id] != Role::Variable && !amount) || rules_.count(id)) continue;
+        Line line{amount ? amounts_[id] : names_.Find(id), sums_[id], sumUses_[id]};
+        if (line.text.empty()) line.text = "0";
+        std::string factor = s->isSetConversionFactor() ? s->getConversionFactor() : "";
+        if (factor.empty() && model_.isSetConversionFactor()) factor = model_.getConversionFactor();
+        if (!factor.empty()) line.text = SumBracketed(line.text) + "*" + names_.Find(factor);
+        const std::string size = names_.Find(s->getCompartment());
+        if (!s->getHasOnlySubstanceUnits() && !amount)
+            line.text = SumBracketed(line.text) + "/" + size;
+        equations_.push_back(line);
+        if (!amount) {
+            initialValues_.push_back({line.name, SpeciesStart(*s), {}});
+            continue;
+        }
+        const std::string start =
+            s->isSetInitialAmount() && !initialAssignments_.count(id)
+                ? NumberText(s->getInitialAmount())
+                : Operand(StartText(id, "species '" + id + "'")) + "*" +
+                      Operand(StartText(s->getCompartment(), "species '" + id + "'"));
+        initialValues_.push_back({line.name, start, {}});
+        definitions_.push_back({names_.Find(id), line.name + "/" + size, {line.name, size}});
+    }
+}
+
+// A reaction's id in math stands for its rate: those become definitions.
+void ModelImporter::ReactionRatesInUse() {
+    for (const auto& [id, rate] : rates_)
+        if (usedIds_.count(id)) definitions_.push_back(rate);
+}
+
+// Definitions in an order where each uses only those above it.
+std::vector<Line> ModelImporter::OrderedDefinitions() {
+    std::vector<Line> ordered, left = definitions_;
+    std::set<std::string> pending;
+    for (const Line& d : left)
+        pending.insert(d.name);
+    while (!left.empty()) {
+        size_t before = left.size();
+        std::vector<Line> waiting;
+        for (Line& d : left) {
+            bool ready = true;
+            for (const std::string& use : d.uses)
+                ready = ready && (use == d.name || !pending.count(use));
+            if (!ready) {
+                waiting.push_back(std::move(d));
                 continue;
             }
-            if (!TriggerTime(*event, label, time)) {
-                Refuse(element, "only a trigger time >= T with T constant can be expressed");
-                continue;
-            }
-            for (unsigned k = 0; k < event->getNumEventAssignments(); ++k) {
-                const EventAssignment* a = event->getEventAssignment(k);
-                const Role role =
-                    roles_.count(a->getVariable()) ? roles_[a->getVariable()] : Role::ReactionRate;
-                Line line{names_.Find(a->getVariable()), {}, {}};
-                if (!Text(a->getMath(), element, line.text, line.uses)) continue;
-                if (role == Role::Definition || role == Role::ReactionRate ||
-                    model_.getCompartment(a->getVariable()) != nullptr)
-                    Refuse(element, "cannot assign '" + a->getVariable() + "'");
-                else if (!OnlyConstants(line.uses))
-                    Refuse(element,
-                           "the value assigned to '" + a->getVariable() + "' is not constant");
-                else
-                    events_.push_back(
-                        {line.name, "@ " + time + " " + line.name + " = " + line.text, {}});
-            }
+            pending.erase(d.name);
+            ordered.push_back(std::move(d));
+        }
+        left = std::move(waiting);
+        if (left.size() == before) {
+            for (const Line& d : left)
+                Refuse("assignment rule for '" + d.name + "'", "depends on itself");
+            break;
         }
     }
+    return ordered;
+}
 
-    // A reaction's id in math stands for its rate: those become definitions.
-    void ReactionRatesInUse() {
-        for (const auto& [id, rate] : rates_)
-            if (usedIds_.count(id)) definitions_.push_back(rate);
-    }
+// The solvers need a differential equation to step through time; a model
+// that changes only through rules and events gets one that does nothing
+// else, and the output list leaves it out.
+void ModelImporter::TimeKeeper(const std::vector<Line>& definitions) {
+    if (!equations_.empty()) return;
+    const std::string keeper = names_.Claim("time_keeper", "-");
+    equations_.push_back(
+        {"", "// Nothing changes continuously; " + keeper + " only carries the time forward.", {}});
+    equations_.push_back({keeper, "0", {}});
+    initialValues_.push_back({keeper, "0", {}});
+    std::set<std::string> listed;
+    std::string outputs;
+    auto list = [&](const std::string& name) {
+        if (!listed.insert(name).second) return;
+        outputs += (outputs.empty() ? "" : ", ") + name;
+    };
+    for (const Line& d : definitions)
+        list(d.name);
+    for (const std::string& name : eventTargetNames_)
+        list(name);
+    outputList_ = "!! " + outputs;
+}
 
-    // Definitions in an order where each uses only those above it.
-    std::vector<Line> OrderedDefinitions() {
-        std::vector<Line> ordered, left = definitions_;
-        std::set<std::string> pending;
-        for (const Line& d : left)
-            pending.insert(d.name);
-        while (!left.empty()) {
-            size_t before = left.size();
-            for (auto it = left.begin(); it != left.end();) {
-                bool ready = true;
-                for (const std::string& use : it->uses)
-                    ready = ready && (use == it->name || !pending.count(use));
-                if (!ready) {
-                    ++it;
-                    continue;
-                }
-                pending.erase(it->name);
-                ordered.push_back(*it);
-                it = left.erase(it);
-            }
-            if (left.size() == before) {
-                for (const Line& d : left)
-                    Refuse("assignment rule for '" + d.name + "'", "depends on itself");
-                break;
-            }
-        }
-        return ordered;
-    }
-
-    void TimeSettings(std::vector<std::string>& out) const {
-        std::string t0 = "0", tf = "10", hr = "0.1";
-        const XMLNode* annotation = const_cast<Model&>(model_).getAnnotation();
-        for (unsigned i = 0; annotation && i < annotation->getNumChildren(); ++i) {
-            const XMLNode& child = annotation->getChild(i);
-            if (child.getName() != kTimeSettingsElement || child.getURI() != kTimeSettingsUri)
-                continue;
-            t0 = child.getAttrValue("t0");
-            tf = child.getAttrValue("tf");
-            hr = child.getAttrValue("hr");
-        }
-        out.push_back("t0 = " + t0);
-        out.push_back("tf = " + tf);
-        out.push_back("hr = " + hr);
-    }
-
-    std::string Layout(const std::string& header, const std::vector<Line>& definitions) {
-        std::vector<std::string> lines{header};
-        const std::string title = model_.isSetName() ? model_.getName() : model_.getId();
-        if (!title.empty()) lines.push_back("NAME " + title);
-        for (const auto& [id, name] : names_.Renamed())
-            lines.push_back("// '" + id + "' is named " + name);
-        auto section = [&](const char* heading, const std::vector<Line>& items, bool equation) {
-            if (items.empty()) return;
-            lines.push_back(std::string("// ") + heading);
-            for (const Line& item : items)
-                lines.push_back(item.name.empty() || item.text.rfind("@ ", 0) == 0
-                                    ? item.text
-                                    : item.name + (equation ? "' = " : " = ") + item.text);
-        };
-        section("Constants", constants_, false);
-        section("Equations", equations_, true);
-        section("Initial values", initialValues_, false);
-        section("Auxiliary definitions", definitions, false);
-        section("Timed assignments", events_, false);
-        lines.push_back("// Time settings");
-        TimeSettings(lines);
-        std::string text;
-        for (const std::string& line : lines)
-            text += line + "\r\n";
-        return text;
-    }
-
-    const Model& model_;
-    std::vector<std::string>& problems_;
-    NameTable names_;
-    std::map<std::string, Role> roles_;
-    std::map<std::string, double> sizes_;
-    std::map<std::string, std::pair<double, bool>> initial_;
-    std::map<std::string, std::string> sums_;
-    std::map<std::string, std::set<std::string>> sumUses_;
-    std::map<std::string, Line> rates_;
-    std::set<std::string> usedIds_;
-    std::vector<Line> constants_, equations_, initialValues_, definitions_, events_;
-};
-
-} // namespace
+std::string ModelImporter::Layout(const std::string& header, const std::vector<Line>& definitions) {
+    std::vector<std::string> lines{header};
+    const std::string title = model_.isSetName() ? model_.getName() : model_.getId();
+    if (!title.empty()) lines.push_back("NAME " + title);
+    for (const auto& [id, name] : names_.Renamed())
+        lines.push_back("// " + id + " is named " + name);
+    for (const auto& [id, name] : amounts_)
+        lines.push_back("// " + name + " is the amount of '" + id + "'");
+    auto section = [&](const char* heading, const std::vector<Line>& items, bool equation) {
+        if (items.empty()) return;
+        lines.push_back(std::string("// ") + heading);
+        for (const Line& item : items)
+            lines.push_back(item.name.empty() || item.text.rfind("@ ", 0) == 0
+                                ? item.text
+                                : item.name + (equation ? "' = " : " = ") + item.text);
+    };
+    section("Constants", constants_, false);
+    section("Equations", equations_, true);
+    section("Initial values", initialValues_, false);
+    section("Auxiliary definitions", definitions, false);
+    section("Events", events_, false);
+    if (!outputList_.empty()) lines.push_back(outputList_);
+    lines.push_back("// Time settings");
+    lines.push_back("t0 = " + t0_);
+    lines.push_back("tf = " + tf_);
+    lines.push_back(interval_);
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
 
 bool ConvertModel(const Model& model, const std::string& header, std::string& text,
                   std::vector<std::string>& problems) {
-    Importer importer(model, problems);
+    ModelImporter importer(model, problems);
     return importer.Convert(header, text);
 }
 

@@ -64,8 +64,13 @@ std::map<std::string, std::string> NameTable::Renamed() const {
     std::map<std::string, std::string> renamed;
     for (const auto& [key, name] : names_) {
         if (key.rfind(kMadeUp, 0) == 0) continue;
-        const std::string id = key.substr(key.find('\n') + 1);
-        if (id != name) renamed.emplace(id, name);
+        const size_t end = key.find('\n');
+        const std::string id = key.substr(end + 1);
+        if (id == name) continue;
+        // A local parameter's id is only unique within its reaction.
+        const std::string scope = key.substr(0, end);
+        renamed.emplace("'" + id + "'" + (scope.empty() ? "" : " of reaction '" + scope + "'"),
+                        name);
     }
     return renamed;
 }

@@ -16,7 +16,8 @@ public:
     std::string Claim(const std::string& sbmlId, const std::string& scope = {});
     // "" when the id was never claimed.
     std::string Find(const std::string& sbmlId, const std::string& scope = {}) const;
-    // Every id whose name differs from it, as "id -> name".
+    // Every id whose name differs from it, as "'id' -> name" (local parameters
+    // as "'id' of reaction 'r' -> name").
     std::map<std::string, std::string> Renamed() const;
 
 private:

@@ -1,5 +1,8 @@
 #include "option_table.h"
 
+#include <cmath>
+#include <cstdlib>
+
 namespace kora {
 namespace {
 
@@ -45,6 +48,7 @@ std::vector<OptionDescriptor> BuildTable() {
     std::vector<OptionDescriptor> t{
         TextOption("Method", &S::method, "BDF"),
         IntOption("MLogTolerance", &S::mLogTolerance, 6, 0, 18),
+        TextOption("AbsTolerance", &S::absTolerance, ""),
         IntOption("MinOrder", &S::minOrder, 2, 2, 20),
         IntOption("MaxOrder", &S::maxOrder, 20, 2, 20),
         IntOption("SensThreshold", &S::sensThreshold, 0, 0, kSensThresholdCount - 1),
@@ -118,6 +122,16 @@ void ApplyOptionDefaults(Settings& s) {
 
 Settings::Settings() {
     ApplyOptionDefaults(*this);
+}
+
+double Settings::AbsoluteTolerance() const {
+    const char* text = absTolerance.c_str();
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    while (end != nullptr && (*end == ' ' || *end == '\t'))
+        ++end;
+    const bool whole = end != text && end != nullptr && *end == '\0';
+    return whole && std::isfinite(value) && value > 0 ? value : 0.0;
 }
 
 } // namespace kora

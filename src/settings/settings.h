@@ -18,6 +18,9 @@ struct Settings {
 
     std::string method; // "Taylor" selects the Taylor method, any other LSODA
     int32_t mLogTolerance{};
+    // LSODA's absolute tolerance as a number; empty (or not a positive
+    // number) keeps the published default, 1000 times the machine precision.
+    std::string absTolerance;
     int32_t minOrder{};
     int32_t maxOrder{};
     int32_t sensThreshold{}; // index into the steady-state report's threshold choices
@@ -51,6 +54,8 @@ struct Settings {
     std::vector<std::string> recentFiles;
 
     bool UsesTaylor() const { return method == "Taylor"; }
+    // The absolute tolerance asked for; 0 for the default.
+    double AbsoluteTolerance() const;
     bool operator==(const Settings&) const = default;
 };
 

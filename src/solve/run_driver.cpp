@@ -240,6 +240,7 @@ void RunDriver::Configure() {
     solver.minOrder = configuration_.minOrder;
     solver.maxOrder = configuration_.maxOrder;
     solver.tolerance = std::pow(10.0, -configuration_.logTolerance);
+    solver.absoluteTolerance = configuration_.absoluteTolerance;
     solver.state = kSolverInitialise;
     solver.locateSwitches = configuration_.locateSwitches;
     solver.startTicks = solver.lastProgressTicks = TickCountMs();

@@ -38,11 +38,12 @@ using RunApproval = std::function<bool(const KRMparser& model)>;
 
 struct RunConfiguration {
     SolverMethod method = SolverMethod::Taylor;
-    bool createResults = true; // "SolverCreateResults"
-    int32_t minOrder = 2;      // "MinOrder"
-    int32_t maxOrder = 20;     // "MaxOrder"
-    int32_t logTolerance = 6;  // "MLogTolerance": tolerance 10^-logTolerance
-    int32_t filePrecision = 7; // "FilePrec": digits of the failure detail's arguments
+    bool createResults = true;      // "SolverCreateResults"
+    int32_t minOrder = 2;           // "MinOrder"
+    int32_t maxOrder = 20;          // "MaxOrder"
+    int32_t logTolerance = 6;       // "MLogTolerance": tolerance 10^-logTolerance
+    double absoluteTolerance = 0.0; // "AbsTolerance" (LSODA only); 0: the published default
+    int32_t filePrecision = 7;      // "FilePrec": digits of the failure detail's arguments
     // Off: the solvers integrate through the model's switches without
     // locating them (comparisons only).
     bool locateSwitches = true;

@@ -191,6 +191,7 @@ RunConfiguration SystemDocument::Configuration() const {
     configuration.minOrder = runSettings_.minOrder;
     configuration.maxOrder = runSettings_.maxOrder;
     configuration.logTolerance = runSettings_.mLogTolerance;
+    configuration.absoluteTolerance = runSettings_.AbsoluteTolerance();
     configuration.filePrecision = runSettings_.filePrec;
     return configuration;
 }

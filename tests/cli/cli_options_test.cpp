@@ -12,6 +12,9 @@ TEST(CommandLine, BadInputIsRefusedWithAReason) {
     EXPECT_NE(ParseCommandLine({"run", "m.krm", "--tol"}).error, "");
     EXPECT_NE(ParseCommandLine({"run", "m.krm", "--tol", "x"}).error, "");
     EXPECT_NE(ParseCommandLine({"run", "m.krm", "--method", "euler"}).error, "");
+    for (const char* atol : {"0", "-1e-9", "x", "1e-9x", "inf"})
+        EXPECT_NE(ParseCommandLine({"run", "m.krm", "--atol", atol}).error, "") << atol;
+    EXPECT_NE(ParseCommandLine({"ss", "m.krm", "--atol", "1e-9"}).error, "");
     EXPECT_NE(ParseCommandLine({"run", "m.krm", "--set", "=1"}).error, "");
     EXPECT_NE(ParseCommandLine({"run", "m.krm", "--size", "10x"}).error, "");
     EXPECT_NE(ParseCommandLine({"plot", "r.res"}).error, "");

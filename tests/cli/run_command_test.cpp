@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "batch_process.h"
 
@@ -45,6 +46,34 @@ TEST_F(RunCommand, ASolverFailureKeepsTheRowsSoFarAndExitsWithTwo) {
     EXPECT_EQ(solver.err, "Taylor method solver.\nSolution failed. Function domain error:\n"
                           "ln [-0.05] attempted while computing v.\n");
     EXPECT_NE(solver.out.find("\n0.4\t1.4\t\n"), std::string::npos);
+}
+
+// k2 = 3 is the event's own value: that k2's name begins with k (which the
+// event sets too) must not make it be computed again from its definition.
+TEST_F(RunCommand, AnEventSettingTwoConstantsKeepsBothValues) {
+    const fs::path model = Write("two.krm", "k = 2\r\nk2 = 1\r\nX' = k + k2\r\nX = 0\r\n"
+                                            "@ [_time >= 1] k = 1, k2 = 3\r\ntf = 2\r\nhr = 1\r\n"
+                                            "!! X, k, k2\r\n");
+    const auto run = Batch("run " + Quoted(model) + " --method lsoda --tol 10");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("\n2\t7\t1\t3\t\n"), std::string::npos) << run.out;
+}
+
+// Amounts of 1e-15 lie below the default absolute tolerance (2.2e-13), which
+// then decides the step size alone; --atol brings them back under control.
+TEST_F(RunCommand, AnAbsoluteToleranceBelowTheValuesKeepsTinyAmountsAccurate) {
+    const fs::path model = Write("tiny.krm", "X' = -X\r\nX = 1e-15\r\ntf = 5\r\nhr = 5\r\n");
+    const auto run = Batch("run " + Quoted(model) + " --method lsoda --tol 8 --atol 1e-25");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto last = run.out.rfind("\n5\t");
+    ASSERT_NE(last, std::string::npos) << run.out;
+    EXPECT_NEAR(std::stod(run.out.substr(last + 3)), 1e-15 * std::exp(-5.0), 1e-22);
+    const auto unchanged = Batch("run " + Quoted(model) + " --method lsoda --tol 8");
+    const auto settings = Write("atol.ini", "[General]\nAbsTolerance=1e-25\n");
+    const auto fromSettings =
+        Batch("run " + Quoted(model) + " --method lsoda --tol 8 --settings " + Quoted(settings));
+    EXPECT_EQ(fromSettings.out, run.out);
+    EXPECT_NE(unchanged.out, run.out);
 }
 
 } // namespace

@@ -93,6 +93,7 @@ public:
     double reportInterval = 0.1;
     double segmentEnd = 1.0;
     double tolerance = 1e-6;
+    double absoluteTolerance = 0.0; // LSODA's; 0 keeps the published 1000 * ETA
     int32_t minOrder = 3;
     int32_t maxOrder = 20;
     uint32_t maxSteps = 1000000;
