@@ -21,9 +21,10 @@ declare -A SEEDS=(
   [fuzz_settings_file]="settings_file"
   [fuzz_sbml_import]="sbml"
   [fuzz_solve]="model"
+  [fuzz_fit_data]="fit_data"
 )
 ALL=(fuzz_model_build fuzz_expression fuzz_script fuzz_results_read fuzz_plot_description
-     fuzz_settings_file fuzz_sbml_import fuzz_solve)
+     fuzz_settings_file fuzz_sbml_import fuzz_solve fuzz_fit_data)
 TARGETS=("$@")
 [ ${#TARGETS[@]} -eq 0 ] && TARGETS=("${ALL[@]}")
 
