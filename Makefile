@@ -4,7 +4,7 @@ GENERATOR  ?= Ninja
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/two_step_pathway.krm
 
-.PHONY: deps configure build programs run screenshot test bench bench-compare asan tsan format clean
+.PHONY: deps configure build programs run screenshot test bench bench-compare asan tsan fuzz format clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -59,8 +59,12 @@ tsan: deps
 	build-tsan/tests/test_script
 	QT_QPA_PLATFORM=offscreen build-tsan/tests/test_cli
 
+# Coverage-guided fuzzing of every reader: FUZZ_SECONDS per target (default 60).
+fuzz:
+	bash scripts/fuzz.sh $(or $(FUZZ_SECONDS),60)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz

@@ -11,6 +11,7 @@ PACKAGES=(
   libsbml5-dev
   xvfb xauth xdotool imagemagick poppler-utils
   locales
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -47,7 +47,12 @@ bool ParseColour(std::string_view text, Colour& colour) {
 }
 
 std::string FormatLineRecord(const LineStyle& record, std::string_view name) {
+    // The name is only there for people (reading ignores it), but a bar in it
+    // would shift the fields after it: a column named "a|b" must not turn
+    // into a style and a colour.
     std::string text(name);
+    for (char& c : text)
+        if (c == '|') c = '_';
     text += '|';
     if (record.visible)
         return text + std::to_string(record.style) + "|" + FormatColour(record.colour);
