@@ -151,7 +151,10 @@ std::string ApplyOption(CliOptions& o, const std::string& option, const std::str
     } else if (option == "--method") {
         if (value != "taylor" && value != "lsoda") return "--method takes taylor or lsoda";
         o.method = value;
-    } else if (std::string fitProblem = ApplyFitOption(o, option, value); fitProblem != "-") {
+    } else if (std::string fitProblem =
+                   o.command == Command::Fit ? ApplyFitOption(o, option, value) : "-";
+               fitProblem != "-") {
+        // fit's --log names a parameter; plot's and run's an axis.
         return fitProblem;
     } else if (option == "--tol" || option == "--min-order" || option == "--max-order") {
         if (!ParseInt(value, number)) return option + " takes a whole number, got '" + value + "'";
