@@ -160,7 +160,7 @@ def anonymous(reason):
     return re.sub(r"(?<![\w.])[-+]?\d[\d.]*(e[-+]?\d+)?", "#", reason)
 
 
-def run_case(case_dir, batch, settings_ini, work):
+def run_case(case_dir, batch, settings_ini, work, timeout=CASE_TIMEOUT):
     case = os.path.basename(case_dir)
     xmls = sorted(f for f in os.listdir(case_dir) if f.endswith(".xml"))
     xml = os.path.join(case_dir, xmls[-1])
@@ -168,7 +168,7 @@ def run_case(case_dir, batch, settings_ini, work):
     model = os.path.join(work, case + ".krm")
     try:
         imported = subprocess.run([batch, "import", xml, "-o", model], capture_output=True,
-                                  text=True, timeout=CASE_TIMEOUT)
+                                  text=True, timeout=timeout)
     except subprocess.TimeoutExpired:
         return case, "failed", ["import hangs"], True
     if imported.returncode < 0 or imported.returncode > 2:
@@ -183,7 +183,7 @@ def run_case(case_dir, batch, settings_ini, work):
         f.write(text)
     try:
         ran = subprocess.run([batch, "run", model, "--settings", settings_ini],
-                             capture_output=True, text=True, timeout=CASE_TIMEOUT)
+                             capture_output=True, text=True, timeout=timeout)
     except subprocess.TimeoutExpired:
         return case, "failed", ["run hangs"], True
     if ran.returncode < 0:
@@ -221,6 +221,8 @@ def main():
     parser.add_argument("--suite", required=True, help="folder holding the suite's archive")
     parser.add_argument("--work", required=True, help="folder for the extracted cases")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1)
+    parser.add_argument("--case-timeout", type=float, default=CASE_TIMEOUT,
+                        help="seconds per import or run before a case counts as hanging")
     parser.add_argument("--list", action="store_true", help="print every case's outcome")
     parser.add_argument("cases", nargs="*", help="case numbers to run (default: all)")
     args = parser.parse_args()
@@ -247,7 +249,8 @@ def main():
     examples = {}
     fatal = []
     with concurrent.futures.ThreadPoolExecutor(args.jobs) as pool:
-        results = pool.map(lambda c: run_case(c, args.batch, settings_ini, runs), cases)
+        results = pool.map(
+            lambda c: run_case(c, args.batch, settings_ini, runs, args.case_timeout), cases)
         for case, outcome, why, is_fatal in results:
             outcomes[outcome] += 1
             if args.list:
