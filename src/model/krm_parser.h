@@ -46,6 +46,9 @@ struct Statement {
     int32_t reportIndex = 0;
     int32_t valueIndex = 0; // 0 means none
     int32_t eventGroup = 0; // timed events: the @ line, whose values are computed together
+    // A constant that an event triggered by a condition has set: it keeps
+    // that value instead of following its definition.
+    bool setByEvent = false;
 };
 
 // Names on an "&&" or "!!" line, separated by commas, blanks or tabs.

@@ -64,11 +64,6 @@ bool TimedEventValues(KRMparser& model, size_t first, size_t end, std::vector<do
     return true;
 }
 
-// Constants have no event time of their own: on a constant the field marks
-// that an event triggered by a condition has set its value, which no longer
-// follows its definition.
-constexpr const char* kSetByEvent = "@";
-
 // Constants defined from a changed one follow it, in list order; a constant
 // that an event has set to a value of its own keeps that value.
 bool FollowFrom(KRMparser& model, const std::vector<bool>& keep) {
@@ -76,8 +71,7 @@ bool FollowFrom(KRMparser& model, const std::vector<bool>& keep) {
         if (!model.constants[i].changed) continue;
         const std::string name = model.constants[i].name;
         for (size_t j = i + 1; j < model.constants.size(); ++j) {
-            if ((j < keep.size() && keep[j]) || model.constants[j].eventTimeName == kSetByEvent)
-                continue;
+            if ((j < keep.size() && keep[j]) || model.constants[j].setByEvent) continue;
             if (model.constants[j].text.find(name) == std::string::npos) continue;
             if (!Reevaluate(model, j)) return false;
         }
@@ -158,7 +152,7 @@ bool KRMparser::AssignEventValues(const ModelEvent& event, const double* values)
         } else {
             constants[index].value = values[i];
             constants[index].changed = true;
-            constants[index].eventTimeName = kSetByEvent;
+            constants[index].setByEvent = true;
             keep[index] = true;
             anyChanged = true;
         }
