@@ -120,6 +120,30 @@ void dogleg(int n, const double* r, int lr, const double* diag, const double* qt
 // Euclidean norm, safe from overflow and destructive underflow.
 double enorm(int n, const double* x);
 
+// The scaling step hybrd and lmdif share at their first Jacobian: with
+// mode 1, diag takes the column norms (1 for a zero column); delta is factor
+// times |diag * x|, or factor when that product is zero. Returns |diag * x|; wa
+// holds n doubles of work.
+inline double FirstScaling(int n, int mode, const double* columnNorms, const double* x,
+                           double factor, double* diag, double* wa, double& delta) {
+    if (mode != 2)
+        for (int j = 0; j < n; ++j)
+            diag[j] = columnNorms[j] == 0.0 ? 1.0 : columnNorms[j];
+    for (int j = 0; j < n; ++j)
+        wa[j] = diag[j] * x[j];
+    const double xnorm = enorm(n, wa);
+    delta = factor * xnorm;
+    if (delta == 0.0) delta = factor;
+    return xnorm;
+}
+
+// At every later Jacobian, mode 1 only ever widens the scaling.
+inline void WidenScaling(int n, int mode, const double* columnNorms, double* diag) {
+    if (mode == 2) return;
+    for (int j = 0; j < n; ++j)
+        diag[j] = diag[j] < columnNorms[j] ? columnNorms[j] : diag[j];
+}
+
 // Accumulates the m x m orthogonal matrix Q from qrfac's factored form in q.
 void qform(int m, int n, double* q, int ldq, double* wa);
 

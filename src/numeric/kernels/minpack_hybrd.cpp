@@ -80,7 +80,7 @@ struct HybridSolver {
     void factorJacobian() {
         int unusedPivot[1];
         qrfac(n, n, fjac, ldfjac, false, unusedPivot, 1, wa1, wa2, wa3);
-        if (iter == 1) initialiseScaling();
+        if (iter == 1) xnorm = FirstScaling(n, mode, wa2, x, factor, diag, wa3, delta);
         for (int i = 0; i < n; ++i)
             qtf[i] = fvec[i];
         for (int j = 1; j <= n; ++j) {
@@ -103,22 +103,7 @@ struct HybridSolver {
             if (wa1[j - 1] == 0.0) sing = true;
         }
         qform(n, n, fjac, ldfjac, wa1);
-        if (mode != 2)
-            for (int j = 0; j < n; ++j)
-                diag[j] = std::max(diag[j], wa2[j]);
-    }
-
-    // First iteration: scale by the initial column norms (mode 1) and size the
-    // trust region from the scaled start point.
-    void initialiseScaling() {
-        if (mode != 2)
-            for (int j = 0; j < n; ++j)
-                diag[j] = wa2[j] == 0.0 ? 1.0 : wa2[j];
-        for (int j = 0; j < n; ++j)
-            wa3[j] = diag[j] * x[j];
-        xnorm = enorm(n, wa3);
-        delta = factor * xnorm;
-        if (delta == 0.0) delta = factor;
+        WidenScaling(n, mode, wa2, diag);
     }
 
     // Inner iterations on the current factors. Returns true when the Jacobian

@@ -68,29 +68,14 @@ struct LmSolver {
             if (iflag < 0) return;
             // Column norms of the Jacobian come back in wa2, R's diagonal in wa1.
             qrfac(m, n, fjac, ldfjac, true, ipvt, n, wa1, wa2, wa3);
-            if (iter == 1) initialScaling();
+            if (iter == 1) xnorm = FirstScaling(n, mode, wa2, x, factor, diag, wa3, delta);
             formQtf();
             gnorm = scaledGradientNorm();
             if (gnorm <= gtol) info = 4;
             if (info != 0) return;
-            if (mode != 2)
-                for (int j = 0; j < n; ++j)
-                    diag[j] = std::max(diag[j], wa2[j]);
+            WidenScaling(n, mode, wa2, diag);
             if (!innerIterations()) return;
         }
-    }
-
-    // Scale by the first Jacobian's column norms, and the first trust region
-    // from the scaled start point.
-    void initialScaling() {
-        if (mode != 2)
-            for (int j = 0; j < n; ++j)
-                diag[j] = wa2[j] == 0.0 ? 1.0 : wa2[j];
-        for (int j = 0; j < n; ++j)
-            wa3[j] = diag[j] * x[j];
-        xnorm = enorm(n, wa3);
-        delta = factor * xnorm;
-        if (delta == 0.0) delta = factor;
     }
 
     // Q^T fvec into qtf (first n entries); R's diagonal back into fjac.
