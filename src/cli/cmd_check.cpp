@@ -29,9 +29,8 @@ int RunCheckCommand(const CliOptions& options) {
     if (int code = LoadBatchModelInput(options, input, std::cerr); code != kExitOk) return code;
     // The script block is not model text; the script check reads it.
     PreflightModel prepared;
-    prepared.fileName = options.input;
-    prepared.fileLines = input.editorLines;
-    if (!BuildPreflightModel(prepared, true, {}, input.settings, std::cerr)) return kExitModelError;
+    if (!BuildCheckedModel(prepared, options.input, input.editorLines, input.settings, std::cerr))
+        return kExitModelError;
     const int warnings = ReportModelWarnings(prepared, input.settings, {}, std::cerr);
     if (options.strict && warnings > 0) return kExitModelError;
     NoteIfTaylorRefuses(prepared, std::cerr);

@@ -15,9 +15,8 @@ int RunExportCommand(const CliOptions& options) {
     // What check, run and ss refuse is refused here too, in the same words,
     // before the converter sees it.
     PreflightModel prepared;
-    prepared.fileName = options.input;
-    prepared.fileLines = input.editorLines;
-    if (!BuildPreflightModel(prepared, true, {}, input.settings, std::cerr)) return kExitModelError;
+    if (!BuildCheckedModel(prepared, options.input, input.editorLines, input.settings, std::cerr))
+        return kExitModelError;
     std::string xml;
     std::vector<std::string> problems;
     const SbmlStatus status = ExportSbml(input.editorLines, xml, problems);

@@ -97,9 +97,8 @@ int RunFitCommand(const CliOptions& options) {
     BatchModelInput input;
     if (int code = LoadBatchModelInput(options, input, std::cerr); code != kExitOk) return code;
     PreflightModel prepared;
-    prepared.fileName = options.input;
-    prepared.fileLines = input.editorLines;
-    if (!BuildPreflightModel(prepared, true, {}, input.settings, std::cerr)) return kExitModelError;
+    if (!BuildCheckedModel(prepared, options.input, input.editorLines, input.settings, std::cerr))
+        return kExitModelError;
     request.model.fileName = options.input;
     request.model.modelLines = prepared.modelLines;
     request.model.predefinedNames = prepared.model.predefinedNames;

@@ -36,6 +36,13 @@ bool BuildPreflightModel(PreflightModel& prepared, bool dropScript,
     return true;
 }
 
+bool BuildCheckedModel(PreflightModel& prepared, const std::string& fileName,
+                       const TextLines& fileLines, const Settings& settings, std::ostream& err) {
+    prepared.fileName = fileName;
+    prepared.fileLines = fileLines;
+    return BuildPreflightModel(prepared, true, {}, settings, err);
+}
+
 bool NoteIfTaylorRefuses(PreflightModel& prepared, std::ostream& err) {
     if (prepared.model.BuildForm() && prepared.sink.code == 0) return true;
     if (prepared.sink.code == 0) prepared.sink.code = kNoGmaEquations;

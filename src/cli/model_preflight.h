@@ -30,6 +30,11 @@ bool BuildPreflightModel(PreflightModel& prepared, bool dropScript,
                          const std::vector<std::string>& assignments, const Settings& settings,
                          std::ostream& err);
 
+// The model of a file's whole text as check builds it (script blocks
+// dropped, nothing assigned), for the commands that refuse what check refuses.
+bool BuildCheckedModel(PreflightModel& prepared, const std::string& fileName,
+                       const TextLines& fileLines, const Settings& settings, std::ostream& err);
+
 // Why the Taylor method would refuse the built model, as a note on `err`;
 // false then.
 bool NoteIfTaylorRefuses(PreflightModel& prepared, std::ostream& err);
