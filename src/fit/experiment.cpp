@@ -227,7 +227,7 @@ void Experiment::ApplyValues(const double* values) {
     }
 }
 
-bool Experiment::Derivatives(double t, const double* y, double* ydot) {
+bool Experiment::EvaluateDefinitions(double t, const double* y) {
     const KRMparser& model = *model_;
     for (size_t j = 0; j < aux_.size(); ++j) {
         int error = 0;
@@ -235,6 +235,12 @@ bool Experiment::Derivatives(double t, const double* y, double* ydot) {
                                  error, stack_.data());
         if (error != 0) return false;
     }
+    return true;
+}
+
+bool Experiment::Derivatives(double t, const double* y, double* ydot) {
+    const KRMparser& model = *model_;
+    if (!EvaluateDefinitions(t, y)) return false;
     for (size_t i = 0; i < initial_.size(); ++i) {
         int error = 0;
         ydot[i] = model.Evaluate(0, static_cast<int>(i), t, y, aux_.data(), constants_.data(),
@@ -245,13 +251,7 @@ bool Experiment::Derivatives(double t, const double* y, double* ydot) {
 }
 
 bool Experiment::Outputs(double t, const double* y, double* out) {
-    const KRMparser& model = *model_;
-    for (size_t j = 0; j < aux_.size(); ++j) {
-        int error = 0;
-        aux_[j] = model.Evaluate(1, static_cast<int>(j), t, y, aux_.data(), constants_.data(),
-                                 error, stack_.data());
-        if (error != 0) return false;
-    }
+    if (!EvaluateDefinitions(t, y)) return false;
     for (size_t q = 0; q < quantities_.size(); ++q) {
         const MeasuredQuantity& quantity = quantities_[q];
         out[q] = quantity.isDefinition ? aux_[quantity.index] : y[quantity.index];

@@ -83,6 +83,8 @@ private:
     void SetWeights(FitWeighting weighting);
     void ApplyValues(const double* values);
     bool SolveAt(const std::vector<double>& times, double* out, size_t stride);
+    // The auxiliary definitions at (t, y), in order; false on a failure.
+    bool EvaluateDefinitions(double t, const double* y);
     bool Outputs(double t, const double* y, double* out);
 
     std::unique_ptr<KRMForm> form_;
