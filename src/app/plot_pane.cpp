@@ -9,6 +9,7 @@
 #include "graph_setts_dialog.h"
 #include "qt_conversions.h"
 #include "results/number_text.h"
+#include "results/qt/plot_geometry.h"
 #include "results/qt/plot_renderer.h"
 #include "s_edit_form.h"
 
@@ -121,14 +122,9 @@ void PlotPane::DrawDataMarkers(QPainter& painter) const {
     if (markers_.empty() || face_.IsEmpty() || set_ == nullptr) return;
     static const QColor kColours[] = {Qt::red,      Qt::blue,       Qt::darkGreen, Qt::magenta,
                                       Qt::darkCyan, Qt::darkYellow, Qt::black};
-    // Markers follow the axes' scales; on a logarithmic axis values at or
-    // below zero have no place, as for the lines.
-    const auto axis = [](double v, bool log) { return log ? (v > 0 ? std::log10(v) : NAN) : v; };
-    const auto& r = set_->ranges;
+    // The same axes as the lines, logarithmic ones included.
+    const ViewAxes axes = AxesForView(*set_, kViewTimePlot);
     const double width = face_.right - face_.left, height = face_.bottom - face_.top;
-    const double x0 = axis(r[kXmin], set_->logX), y0 = axis(r[kYmin], set_->logY);
-    const double spanX = axis(r[kXmax], set_->logX) - x0, spanY = axis(r[kYmax], set_->logY) - y0;
-    if (!(spanX > 0) || !(spanY > 0)) return;
     painter.save();
     painter.setClipRect(
         QRect(face_.left, face_.top, face_.right - face_.left + 1, face_.bottom - face_.top + 1));
@@ -143,11 +139,11 @@ void PlotPane::DrawDataMarkers(QPainter& painter) const {
                 colour = ToQColor(ResolveColour(last.lineStyles[c].colour, window));
         painter.setPen(QPen(colour, 1.5));
         for (size_t k = 0; k < series.times.size() && k < series.values.size(); ++k) {
-            const double tx = axis(series.times[k], set_->logX);
-            const double vy = axis(series.values[k], set_->logY);
-            if (std::isnan(tx) || std::isnan(vy)) continue;
-            const double x = face_.left + width * (tx - x0) / spanX;
-            const double y = face_.bottom - height * (vy - y0) / spanY;
+            const double fx = axes.x.Fraction(series.times[k]);
+            const double fy = axes.y.Fraction(series.values[k]);
+            if (std::isnan(fx) || std::isnan(fy)) continue;
+            const double x = face_.left + width * fx;
+            const double y = face_.bottom - height * fy;
             painter.drawEllipse(QPointF(x, y), 3.5, 3.5);
         }
     }
