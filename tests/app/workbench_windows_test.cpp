@@ -21,6 +21,7 @@
 #include "main_form.h"
 #include "model_editor.h"
 #include "model_warnings_list.h"
+#include "no_steady_state_model.h"
 #include "recovery_file.h"
 #include "solver_info_panel.h"
 #include "steady_state_window.h"
@@ -57,13 +58,7 @@ protected:
 // F8 on a model whose steady state would take over a second: the window
 // keeps working with "COMPUTING" shown, and Stop ends it without a report.
 TEST_F(WorkbenchWindowsTest, SteadyStateComputesWhileTheWindowWorksAndStops) {
-    std::string text;
-    for (int i = 1; i <= 60; ++i) {
-        const std::string x = "X" + std::to_string(i), y = "Y" + std::to_string(i);
-        text += x + "' = 100*" + x + " - 100*" + x + "*" + y + "\n" + y + "' = 100*" + x + "*" + y +
-                " - 100*" + y + "\n" + x + " = 2\n" + y + " = 1\n";
-    }
-    text += "Z' = 1\nZ = 1\n";
+    const std::string text = kora::testing::NoSteadyStateText(60);
     TSystemFile* file = Open("endless_ss.krm", text.c_str());
     ASSERT_NE(file, nullptr);
     DialogAnswers answers({QMessageBox::Ok});

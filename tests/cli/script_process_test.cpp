@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "batch_process.h"
+#include "no_steady_state_model.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -97,13 +98,8 @@ TEST_F(ScriptProcess, InterruptStopsTheScriptAndKeepsTheRows) {
 // printed, and the script ends with exit code 3. Without the stop the
 // computation takes over a second before it finds no steady state.
 TEST_F(ScriptProcess, InterruptEndsASteadyStateWithoutItsReport) {
-    std::string text;
-    for (int i = 1; i <= 60; ++i) {
-        const std::string x = "X" + std::to_string(i), y = "Y" + std::to_string(i);
-        text += x + "' = 100*" + x + " - 100*" + x + "*" + y + "\n" + y + "' = 100*" + x + "*" + y +
-                " - 100*" + y + "\n" + x + " = 2\n" + y + " = 1\n";
-    }
-    text += "Z' = 1\nZ = 1\nSCRIPT\nW \"started\"\nSS\nW \"not reached\"\nEND SCRIPT\n";
+    const std::string text = kora::testing::NoSteadyStateText(60) +
+                             "SCRIPT\nW \"started\"\nSS\nW \"not reached\"\nEND SCRIPT\n";
     const fs::path model = Write("endless_ss.krm", text);
     const fs::path err = dir_ / "err.txt";
     int output = -1;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/run_size.h"
+#include "no_steady_state_model.h"
 #include "settings/settings.h"
 #include "solve/base/app_host.h"
 #include "solve/base/document_host.h"
@@ -146,22 +147,6 @@ inline Settings EndlessSettings() {
     settings.minOrder = settings.maxOrder = 2;
     settings.mLogTolerance = 12;
     return settings;
-}
-
-// A model without a steady state whose search and integration fallback take
-// very long: `pairs` fast predator-prey cycles around (1, 1) and a Z that
-// grows for ever, so the integration runs to its step limit.
-inline std::vector<std::string> NoSteadyStateModel(int pairs) {
-    std::vector<std::string> text;
-    for (int i = 1; i <= pairs; ++i) {
-        const std::string x = "X" + std::to_string(i), y = "Y" + std::to_string(i);
-        text.push_back(x + "' = 100*" + x + " - 100*" + x + "*" + y);
-        text.push_back(y + "' = 100*" + x + "*" + y + " - 100*" + y);
-        text.push_back(x + " = 2");
-        text.push_back(y + " = 1");
-    }
-    text.insert(text.end(), {"Z' = 1", "Z = 1"});
-    return text;
 }
 
 // Runs the main thread's queue until every document is idle; a hang guard

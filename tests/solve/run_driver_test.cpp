@@ -3,23 +3,13 @@
 #include <atomic>
 #include <cmath>
 
+#include "driver_document.h"
 #include "model/messages.h"
-#include "solve/run_driver.h"
 
 namespace kora {
 namespace {
 
-struct Document {
-    KRMForm form;
-    ErrorDisplay sink;
-    KRMparser model{&form, &sink};
-    RunDriver driver{model, form, sink};
-
-    RunOutcome Run(const TextLines& lines, RunConfiguration configuration = {},
-                   const std::atomic<bool>* stop = nullptr, const ProgressCallback& progress = {}) {
-        return driver.RunToEnd(lines, configuration, stop, progress);
-    }
-};
+using Document = testing::DriverDocument;
 
 RunConfiguration AtTolerance(int logTolerance) {
     RunConfiguration configuration;
