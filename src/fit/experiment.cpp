@@ -279,14 +279,9 @@ bool Experiment::SolveAt(const std::vector<double>& times, double* out, size_t s
     bool first = true;
     for (; row < times.size(); ++row) {
         const double tout = times[row];
-        engine_.BeginInterval();
-        while (!engine_.Reached(tout)) {
-            if (engine_.CheckBeforeStep(first) != LsodaEngine::CheckResult::Ok ||
-                engine_.Step(*this) != LsodaEngine::StepResult::Ok) {
-                failure = "the solver failed at t = " + FormatGeneral(engine_.tn, 7);
-                return false;
-            }
-            first = false;
+        if (!engine_.StepPast(*this, tout, first)) {
+            failure = "the solver failed at t = " + FormatGeneral(engine_.tn, 7);
+            return false;
         }
         if (engine_.intdy(tout, 0, y_.data()) != 0 ||
             !Outputs(tout, y_.data(), out + row * stride)) {

@@ -6,6 +6,7 @@
 // Nordsieck array and the statistics slots of rwork/iwork are 1-based.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -91,6 +92,19 @@ public:
     void BeginInterval() { nslast = nst; }
     // The current internal time has passed tout.
     bool Reached(double tout) const { return (tn - tout) * h >= 0.0; }
+    // A new output interval up to tout, stepped until the internal time
+    // passes it: false when a check or a step fails, or when nst reaches
+    // `stepLimit` in all. Drivers that need only the solution at given times
+    // (the steady-state fallback, fitting) use this instead of the slices.
+    bool StepPast(LsodaRhs& f, double tout, bool& firstStep, int stepLimit = INT_MAX) {
+        BeginInterval();
+        while (!Reached(tout)) {
+            if (nst >= stepLimit || CheckBeforeStep(firstStep) != CheckResult::Ok) return false;
+            firstStep = false;
+            if (Step(f) != StepResult::Ok) return false;
+        }
+        return true;
+    }
     // Interpolated k-th derivative at t from the Nordsieck array; iflag 0 when legal.
     int intdy(double t, int k, double* dky) const;
     // The solution at tn (first Nordsieck column).

@@ -29,19 +29,6 @@ private:
     int n_;
 };
 
-// Steps until the solver's time passes `tout`; false when a step fails or
-// the step budget runs out.
-bool StepPast(LsodaEngine& engine, LsodaRhs& rhs, double tout, bool& firstStep) {
-    engine.BeginInterval();
-    while (!engine.Reached(tout)) {
-        if (engine.nst >= kSsIntegrationStepLimit) return false;
-        if (engine.CheckBeforeStep(firstStep) != LsodaEngine::CheckResult::Ok) return false;
-        firstStep = false;
-        if (engine.Step(rhs) != LsodaEngine::StepResult::Ok) return false;
-    }
-    return true;
-}
-
 bool AcceptableRoot(bool positive, uint32_t n, const double* x) {
     for (uint32_t i = 0; i < n; ++i)
         if (!std::isfinite(x[i]) || (positive && !(x[i] > 0.0))) return false;
@@ -63,7 +50,7 @@ bool IntegrateToSteadyState(const MinpackFcn& fcn, const MinpackFcn& polish, boo
 
     bool firstStep = true;
     for (double tout = kFirstHorizon; tout <= kLastHorizon; tout *= 10.0) {
-        if (!StepPast(engine, rhs, tout, firstStep)) return false;
+        if (!engine.StepPast(rhs, tout, firstStep, kSsIntegrationStepLimit)) return false;
         if (engine.intdy(tout, 0, y.data()) != 0) return false;
         for (uint32_t i = 0; i < n; ++i)
             x[i] = y[i];
