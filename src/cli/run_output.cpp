@@ -1,6 +1,6 @@
 #include "run_output.h"
 
-#include "solve/general_format.h"
+#include "results/number_text.h"
 
 namespace kora::cli {
 

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "general_format.h"
 #include "krm_form_integrator.h"
 #include "model/error_report.h"
 #include "numeric/lsoda.h"
+#include "results/number_text.h"
 
 namespace kora {
 

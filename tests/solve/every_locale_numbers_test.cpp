@@ -3,9 +3,9 @@
 #include "comma_locale.h"
 #include "model/error_display.h"
 #include "model/krm_parser.h"
+#include "results/number_text.h"
 #include "results/results_save.h"
 #include "script/write_items.h"
-#include "solve/general_format.h"
 #include "temp_files.h"
 
 namespace kora {
