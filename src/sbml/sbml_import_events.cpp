@@ -114,7 +114,6 @@ bool ModelImporter::EventAssignments(const Event& event, const std::string& elem
 }
 
 void ModelImporter::Events() {
-    std::map<std::string, std::string> prioritised; // priority -> event
     for (unsigned i = 0; i < model_.getNumEvents(); ++i) {
         const Event* event = model_.getEvent(i);
         const std::string label = event->isSetId() ? event->getId() : std::to_string(i + 1);
@@ -133,33 +132,7 @@ void ModelImporter::Events() {
         if (!Condition(*event, element, condition) || !EventOptions(*event, element, options) ||
             !EventAssignments(*event, element, assignments) || assignments.empty())
             continue;
-        if (event->isSetPriority()) {
-            // Events of one priority that fire together fire in a random
-            // order in SBML; here they would fire in text order.
-            std::string priority;
-            std::set<std::string> uses;
-            const ASTNode* math = event->getPriority()->getMath();
-            Text(math, element, priority, uses);
-            // A constant priority counts by its value.
-            if (math != nullptr && math->getType() == AST_NAME && math->getName() != nullptr)
-                if (auto p = parameters_.find(math->getName());
-                    p != parameters_.end() && p->second->getConstant() && p->second->isSetValue())
-                    priority = NumberText(p->second->getValue());
-            if (priority.find_first_not_of("0123456789.e+-") != std::string::npos)
-                priority = "changing";
-            // A priority that changes may equal any other.
-            auto other = prioritised.find(priority);
-            if (other == prioritised.end() && !prioritised.empty() &&
-                (priority == "changing" || prioritised.count("changing")))
-                other = prioritised.begin();
-            const bool fresh = other == prioritised.end();
-            if (fresh) prioritised.emplace(priority, label);
-            if (!fresh) {
-                Refuse(element, "has the priority of event '" + other->second +
-                                    "': SBML fires such events in a random order");
-                continue;
-            }
-        }
+        if (event->isSetPriority() && !OrderSettled(*event, label, element)) continue;
         std::string text = "@ [" + condition + options + "] ";
         for (size_t k = 0; k < assignments.size(); ++k) {
             text += (k == 0 ? "" : ", ") + assignments[k].name + " = " + assignments[k].text;

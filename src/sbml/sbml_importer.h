@@ -78,12 +78,33 @@ private:
     bool StartMath(const ASTNode* math, const std::string& element, std::string& text,
                    const std::string& scope = {});
 
+    // sbml_import_rate_of.cpp: rateOf written out as the derivative it stands for.
+    ASTNode* RatesWrittenOut(const ASTNode* math, const std::string& element,
+                             const std::string& scope);
+    ASTNode* RateTree(const std::string& id, std::string& why);
+    ASTNode* ReactionTerms(const std::string& id) const;
+
     // sbml_import_events.cpp.
     void Events();
     bool TriggerTime(const Event& event, const std::string& element, std::string& time);
     bool Condition(const Event& event, const std::string& element, std::string& condition);
     bool EventOptions(const Event& event, const std::string& element, std::string& options);
     bool EventAssignments(const Event& event, const std::string& element, std::vector<Line>& out);
+
+    // sbml_import_event_order.cpp: events of one priority.
+    struct EventFootprint {
+        std::set<std::string> reads, sets;
+    };
+    struct PrioritisedEvent {
+        std::string label, priority;
+        EventFootprint footprint;
+    };
+    void ReadIds(const ASTNode* math, std::set<std::string>& out) const;
+    bool FixedValue(const std::string& id, std::map<std::string, double>& values, int depth) const;
+    double FixedMath(const ASTNode* math, std::map<std::string, double>& values, int depth) const;
+    std::string PriorityKey(const Event& event) const;
+    EventFootprint Footprint(const Event& event) const;
+    bool OrderSettled(const Event& event, const std::string& label, const std::string& element);
 
     const Model& model_;
     std::vector<std::string>& problems_;
@@ -108,13 +129,16 @@ private:
     std::map<std::string, std::string> sums_;
     std::map<std::string, std::set<std::string>> sumUses_;
     std::map<std::string, Line> rates_;
-    std::set<std::string> usedIds_, visiting_;
+    std::set<std::string> usedIds_, visiting_, rating_;
     std::vector<Line> constants_, equations_, initialValues_, definitions_, events_;
     std::vector<std::string> eventTargetNames_;
+    std::vector<PrioritisedEvent> prioritised_;
     std::string t0_ = "0", tf_ = "10", interval_ = "hr = 0.1", outputList_;
     double startTime_ = 0;
 };
 
+// True when `node` holds a rateOf anywhere.
+bool HasRateOf(const ASTNode* node);
 // True when `text` is a sum or difference outside any brackets.
 bool IsSum(const std::string& text);
 // `text` bracketed where it follows a coefficient or a sign.

@@ -154,13 +154,17 @@ bool ModelImporter::Text(const ASTNode* math, const std::string& element, std::s
         Refuse(element, "no math");
         return false;
     }
-    bool converted = false;
+    std::unique_ptr<ASTNode> rewritten;
     if (model_.getNumFunctionDefinitions() > 0) {
-        std::unique_ptr<ASTNode> inlined(Inlined(math));
-        converted = MathToText(inlined.get(), lookup, text, why);
-    } else {
-        converted = MathToText(math, lookup, text, why);
+        rewritten.reset(Inlined(math));
+        math = rewritten.get();
     }
+    if (HasRateOf(math)) {
+        rewritten.reset(RatesWrittenOut(math, element, scope));
+        if (!rewritten) return false;
+        math = rewritten.get();
+    }
+    const bool converted = MathToText(math, lookup, text, why);
     if (!converted) Refuse(element, why + " cannot be expressed");
     return converted;
 }
