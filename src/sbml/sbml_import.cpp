@@ -156,6 +156,9 @@ SbmlStatus ImportSbmlFile(const std::string& path, std::string& text,
         return SbmlStatus::Invalid;
     }
     std::unique_ptr<SBMLDocument> document(readSBMLFromString(xml.c_str()));
+    // Submodels in other files are found beside this one.
+    document->setLocationURI("file:" +
+                             std::filesystem::absolute(path).lexically_normal().generic_string());
     CheckDocument(*document, problems);
     if (!problems.empty()) return SbmlStatus::Invalid;
     const unsigned level = document->getLevel(), version = document->getVersion();

@@ -58,7 +58,7 @@ private:
     void AddTerm(const SpeciesReference* ref, bool reactant, const std::string& coefficient,
                  double number, const Line& rate);
     void SpeciesEquations();
-    void ReactionRatesInUse();
+    void ReactionRates();
     std::vector<Line> OrderedDefinitions();
     void TimeKeeper(const std::vector<Line>& definitions);
     std::string Layout(const std::string& header, const std::vector<Line>& definitions);

@@ -52,7 +52,7 @@ bool ModelImporter::Convert(const std::string& header, std::string& text) {
     InitialAssignments();
     Events();
     HoldStartingValues();
-    ReactionRatesInUse();
+    ReactionRates();
     const std::vector<Line> definitions = OrderedDefinitions();
     TimeKeeper(definitions);
     if (!problems_.empty()) return false;
@@ -427,10 +427,11 @@ void ModelImporter::SpeciesEquations() {
     }
 }
 
-// A reaction's id in math stands for its rate: those become definitions.
-void ModelImporter::ReactionRatesInUse() {
+// A reaction's id in math stands for its rate; every rate becomes a
+// definition so that it can be reported too.
+void ModelImporter::ReactionRates() {
     for (const auto& [id, rate] : rates_)
-        if (usedIds_.count(id)) definitions_.push_back(rate);
+        definitions_.push_back(rate);
 }
 
 // Definitions in an order where each uses only those above it.

@@ -162,7 +162,9 @@ def anonymous(reason):
 
 def run_case(case_dir, batch, settings_ini, work, timeout=CASE_TIMEOUT):
     case = os.path.basename(case_dir)
-    xmls = sorted(f for f in os.listdir(case_dir) if f.endswith(".xml"))
+    # Cases with external model definitions hold their other files beside the model.
+    xmls = sorted(f for f in os.listdir(case_dir)
+                  if f.startswith(case + "-sbml-") and f.endswith(".xml"))
     xml = os.path.join(case_dir, xmls[-1])
     settings = parse_settings(os.path.join(case_dir, case + "-settings.txt"))
     model = os.path.join(work, case + ".krm")
