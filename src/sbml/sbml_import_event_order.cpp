@@ -16,6 +16,16 @@ void Ids(const ASTNode* node, std::set<std::string>& out) {
         Ids(node->getChild(i), out);
 }
 
+// Time, delay and rateOf change in time whatever they read.
+bool ReadsTime(const ASTNode* node) {
+    const ASTNodeType_t type = node->getType();
+    if (type == AST_NAME_TIME || type == AST_FUNCTION_DELAY || type == AST_FUNCTION_RATE_OF)
+        return true;
+    for (unsigned i = 0; i < node->getNumChildren(); ++i)
+        if (ReadsTime(node->getChild(i))) return true;
+    return false;
+}
+
 bool Meets(const std::set<std::string>& a, const std::set<std::string>& b) {
     for (const std::string& id : a)
         if (b.count(id)) return true;
@@ -77,7 +87,7 @@ bool ModelImporter::FixedValue(const std::string& id, std::map<std::string, doub
 // `math`'s value when it reads only parameters that never change, else NaN.
 double ModelImporter::FixedMath(const ASTNode* math, std::map<std::string, double>& values,
                                 int depth) const {
-    if (math == nullptr || HasRateOf(math)) return NAN;
+    if (math == nullptr || ReadsTime(math)) return NAN;
     std::set<std::string> read;
     Ids(math, read);
     for (const std::string& id : read)

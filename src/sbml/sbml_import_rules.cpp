@@ -290,7 +290,12 @@ std::string ModelImporter::StartText(const std::string& id, const std::string& e
         text = "0";
     } else if (auto s = species_.find(id); s != species_.end() && roles_[id] != Role::Constant) {
         text = SpeciesStart(*s->second);
-    } else if (roles_.count(id) && roles_[id] == Role::Variable) {
+    } else if (auto ref = references_.find(id);
+               ref != references_.end() && rules_.count(id) && rules_[id]->isRate()) {
+        text = NumberText(ref->second->getStoichiometry());
+    } else if ((roles_.count(id) && roles_[id] == Role::Variable) ||
+               (rules_.count(id) && rules_[id]->isRate())) {
+        // A rate rule may not have made its quantity a variable yet.
         text = NumberText(initial_[id].first);
     } else {
         text = names_.Find(id);
@@ -306,7 +311,9 @@ bool ModelImporter::StartMath(const ASTNode* math, const std::string& element, s
     const NameLookup start = [&](const std::string& id) -> std::string {
         if (id == kTimeId) return NumberText(startTime_);
         if (!scope.empty() && !names_.Find(id, scope).empty()) return {};
-        if (!roles_.count(id) || (roles_[id] == Role::Constant && !amounts_.count(id))) return {};
+        const bool ruled = rules_.count(id) != 0;
+        if (!roles_.count(id) || (roles_[id] == Role::Constant && !amounts_.count(id) && !ruled))
+            return {};
         return Operand(StartText(id, element));
     };
     std::set<std::string> uses;

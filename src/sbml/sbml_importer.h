@@ -129,7 +129,7 @@ private:
     std::map<std::string, std::string> sums_;
     std::map<std::string, std::set<std::string>> sumUses_;
     std::map<std::string, Line> rates_;
-    std::set<std::string> usedIds_, visiting_, rating_;
+    std::set<std::string> visiting_, rating_;
     std::vector<Line> constants_, equations_, initialValues_, definitions_, events_;
     std::vector<std::string> eventTargetNames_;
     std::vector<PrioritisedEvent> prioritised_;

@@ -142,10 +142,7 @@ bool ModelImporter::Text(const ASTNode* math, const std::string& element, std::s
             if (!replaced.empty()) return replaced;
         }
         std::string name = scope.empty() ? std::string() : names_.Find(id, scope);
-        if (name.empty()) {
-            name = names_.Find(id);
-            if (!name.empty()) usedIds_.insert(id);
-        }
+        if (name.empty()) name = names_.Find(id);
         if (!name.empty()) uses.insert(name);
         return name;
     };
@@ -430,8 +427,9 @@ void ModelImporter::SpeciesEquations() {
 // A reaction's id in math stands for its rate; every rate becomes a
 // definition so that it can be reported too.
 void ModelImporter::ReactionRates() {
-    for (const auto& [id, rate] : rates_)
-        definitions_.push_back(rate);
+    for (unsigned i = 0; i < model_.getNumReactions(); ++i)
+        if (auto rate = rates_.find(model_.getReaction(i)->getId()); rate != rates_.end())
+            definitions_.push_back(rate->second);
 }
 
 // Definitions in an order where each uses only those above it.
