@@ -142,6 +142,72 @@ TEST_F(SbmlExchange, QuantitiesSetByRulesEventsAndSizesKeepTheirMeaning) {
     EXPECT_EQ(c["s0"].front(), 2);
 }
 
+// rateOf of a species, a rate-ruled parameter, a constant and a local
+// parameter, also at the start; every reaction rate kept by name; two
+// events of one priority that touch different quantities.
+TEST_F(SbmlExchange, RatesOfChangeReactionRatesAndIndependentEventsOfOnePriority) {
+    const auto model = dir_ / "rates.krm";
+    BatchOutcome imported = RunBatch(dir_, "import " + Quoted(kData + "rates_priorities_l3.xml") +
+                                               " -o " + Quoted(model));
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    const std::string text = ReadAll(model);
+    for (const char* line : {"R1 = cell*k1*A", "R2 = B*(0.5 + 0)", "dA = (-1*R1)/cell",
+                             "dB = -2*R2", "dp = 3", "dk = 0"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    Write("rates.krm", text + "!! A, B, R1, R2, dA, dB, dp, dk, start, q1, q2\r\n");
+    Columns c = Run(model);
+    ASSERT_GE(c["t"].size(), 101u);
+    for (size_t i = 0; i < c["t"].size(); ++i) {
+        const double t = c["t"][i], a = std::exp(-0.5 * t), b = 4 * std::exp(-t);
+        EXPECT_NEAR(c["dA"][i], -0.5 * a, 1e-6) << t;
+        EXPECT_NEAR(c["dB"][i], -b, 1e-6) << t;
+        EXPECT_NEAR(c["R1"][i], a, 1e-6) << t;
+        EXPECT_NEAR(c["R2"][i], 0.5 * b, 1e-6) << t;
+        EXPECT_EQ(c["dp"][i], 3);
+        EXPECT_EQ(c["dk"][i], 0);
+        EXPECT_EQ(c["start"][i], -0.5);
+    }
+    EXPECT_EQ(c["q1"].back(), 1);
+    EXPECT_EQ(c["q2"].back(), 2);
+}
+
+// Events of one priority setting the same quantity would end in a random
+// order; a rate in a compartment that grows is not held by the model.
+TEST_F(SbmlExchange, EventsWhoseOrderMattersAndRatesNotHeldAreRefused) {
+    BatchOutcome refused = RunBatch(dir_, "import " + Quoted(kData + "refused_order_l3.xml"));
+    EXPECT_EQ(refused.exitCode, 1);
+    for (const char* why : {"rule for 'dw': the rate of 'S', in a compartment whose size changes",
+                            "event 'second': has the priority of event 'first'"})
+        EXPECT_NE(refused.err.find(why), std::string::npos) << why << "\n" << refused.err;
+    EXPECT_EQ(refused.err.find("  event 'first':"), std::string::npos) << refused.err;
+}
+
+// A submodel defined in another file is found beside the importing one.
+TEST_F(SbmlExchange, ExternalSubmodelsAreReadFromBesideTheFile) {
+    const std::string math = "<math xmlns=\"http://www.w3.org/1998/Math/MathML\">";
+    Write("inner.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<sbml xmlns=\"http://www.sbml.org/sbml/level3/version1/core\" level=\"3\" "
+                       "version=\"1\"><model id=\"decay\"><listOfParameters>"
+                       "<parameter id=\"x\" value=\"2\" constant=\"false\"/></listOfParameters>"
+                       "<listOfRules><rateRule variable=\"x\">" +
+                           math +
+                           "<apply><minus/><ci>x</ci></apply></math></rateRule></listOfRules>"
+                           "</model></sbml>\n");
+    const auto outer = Write(
+        "outer model.xml",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<sbml xmlns=\"http://www.sbml.org/sbml/level3/version1/core\" "
+        "xmlns:comp=\"http://www.sbml.org/sbml/level3/version1/comp/version1\" level=\"3\" "
+        "version=\"1\" comp:required=\"true\"><model id=\"outer\"><comp:listOfSubmodels>"
+        "<comp:submodel comp:id=\"A\" comp:modelRef=\"inner\"/></comp:listOfSubmodels></model>"
+        "<comp:listOfExternalModelDefinitions><comp:externalModelDefinition comp:id=\"inner\" "
+        "comp:source=\"inner.xml\" comp:modelRef=\"decay\"/>"
+        "</comp:listOfExternalModelDefinitions></sbml>\n");
+    const std::string text = ImportText(outer.string());
+    EXPECT_NE(text.find("A__x' = -A__x"), std::string::npos) << text;
+    EXPECT_NE(text.find("A__x = 2"), std::string::npos) << text;
+}
+
 TEST_F(SbmlExchange, EveryInexpressibleElementIsListedAndNothingWritten) {
     const auto out = dir_ / "out.krm";
     BatchOutcome refused =
