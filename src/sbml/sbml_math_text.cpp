@@ -305,6 +305,9 @@ private:
 
     bool Function(const ASTNode* node, Piece& out) {
         const char* name = FunctionName(node->getType());
+        // A csymbol's text is the author's; the construct has its own name.
+        if (node->getType() == AST_FUNCTION_DELAY) return Fail("'delay'");
+        if (node->getType() == AST_FUNCTION_RATE_OF) return Fail("'rateOf'");
         if (name == nullptr) {
             const char* what = node->getName();
             if (what == nullptr) what = node->getOperatorName();
