@@ -43,7 +43,8 @@ bool HasRateOf(const ASTNode* node) {
     return false;
 }
 
-// The amount a reaction changes species `id` by per unit of its rate.
+// How fast reactions change the amount of species `id`: the sum of each
+// stoichiometry (signed) times its reaction's rate, by the reaction's id.
 ASTNode* ModelImporter::ReactionTerms(const std::string& id) const {
     Tree sum;
     for (unsigned i = 0; i < model_.getNumReactions(); ++i) {
