@@ -7,8 +7,8 @@ as a Python loop over scipy's odeint.
 
 Sweeps: X0 = 0.5 : 5 in 451 and 4,501 runs (one loop), and X0 = 0.5 : 5
 times the initial X1 = 0.05 : 0.5 in 61 x 61 = 3,721 runs (two nested loops).
-Wall-clock medians of repeated runs, and KORA's CPU time (user + system of
-the child), which a loaded machine disturbs less.
+Wall-clock medians of repeated runs, and CPU times (user + system), which a
+loaded machine disturbs less.
 
 Usage: sweep_compare.py KORA_BATCH [REPEATS]"""
 import os
@@ -76,20 +76,21 @@ def kora_sweep(batch, model, threads):
                    stdout=subprocess.DEVNULL)
 
 
-def child_cpu():
+def cpu_seconds():
+    """CPU time of this process and its finished children."""
     usage = resource.getrusage(resource.RUSAGE_CHILDREN)
-    return usage.ru_utime + usage.ru_stime
+    return time.process_time() + usage.ru_utime + usage.ru_stime
 
 
 def medians(work, repeats):
-    """Median wall and CPU seconds (CPU: of child processes)."""
+    """Median wall and CPU seconds."""
     walls, cpus = [], []
     for _ in range(repeats):
-        cpu = child_cpu()
+        cpu = cpu_seconds()
         start = time.perf_counter()
         work()
         walls.append(time.perf_counter() - start)
-        cpus.append(child_cpu() - cpu)
+        cpus.append(cpu_seconds() - cpu)
     return statistics.median(walls), statistics.median(cpus)
 
 
@@ -98,7 +99,7 @@ def main():
     repeats = int(sys.argv[2]) if len(sys.argv) > 2 else 3
     print("load average before: %.2f %.2f %.2f" % os.getloadavg())
     print("| sweep | runs | KORA 1 thread s (CPU s) | KORA 2 threads s | 2-thread scaling "
-          "| scipy odeint loop s | odeint / KORA 1 thread |")
+          "| scipy odeint loop s (CPU s) | odeint / KORA 1 thread, wall (CPU) |")
     print("|---|---|---|---|---|---|---|")
     with tempfile.TemporaryDirectory() as folder:
         for number, sweep in enumerate(sweeps()):
@@ -107,9 +108,10 @@ def main():
                 out.write(model_text(sweep.script))
             one, one_cpu = medians(lambda: kora_sweep(batch, model, 1), repeats)
             two, _ = medians(lambda: kora_sweep(batch, model, 2), repeats)
-            peer, _ = medians(sweep.scipy, repeats)
-            print("| %s | %d | %.3f (%.3f) | %.3f | %.2f x | %.3f | %.1f x |"
-                  % (sweep.label, sweep.runs(), one, one_cpu, two, one / two, peer, peer / one))
+            peer, peer_cpu = medians(sweep.scipy, repeats)
+            print("| %s | %d | %.3f (%.3f) | %.3f | %.2f x | %.3f (%.3f) | %.1f x (%.1f x) |"
+                  % (sweep.label, sweep.runs(), one, one_cpu, two, one / two, peer, peer_cpu,
+                     peer / one, peer_cpu / one_cpu))
     print("load average after: %.2f %.2f %.2f" % os.getloadavg())
 
 
