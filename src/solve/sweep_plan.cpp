@@ -11,25 +11,28 @@ SweepPlan::~SweepPlan() {
     if (solving_) solves_.Abandon();
 }
 
-bool SweepPlan::StartBatch(KRMparser& model, const std::atomic<bool>* stop) {
+std::vector<TextLines> SweepPlan::WalkBatch(KRMparser& model) {
     std::vector<TextLines> texts;
     TextLines text;
     while (texts.size() < batchSize_ && walk_.Next(model, text))
         texts.push_back(std::move(text));
-    if (texts.empty()) return false;
-    solves_.Start(std::move(texts), stop);
-    solving_ = true;
-    return true;
+    return texts;
 }
 
 SweepPlan::Take SweepPlan::Next(KRMparser& model, const TextLines& lines,
                                 const std::atomic<bool>* stop, RunOutcome& outcome) {
     if (next_ == ready_.texts.size()) {
-        if (!solving_ && !StartBatch(model, stop)) return Take::Exhausted;
+        if (!solving_) {
+            std::vector<TextLines> first = WalkBatch(model);
+            if (first.empty()) return Take::Exhausted;
+            solves_.Start(std::move(first), stop);
+        }
+        // The walk to the following batch goes on while the workers solve.
+        std::vector<TextLines> following = WalkBatch(model);
         ready_ = solves_.Wait();
-        solving_ = false;
+        solving_ = !following.empty();
+        if (solving_) solves_.Start(std::move(following), stop);
         next_ = 0;
-        StartBatch(model, stop);
     }
     if (ready_.texts[next_] != lines) return Take::Mismatch;
     outcome = std::move(ready_.outcomes[next_]);

@@ -31,7 +31,8 @@ public:
     bool Contains(size_t command) const { return walk_.Contains(command); }
 
 private:
-    bool StartBatch(KRMparser& model, const std::atomic<bool>* stop);
+    // The model lines of the loop's next solves, at most a batch of them.
+    std::vector<TextLines> WalkBatch(KRMparser& model);
 
     SweepWalk walk_;
     ParallelSolves& solves_;
