@@ -18,8 +18,8 @@ namespace {
 // The longest a row of commands holds the main thread before the script
 // thread looks at a Stop between commands again.
 constexpr int64_t kCommandRowMs = 50;
-// Solves computed ahead per worker thread and batch: enough to keep the
-// workers busy, little enough to keep the outcomes waiting small.
+// Solves worked out ahead per worker thread: enough to keep the workers
+// busy, little enough to keep the outcomes waiting small.
 constexpr size_t kSolvesPerThread = 64;
 
 } // namespace
@@ -75,13 +75,14 @@ bool SystemDocument::SolveFromSweep() {
             ParallelLoopAround(state_.prepared, command, serialLoops_);
         if (!loop) return false;
         if (!parallel_)
-            parallel_ = std::make_unique<ParallelSolves>(threads, runSettings_, Configuration());
+            parallel_ = std::make_unique<ParallelSolves>(threads, runSettings_, Configuration(),
+                                                         &stopRequested_);
         SweepWalk walk(state_, *loop, [this] { return view_.EditorLines(); });
         sweep_ = std::make_unique<SweepPlan>(std::move(walk), *parallel_,
                                              kSolvesPerThread * static_cast<size_t>(threads));
     }
     RunOutcome outcome;
-    const SweepPlan::Take taken = sweep_->Next(model_, state_.modelLines, &stopRequested_, outcome);
+    const SweepPlan::Take taken = sweep_->Next(model_, state_.modelLines, outcome);
     if (taken == SweepPlan::Take::Mismatch) serialLoops_.insert(sweep_->loop());
     // A failed, declined or stopped solve is repeated here, so that its
     // report, question or stop comes as it would have.

@@ -23,58 +23,81 @@ int SweepThreadCount(int asked) {
 }
 
 ParallelSolves::ParallelSolves(int threads, const Settings& settings,
-                               RunConfiguration configuration)
-    : configuration_(configuration), maxRunValues_(settings.maxRunValues) {
+                               RunConfiguration configuration, const std::atomic<bool>* stop)
+    : configuration_(configuration), maxRunValues_(settings.maxRunValues), stop_(stop) {
     for (int i = 0; i < std::max(1, threads); ++i)
         workers_.push_back(std::make_unique<Worker>(settings));
+    for (const std::unique_ptr<Worker>& worker : workers_)
+        threads_.emplace_back([this, &worker] { Work(*worker); });
 }
 
 ParallelSolves::~ParallelSolves() {
-    Abandon();
+    {
+        const std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    workAdded_.notify_all();
+    for (std::thread& thread : threads_)
+        thread.join();
 }
 
-void ParallelSolves::Start(std::vector<TextLines> texts, const std::atomic<bool>* stop) {
-    Join();
-    batch_.texts = std::move(texts);
-    batch_.outcomes.assign(batch_.texts.size(), RunOutcome{});
-    nextText_.store(0);
-    abandoned_.store(false);
-    const size_t used = std::min(workers_.size(), batch_.texts.size());
-    for (size_t w = 0; w < used; ++w)
-        threads_.emplace_back([this, w, stop] { Work(*workers_[w], stop); });
+void ParallelSolves::Add(TextLines text) {
+    {
+        const std::lock_guard lock(mutex_);
+        slots_.push_back(Slot{std::move(text), RunOutcome{}, false});
+    }
+    ++waiting_;
+    workAdded_.notify_one();
 }
 
-void ParallelSolves::Work(Worker& worker, const std::atomic<bool>* stop) {
+RunOutcome ParallelSolves::Take(TextLines& text) {
+    std::unique_lock lock(mutex_);
+    solved_.wait(lock, [this] { return slots_.front().done; });
+    Slot& slot = slots_.front();
+    text = std::move(slot.text);
+    RunOutcome outcome = std::move(slot.outcome);
+    slots_.pop_front();
+    --claimed_;
+    --waiting_;
+    return outcome;
+}
+
+void ParallelSolves::Clear() {
+    std::unique_lock lock(mutex_);
+    slots_.resize(claimed_); // the unclaimed ones go at once
+    solved_.wait(lock, [this] {
+        return std::all_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.done; });
+    });
+    slots_.clear();
+    claimed_ = 0;
+    waiting_ = 0;
+}
+
+void ParallelSolves::Work(Worker& worker) {
     const RunApproval approve = [this](const KRMparser& model) {
         return ExpectedRunSize(model).values <= maxRunValues_;
     };
     RunDriver& driver = worker.driver;
-    for (size_t i = nextText_++; i < batch_.texts.size() && !abandoned_.load(); i = nextText_++) {
-        if (driver.Start(batch_.texts[i], configuration_, approve)) {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        workAdded_.wait(lock, [this] { return quit_ || claimed_ < slots_.size(); });
+        if (quit_) return;
+        // Slots before this one may be taken meanwhile, but a claimed slot
+        // stays where it is in the deque until it is done.
+        Slot& slot = slots_[claimed_++];
+        lock.unlock();
+        if (driver.Start(slot.text, configuration_, approve)) {
             do {
                 while (!driver.SegmentFinished())
-                    driver.Slice(stop != nullptr && stop->load(std::memory_order_relaxed));
+                    driver.Slice(stop_ != nullptr && stop_->load(std::memory_order_relaxed));
             } while (driver.ContinueAfterEvent());
         }
-        batch_.outcomes[i] = driver.Finish();
+        RunOutcome outcome = driver.Finish();
+        lock.lock();
+        slot.outcome = std::move(outcome);
+        slot.done = true;
+        solved_.notify_all();
     }
-}
-
-void ParallelSolves::Join() {
-    for (std::thread& thread : threads_)
-        thread.join();
-    threads_.clear();
-}
-
-SolveBatch ParallelSolves::Wait() {
-    Join();
-    return std::move(batch_);
-}
-
-void ParallelSolves::Abandon() {
-    abandoned_.store(true);
-    Join();
-    batch_ = SolveBatch{};
 }
 
 } // namespace kora

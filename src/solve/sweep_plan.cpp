@@ -4,39 +4,27 @@
 
 namespace kora {
 
-SweepPlan::SweepPlan(SweepWalk walk, ParallelSolves& solves, size_t batch)
-    : walk_(std::move(walk)), solves_(solves), batchSize_(batch) {}
+SweepPlan::SweepPlan(SweepWalk walk, ParallelSolves& solves, size_t ahead)
+    : walk_(std::move(walk)), solves_(solves), ahead_(ahead) {}
 
 SweepPlan::~SweepPlan() {
-    if (solving_) solves_.Abandon();
+    solves_.Clear();
 }
 
-std::vector<TextLines> SweepPlan::WalkBatch(KRMparser& model) {
-    std::vector<TextLines> texts;
+SweepPlan::Take SweepPlan::Next(KRMparser& model, const TextLines& lines, RunOutcome& outcome) {
+    // The walk keeps ahead of the execution, so the workers never run dry.
     TextLines text;
-    while (texts.size() < batchSize_ && walk_.Next(model, text))
-        texts.push_back(std::move(text));
-    return texts;
-}
-
-SweepPlan::Take SweepPlan::Next(KRMparser& model, const TextLines& lines,
-                                const std::atomic<bool>* stop, RunOutcome& outcome) {
-    if (next_ == ready_.texts.size()) {
-        if (!solving_) {
-            std::vector<TextLines> first = WalkBatch(model);
-            if (first.empty()) return Take::Exhausted;
-            solves_.Start(std::move(first), stop);
+    while (!walked_ && solves_.Waiting() < ahead_) {
+        if (!walk_.Next(model, text)) {
+            walked_ = true;
+            break;
         }
-        // The walk to the following batch goes on while the workers solve.
-        std::vector<TextLines> following = WalkBatch(model);
-        ready_ = solves_.Wait();
-        solving_ = !following.empty();
-        if (solving_) solves_.Start(std::move(following), stop);
-        next_ = 0;
+        solves_.Add(std::move(text));
     }
-    if (ready_.texts[next_] != lines) return Take::Mismatch;
-    outcome = std::move(ready_.outcomes[next_]);
-    ++next_;
+    if (solves_.Waiting() == 0) return Take::Exhausted;
+    RunOutcome solved = solves_.Take(text);
+    if (text != lines) return Take::Mismatch;
+    outcome = std::move(solved);
     return Take::Ready;
 }
 
