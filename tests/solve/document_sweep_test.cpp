@@ -104,9 +104,10 @@ TEST_F(SweepFixture, NestedLoopsGiveTheSerialResultsAndLinesInLoopOrder) {
 }
 
 TEST_F(SweepFixture, ResultsCommandsInsideTheLoopKeepTheirOrder) {
+    // RESTORE undoes the pass's values before the last solve of each pass.
     const auto text =
         Model({"SETTING Y = 0.1 : 0.5 : 0.1", "SUPERIMPOSE OFF", "RUN", "SUPERIMPOSE ON",
-               "RUN k = 2", "W Y, X@LAST", "CLEAR RES", "RUN", "NEXT"});
+               "RUN k = 2", "W Y, X@LAST", "CLEAR RES", "RESTORE", "RUN", "NEXT"});
     EXPECT_EQ(ExpectSameEveryWay(text).solvesAhead, 15);
 }
 
