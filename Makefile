@@ -4,7 +4,7 @@ GENERATOR  ?= Ninja
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/two_step_pathway.krm
 
-.PHONY: deps configure build programs run screenshot test bench bench-compare asan tsan fuzz format clean
+.PHONY: deps configure build programs run screenshot test bench bench-compare bench-sweeps asan tsan fuzz format clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -43,6 +43,10 @@ bench: build
 bench-compare: build
 	$(BUILD)/bench/compare/bench_compare $(or $(BUDGET),2)
 	/usr/bin/python3 bench/compare/sweep_compare.py $(BUILD)/src/cli/kora-batch
+
+# The sweep comparison alone (1 and 2 threads beside scipy's odeint loop).
+bench-sweeps: build
+	/usr/bin/python3 bench/compare/sweep_compare.py $(BUILD)/src/cli/kora-batch $(or $(REPEATS),5)
 
 asan: deps
 	cmake -S . -B build-asan -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \

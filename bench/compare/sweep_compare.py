@@ -1,14 +1,19 @@
 #!/usr/bin/python3
-"""A parameter sweep at scale: the 4-variable S-system of models/sweep4.krm
-solved once per value of X0 (X0 = 0.5 : 5 : step, tf = 20, hr = 1), writing
-X0 and the last X4 of every run. KORA runs the model's own script with
-kora-batch; the peer is the same sweep as a Python loop over scipy's odeint.
-Wall-clock medians of repeated runs, for 451 and 4,501 runs, so that the
-growth with the number of runs shows too.
+"""Parameter sweeps at scale: the 4-variable S-system of models/sweep4.krm
+solved once per point of a sweep (tf = 20, hr = 1), writing the swept values
+and the last X4 of every run. KORA runs the model's own script with
+kora-batch on one thread and on two (--threads); the peer is the same sweep
+as a Python loop over scipy's odeint.
+
+Sweeps: X0 = 0.5 : 5 in 451 and 4,501 runs (one loop), and X0 = 0.5 : 5
+times the initial X1 = 0.05 : 0.5 in 61 x 61 = 3,721 runs (two nested loops).
+Wall-clock medians of repeated runs, and CPU times (user + system), which a
+loaded machine disturbs less.
 
 Usage: sweep_compare.py KORA_BATCH [REPEATS]"""
 import os
 import re
+import resource
 import statistics
 import subprocess
 import sys
@@ -20,7 +25,7 @@ from scipy.integrate import odeint
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MODEL = os.path.join(HERE, "models", "sweep4.krm")
-STEPS = {451: "0.01", 4501: "0.001"}
+TIMES = np.arange(0.0, 21.0, 1.0)
 
 
 def rhs(y, t, x0):
@@ -31,43 +36,83 @@ def rhs(y, t, x0):
             1 * x3 ** 0.5 - 0.8 * x4 ** 0.6]
 
 
-def scipy_sweep(runs):
-    times = np.arange(0.0, 21.0, 1.0)
-    lines = []
-    for k in range(runs):
-        x0 = 0.5 + k * (4.5 / (runs - 1))
-        solution = odeint(rhs, [0.1] * 4, times, args=(x0,), rtol=1e-6, atol=2.22e-13)
-        lines.append((x0, solution[-1, 3]))
-    return lines
+def solve_last_x4(x0, x1):
+    solution = odeint(rhs, [x1, 0.1, 0.1, 0.1], TIMES, args=(x0,), rtol=1e-6, atol=2.22e-13)
+    return solution[-1, 3]
 
 
-def kora_sweep(batch, model):
-    subprocess.run([batch, "run", model], check=True, stdout=subprocess.DEVNULL)
+def values(low, high, count):
+    return [low + k * ((high - low) / (count - 1)) for k in range(count)]
 
 
-def median_seconds(work, repeats):
-    samples = []
+class Sweep:
+    def __init__(self, label, script, x0s, x1s):
+        self.label, self.script, self.x0s, self.x1s = label, script, x0s, x1s
+
+    def runs(self):
+        return len(self.x0s) * len(self.x1s)
+
+    def scipy(self):
+        return [(x0, x1, solve_last_x4(x0, x1)) for x0 in self.x0s for x1 in self.x1s]
+
+
+def sweeps():
+    one = "SETTING X0 = 0.5 : 5 : %s\nRUN\nW X0, X4@LAST\nNEXT\n"
+    two = ("SETTING X0 = 0.5 : 5 : 0.075\nSETTING X1 = 0.05 : 0.5 : 0.0075\nRUN\n"
+           "W X0, X1, X4@LAST\nNEXT\nNEXT\n")
+    return [Sweep("X0, 451 values", one % "0.01", values(0.5, 5, 451), [0.1]),
+            Sweep("X0, 4,501 values", one % "0.001", values(0.5, 5, 4501), [0.1]),
+            Sweep("X0 x X1, 61 x 61 values", two, values(0.5, 5, 61), values(0.05, 0.5, 61))]
+
+
+def model_text(script):
+    text = open(MODEL).read()
+    return re.sub(r"SCRIPT\n.*END SCRIPT", "SCRIPT\n" + script + "END SCRIPT", text,
+                  flags=re.S)
+
+
+def kora_sweep(batch, model, threads):
+    subprocess.run([batch, "run", model, "--threads", str(threads)], check=True,
+                   stdout=subprocess.DEVNULL)
+
+
+def cpu_seconds():
+    """CPU time of this process and its finished children."""
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return time.process_time() + usage.ru_utime + usage.ru_stime
+
+
+def medians(work, repeats):
+    """Median wall and CPU seconds."""
+    walls, cpus = [], []
     for _ in range(repeats):
+        cpu = cpu_seconds()
         start = time.perf_counter()
         work()
-        samples.append(time.perf_counter() - start)
-    return statistics.median(samples)
+        walls.append(time.perf_counter() - start)
+        cpus.append(cpu_seconds() - cpu)
+    return statistics.median(walls), statistics.median(cpus)
 
 
 def main():
     batch = sys.argv[1]
     repeats = int(sys.argv[2]) if len(sys.argv) > 2 else 3
-    text = open(MODEL).read()
-    print("| runs | KORA (kora-batch) s | scipy odeint loop s | ratio |")
-    print("|---|---|---|---|")
+    print("load average before: %.2f %.2f %.2f" % os.getloadavg())
+    print("| sweep | runs | KORA 1 thread s (CPU s) | KORA 2 threads s | 2-thread scaling "
+          "| scipy odeint loop s (CPU s) | odeint / KORA 1 thread, wall (CPU) |")
+    print("|---|---|---|---|---|---|---|")
     with tempfile.TemporaryDirectory() as folder:
-        for runs, step in STEPS.items():
-            model = os.path.join(folder, "sweep%d.krm" % runs)
+        for number, sweep in enumerate(sweeps()):
+            model = os.path.join(folder, "sweep%d.krm" % number)
             with open(model, "w") as out:
-                out.write(re.sub(r"0\.5 : 5 : [0-9.]+", "0.5 : 5 : " + step, text))
-            kora = median_seconds(lambda: kora_sweep(batch, model), repeats)
-            peer = median_seconds(lambda: scipy_sweep(runs), repeats)
-            print("| %d | %.3f | %.3f | %.1f x |" % (runs, kora, peer, peer / kora))
+                out.write(model_text(sweep.script))
+            one, one_cpu = medians(lambda: kora_sweep(batch, model, 1), repeats)
+            two, _ = medians(lambda: kora_sweep(batch, model, 2), repeats)
+            peer, peer_cpu = medians(sweep.scipy, repeats)
+            print("| %s | %d | %.3f (%.3f) | %.3f | %.2f x | %.3f (%.3f) | %.1f x (%.1f x) |"
+                  % (sweep.label, sweep.runs(), one, one_cpu, two, one / two, peer, peer_cpu,
+                     peer / one, peer_cpu / one_cpu))
+    print("load average after: %.2f %.2f %.2f" % os.getloadavg())
 
 
 if __name__ == "__main__":

@@ -1,8 +1,12 @@
 #include "batch_run.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "batch_workspace.h"
 #include "plot_output.h"
@@ -31,6 +35,36 @@ public:
 
 private:
     void (*previous_)(int);
+};
+
+// Turns Ctrl-C into a Stop from a thread of its own: the main thread may be
+// busy solving for as long as a whole run.
+class InterruptWatcher {
+public:
+    explicit InterruptWatcher(SystemDocument& document)
+        : thread_([this, &document] { Watch(document); }) {}
+    ~InterruptWatcher() {
+        {
+            const std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+    InterruptWatcher(const InterruptWatcher&) = delete;
+    InterruptWatcher& operator=(const InterruptWatcher&) = delete;
+
+private:
+    void Watch(SystemDocument& document) {
+        std::unique_lock lock(mutex_);
+        while (!wake_.wait_for(lock, std::chrono::milliseconds(20), [this] { return done_; }))
+            if (interrupted.exchange(false)) document.StopMenuClick();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool done_ = false;
+    std::thread thread_;
 };
 
 void WriteAllData(std::ostream& out, const ResultsSet& results, int precision) {
@@ -84,6 +118,7 @@ Settings RunSettings(const CliOptions& options, const Settings& loaded) {
     settings.minOrder = options.minOrder.value_or(settings.minOrder);
     settings.maxOrder = options.maxOrder.value_or(settings.maxOrder);
     settings.maxRunValues = options.maxValues.value_or(settings.maxRunValues);
+    settings.sweepThreads = options.threads.value_or(settings.sweepThreads);
     return settings;
 }
 
@@ -101,14 +136,14 @@ int RunScriptForBatch(const CliOptions& options, const Settings& settings, const
     for (const auto& [name, value] : options.assignments)
         assignments.push_back(name + "=" + value);
     document->SetStartAssignments(std::move(assignments));
+    // Nobody watches a batch run run by run.
+    document->SetUnwatchedRuns(true);
     {
         InterruptGuard guard;
+        InterruptWatcher watcher(*document);
         document->AnalysisRunClick();
         workspace.queue().RunUntil([document] { return !document->IsRunning(); },
-                                   std::chrono::milliseconds(50),
-                                   [document] {
-                                       if (interrupted.exchange(false)) document->StopMenuClick();
-                                   });
+                                   std::chrono::milliseconds(50), [] {});
     }
     if (workspace.progressShown()) err << '\n';
     const ScriptRecord& record = document->scriptRecord();

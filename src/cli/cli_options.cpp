@@ -86,7 +86,7 @@ bool Accepts(Command command, const std::string& option) {
         return option == "--max-values" || option == "--method" || option == "--tol" ||
                option == "--atol" || option == "--min-order" || option == "--max-order" ||
                option == "--set" || option == "-o" || IsPictureOption(option) ||
-               option == "--stats";
+               option == "--stats" || option == "--threads";
     case Command::SteadyState:
         return option == "--threshold" || option == "-o" || option == "--set" ||
                option == "--no-conservation";
@@ -165,6 +165,10 @@ std::string ApplyOption(CliOptions& o, const std::string& option, const std::str
             if (number < 2 || number > 20) return option + " takes 2 to 20, got " + value;
             (option == "--min-order" ? o.minOrder : o.maxOrder) = number;
         }
+    } else if (option == "--threads") {
+        if (!ParseInt(value, number) || number < 1 || number > 1024)
+            return "--threads takes a whole number from 1 to 1024, got '" + value + "'";
+        o.threads = number;
     } else if (option == "--atol") {
         Settings parsed;
         parsed.absTolerance = value;
@@ -324,6 +328,10 @@ std::string UsageText() {
            "  --max-values N               refuse a run of more than N values (rows\n"
            "                               times columns); default: setting\n"
            "                               MaxRunValues, 50000000\n"
+           "  --threads N                  worker threads of a parallel SETTING loop\n"
+           "                               (1 to 1024; default: setting SweepThreads,\n"
+           "                               0 = one per core); results and output are\n"
+           "                               the same for every N\n"
            "Options of plot:\n"
            "  --plot, --view, --size, --dpi, --log, --title as for run\n"
            "Options of ss:\n"

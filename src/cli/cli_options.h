@@ -59,7 +59,7 @@ struct CliOptions {
     std::vector<std::string> linearNames; // --linear NAME
     std::optional<std::string> fitMethod; // lm | multistart | ssystem
     std::optional<int> starts;
-    std::optional<int> threads;
+    std::optional<int> threads;        // fit: multistart workers; run: parallel loop workers
     std::optional<int> maxEvaluations; // --max-evaluations N
     std::optional<unsigned long long> seed;
     std::optional<std::string> json;    // --json FIT.json

@@ -35,8 +35,11 @@ int RunCheckCommand(const CliOptions& options) {
     if (options.strict && warnings > 0) return kExitModelError;
     NoteIfTaylorRefuses(prepared, std::cerr);
     CheckHost host;
-    if (!CheckScript(input.editorLines, ScriptDocumentInfo{options.input}, host))
+    std::vector<std::string> serialLoops;
+    if (!CheckScript(input.editorLines, ScriptDocumentInfo{options.input}, host, &serialLoops))
         return kExitModelError;
+    for (const std::string& loop : serialLoops)
+        std::cerr << options.input << ": note: " << loop << "\n";
     std::cout << ModelMessage(0) << "\n";
     return kExitOk;
 }

@@ -2,6 +2,9 @@
 // "check" command).
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "model/model_text.h"
 #include "script_resolve.h"
 
@@ -11,8 +14,10 @@ class WarningBoxes;
 
 // Splits `editorLines` as Run does (a text without a script block is the
 // script "run"), prepares the script and shows its first error through
-// host.WarningBox. True when the script is valid.
+// host.WarningBox. True when the script is valid; then `serialLoops`, if
+// given, receives a line for every SETTING loop that cannot run its passes in
+// parallel: the loop's line and why.
 bool CheckScript(const TextLines& editorLines, const ScriptDocumentInfo& document,
-                 WarningBoxes& host);
+                 WarningBoxes& host, std::vector<std::string>* serialLoops = nullptr);
 
 } // namespace kora

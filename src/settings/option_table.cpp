@@ -58,6 +58,7 @@ std::vector<OptionDescriptor> BuildTable() {
         IntOption("SSPrec", &S::ssPrec, 7, 4, 15),
         IntOption("DefaultRepPoints", &S::defaultRepPoints, 200, 10, 1000),
         IntOption("MaxRunValues", &S::maxRunValues, 50'000'000, 1000, INT32_MAX),
+        IntOption("SweepThreads", &S::sweepThreads, 0, 0, 1024),
         BoolOption("SolverCreateResults", &S::solverCreateResults, true),
         BoolOption("SolverShowInfo", &S::solverShowInfo, true),
         BoolOption("AutoCloseInfo", &S::autoCloseInfo, true),

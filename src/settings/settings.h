@@ -32,6 +32,8 @@ struct Settings {
     // Rows times reported columns one run may produce before a front end
     // refuses it (or asks).
     int32_t maxRunValues{};
+    // Worker threads of a parallel SETTING loop in kora-batch; 0: one per core.
+    int32_t sweepThreads{};
     bool solverCreateResults{};
     bool solverShowInfo{};
     bool autoCloseInfo{};

@@ -1,6 +1,5 @@
 #include "script_thread.h"
 
-#include "script/script_execution.h"
 #include "system_document.h"
 
 namespace kora {
@@ -24,7 +23,7 @@ void TScriptThread::Execute() {
         }
         if (terminated_.load()) break;
         // A refused call means the document is going: leave at once.
-        if (!document_.CallOnMainThread([this] { ExecuteNext(document_); })) return;
+        if (!document_.CallOnMainThread([this] { document_.ExecuteCommands(); })) return;
     }
     document_.CallOnMainThread([this] { document_.ScriptDone(); });
 }

@@ -21,6 +21,7 @@
 #include "solve/base/app_host.h"
 #include "solve/base/document_host.h"
 #include "steady_state_run.h"
+#include "sweep_plan.h"
 
 namespace kora {
 
@@ -202,6 +203,16 @@ void SystemDocument::FailCommand() {
 }
 
 void SystemDocument::Solve() {
+    if (unwatched_) {
+        if (!SolveFromSweep()) SolveHere();
+        return;
+    }
+    if (StartSolve()) runEvent_.Set();
+}
+
+// Builds the model and starts the solver; on failure reports it and ends
+// the script.
+bool SystemDocument::StartSolve() {
     ProgressSnapshot start;
     start.method = methodLabel_;
     view_.ShowProgress(start);
@@ -213,11 +224,11 @@ void SystemDocument::Solve() {
         else
             ReportFailure(outcome);
         FailCommand();
-        return;
+        return false;
     }
     SetStatus("SOLVING");
     solveActive_ = true;
-    runEvent_.Set();
+    return true;
 }
 
 // Checked on every solve, so that a script's own SETs of tf and hr count.
@@ -234,7 +245,11 @@ void SystemDocument::UpdateProgress() {
 }
 
 void SystemDocument::FinishRun() {
-    if (!driver_ || !solveActive_) return;
+    if (FinishSegment()) runEvent_.Set();
+}
+
+bool SystemDocument::FinishSegment() {
+    if (!driver_ || !solveActive_) return false;
     try {
         UpdateProgress();
         const winintegrator& solver = *driver_->solver();
@@ -246,8 +261,7 @@ void SystemDocument::FinishRun() {
         if (eventLeft || driver_->SegmentEndsAtEvent()) {
             if (driver_->ContinueAfterEvent()) {
                 if (eventLeft) SetStatus("SOLVING");
-                runEvent_.Set();
-                return;
+                return true;
             }
         }
         SetStatus("");
@@ -265,6 +279,7 @@ void SystemDocument::FinishRun() {
         EndScript();
     }
     ContinueScript();
+    return false;
 }
 
 void SystemDocument::StoreSolution(RunOutcome& outcome) {
@@ -316,6 +331,9 @@ void SystemDocument::ScriptDone() {
         app_.Beep();
     stopRequested_.store(false);
     keptUntilRows_ = false;
+    sweep_.reset();
+    parallel_.reset();
+    serialLoops_.clear();
     record_.stoppedBetweenCommands = stoppedBetweenCommands_.load();
     if (runThread_) runThread_->Terminate();
     runEvent_.Set();

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ namespace kora {
 class AppHost;
 class DocumentHost;
 class KRMForm_ss;
+class ParallelSolves;
+class SweepPlan;
 class TRunThread;
 class TScriptThread;
 
@@ -44,6 +47,7 @@ struct ScriptRecord {
     bool runDeclined = false;     // a solve too large was not approved
     RunStatistics lastStatistics; // of the last finished solve
     int solves = 0;
+    int solvesAhead = 0; // of them, solved ahead by a parallel loop's workers
 };
 
 class SystemDocument final : public ScriptDocument {
@@ -82,6 +86,11 @@ public:
         startAssignments_ = std::move(assignments);
     }
     const ScriptRecord& scriptRecord() const { return record_; }
+    // Runs whose progress nobody watches (kora-batch): a script's commands
+    // and solves run within one call on the main thread instead of handing
+    // over between threads for each, and parallel SETTING loops solve on
+    // the "SweepThreads" of the run's settings. Set before Run.
+    void SetUnwatchedRuns(bool unwatched) { unwatched_ = unwatched; }
     // The model lines of the current script, with its assignments applied;
     // empty between scripts.
     const TextLines& modelLines() const { return state_.modelLines; }
@@ -106,7 +115,7 @@ private:
     void Solve() override;
     void SteadyState() override;
     void Fit(const std::string& arguments) override;
-    void ContinueScript() override { scriptEvent_.Set(); }
+    void ContinueScript() override;
     void EndScript() override;
 
     // The workers' side.
@@ -115,6 +124,14 @@ private:
     void NoteStoppedBetweenCommands() { stoppedBetweenCommands_.store(true); }
     void UpdateProgress();
     void FinishRun();
+    // True when the solve goes on with another segment.
+    bool FinishSegment();
+    // The script thread's call: the next command, or in unwatched runs as
+    // many as follow at once within a short time (document_sweep).
+    void ExecuteCommands();
+    void SolveHere();
+    bool SolveFromSweep();
+    void StoreSweepOutcome(RunOutcome& outcome);
     void ScriptDone();
     // The solver thread's part of a steady state (document_steady_state).
     std::optional<SteadyStateRequest> TakeSteadyStateRequest();
@@ -132,6 +149,7 @@ private:
     void ReportFailure(const RunOutcome& outcome);
     void StoreSolution(RunOutcome& outcome);
     void FailCommand();
+    bool StartSolve();
     bool ApproveRunSize(const KRMparser& model);
     RunConfiguration Configuration() const;
 
@@ -157,6 +175,12 @@ private:
     // The solver of a run; null while the document is idle. Guarded by runLock_.
     std::unique_ptr<RunDriver> driver_;
     bool solveActive_ = false; // a solve is between Solve and its finish
+    bool unwatched_ = false;
+    bool batching_ = false;  // ExecuteCommands is executing commands in a row
+    bool continued_ = false; // ContinueScript came while batching
+    std::unique_ptr<ParallelSolves> parallel_;
+    std::unique_ptr<SweepPlan> sweep_;
+    std::set<size_t> serialLoops_; // loops whose lines a plan got wrong
     // Handed from the script command to the solver thread; guarded by runLock_.
     std::optional<SteadyStateRequest> steadyStateRequest_;
     std::mutex runLock_;

@@ -27,3 +27,14 @@ TEST(CommandLine, EverySetIsKeptInOrder) {
     EXPECT_EQ(r.options.assignments,
               (std::vector<std::pair<std::string, std::string>>{{"k", "2"}, {"X", "0.5"}}));
 }
+
+TEST(CommandLine, ThreadsOfARunAreAWholeNumberFromOneTo1024) {
+    EXPECT_EQ(ParseCommandLine({"run", "m.krm", "--threads", "3"}).options.threads, 3);
+    EXPECT_EQ(ParseCommandLine({"run", "m.krm", "--threads", "1024"}).error, "");
+    EXPECT_FALSE(ParseCommandLine({"run", "m.krm"}).options.threads.has_value());
+    for (const char* bad : {"0", "-2", "1025", "two", "2.5", ""})
+        EXPECT_EQ(ParseCommandLine({"run", "m.krm", "--threads", bad}).error,
+                  std::string("--threads takes a whole number from 1 to 1024, got '") + bad + "'");
+    EXPECT_NE(ParseCommandLine({"ss", "m.krm", "--threads", "2"}).error, "");
+    EXPECT_EQ(ParseCommandLine({"fit", "m.krm", "d.txt", "--threads", "2"}).options.threads, 2);
+}

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 extern char** environ;
@@ -63,6 +64,40 @@ TEST_F(ScriptProcess, ParameterSweepThroughTheTool) {
     EXPECT_EQ(sweep.exitCode, 0) << sweep.err;
     EXPECT_EQ(sweep.out, "\n1\t0.2706706\n2\t0.03663128");
     EXPECT_EQ(sweep.err, "");
+}
+
+// A two-level sweep gives the same lines and results file on any number of
+// threads; check names the loop that must run serially.
+TEST_F(ScriptProcess, SweepsGiveTheSameOutputOnEveryNumberOfThreads) {
+    const fs::path model =
+        Write("grid.krm", "k = 0.5\nX' = -k*X + Y^0.5\nY' = k*X - Y\nX = 1\nY = 0.2\ntf = 4\n"
+                          "hr = 1\nSCRIPT\nSETTING k = 0.1 : 2 : 0.1\nSETTING X = 1 : 4\nRUN\n"
+                          "W k, X, Y@LAST\nNEXT\nNEXT\nEND SCRIPT\n");
+    std::string first;
+    std::string firstFile;
+    for (const char* threads : {"1", "2", "5"}) {
+        const fs::path rows = dir_ / (std::string("rows") + threads + ".res");
+        const auto sweep = Batch("run " + Quoted(model) + " --threads " + threads + " -o " +
+                                 Quoted(rows.string()));
+        EXPECT_EQ(sweep.exitCode, 0) << sweep.err;
+        EXPECT_EQ(sweep.err, "");
+        if (first.empty()) {
+            first = sweep.out;
+            firstFile = ReadAll(rows);
+            EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 80);
+        }
+        EXPECT_EQ(sweep.out, first) << threads;
+        EXPECT_EQ(ReadAll(rows), firstFile) << threads;
+    }
+
+    const fs::path serial =
+        Write("serial.krm", "X' = -X\nX = 1\nSCRIPT\nSETTING X = 1 : 2\nRUN\nMERGE a.res\n"
+                            "NEXT\nEND SCRIPT\n");
+    const auto check = Batch("check " + Quoted(serial));
+    EXPECT_EQ(check.exitCode, 0);
+    EXPECT_EQ(check.err, serial.string() +
+                             ": note: SETTING X = 1 : 2: runs serially, it opens, closes, merges "
+                             "or activates documents\n");
 }
 
 // Ctrl-C is a Stop: wherever it lands after the first solve, the script ends

@@ -1,0 +1,103 @@
+#include "parallel_solves.h"
+
+#include <algorithm>
+
+#include "model/run_size.h"
+#include "model_settings.h"
+
+namespace kora {
+
+struct ParallelSolves::Worker {
+    explicit Worker(const Settings& settings) : model(&form, &sink), driver(model, form, sink) {
+        ApplyModelSettings(model, settings);
+    }
+    ErrorDisplay sink;
+    KRMForm form;
+    KRMparser model;
+    RunDriver driver;
+};
+
+int SweepThreadCount(int asked) {
+    if (asked > 0) return asked;
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+ParallelSolves::ParallelSolves(int threads, const Settings& settings,
+                               RunConfiguration configuration, const std::atomic<bool>* stop)
+    : configuration_(configuration), maxRunValues_(settings.maxRunValues), stop_(stop) {
+    for (int i = 0; i < std::max(1, threads); ++i)
+        workers_.push_back(std::make_unique<Worker>(settings));
+    for (const std::unique_ptr<Worker>& worker : workers_)
+        threads_.emplace_back([this, &worker] { Work(*worker); });
+}
+
+ParallelSolves::~ParallelSolves() {
+    {
+        const std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    workAdded_.notify_all();
+    for (std::thread& thread : threads_)
+        thread.join();
+}
+
+void ParallelSolves::Add(TextLines text) {
+    {
+        const std::lock_guard lock(mutex_);
+        slots_.push_back(Slot{std::move(text), RunOutcome{}, false});
+    }
+    ++waiting_;
+    workAdded_.notify_one();
+}
+
+RunOutcome ParallelSolves::Take(TextLines& text) {
+    std::unique_lock lock(mutex_);
+    solved_.wait(lock, [this] { return slots_.front().done; });
+    Slot& slot = slots_.front();
+    text = std::move(slot.text);
+    RunOutcome outcome = std::move(slot.outcome);
+    slots_.pop_front();
+    --claimed_;
+    --waiting_;
+    return outcome;
+}
+
+void ParallelSolves::Clear() {
+    std::unique_lock lock(mutex_);
+    slots_.resize(claimed_); // the unclaimed ones go at once
+    solved_.wait(lock, [this] {
+        return std::all_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.done; });
+    });
+    slots_.clear();
+    claimed_ = 0;
+    waiting_ = 0;
+}
+
+void ParallelSolves::Work(Worker& worker) {
+    const RunApproval approve = [this](const KRMparser& model) {
+        return ExpectedRunSize(model).values <= maxRunValues_;
+    };
+    RunDriver& driver = worker.driver;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        workAdded_.wait(lock, [this] { return quit_ || claimed_ < slots_.size(); });
+        if (quit_) return;
+        // Slots before this one may be taken meanwhile, but a claimed slot
+        // stays where it is in the deque until it is done.
+        Slot& slot = slots_[claimed_++];
+        lock.unlock();
+        if (driver.Start(slot.text, configuration_, approve)) {
+            do {
+                while (!driver.SegmentFinished())
+                    driver.Slice(stop_ != nullptr && stop_->load(std::memory_order_relaxed));
+            } while (driver.ContinueAfterEvent());
+        }
+        RunOutcome outcome = driver.Finish();
+        lock.lock();
+        slot.outcome = std::move(outcome);
+        slot.done = true;
+        solved_.notify_all();
+    }
+}
+
+} // namespace kora
