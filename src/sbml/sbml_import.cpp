@@ -13,6 +13,7 @@
 #include "common/nesting_limit.h"
 #include "sbml_exchange.h"
 #include "sbml_model_import.h"
+#include "sbml_reference_check.h"
 
 namespace kora {
 namespace {
@@ -127,8 +128,15 @@ void CheckDocument(SBMLDocument& document, std::vector<std::string>& problems) {
     if (!problems.empty()) return;
     document.setConsistencyChecks(LIBSBML_CAT_UNITS_CONSISTENCY, false);
     document.setConsistencyChecks(LIBSBML_CAT_MODELING_PRACTICE, false);
+    const Model& model = *document.getModel();
+    const bool large = sbml::ElementCount(model) > sbml::kLargeModelElements;
+    if (large) {
+        document.setConsistencyChecks(LIBSBML_CAT_GENERAL_CONSISTENCY, false);
+        document.setConsistencyChecks(LIBSBML_CAT_MATHML_CONSISTENCY, false);
+    }
     document.checkConsistency();
     CollectErrors(document, problems);
+    if (large && problems.empty()) sbml::CheckReferences(model, problems);
 }
 
 } // namespace
