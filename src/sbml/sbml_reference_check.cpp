@@ -1,6 +1,7 @@
 #ifdef KORA_WITH_SBML
 #include "sbml_reference_check.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -278,7 +279,57 @@ private:
     Names constants_, reacting_, assigned_;
 };
 
+void NamesIn(const ASTNode* math, std::vector<std::string>& names) {
+    if (math == nullptr) return;
+    if (math->getType() == AST_NAME && math->getName() != nullptr) names.push_back(math->getName());
+    for (unsigned i = 0; i < math->getNumChildren(); ++i)
+        NamesIn(math->getChild(i), names);
+}
+
+using Dependencies = std::unordered_map<std::string, std::vector<std::string>>;
+
+Dependencies DirectDependencies(const Model& model) {
+    Dependencies uses;
+    for (unsigned i = 0; i < model.getNumRules(); ++i)
+        if (model.getRule(i)->isAssignment())
+            NamesIn(model.getRule(i)->getMath(), uses[model.getRule(i)->getVariable()]);
+    for (unsigned i = 0; i < model.getNumInitialAssignments(); ++i) {
+        const InitialAssignment* a = model.getInitialAssignment(i);
+        NamesIn(a->getMath(), uses[a->getSymbol()]);
+    }
+    for (unsigned i = 0; i < model.getNumReactions(); ++i) {
+        const Reaction* r = model.getReaction(i);
+        if (r->isSetKineticLaw()) NamesIn(r->getKineticLaw()->getMath(), uses[r->getId()]);
+    }
+    return uses;
+}
+
 } // namespace
+
+unsigned long DependencyWork(const Model& model, unsigned long limit) {
+    const Dependencies uses = DirectDependencies(model);
+    unsigned long pairs = 0, longest = 1;
+    std::unordered_set<std::string> reached;
+    std::vector<std::pair<const std::string*, unsigned long>> stack;
+    for (const auto& [id, direct] : uses) {
+        reached.clear();
+        stack.assign(1, {&id, 0});
+        while (!stack.empty() && pairs <= limit) {
+            const auto [name, depth] = stack.back();
+            stack.pop_back();
+            longest = std::max(longest, depth);
+            auto found = uses.find(*name);
+            if (found == uses.end()) continue;
+            for (const std::string& next : found->second)
+                if (reached.insert(next).second) {
+                    ++pairs;
+                    stack.push_back({&next, depth + 1});
+                }
+        }
+        if (pairs > limit) return limit + 1;
+    }
+    return std::min(pairs * longest, limit + 1);
+}
 
 unsigned ElementCount(const Model& model) {
     return model.getNumCompartments() + model.getNumSpecies() + model.getNumParameters() +
