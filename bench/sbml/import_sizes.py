@@ -13,7 +13,6 @@ Prints one line per size: species, file size, wall and CPU seconds, peak memory.
 """
 import argparse
 import os
-import resource
 import subprocess
 import sys
 import tempfile
@@ -85,16 +84,19 @@ def main():
         with open(xml, 'w') as f:
             write_model(f, n, args.kind)
         out = os.path.join(folder, '%s%d.krm' % (args.kind, n))
-        before = resource.getrusage(resource.RUSAGE_CHILDREN)
         start = time.monotonic()
-        done = subprocess.run([args.batch, 'import', xml, '-o', out], capture_output=True, text=True)
+        child = subprocess.Popen([args.batch, 'import', xml, '-o', out],
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        # The child's own usage: RUSAGE_CHILDREN would keep the largest peak so far.
+        _, status, usage = os.wait4(child.pid, 0)
         wall = time.monotonic() - start
-        after = resource.getrusage(resource.RUSAGE_CHILDREN)
-        cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
-        if done.returncode != 0:
-            sys.exit('import of %d species failed (%d): %s' % (n, done.returncode, done.stderr))
+        child.returncode = os.waitstatus_to_exitcode(status)
+        if child.returncode != 0:
+            sys.exit('import of %d species failed (%d): %s' %
+                     (n, child.returncode, child.stderr.read().decode()))
         print('%s %7d species %6.1f MB  wall %7.2f s  cpu %7.2f s  peak %5d MB' %
-              (args.kind, n, os.path.getsize(xml) / 1e6, wall, cpu, after.ru_maxrss // 1024))
+              (args.kind, n, os.path.getsize(xml) / 1e6, wall, usage.ru_utime + usage.ru_stime,
+               usage.ru_maxrss // 1024), flush=True)
         if not args.keep:
             os.remove(xml)
             os.remove(out)
