@@ -86,6 +86,8 @@ std::string ExpectedText(int n) {
         lines.push_back(s(i) + " = " + std::to_string(i + 1) + "/" + std::to_string(n));
     lines.push_back("// Auxiliary definitions");
     lines.push_back(p(n - 1) + " = " + s(n - 1));
+    for (int i = 0; i < n; ++i)
+        lines.push_back("R" + std::to_string(i) + " = k*" + s(i));
     for (int i = n - 2; i >= 0; --i)
         lines.push_back(p(i) + " = " + p(i + 1) + " + " + s(i));
     for (const char* setting : {"// Time settings", "t0 = 0", "tf = 10", "hr = 0.1"})
