@@ -13,6 +13,7 @@
 #include "common/nesting_limit.h"
 #include "sbml_exchange.h"
 #include "sbml_model_import.h"
+#include "sbml_reference_check.h"
 
 namespace kora {
 namespace {
@@ -127,8 +128,18 @@ void CheckDocument(SBMLDocument& document, std::vector<std::string>& problems) {
     if (!problems.empty()) return;
     document.setConsistencyChecks(LIBSBML_CAT_UNITS_CONSISTENCY, false);
     document.setConsistencyChecks(LIBSBML_CAT_MODELING_PRACTICE, false);
+    const Model& model = *document.getModel();
+    // libSBML's id look-ups and its check for cycles of assignments grow far
+    // faster than the model; where they would take long, the references are
+    // checked here and cycles are refused by the conversion.
+    const bool large = sbml::ElementCount(model) > sbml::kLargeModelElements;
+    const bool tangled = large || sbml::DependencyWork(model, sbml::kDependencyWorkLimit) >
+                                      sbml::kDependencyWorkLimit;
+    document.setConsistencyChecks(LIBSBML_CAT_GENERAL_CONSISTENCY, !tangled);
+    document.setConsistencyChecks(LIBSBML_CAT_MATHML_CONSISTENCY, !large);
     document.checkConsistency();
     CollectErrors(document, problems);
+    if (tangled && problems.empty()) sbml::CheckReferences(model, problems);
 }
 
 } // namespace

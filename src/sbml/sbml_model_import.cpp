@@ -1,7 +1,9 @@
 #ifdef KORA_WITH_SBML
 #include "sbml_model_import.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -432,33 +434,75 @@ void ModelImporter::ReactionRates() {
             definitions_.push_back(rate->second);
 }
 
-// Definitions in an order where each uses only those above it.
-std::vector<Line> ModelImporter::OrderedDefinitions() {
-    std::vector<Line> ordered, left = definitions_;
-    std::set<std::string> pending;
-    for (const Line& d : left)
-        pending.insert(d.name);
-    while (!left.empty()) {
-        size_t before = left.size();
-        std::vector<Line> waiting;
-        for (Line& d : left) {
-            bool ready = true;
-            for (const std::string& use : d.uses)
-                ready = ready && (use == d.name || !pending.count(use));
-            if (!ready) {
-                waiting.push_back(std::move(d));
+namespace {
+
+constexpr size_t kNotSeen = SIZE_MAX, kOpen = SIZE_MAX - 1, kNever = 0;
+
+// The pass that takes each definition when the list is walked again and
+// again, each walk taking those whose uses are all taken: one after its
+// uses', or the same as a use's that stands above it. kNever on a cycle.
+// Found in one walk over the uses: repeated walks take as many walks as
+// the longest chain of definitions.
+std::vector<size_t> Passes(const std::vector<Line>& lines) {
+    std::unordered_map<std::string, size_t> index;
+    for (size_t i = 0; i < lines.size(); ++i)
+        index.emplace(lines[i].name, i);
+    std::vector<size_t> pass(lines.size(), kNotSeen);
+    struct Frame {
+        size_t line;
+        std::set<std::string>::const_iterator use;
+        size_t pass;
+    };
+    auto take = [](Frame& frame, size_t use, size_t usePass) {
+        if (usePass == kOpen || usePass == kNever || frame.pass == kNever)
+            frame.pass = kNever;
+        else
+            frame.pass = std::max(frame.pass, usePass + (use > frame.line ? 1 : 0));
+    };
+    std::vector<Frame> stack;
+    for (size_t root = 0; root < lines.size(); ++root) {
+        if (pass[root] != kNotSeen) continue;
+        pass[root] = kOpen;
+        stack.push_back({root, lines[root].uses.begin(), 1});
+        while (!stack.empty()) {
+            Frame& frame = stack.back();
+            if (frame.use == lines[frame.line].uses.end()) {
+                const Frame done = frame;
+                stack.pop_back();
+                pass[done.line] = done.pass;
+                if (!stack.empty()) take(stack.back(), done.line, done.pass);
                 continue;
             }
-            pending.erase(d.name);
-            ordered.push_back(std::move(d));
-        }
-        left = std::move(waiting);
-        if (left.size() == before) {
-            for (const Line& d : left)
-                Refuse("assignment rule for '" + d.name + "'", "depends on itself");
-            break;
+            auto found = index.find(*frame.use++);
+            if (found == index.end() || found->second == frame.line) continue;
+            const size_t use = found->second;
+            if (pass[use] == kNotSeen) {
+                pass[use] = kOpen;
+                stack.push_back({use, lines[use].uses.begin(), 1});
+            } else {
+                take(frame, use, pass[use]);
+            }
         }
     }
+    return pass;
+}
+
+} // namespace
+
+// Definitions in an order where each uses only those above it.
+std::vector<Line> ModelImporter::OrderedDefinitions() {
+    const std::vector<size_t> pass = Passes(definitions_);
+    std::vector<size_t> order(definitions_.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return pass[a] < pass[b]; });
+    std::vector<Line> ordered;
+    for (size_t i : order)
+        if (pass[i] != kNever) ordered.push_back(definitions_[i]);
+    for (size_t i = 0; i < definitions_.size(); ++i)
+        if (pass[i] == kNever)
+            Refuse("assignment rule for '" + definitions_[i].name + "'", "depends on itself");
     return ordered;
 }
 
