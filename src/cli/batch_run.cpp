@@ -84,6 +84,7 @@ Settings RunSettings(const CliOptions& options, const Settings& loaded) {
     settings.minOrder = options.minOrder.value_or(settings.minOrder);
     settings.maxOrder = options.maxOrder.value_or(settings.maxOrder);
     settings.maxRunValues = options.maxValues.value_or(settings.maxRunValues);
+    settings.exactJacobian = options.exactJacobian.value_or(settings.exactJacobian);
     return settings;
 }
 
