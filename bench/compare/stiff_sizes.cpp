@@ -42,15 +42,15 @@ namespace {
 
 constexpr double kRtol = 1e-8;
 constexpr double kAtol = 1000 * 2.22044604926e-16;
-constexpr int kInputs = 4;
+int inputCount = 4; // inputs per equation of the network
 
 // The model being solved: y[i] is X_(i+1).
 struct StiffModel {
     bool network = false;
     int n = 0;
     std::vector<double> rates;
-    std::vector<std::array<int, kInputs>> inputs; // network: distinct, never i itself
-    std::vector<sunindextype> start, rows;        // the Jacobian's pattern by columns
+    std::vector<std::vector<int>> inputs;  // network: distinct, never i itself
+    std::vector<sunindextype> start, rows; // the Jacobian's pattern by columns
 
     void Build(bool isNetwork, int size) {
         network = isNetwork;
@@ -58,11 +58,11 @@ struct StiffModel {
         rates.resize(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i)
             rates[static_cast<size_t>(i)] = std::pow(10.0, 4.0 * i / (n - 1));
-        inputs.assign(network ? static_cast<size_t>(n) : 0, {});
+        inputs.assign(network ? static_cast<size_t>(n) : 0, std::vector<int>(inputCount));
         std::mt19937 random(20261207);
         std::uniform_int_distribution<int> pick(0, n - 1);
         for (int i = 0; network && i < n; ++i) {
-            for (int r = 0; r < kInputs; ++r) {
+            for (int r = 0; r < inputCount; ++r) {
                 int j = 0;
                 do
                     j = pick(random);
@@ -106,7 +106,7 @@ struct StiffModel {
             }
             double production = 0.2;
             for (int j : inputs[static_cast<size_t>(i)])
-                production += 0.2 * std::sqrt(y[j]);
+                production += 0.8 / inputCount * std::sqrt(y[j]);
             f[i] = k * production - k * std::pow(y[i], 0.8);
         }
     }
@@ -116,7 +116,7 @@ struct StiffModel {
         const double k = rates[static_cast<size_t>(i)];
         if (!network)
             return i == j ? -0.7 * k * std::pow(y[i], -0.3) : 0.6 * k * std::pow(y[j], -0.4);
-        return i == j ? -0.8 * k * std::pow(y[i], -0.2) : 0.1 * k / std::sqrt(y[j]);
+        return i == j ? -0.8 * k * std::pow(y[i], -0.2) : 0.4 / inputCount * k / std::sqrt(y[j]);
     }
 
     std::string Text() const {
@@ -127,14 +127,17 @@ struct StiffModel {
             if (!network) {
                 std::snprintf(line, sizeof line, "X%d' = %.17g * X%d^0.6 - %.17g * X%d^0.7\n",
                               i + 1, k, i, k, i + 1);
+                text += line;
             } else {
-                const auto& in = inputs[static_cast<size_t>(i)];
-                std::snprintf(line, sizeof line,
-                              "X%d' = %.17g * (0.2 + 0.2 X%d^0.5 + 0.2 X%d^0.5 + 0.2 X%d^0.5 + "
-                              "0.2 X%d^0.5) - %.17g * X%d^0.8\n",
-                              i + 1, k, in[0] + 1, in[1] + 1, in[2] + 1, in[3] + 1, k, i + 1);
+                std::snprintf(line, sizeof line, "X%d' = %.17g * (0.2", i + 1, k);
+                text += line;
+                for (int j : inputs[static_cast<size_t>(i)]) {
+                    std::snprintf(line, sizeof line, " + %.17g X%d^0.5", 0.8 / inputCount, j + 1);
+                    text += line;
+                }
+                std::snprintf(line, sizeof line, ") - %.17g * X%d^0.8\n", k, i + 1);
+                text += line;
             }
-            text += line;
             std::snprintf(line, sizeof line, "X%d = 0.5\n", i + 1);
             text += line;
         }
@@ -272,6 +275,7 @@ double DirectMs(const TextLines& lines, int32_t sparseMinimum) {
             lsoda solver(&parsed);
             solver.Init();
             solver.sparseMinimum = sparseMinimum;
+            solver.sparseLargestFill = 1.0;
             solver.tolerance = kRtol;
             solver.state = kSolverInitialise;
             while (solver.state != kSolverFinished)
@@ -281,9 +285,14 @@ double DirectMs(const TextLines& lines, int32_t sparseMinimum) {
         3, unused);
 }
 
+// Sizes at four inputs per equation, then fills at 400 equations.
 void MeasureThreshold() {
-    std::printf("| n | dense matrix ms | sparse matrix ms |\n|---|---|---|\n");
-    for (int n : {50, 100, 150, 200, 300, 500}) {
+    std::printf("| n | inputs | dense matrix ms | sparse matrix ms |\n|---|---|---|---|\n");
+    const std::vector<std::pair<int, int>> cases{{50, 4},   {100, 4},  {150, 4},  {200, 4},
+                                                 {300, 4},  {500, 4},  {400, 20}, {400, 40},
+                                                 {400, 80}, {400, 160}};
+    for (const auto& [n, inputs] : cases) {
+        inputCount = inputs;
         model.Build(true, n);
         TextLines lines;
         const std::string text = model.Text();
@@ -291,7 +300,8 @@ void MeasureThreshold() {
             next = text.find('\n', at);
             lines.push_back(text.substr(at, next - at));
         }
-        std::printf("| %d | %.1f | %.1f |\n", n, DirectMs(lines, INT32_MAX), DirectMs(lines, 0));
+        std::printf("| %d | %d | %.1f | %.1f |\n", n, inputs, DirectMs(lines, INT32_MAX),
+                    DirectMs(lines, 0));
         std::fflush(stdout);
     }
 }

@@ -137,7 +137,7 @@ void lsoda::StartEngine() {
     engine.sparse.reset();
     const double entries = static_cast<double>(groups.rows.size() + static_cast<size_t>(n));
     if (!groups.Empty() && lower < 0 && n >= sparseMinimum &&
-        entries <= kSparseLargestFill * static_cast<double>(n) * n) {
+        entries <= sparseLargestFill * static_cast<double>(n) * n) {
         engine.sparse = std::make_unique<SparseIterationMatrix>();
         if (!engine.sparse->Prepare(n, groups)) engine.sparse.reset();
     }

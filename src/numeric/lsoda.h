@@ -29,7 +29,7 @@ inline constexpr int32_t kStatusWorkSpace = 18;
 // The size from which a sparse iteration matrix pays (measured with
 // bench_stiff_sizes), and the largest share of the n x n entries it may have.
 inline constexpr int32_t kSparseMinimumEquations = 200;
-inline constexpr double kSparseLargestFill = 0.1;
+inline constexpr double kSparseLargestFill = 0.05;
 
 // Counts over all segments of the current run.
 struct LsodaStatistics {
@@ -80,6 +80,7 @@ public:
     // Models of at least this many equations whose Jacobian is neither
     // dense nor banded keep the iteration matrix sparse (see StartEngine).
     int32_t sparseMinimum = kSparseMinimumEquations;
+    double sparseLargestFill = kSparseLargestFill;
     std::vector<double> y; // the solution at t
     double t = 0.0;
     double tout = 0.0;
