@@ -1,9 +1,7 @@
 // The sparse iteration matrix: the same solution as the dense matrix on a
-// large stiff network, filled by differences or by the exact Jacobian, and
-// a pattern that always holds the diagonal.
+// large stiff network, filled by differences or by the exact Jacobian.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cmath>
 #include <random>
 #include <string>
@@ -83,38 +81,6 @@ TEST(SparseIterationMatrix, SolutionEqualsTheDenseMatrixOnes) {
         EXPECT_TRUE(sparse.sparse);
         ExpectClose(sparse.Rows(), dense.Rows());
     }
-}
-
-TEST(SparseIterationMatrix, SmallModelsAndBandsStayDense) {
-    EXPECT_FALSE(NetworkRun(SparseNetwork(40), kSparseMinimumEquations, false).sparse);
-    // A chain is banded whatever its size.
-    TextLines chain{"X0 = 1", "&& X0", "tf = 1"};
-    for (int i = 1; i <= 300; ++i) {
-        const std::string x = "X" + std::to_string(i);
-        chain.push_back(x + "' = X" + std::to_string(i - 1) + "^0.5 - 3 " + x + "^0.7");
-        chain.push_back(x + " = 0.5");
-    }
-    const NetworkRun banded(chain, kSparseMinimumEquations, false);
-    EXPECT_FALSE(banded.sparse);
-}
-
-TEST(SparseIterationMatrix, PatternAddsTheDiagonalInOrder) {
-    if (!SparseLu::Available()) GTEST_SKIP() << "built without sparse factorisation";
-    // Row 0 reads column 2, row 1 columns 0 and 1, row 2 column 0.
-    ColumnGroups groups;
-    BuildColumnGroups({{2}, {0, 1}, {0}}, groups);
-    ASSERT_FALSE(groups.Empty());
-    SparseIterationMatrix matrix;
-    ASSERT_TRUE(matrix.Prepare(3, groups));
-    EXPECT_EQ(matrix.start, (std::vector<int32_t>{0, 3, 4, 6}));
-    EXPECT_EQ(matrix.rows, (std::vector<int32_t>{0, 1, 2, 1, 0, 2}));
-    EXPECT_EQ(matrix.diagonal, (std::vector<int32_t>{0, 3, 5}));
-    // A = [[1, 0, 2], [3, 4, 0], [5, 0, 6]] by columns; A x = (3, 7, 11) for x = 1.
-    ASSERT_TRUE(matrix.factors.Factor(std::vector<double>{1, 3, 5, 4, 2, 6}.data()));
-    std::vector<double> x{3, 7, 11};
-    matrix.factors.Solve(x.data());
-    for (double v : x)
-        EXPECT_NEAR(v, 1.0, 1e-14);
 }
 
 } // namespace
