@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libgl-dev
-  libsundials-dev python3-scipy python3-numpy
+  libsundials-dev libsuitesparse-dev python3-scipy python3-numpy
   libsbml5-dev
   xvfb xauth xdotool imagemagick poppler-utils
   locales

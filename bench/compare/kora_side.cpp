@@ -24,7 +24,7 @@ KoraSide::KoraSide(const std::string& modelPath) {
         modelLines_ = ExtractModelLines(lines, true).modelLines;
 }
 
-SolveOutcome KoraSide::Solve(KoraMethod method, double tolerance) const {
+SolveOutcome KoraSide::Solve(KoraMethod method, double tolerance, bool exactJacobian) const {
     ErrorDisplay sink;
     KRMForm form;
     KRMparser model(&form, &sink);
@@ -32,12 +32,14 @@ SolveOutcome KoraSide::Solve(KoraMethod method, double tolerance) const {
     RunConfiguration config;
     config.method = method == KoraMethod::Taylor ? SolverMethod::Taylor : SolverMethod::Lsoda;
     config.logTolerance = static_cast<int32_t>(std::lround(-std::log10(tolerance)));
+    config.exactJacobian = exactJacobian;
     RunOutcome outcome = driver.RunToEnd(modelLines_, config);
 
     SolveOutcome out;
     out.ok = outcome.Succeeded() && outcome.timeCourse.has_value();
     out.steps = outcome.statistics.steps;
     out.fevals = CountFrom(outcome.statistics, "fevals", 0);
+    out.jevals = CountFrom(outcome.statistics, "jevals", 0);
     if (out.ok) {
         const TimeCourse& tc = *outcome.timeCourse;
         const double* last = tc.Row(tc.rows - 1);

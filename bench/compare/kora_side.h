@@ -14,7 +14,7 @@ enum class KoraMethod { Taylor, Lsoda };
 class KoraSide {
 public:
     explicit KoraSide(const std::string& modelPath);
-    SolveOutcome Solve(KoraMethod method, double tolerance) const;
+    SolveOutcome Solve(KoraMethod method, double tolerance, bool exactJacobian = false) const;
 
 private:
     TextLines modelLines_;

@@ -119,6 +119,7 @@ Settings RunSettings(const CliOptions& options, const Settings& loaded) {
     settings.maxOrder = options.maxOrder.value_or(settings.maxOrder);
     settings.maxRunValues = options.maxValues.value_or(settings.maxRunValues);
     settings.sweepThreads = options.threads.value_or(settings.sweepThreads);
+    settings.exactJacobian = options.exactJacobian.value_or(settings.exactJacobian);
     return settings;
 }
 

@@ -86,10 +86,10 @@ bool Accepts(Command command, const std::string& option) {
         return option == "--max-values" || option == "--method" || option == "--tol" ||
                option == "--atol" || option == "--min-order" || option == "--max-order" ||
                option == "--set" || option == "-o" || IsPictureOption(option) ||
-               option == "--stats" || option == "--threads";
+               option == "--stats" || option == "--threads" || option == "--jacobian";
     case Command::SteadyState:
         return option == "--threshold" || option == "-o" || option == "--set" ||
-               option == "--no-conservation";
+               option == "--no-conservation" || option == "--jacobian";
     case Command::Plot:
         return IsPictureOption(option);
     case Command::Import:
@@ -169,6 +169,10 @@ std::string ApplyOption(CliOptions& o, const std::string& option, const std::str
         if (!ParseInt(value, number) || number < 1 || number > 1024)
             return "--threads takes a whole number from 1 to 1024, got '" + value + "'";
         o.threads = number;
+    } else if (option == "--jacobian") {
+        if (value != "exact" && value != "difference")
+            return "--jacobian takes exact or difference";
+        o.exactJacobian = value == "exact";
     } else if (option == "--atol") {
         Settings parsed;
         parsed.absTolerance = value;
@@ -312,6 +316,8 @@ std::string UsageText() {
            "  --tol N                      MLogTolerance (tolerance 10^-N)\n"
            "  --atol X                     LSODA's absolute tolerance (default 2.2e-13)\n"
            "  --min-order N, --max-order N Taylor order limits\n"
+           "  --jacobian exact|difference  LSODA's Jacobian: the model's exact one or\n"
+           "                               differences (default: setting ExactJacobian)\n"
            "  --set NAME=VALUE             assignment before the script (repeatable)\n"
            "  -o RESULTS.res               write the results file\n"
            "  --plot IMAGE.png|.svg|.pdf   render the final results\n"
@@ -343,6 +349,7 @@ std::string UsageText() {
            "  --set NAME=VALUE             assignment before the analysis (repeatable)\n"
            "  --no-conservation            solve the full system, ignoring conservation\n"
            "                               relations (setting IgnoreConservation)\n"
+           "  --jacobian exact|difference  the search's Jacobian, as for run\n"
            "Options of fit:\n"
            "  --fit NAME[=LOW:HIGH]        a constant or initial value to fit (repeatable)\n"
            "  --log NAME, --linear NAME    search NAME on a log or linear scale\n"

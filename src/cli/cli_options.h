@@ -46,7 +46,8 @@ struct CliOptions {
     std::optional<std::string> log;                               // --log x|y|xy
     std::optional<std::string> title;                             // --title TEXT
     bool stats = false;
-    std::optional<int> maxValues; // --max-values N: rows x columns of one run
+    std::optional<int> maxValues;      // --max-values N: rows x columns of one run
+    std::optional<bool> exactJacobian; // --jacobian exact|difference (run and ss)
 
     // ss
     std::optional<double> threshold;

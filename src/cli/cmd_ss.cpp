@@ -69,6 +69,7 @@ int RunSteadyStateCommand(const CliOptions& options) {
     if (options.strict && warnings > 0) return kExitModelError;
     KRMForm_ss computation(prepared.form, prepared.model);
     computation.useConservation = !(options.noConservation || settings.ignoreConservation);
+    computation.exactJacobian = options.exactJacobian.value_or(settings.exactJacobian);
     const SteadyStateRun run =
         ComputeSteadyState(prepared.model, computation, settings.ssPrec,
                            thresholdIndex >= 0 ? thresholdIndex : settings.sensThreshold);

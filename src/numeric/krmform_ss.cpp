@@ -1,6 +1,7 @@
 #include "krmform_ss.h"
 
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "kernels/minpack.h"
 #include "lsoda_column_groups.h"
 #include "model/read_dependencies.h"
+#include "ss_exact_jacobian.h"
 #include "ss_integration.h"
 #include "ss_residuals.h"
 #include "ss_sensitivities.h"
@@ -73,26 +75,29 @@ double SearchTolerance() {
 }
 
 bool Search(const MinpackFcn& fcn, const KRMForm_ss& ss, uint32_t n, Workspace& w,
-            const ColumnGrouping* grouping) {
+            const ColumnGrouping* grouping, const MinpackFcn* jacobian) {
     const double tolerance = SearchTolerance();
     for (int attempt = 0; attempt < kSsMaxAttempts && (ss.status & SS_STOPPED) == 0; ++attempt) {
         StartPoint(ss.model, attempt, n, w.x.data());
         int info = 0;
         hybrd1(fcn, static_cast<int>(n), w.x.data(), w.fvec.data(), tolerance, &info, w.wa.data(),
-               static_cast<int>(w.wa.size()), grouping);
+               static_cast<int>(w.wa.size()), grouping, jacobian);
         if (info == 1) return true;
     }
     return false;
 }
 
-// Forward-difference Jacobian at x into w.matrix; false when the residual
-// stopped or gave a non-finite entry.
-bool Jacobian(const MinpackFcn& fcn, uint32_t n, Workspace& w, const ColumnGrouping* grouping) {
+// The Jacobian at x into w.matrix, exact when given, else by forward
+// differences; false when the residual stopped or gave a non-finite entry.
+bool Jacobian(const MinpackFcn& fcn, uint32_t n, Workspace& w, const ColumnGrouping* grouping,
+              const MinpackFcn* exact) {
     const int nn = static_cast<int>(n);
     int iflag = 1;
     fcn(nn, w.x.data(), w.fvec.data(), &iflag);
     if (iflag < 0) return false;
-    if (grouping != nullptr)
+    if (exact != nullptr)
+        (*exact)(nn, w.x.data(), w.matrix.data(), &iflag);
+    else if (grouping != nullptr)
         fdjac1Grouped(fcn, nn, w.x.data(), w.fvec.data(), w.matrix.data(), nn, &iflag, *grouping,
                       0.0, w.wa1.data(), w.wa2.data());
     else
@@ -178,7 +183,7 @@ namespace {
 // search's residual.
 bool FindSteadyState(KRMForm_ss& ss, const PowerLawTable& table, bool closedForm,
                      const MinpackFcn& full, const MinpackFcn& search, Workspace& w,
-                     const ColumnGrouping* grouping) {
+                     const ColumnGrouping* grouping, const MinpackFcn* jacobian) {
     const uint32_t n = ss.nVars;
     bool found = false;
     if (closedForm) {
@@ -186,7 +191,7 @@ bool FindSteadyState(KRMForm_ss& ss, const PowerLawTable& table, bool closedForm
         if (!closed) ss.status |= SS_SINGULAR;
         found = closed.value_or(false);
     }
-    if (!found) found = Search(search, ss, n, w, grouping);
+    if (!found) found = Search(search, ss, n, w, grouping, jacobian);
     if (!found && (ss.status & SS_STOPPED) == 0) {
         // The model's own motion from its initial values may lead where no
         // start point of the search did.
@@ -268,6 +273,24 @@ bool KRMForm_ss::compute(bool powerLaw) {
         guarded(size, x, f, iflag);
     };
     const MinpackFcn fcn(counted);
+    // The exact Jacobian, when asked for and the model's reads are known.
+    std::unique_ptr<ModelJacobianContext> productContext;
+    std::vector<std::vector<int32_t>> reads;
+    if (exactJacobian && !isPowerLaw && DerivativeReads(model, reads))
+        productContext = std::make_unique<ModelJacobianContext>(model, modelContext.constants);
+    const MinpackFcn exact = isPowerLaw ? MinpackFcn(powerLawJacobian, &powerContext)
+                                        : MinpackFcn(modelJacobian, productContext.get());
+    auto stoppableExact = [this, &exact](int size, const double* x, double* fjac, int* iflag) {
+        if ((status & SS_STOPPED) != 0 || (stopRequested && stopRequested())) {
+            status |= SS_STOPPED;
+            *iflag = -1;
+            return;
+        }
+        exact(size, x, fjac, iflag);
+    };
+    const MinpackFcn guardedExact(stoppableExact);
+    const MinpackFcn* jacobian =
+        exactJacobian && (isPowerLaw || productContext != nullptr) ? &guardedExact : nullptr;
     ColumnGroups groups;
     GroupColumns(model, isPowerLaw ? &table : nullptr, n, groups);
     const ColumnGrouping view = ViewOf(groups);
@@ -287,7 +310,10 @@ bool KRMForm_ss::compute(bool powerLaw) {
     // The replaced rows read other variables than the grouping assumes.
     const ColumnGrouping* searchGrouping = relations.empty() ? grouping : nullptr;
     const bool closedForm = isPowerLaw && table.AllSSystem() && relations.empty();
-    if (!FindSteadyState(*this, table, closedForm, fcn, search, w, searchGrouping)) {
+    // The replaced rows are not the model's: the reduced search differences.
+    const MinpackFcn* searchJacobian = relations.empty() ? jacobian : nullptr;
+    if (!FindSteadyState(*this, table, closedForm, fcn, search, w, searchGrouping,
+                         searchJacobian)) {
         if ((status & SS_STOPPED) == 0) status |= SS_NOT_FOUND;
         return true;
     }
@@ -307,7 +333,7 @@ bool KRMForm_ss::compute(bool powerLaw) {
     }
 
     // The full motion's Jacobian; the relations are divided out of it after.
-    if (!Jacobian(fcn, n, w, grouping)) status |= SS_EIGEN_FAILED;
+    if (!Jacobian(fcn, n, w, grouping, jacobian)) status |= SS_EIGEN_FAILED;
     if (status & SS_STOPPED) return true;
     if ((status & ~SS_SINGULAR) == 0) {
         if (!StoreEigenvalues(*this, w)) status |= SS_EIGEN_FAILED;

@@ -71,6 +71,9 @@ public:
     // Set before compute: find conservation relations and solve on the
     // totals of the initial values (false: the full system, as before).
     bool useConservation = true;
+    // Set before compute: the search and the eigenvalues take the exact
+    // Jacobian (closed form for a power-law form, forward-mode otherwise).
+    bool exactJacobian = false;
     // Asked before every evaluation of the residual when set: true abandons
     // the computation with SS_STOPPED, so a stop acts within one solver step.
     std::function<bool()> stopRequested;

@@ -123,7 +123,8 @@ void lsoda::StartEngine() {
     std::vector<std::vector<int32_t>> reads;
     ColumnGroups groups;
     int32_t lower = -1, upper = -1;
-    if (rhs_ == this && DerivativeReads(*model, reads)) {
+    const bool readsKnown = rhs_ == this && DerivativeReads(*model, reads);
+    if (readsKnown) {
         BuildColumnGroups(reads, groups);
         // A narrow band is factored and solved as a band: the same
         // eliminations on the entries that are not zero, in n * band time
@@ -131,10 +132,24 @@ void lsoda::StartEngine() {
         Bandwidths(reads, lower, upper);
         if (groups.Empty() || 4 * (2 * lower + upper + 1) > n) lower = upper = -1;
     }
-    engine.Allocate(n, lower < 0 ? -1 : 2 * lower + upper + 1);
+    // A large matrix that is neither banded nor full is kept and factored
+    // sparse: its fill-reducing LU costs a small multiple of its entries.
+    engine.sparse.reset();
+    const double entries = static_cast<double>(groups.rows.size() + static_cast<size_t>(n));
+    if (!groups.Empty() && lower < 0 && n >= sparseMinimum &&
+        entries <= sparseLargestFill * static_cast<double>(n) * n) {
+        engine.sparse = std::make_unique<SparseIterationMatrix>();
+        if (!engine.sparse->Prepare(n, groups)) engine.sparse.reset();
+    }
+    engine.Allocate(n, engine.sparse != nullptr ? 0 : lower < 0 ? -1 : 2 * lower + upper + 1);
     engine.columnGroups = std::move(groups);
     engine.bandLower = lower;
     engine.bandUpper = upper;
+    // Sized for the model as this segment sees it (an event may rebuild it).
+    const bool exact = exactJacobian && readsKnown;
+    modelJacobian_ = exact ? std::make_unique<ModelJacobian>(*model) : nullptr;
+    engine.exactJacobian = exact ? this : nullptr;
+    jt = !exact ? 2 : lower < 0 ? 1 : 4;
     // A segment of no length (t0 = tf) has its answer already: the published
     // driver returns at once when tout = t; take that as the end row.
     if (tout == t) {
@@ -167,6 +182,14 @@ void lsoda::StartRoots() {
     // sign; its zero is no crossing.
     std::vector<double> start(y);
     if (engine.rchek(1, *this, start.data()) == LsodaEngine::RootResult::Failed) return;
+}
+
+bool lsoda::JacobianTimes(double time, const double* yv, const double* v, double* jv) {
+    if (!modelJacobian_->Times(ModelTime(time), yv, v, constValues.data(), jv)) return false;
+    if (backward)
+        for (int32_t i = 0; i < n; ++i)
+            jv[i] = -jv[i];
+    return true;
 }
 
 bool lsoda::Roots(double time, const double* yv, double* g) {

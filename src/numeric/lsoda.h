@@ -8,9 +8,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "lsoda_engine.h"
+#include "model/model_jacobian.h"
 #include "solve/base/winintegrator.h"
 
 namespace kora {
@@ -24,6 +26,11 @@ inline constexpr int32_t kStatusConvergenceFailed = 16;
 inline constexpr int32_t kStatusErrorWeight = 17;
 inline constexpr int32_t kStatusWorkSpace = 18;
 
+// The size from which a sparse iteration matrix pays (measured with
+// bench_stiff_sizes), and the largest share of the n x n entries it may have.
+inline constexpr int32_t kSparseMinimumEquations = 200;
+inline constexpr double kSparseLargestFill = 0.05;
+
 // Counts over all segments of the current run.
 struct LsodaStatistics {
     int64_t steps = 0;
@@ -34,7 +41,10 @@ struct LsodaStatistics {
     std::vector<double> switchTimes; // model times; at most 64 per segment are kept
 };
 
-class lsoda : public winintegrator, public LsodaRhs, public LsodaRootFunctions {
+class lsoda : public winintegrator,
+              public LsodaRhs,
+              public LsodaRootFunctions,
+              public LsodaJacobian {
 public:
     explicit lsoda(KRMparser* model);
     ~lsoda() override = default;
@@ -47,6 +57,8 @@ public:
     bool Derivatives(double time, const double* yv, double* ydot) override;
     // The model's switching functions, whose sign changes end a segment.
     bool Roots(double time, const double* yv, double* g) override;
+    // The exact Jacobian of Derivatives times v.
+    bool JacobianTimes(double time, const double* yv, const double* v, double* jv) override;
 
     // Run totals, complete after each segment closes; the live counts of the
     // segment in progress are in engine (nst, nfe, nje, mused).
@@ -61,7 +73,14 @@ public:
     int32_t itask = 1;
     int32_t iopt = 0;
     int32_t itol = 1;
-    int32_t jt = 2;
+    int32_t jt = 2; // 1 or 4 while the exact Jacobian is in use (full or banded)
+    // The iteration matrix from the model's exact Jacobian instead of
+    // differences, for models whose reads are known; set before Init.
+    bool exactJacobian = false;
+    // Models of at least this many equations whose Jacobian is neither
+    // dense nor banded keep the iteration matrix sparse (see StartEngine).
+    int32_t sparseMinimum = kSparseMinimumEquations;
+    double sparseLargestFill = kSparseLargestFill;
     std::vector<double> y; // the solution at t
     double t = 0.0;
     double tout = 0.0;
@@ -84,6 +103,7 @@ private:
 
     LsodaStatistics statistics;
     LsodaRhs* rhs_ = this;
+    std::unique_ptr<ModelJacobian> modelJacobian_;
 };
 
 } // namespace kora

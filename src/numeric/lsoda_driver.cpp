@@ -57,6 +57,7 @@ void LsodaEngine::Release() {
     std::vector<double>().swap(groupIncrement);
     columnGroups = ColumnGroups{};
     bandLower = bandUpper = -1;
+    sparse.reset();
     std::vector<double>().swap(switchTimes);
 }
 

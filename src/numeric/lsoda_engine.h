@@ -10,9 +10,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "lsoda_column_groups.h"
+#include "sparse/sparse_lu.h"
 
 namespace kora {
 
@@ -27,6 +29,15 @@ class LsodaRhs {
 public:
     virtual ~LsodaRhs() = default;
     virtual bool Derivatives(double t, const double* y, double* ydot) = 0;
+};
+
+// The right-hand side's exact Jacobian J = df/dy, as products J v (one per
+// group of columns no row reads together). False when it cannot be formed
+// at (t, y); the difference Jacobian is then used for that matrix.
+class LsodaJacobian {
+public:
+    virtual ~LsodaJacobian() = default;
+    virtual bool JacobianTimes(double t, const double* y, const double* v, double* jv) = 0;
 };
 
 // Functions g(t, y) whose roots the solver locates (the root-finding
@@ -50,6 +61,25 @@ void ewset(int n, double rtol, double atol, const double* ycur, double* ewt);
 double vmnorm(int n, const double* v, const double* w);
 double fnorm(int n, const double* a, const double* w);
 double bnorm(int n, const double* a, int nra, int ml, int mu, const double* w);
+// fnorm of a matrix kept by columns: column j holds rows[start[j] ..
+// start[j + 1]) with values at the same places; sums holds n doubles of work.
+double snorm(int n, const int32_t* start, const int32_t* rows, const double* values,
+             const double* w, double* sums);
+
+// The iteration matrix of a large model whose Jacobian is neither dense nor
+// banded: the pattern of `ColumnGroups` with the diagonal added, kept by
+// columns and factored by SparseLu.
+struct SparseIterationMatrix {
+    std::vector<int32_t> start, rows; // column j: rows[start[j] .. start[j + 1])
+    std::vector<int32_t> entry;       // place in values of each entry of the groups' rows
+    std::vector<int32_t> diagonal;    // place in values of (j, j)
+    std::vector<double> values, rowSums;
+    SparseLu factors;
+
+    // Builds the pattern from the groups' rows and analyses it; false when
+    // the factorisation is unavailable or fails to analyse.
+    bool Prepare(int32_t n, const ColumnGroups& groups);
+};
 
 class LsodaEngine {
 public:
@@ -140,6 +170,12 @@ public:
     // Lower and upper bandwidths when the matrix is kept and factored as a
     // band (only with columnGroups set); -1: a full matrix.
     int32_t bandLower = -1, bandUpper = -1;
+    // Set (before Allocate, which then needs no matrix space): the iteration
+    // matrix is kept sparse. Only with columnGroups and no band.
+    std::unique_ptr<SparseIterationMatrix> sparse;
+    // Set: the iteration matrix takes the exact Jacobian (the published
+    // user-supplied path, full or banded) instead of differences.
+    LsodaJacobian* exactJacobian = nullptr;
     int BandRows() const { return 2 * bandLower + bandUpper + 1; }
     int lrw = 0, liw = 0;
     int lyh = 21, lewt = 0, lsavf = 0, lacor = 0, lwm = 0, liwm = 1;
@@ -218,6 +254,7 @@ private:
     bool prja(LsodaRhs& f);
     bool DifferenceColumns(LsodaRhs& f, double r0, double* matrix);
     bool GroupedColumns(LsodaRhs& f, double r0, double* matrix);
+    bool ExactColumns(double* matrix);
     double* ColumnStart(int32_t j, double* matrix) const;
     void StoreColumn(int32_t j, double fac, const double* ftem, const double* sf,
                      double* matrix) const;

@@ -28,6 +28,11 @@ bool LsodaEngine::DifferenceColumns(LsodaRhs& f, double r0, double* matrix) {
             nfe = nfe + j + 1;
             return false;
         }
+        if (sparse != nullptr) {
+            StoreColumn(j, fac, ftem, sf, matrix);
+            y[j] = yj;
+            continue;
+        }
         double* column = ColumnStart(j, matrix);
         const int top = bandLower < 0 ? 0 : std::max(0, j - bandUpper);
         const int bottom = bandLower < 0 ? n - 1 : std::min(n - 1, j + bandLower);
@@ -49,18 +54,27 @@ double* LsodaEngine::ColumnStart(int32_t j, double* matrix) const {
 
 // Column j of the difference matrix from f at the perturbed point: the rows
 // that read column j take their difference, every other row the zero the
-// column loop finds there.
+// column loop finds there. Without sf, ftem holds the column itself.
 void LsodaEngine::StoreColumn(int32_t j, double fac, const double* ftem, const double* sf,
                               double* matrix) const {
     const ColumnGroups& groups = columnGroups;
     const double unread = 0.0 * fac;
+    if (sparse != nullptr) {
+        double* values = sparse->values.data();
+        values[sparse->diagonal[j]] = unread;
+        for (int32_t k = groups.rowStart[j]; k < groups.rowStart[j + 1]; ++k)
+            values[sparse->entry[k]] =
+                (ftem[groups.rows[k]] - (sf != nullptr ? sf[groups.rows[k]] : 0.0)) * fac;
+        return;
+    }
     double* column = ColumnStart(j, matrix);
     const int32_t top = bandLower < 0 ? 0 : std::max(0, j - bandUpper);
     const int32_t bottom = bandLower < 0 ? n - 1 : std::min(n - 1, j + bandLower);
     for (int32_t i = top; i <= bottom; ++i)
         column[i] = unread;
     for (int32_t k = groups.rowStart[j]; k < groups.rowStart[j + 1]; ++k)
-        column[groups.rows[k]] = (ftem[groups.rows[k]] - sf[groups.rows[k]]) * fac;
+        column[groups.rows[k]] =
+            (ftem[groups.rows[k]] - (sf != nullptr ? sf[groups.rows[k]] : 0.0)) * fac;
 }
 
 // The same columns from one evaluation per group of columns that no row
@@ -99,7 +113,41 @@ bool LsodaEngine::GroupedColumns(LsodaRhs& f, double r0, double* matrix) {
     return true;
 }
 
-// The iteration matrix P = I - h*l0*J with J approximated by forward
+// The columns of -h*l0*J from the exact Jacobian: one product per group of
+// columns (each row reads at most one column of a group, so its entry of
+// J v is that column's), or per column without groups.
+bool LsodaEngine::ExactColumns(double* matrix) {
+    const double con = -h * el0;
+    double* seed = groupSaved.data();
+    double* product = acor();
+    const ColumnGroups& groups = columnGroups;
+    const int32_t count = groups.Empty() ? n : groups.GroupCount();
+    std::fill_n(seed, n, 0.0);
+    for (int32_t g = 0; g < count; ++g) {
+        const int32_t* first = groups.Empty() ? &g : groups.columns.data() + groups.groupStart[g];
+        const int32_t* last =
+            groups.Empty() ? &g + 1 : groups.columns.data() + groups.groupStart[g + 1];
+        for (const int32_t* j = first; j != last; ++j)
+            seed[*j] = 1.0;
+        const bool formed = exactJacobian->JacobianTimes(tn, ywork.data(), seed, product);
+        for (const int32_t* j = first; j != last; ++j)
+            seed[*j] = 0.0;
+        if (!formed) return false;
+        for (const int32_t* j = first; j != last; ++j) {
+            if (groups.Empty()) {
+                double* column = ColumnStart(*j, matrix);
+                for (int32_t i = 0; i < n; ++i)
+                    column[i] = product[i] * con;
+            } else {
+                StoreColumn(*j, con, product, nullptr, matrix);
+            }
+        }
+    }
+    return true;
+}
+
+// The iteration matrix P = I - h*l0*J with J exact when it is given and can
+// be formed there, else approximated by forward
 // differences, then its LU factors. The matrix lives in wm from wm(3) on;
 // wm(1) holds sqrt(uround) for the increments. False when the right-hand
 // side failed at a difference point.
@@ -118,11 +166,19 @@ bool LsodaEngine::prja(LsodaRhs& f) {
     // banded type does.
     if (bandLower >= 0) std::fill_n(matrix, static_cast<size_t>(BandRows()) * n, 0.0);
     const bool built =
-        columnGroups.Empty() ? DifferenceColumns(f, r0, matrix) : GroupedColumns(f, r0, matrix);
+        (exactJacobian != nullptr && ExactColumns(matrix)) ||
+        (columnGroups.Empty() ? DifferenceColumns(f, r0, matrix) : GroupedColumns(f, r0, matrix));
     if (!built) return false;
 
     int ier = 0;
-    if (bandLower < 0) {
+    if (sparse != nullptr) {
+        SparseIterationMatrix& s = *sparse;
+        pdnorm = snorm(n, s.start.data(), s.rows.data(), s.values.data(), ewt(), s.rowSums.data()) /
+                 std::fabs(hl0);
+        for (int i = 0; i < n; ++i)
+            s.values[s.diagonal[i]] += 1.0;
+        if (!s.factors.Factor(s.values.data())) ier = 1;
+    } else if (bandLower < 0) {
         pdnorm = fnorm(n, matrix, ewt()) / std::fabs(hl0);
         for (int i = 0; i < n; ++i)
             matrix[static_cast<size_t>(i) * n + i] += 1.0;
@@ -141,7 +197,9 @@ bool LsodaEngine::prja(LsodaRhs& f) {
 // One chord-iteration solve with the factors prja left.
 void LsodaEngine::solsy(double* x) {
     iersl = 0;
-    if (bandLower < 0)
+    if (sparse != nullptr)
+        sparse->factors.Solve(x);
+    else if (bandLower < 0)
         dgesl(wm() + 2, n, n, iwm() + 20, x, 0);
     else
         dgbsl(wm() + 2, BandRows(), n, bandLower, bandUpper, iwm() + 20, x, 0);

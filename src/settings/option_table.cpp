@@ -67,6 +67,7 @@ std::vector<OptionDescriptor> BuildTable() {
         BoolOption("GraphShowHotSpots", &S::graphShowHotSpots, false),
         BoolOption("BeepOnCompletion", &S::beepOnCompletion, false),
         BoolOption("IgnoreConservation", &S::ignoreConservation, false),
+        BoolOption("ExactJacobian", &S::exactJacobian, false),
         TextOption("InitialTimeName", &S::initialTimeName, "t0"),
         TextOption("FinalTimeName", &S::finalTimeName, "tf"),
         TextOption("ReportIntervalName", &S::reportIntervalName, "hr"),

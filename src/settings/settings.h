@@ -43,6 +43,9 @@ struct Settings {
     bool beepOnCompletion{};
     // Steady states of the full system, as if no conservation relation held.
     bool ignoreConservation{};
+    // LSODA's iteration matrix and the steady-state search take the model's
+    // exact Jacobian instead of differences.
+    bool exactJacobian{};
     std::string initialTimeName;
     std::string finalTimeName;
     std::string reportIntervalName;

@@ -29,6 +29,7 @@ void SystemDocument::SteadyState() {
     request.precision = runSettings_.ssPrec;
     request.thresholdItem = runSettings_.sensThreshold;
     request.useConservation = !runSettings_.ignoreConservation;
+    request.exactJacobian = runSettings_.exactJacobian;
     {
         const std::lock_guard lock(runLock_);
         steadyStateRequest_ = std::move(request);
@@ -52,6 +53,7 @@ bool SystemDocument::ComputeSteadyState(const SteadyStateRequest& request) {
         CallOnMainThread([this, text] { SetStatus(text); });
     };
     steadyState_->useConservation = request.useConservation;
+    steadyState_->exactJacobian = request.exactJacobian;
     SteadyStateRun run;
     // Nothing may escape this thread; a failure is reported as the
     // computation's own failures are, and the script ends.

@@ -244,6 +244,8 @@ void RunDriver::Configure() {
     solver.state = kSolverInitialise;
     solver.locateSwitches = configuration_.locateSwitches;
     solver.startTicks = solver.lastProgressTicks = TickCountMs();
+    if (auto* stiff = dynamic_cast<lsoda*>(&solver))
+        stiff->exactJacobian = configuration_.exactJacobian;
 }
 
 void RunDriver::CaptureFailureRecord() {

@@ -47,6 +47,7 @@ struct RunConfiguration {
     // Off: the solvers integrate through the model's switches without
     // locating them (comparisons only).
     bool locateSwitches = true;
+    bool exactJacobian = false; // "ExactJacobian" (LSODA only)
 };
 
 struct RunStatistics {

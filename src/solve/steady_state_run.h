@@ -28,6 +28,7 @@ struct SteadyStateRequest {
     int precision = 7;
     int thresholdItem = 0;
     bool useConservation = true;
+    bool exactJacobian = false;
 };
 
 // The steps after a successful build: the power-law form (a model without

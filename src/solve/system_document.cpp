@@ -194,6 +194,7 @@ RunConfiguration SystemDocument::Configuration() const {
     configuration.logTolerance = runSettings_.mLogTolerance;
     configuration.absoluteTolerance = runSettings_.AbsoluteTolerance();
     configuration.filePrecision = runSettings_.filePrec;
+    configuration.exactJacobian = runSettings_.exactJacobian;
     return configuration;
 }
 

@@ -77,8 +77,11 @@ struct ColumnGrouping {
 // input (n <= 0, tol < 0, lwa < n(3n + 13)/2), 1 converged to tol, 2 too many
 // calls, 3 tol too small, 4 no good progress, negative = stopped by fcn.
 // `groups`, when given, must describe fcn's pattern; see fdjac1Grouped.
+// `jacobian`, when given, replaces the difference Jacobian: called as
+// jacobian(n, x, fjac, iflag), it fills fjac (n x n by columns, leading
+// dimension n) with d fcn / dx at x, and may stop the search as fcn does.
 void hybrd1(MinpackFcn fcn, int n, double* x, double* fvec, double tol, int* info, double* wa,
-            int lwa, const ColumnGrouping* groups = nullptr);
+            int lwa, const ColumnGrouping* groups = nullptr, const MinpackFcn* jacobian = nullptr);
 
 // The Powell hybrid method with every control exposed; info 1 to 5 as
 // published (5 = no progress over the last ten iterations). With `groups`, a
@@ -87,7 +90,8 @@ void hybrd1(MinpackFcn fcn, int n, double* x, double* fvec, double tol, int* inf
 void hybrd(MinpackFcn fcn, int n, double* x, double* fvec, double xtol, int maxfev, int ml, int mu,
            double epsfcn, double* diag, int mode, double factor, int nprint, int* info, int* nfev,
            double* fjac, int ldfjac, double* r, int lr, double* qtf, double* wa1, double* wa2,
-           double* wa3, double* wa4, const ColumnGrouping* groups = nullptr);
+           double* wa3, double* wa4, const ColumnGrouping* groups = nullptr,
+           const MinpackFcn* jacobian = nullptr);
 
 // Forward-difference Jacobian of fcn at x into fjac; fvec must hold fcn(x).
 // Banded grouping is used when ml + mu + 1 < n. *iflag is passed to fcn and

@@ -34,6 +34,7 @@ struct HybridSolver {
     int lr;
     double *qtf, *wa1, *wa2, *wa3, *wa4;
     const ColumnGrouping* groups;
+    const MinpackFcn* jacobian;
 
     int info = 0;
     int nfev = 0;
@@ -65,6 +66,14 @@ struct HybridSolver {
         const int msum = std::min(ml + mu + 1, n);
         for (;;) {
             iflag = 2;
+            if (jacobian != nullptr) {
+                // The analytic Jacobian costs no evaluation of fcn.
+                (*jacobian)(n, x, fjac, &iflag);
+                if (iflag < 0) return;
+                factorJacobian();
+                if (!iterateOnFactors()) return;
+                continue;
+            }
             if (groups != nullptr && ml + mu + 1 >= n)
                 fdjac1Grouped(fcn, n, x, fvec, fjac, ldfjac, &iflag, *groups, epsfcn, wa1, wa2);
             else
@@ -219,9 +228,10 @@ struct HybridSolver {
 void hybrd(MinpackFcn fcn, int n, double* x, double* fvec, double xtol, int maxfev, int ml, int mu,
            double epsfcn, double* diag, int mode, double factor, int nprint, int* info, int* nfev,
            double* fjac, int ldfjac, double* r, int lr, double* qtf, double* wa1, double* wa2,
-           double* wa3, double* wa4, const ColumnGrouping* groups) {
-    HybridSolver s{fcn,    n,    x,      fvec, xtol, maxfev, ml,  mu,  epsfcn, diag, mode,  factor,
-                   nprint, fjac, ldfjac, r,    lr,   qtf,    wa1, wa2, wa3,    wa4,  groups};
+           double* wa3, double* wa4, const ColumnGrouping* groups, const MinpackFcn* jacobian) {
+    HybridSolver s{fcn,    n,    x,    fvec,   xtol,   maxfev, ml,     mu,
+                   epsfcn, diag, mode, factor, nprint, fjac,   ldfjac, r,
+                   lr,     qtf,  wa1,  wa2,    wa3,    wa4,    groups, jacobian};
     s.run();
     s.finish();
     *info = s.info;
@@ -229,7 +239,7 @@ void hybrd(MinpackFcn fcn, int n, double* x, double* fvec, double xtol, int maxf
 }
 
 void hybrd1(MinpackFcn fcn, int n, double* x, double* fvec, double tol, int* info, double* wa,
-            int lwa, const ColumnGrouping* groups) {
+            int lwa, const ColumnGrouping* groups, const MinpackFcn* jacobian) {
     *info = 0;
     if (n <= 0 || tol < 0.0 || lwa < (n * (3 * n + 13)) / 2) return;
     constexpr double factor = 100.0;
@@ -241,7 +251,7 @@ void hybrd1(MinpackFcn fcn, int n, double* x, double* fvec, double tol, int* inf
     int nfev = 0;
     hybrd(fcn, n, x, fvec, tol, maxfev, n - 1, n - 1, 0.0, wa, 2, factor, 0, info, &nfev,
           wa + 6 * n + lr, n, wa + 6 * n, lr, wa + n, wa + 2 * n, wa + 3 * n, wa + 4 * n,
-          wa + 5 * n, groups);
+          wa + 5 * n, groups, jacobian);
     if (*info == 5) *info = 4;
 }
 
