@@ -66,17 +66,6 @@ TEST(HeldSwitches, SwitchedModelTakesStepsComparableWithTheSmoothOne) {
     }
 }
 
-TEST(HeldSwitches, SameAnswerWithAndWithoutLocation) {
-    const RunOutcome located = RunLsoda(kSwitched, 8);
-    const RunOutcome through = RunLsoda(kSwitched, 8, false);
-    ExpectExactRows(located, 1e-5);
-    ASSERT_TRUE(through.Succeeded());
-    ASSERT_EQ(through.timeCourse->rows, located.timeCourse->rows);
-    for (int32_t r = 0; r < located.timeCourse->rows; ++r)
-        EXPECT_NEAR(through.timeCourse->Value(r, 2), located.timeCourse->Value(r, 2), 1e-2);
-    EXPECT_LT(located.statistics.steps, through.statistics.steps);
-}
-
 // The same switch written in the forms that hold it: inside a definition,
 // as a condition of if[], nested in another switch, and as relations
 // combined by a logical function.
