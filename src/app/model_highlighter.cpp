@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/event_text.h"
 #include "model/model_functions.h"
 #include "script/script_command.h"
 
@@ -46,6 +47,23 @@ QRegularExpression FunctionCalls() {
 
 bool IsNameCharacter(QChar c) {
     return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+
+bool IsOneOf(const QString& word, const auto& list) {
+    const QByteArray latin = word.toLatin1();
+    const std::string_view view(latin.constData(), static_cast<size_t>(latin.size()));
+    return std::find(list.begin(), list.end(), view) != list.end();
+}
+
+// The name starting at `position` of `text` after blanks: its start and
+// length, or a length of 0.
+std::pair<qsizetype, qsizetype> NameAt(const QString& text, qsizetype position, qsizetype end) {
+    while (position < end && text.at(position).isSpace())
+        ++position;
+    qsizetype last = position;
+    while (last < end && IsNameCharacter(text.at(last)))
+        ++last;
+    return {position, last - position};
 }
 
 QTextCharFormat Format(const QColor& colour, bool bold = false, bool italic = false) {
@@ -161,9 +179,41 @@ void ModelHighlighter::HighlightModelLine(const QString& text, qsizetype comment
         FormatMatches(constants_, code, constantFormat_);
         FormatMatches(variables_, code, variableFormat_);
     }
+    if (line.startsWith(QLatin1Char('@'))) HighlightEvent(code);
     if (commentStart >= 0)
         setFormat(static_cast<int>(commentStart), static_cast<int>(text.size() - commentStart),
                   commentFormat_);
+}
+
+// "@", and in `@ [condition; option = answer; ...]` the option names and the
+// answers they take; a name in the condition or in an expression stays a name.
+void ModelHighlighter::HighlightEvent(const QString& code) {
+    const qsizetype at = code.indexOf(QLatin1Char('@'));
+    setFormat(static_cast<int>(at), 1, keywordFormat_);
+    qsizetype open = at + 1;
+    while (open < code.size() && code.at(open).isSpace())
+        ++open;
+    if (open >= code.size() || code.at(open) != QLatin1Char('[')) return;
+    // One byte per character, so that positions stay those of the line.
+    const std::string latin = code.toLatin1().toStdString();
+    const int32_t close = MatchingClose(latin, static_cast<int32_t>(open + 1), ']');
+    const int32_t end = close >= 0 ? close : static_cast<int32_t>(latin.size());
+    const std::vector<TextPiece> pieces =
+        SplitTopLevel(latin, static_cast<int32_t>(open + 1), end, ';');
+    for (size_t p = 1; p < pieces.size(); ++p) {
+        const auto [start, length] = NameAt(code, pieces[p].begin, pieces[p].end);
+        const QString option = code.mid(start, length);
+        if (length == 0 || !IsOneOf(option, kEventOptions)) continue;
+        setFormat(static_cast<int>(start), static_cast<int>(length), keywordFormat_);
+        // Delay and priority take expressions, whose names stay names.
+        if (IsOneOf(option, std::array{kEventDelay, kEventPriority})) continue;
+        const qsizetype equals = code.indexOf(QLatin1Char('='), start + length);
+        if (equals < 0 || equals >= pieces[p].end) continue;
+        const auto [answerStart, answerLength] = NameAt(code, equals + 1, pieces[p].end);
+        if (answerLength > 0 && IsOneOf(code.mid(answerStart, answerLength), kEventAnswers))
+            setFormat(static_cast<int>(answerStart), static_cast<int>(answerLength),
+                      keywordFormat_);
+    }
 }
 
 } // namespace kora::app

@@ -1,6 +1,7 @@
 // Colours the model language in the editor: comments, numbers, the keyword
 // lines, the script commands inside script blocks, function names before
-// "[", and the names of the dependent variables and constants.
+// "[", the names of the dependent variables and constants, and the options of
+// events triggered by a condition.
 #pragma once
 
 #include <QRegularExpression>
@@ -29,6 +30,7 @@ private:
 
     void HighlightModelLine(const QString& text, qsizetype commentStart);
     void HighlightScriptCommand(const QString& line, qsizetype indent);
+    void HighlightEvent(const QString& code);
     void FormatMatches(const QRegularExpression& pattern, const QString& code,
                        const QTextCharFormat& format);
 

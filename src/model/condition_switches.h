@@ -40,4 +40,10 @@ double SwitchingFunction(const KRMparser& model, const std::vector<int32_t>& cod
                          const double* auxiliary, const double* constants, int& error,
                          double* stack);
 
+// The value the switch's own word gives at the given state (1 or 0), as
+// Evaluate would compute it there; used to hold the switch for a segment.
+double SwitchValue(const KRMparser& model, const std::vector<int32_t>& code,
+                   const ConditionSwitch& at, double time, const double* dependent,
+                   const double* auxiliary, const double* constants, int& error, double* stack);
+
 } // namespace kora

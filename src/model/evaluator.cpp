@@ -157,6 +157,11 @@ struct Machine {
     }
     case kWordSelect:
         break;
+    case kWordHeldFalse:
+    case kWordHeldTrue:
+        *m.below++ = m.top;
+        m.top = current == kWordHeldTrue ? 1.0 : 0.0;
+        break;
     case kWordNoPiece:
         ++m.word;
         m.error = NoPiece();
@@ -322,6 +327,24 @@ double SwitchingFunction(const KRMparser& model, const std::vector<int32_t>& cod
                        constants, model.random, error, stack, below);
     if (error != 0) return top;
     return at.operands == 2 ? below[-1] - top : top;
+}
+
+double SwitchValue(const KRMparser& model, const std::vector<int32_t>& code,
+                   const ConditionSwitch& at, double time, const double* dependent,
+                   const double* auxiliary, const double* constants, int& error, double* stack) {
+    MathErrorRecord& record = CurrentMathError();
+    if (record.IsSet()) record = MathErrorRecord{};
+    error = 0;
+    double* below = nullptr;
+    const double top =
+        RunWords<true>(code.data() + at.begin, code.data() + at.word, time, dependent, auxiliary,
+                       constants, model.random, error, stack, below);
+    if (error != 0) return top;
+    if (at.operands == 2) return ConditionValue(at.kind, below[-1], top);
+    bool failed = false;
+    const double value = CallFunction(at.kind, top, model.random, failed);
+    if (failed) error = ErrorOfRecord();
+    return value;
 }
 
 } // namespace kora

@@ -67,18 +67,18 @@ private:
         std::string word;
         if (!ReadName(line_.text, position, word) || !Expect(line_.text, position, "="))
             return Fail(kCodeUnknownOption);
-        if (word == "delay") return CompilePiece(position, piece.end, event_.delay);
-        if (word == "priority") return CompilePiece(position, piece.end, event_.priority);
+        if (word == kEventDelay) return CompilePiece(position, piece.end, event_.delay);
+        if (word == kEventPriority) return CompilePiece(position, piece.end, event_.priority);
         std::string answer;
         if (!ReadName(line_.text, position, answer) || SkipBlanks(line_.text, position) < piece.end)
             return Fail(kCodeUnknownOption);
         const bool yes = answer == "yes" || answer == "true";
         const bool no = answer == "no" || answer == "false";
-        if (word == "persistent" && (yes || no)) {
+        if (word == kEventPersistent && (yes || no)) {
             event_.persistent = yes;
-        } else if (word == "initial" && (yes || no)) {
+        } else if (word == kEventInitial && (yes || no)) {
             event_.initialValue = yes;
-        } else if (word == "values" && (answer == "trigger" || answer == "fire")) {
+        } else if (word == kEventValues && (answer == "trigger" || answer == "fire")) {
             event_.valuesAtTrigger = answer == "trigger";
         } else {
             return Fail(kCodeUnknownOption);

@@ -17,6 +17,10 @@ struct ModelSwitch {
     std::vector<int32_t> code; // the compiled code holding it, ends with word 0
     ConditionSwitch at;
     std::string text; // the statement it belongs to
+    // The equation (kind 0) or definition (kind 1) holding it, as Evaluate
+    // counts them; kind -1 for a trigger.
+    int32_t kind = -1;
+    int32_t index = -1;
 };
 
 // The target of one assignment: a dependent variable or a constant.

@@ -50,6 +50,10 @@ inline constexpr int32_t kWordRem = 284;
 inline constexpr int32_t kWordRoot = 285;    // root[n, x]: n below x
 inline constexpr int32_t kWordLogBase = 286; // log[b, x]: b below x
 inline constexpr int32_t kWordLast = kWordLogBase;
+// A switch held for a solver's segment (only in the solver's copies of the
+// code): the operands are skipped and the held value is pushed.
+inline constexpr int32_t kWordHeldFalse = 287;
+inline constexpr int32_t kWordHeldTrue = 288;
 
 // Words followed by one operand word (an index or a jump distance).
 inline constexpr bool WordHasOperand(int32_t word) {

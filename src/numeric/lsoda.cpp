@@ -63,8 +63,7 @@ bool lsoda::Derivatives(double time, const double* yv, double* ydot) {
     const size_t definitions = model->definitions.size();
     for (size_t j = 0; j < definitions; ++j) {
         int error = 0;
-        const double value = model->Evaluate(1, static_cast<int>(j), tau, yv, auxValues.data(),
-                                             constValues.data(), error, evalStack.data());
+        const double value = EvaluateQuantity(1, j, tau, yv, error);
         if (error != 0) {
             status = error;
             errorIndex = static_cast<uint32_t>(n) + static_cast<uint32_t>(j);
@@ -74,8 +73,7 @@ bool lsoda::Derivatives(double time, const double* yv, double* ydot) {
     }
     for (int32_t i = 0; i < n; ++i) {
         int error = 0;
-        const double value = model->Evaluate(0, i, tau, yv, auxValues.data(), constValues.data(),
-                                             error, evalStack.data());
+        const double value = EvaluateQuantity(0, static_cast<size_t>(i), tau, yv, error);
         if (error != 0) {
             status = error;
             errorIndex = static_cast<uint32_t>(i);
@@ -156,8 +154,14 @@ void lsoda::StartEngine() {
         Report();
         return;
     }
-    const double atol = absoluteTolerance > 0 ? absoluteTolerance : 1000.0 * kLsodaEta;
-    switch (engine.Start(*rhs_, t, tout, y.data(), tolerance, atol)) {
+    bool onZero = false;
+    if (rhs_ == this && !HoldSwitches(ModelTime(t), y.data(), onZero)) return;
+    LsodaEngine::StartResult started = StartEngineAt(t);
+    // A switch that starts on its zero takes the value it has a first step
+    // on, where the integration goes; held at its value on the zero, it
+    // would never be seen to cross.
+    if (started == LsodaEngine::StartResult::Ok && onZero && Rehold()) started = StartEngineAt(t);
+    switch (started) {
     case LsodaEngine::StartResult::Ok:
         firstStepPending = true;
         StartRoots();
@@ -170,6 +174,11 @@ void lsoda::StartEngine() {
     case LsodaEngine::StartResult::RhsFailed:
         break; // the evaluator's code is in status
     }
+}
+
+LsodaEngine::StartResult lsoda::StartEngineAt(double time) {
+    const double atol = absoluteTolerance > 0 ? absoluteTolerance : 1000.0 * kLsodaEta;
+    return engine.Start(*rhs_, time, tout, y.data(), tolerance, atol);
 }
 
 void lsoda::StartRoots() {
@@ -192,6 +201,22 @@ bool lsoda::JacobianTimes(double time, const double* yv, const double* v, double
     return true;
 }
 
+// The switches that start on their zero held at their values one first step
+// on (y + h y'); true when a held value changed.
+bool lsoda::Rehold() {
+    std::vector<double> ahead(y);
+    for (int32_t i = 0; i < n; ++i)
+        ahead[static_cast<size_t>(i)] += engine.YH(i + 1, 2);
+    const size_t total = model->switchingFunctions.size();
+    std::vector<int8_t> before(total);
+    for (size_t k = 0; k < total; ++k)
+        before[k] = locks.Value(k);
+    if (!HoldZeroSwitches(ModelTime(t + engine.h), ahead.data())) return false;
+    for (size_t k = 0; k < total; ++k)
+        if (locks.Value(k) != before[k]) return true;
+    return false;
+}
+
 bool lsoda::Roots(double time, const double* yv, double* g) {
     return SwitchingValues(ModelTime(time), yv, g);
 }
@@ -210,6 +235,7 @@ bool lsoda::CheckSwitches(int job) {
     case LsodaEngine::RootResult::Found:
         break;
     }
+    switchesFound.assign(engine.jroot.begin(), engine.jroot.end());
     // A function exactly zero there has not yet switched: a relation holding
     // only past it must hold where the segment ends.
     if (std::any_of(engine.g0.begin(), engine.g0.end(), [](double g) { return g == 0.0; }))

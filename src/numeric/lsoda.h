@@ -93,7 +93,9 @@ private:
     void SetDefaults();
     void Initialise();
     void StartEngine();
+    LsodaEngine::StartResult StartEngineAt(double time);
     void StartRoots();
+    bool Rehold();
     bool CheckSwitches(int job);
     void SteppingSlice();
     void Report();

@@ -1,6 +1,8 @@
 #include "run_driver.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "krm_form_integrator.h"
 #include "model/error_report.h"
@@ -15,6 +17,10 @@ constexpr int32_t kCodeEventFailed = 44;
 // Switches without an event or a row between them before the equations'
 // switches count as chattering.
 constexpr int32_t kChatteringSwitches = 200;
+// A switch located again this many times in a row, each time within a
+// billionth of the run's span of the last, chatters: it is released.
+constexpr int32_t kChatteringRepeats = 4;
+constexpr double kChatteringSpan = 1e-9;
 
 bool IsEvaluatorStatus(int32_t status) {
     return status >= 3 && status <= 9;
@@ -102,6 +108,14 @@ bool RunDriver::Fail(int32_t category, int32_t code) {
 bool RunDriver::Start(const TextLines& modelLines, const RunConfiguration& configuration,
                       const RunApproval& approve) {
     configuration_ = configuration;
+    lines_ = modelLines;
+    liveSwitches_.clear();
+    return Launch(approve);
+}
+
+// Builds the model from lines_ and starts the run, with the switches found
+// to chatter evaluated live from the start.
+bool RunDriver::Launch(const RunApproval& approve) {
     pending_ = RunOutcome{};
     failureCaptured_ = false;
     started_ = false;
@@ -109,7 +123,8 @@ bool RunDriver::Start(const TextLines& modelLines, const RunConfiguration& confi
     discardRows_ = false;
     quietSwitches_ = 0;
     rowsAtLastSwitch_ = 0;
-    lines_ = modelLines;
+    lastSwitchTimes_.clear();
+    switchRepeats_.clear();
 
     model_.Build(lines_);
     if (sink_.code != 0) return Fail(kCategoryModel, sink_.code);
@@ -129,6 +144,8 @@ bool RunDriver::Start(const TextLines& modelLines, const RunConfiguration& confi
         return Fail(kCategorySolver, solver_->state);
     }
     Configure();
+    for (size_t k : liveSwitches_)
+        solver_->ReleaseSwitch(k);
     started_ = true;
     if (!EventsAtStart()) return false;
     Slice(false);
@@ -315,6 +332,10 @@ bool RunDriver::ContinueAfterEvent() {
     quietSwitches_ = fired || solver.rows != rowsAtLastSwitch_ ? 0 : quietSwitches_ + 1;
     rowsAtLastSwitch_ = solver.rows;
     if (quietSwitches_ > kChatteringSwitches) solver.equationSwitchesOff = true;
+    if (atSwitch && !fired && FindChatteringSwitches(end)) {
+        solver.Reset(); // as Finish leaves it for the next start
+        return Launch(nullptr);
+    }
     if (atSwitch && fired) {
         // The row before the event; the segment's first row is the one after.
         solver.continuation = true;
@@ -322,6 +343,31 @@ bool RunDriver::ContinueAfterEvent() {
         solver.StoreRow(end, before.data());
     }
     return NextSegment(end, timed, fired, fired);
+}
+
+// A switch of an equation or a definition that flips back at once, again and
+// again, holds the state on it (sliding): held and located, it would end a
+// segment of no length each time. Such a switch is evaluated live, as it was
+// before switches were located, and the run starts again, so that it gives
+// the rows it gave then (continued from the switch, the solver would start
+// afresh on it and take far more steps). True when one was found.
+bool RunDriver::FindChatteringSwitches(double time) {
+    const winintegrator& solver = *solver_;
+    const size_t total = model_.switchingFunctions.size();
+    lastSwitchTimes_.resize(total, std::numeric_limits<double>::quiet_NaN());
+    switchRepeats_.resize(total, 0);
+    const double tiny = kChatteringSpan * std::fabs(model_.tf - model_.t0);
+    bool found = false;
+    for (size_t k = model_.triggerSwitches; k < std::min(total, solver.switchesFound.size()); ++k) {
+        if (solver.switchesFound[k] == 0) continue;
+        const bool soon = std::fabs(time - lastSwitchTimes_[k]) <= tiny;
+        switchRepeats_[k] = soon ? switchRepeats_[k] + 1 : 0;
+        lastSwitchTimes_[k] = time;
+        if (switchRepeats_[k] < kChatteringRepeats) continue;
+        liveSwitches_.push_back(k);
+        found = true;
+    }
+    return found;
 }
 
 bool RunDriver::SegmentEndsAtEvent() const {

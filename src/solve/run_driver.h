@@ -135,6 +135,8 @@ private:
     bool NextSegment(double start, bool restartGrid, bool startRow, bool constantsChanged);
     double SegmentEnd(double start) const;
     void CaptureFailureRecord();
+    bool Launch(const RunApproval& approve);
+    bool FindChatteringSwitches(double time);
 
     KRMparser& model_;
     KRMForm& form_;
@@ -151,6 +153,9 @@ private:
     bool discardRows_ = false;  // a model error during the run leaves no rows
     int32_t quietSwitches_ = 0; // switches in a row without an event or a row
     int32_t rowsAtLastSwitch_ = 0;
+    std::vector<double> lastSwitchTimes_; // per switch: where it was last located
+    std::vector<int32_t> switchRepeats_;  // per switch: located again at once, in a row
+    std::vector<size_t> liveSwitches_;    // switches that chatter, for the whole run
 };
 
 // The failure detail of a solver outcome: the failing function and its

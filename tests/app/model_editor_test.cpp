@@ -1,8 +1,8 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include "model/krm_parser.h"
@@ -151,6 +151,28 @@ TEST(ModelHighlighter, FunctionNamesOnlyBeforeABracket) {
     EXPECT_EQ(FormatAt(text, 1, 17).foreground(), function); // "arccoth ["
     EXPECT_EQ(FormatAt(text, 1, 29).foreground(), function); // "max["
     EXPECT_NE(FormatAt(text, 1, 25).foreground(), function); // the variable X
+}
+
+TEST(ModelHighlighter, EventOptionsOnlyAfterTheConditionInsideItsBrackets) {
+    ModelEditor editor;
+    editor.SetModelText(
+        QStringLiteral("delay = 2\n"
+                       "@ [X > delay; delay = delay/2; persistent = no; values = fire] X = 0\n"
+                       "X' = 1\n"));
+    editor.SetVariableNames({QStringLiteral("X")});
+    const QTextDocument& text = *editor.document();
+    const QBrush plain = FormatAt(text, 1, 1).foreground();   // the blank after "@"
+    const QBrush keyword = FormatAt(text, 1, 0).foreground(); // "@"
+    EXPECT_NE(keyword, plain);
+    EXPECT_NE(FormatAt(text, 0, 0).foreground(), keyword);  // "delay" as a constant
+    EXPECT_NE(FormatAt(text, 1, 7).foreground(), keyword);  // ... in the condition
+    EXPECT_EQ(FormatAt(text, 1, 14).foreground(), keyword); // the option "delay"
+    EXPECT_NE(FormatAt(text, 1, 22).foreground(), keyword); // "delay" in its expression
+    EXPECT_EQ(FormatAt(text, 1, 31).foreground(), keyword); // "persistent"
+    EXPECT_EQ(FormatAt(text, 1, 44).foreground(), keyword); // "no"
+    EXPECT_EQ(FormatAt(text, 1, 48).foreground(), keyword); // "values"
+    EXPECT_EQ(FormatAt(text, 1, 57).foreground(), keyword); // "fire"
+    EXPECT_NE(FormatAt(text, 1, 63).foreground(), keyword); // the assigned X
 }
 
 } // namespace

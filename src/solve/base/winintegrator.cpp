@@ -95,6 +95,9 @@ void winintegrator::Reset() {
     switchTime = 0.0;
     continuation = false;
     equationSwitchesOff = false;
+    switchesFound.clear();
+    locks.Clear();
+    switchReleased.clear();
     skipStartRow = false;
     startRowTime = std::numeric_limits<double>::quiet_NaN();
     gridStart = std::numeric_limits<double>::quiet_NaN();
@@ -117,6 +120,10 @@ bool winintegrator::Init() {
         for (const Statement& constant : model->constants)
             if (constant.valueIndex > 0) values[constant.valueIndex] = constant.value;
         evalStack.assign(std::max<size_t>(1, model->stackDepth), 0.0);
+        locks.Begin(*model);
+        switchReleased.assign(model->switchingFunctions.size(), 0);
+        switchesFound.assign(model->switchingFunctions.size(), 0);
+        equationSwitchesOff = false;
 
         runStart = model->t0;
         runEnd = model->tf;
@@ -189,12 +196,83 @@ size_t winintegrator::SwitchCount() const {
     return equationSwitchesOff ? model->triggerSwitches : model->switchingFunctions.size();
 }
 
+bool winintegrator::Located(size_t k) const {
+    if (k >= SwitchCount()) return false;
+    return k < switchReleased.size() ? switchReleased[k] == 0 : true;
+}
+
+double winintegrator::EvaluateQuantity(int kind, size_t index, double time, const double* y,
+                                       int& error) {
+    if (locks.Any()) {
+        const std::vector<int32_t>& code = locks.Code(kind, index);
+        if (!code.empty())
+            return model->EvaluateCode(code.data(), time, y, auxValues.data(), constValues.data(),
+                                       error, evalStack.data());
+    }
+    return model->Evaluate(kind, static_cast<int>(index), time, y, auxValues.data(),
+                           constValues.data(), error, evalStack.data());
+}
+
+bool winintegrator::HoldSwitches(double time, const double* y, bool& onZero) {
+    onZero = false;
+    const size_t total = model->switchingFunctions.size();
+    switchOnZero.assign(total, 0);
+    for (size_t k = model->triggerSwitches; k < total; ++k)
+        if (!Located(k)) locks.Release(*model, k);
+    if (SwitchCount() <= model->triggerSwitches) return true;
+    for (size_t k = model->triggerSwitches; k < total; ++k)
+        switchOnZero[k] = Located(k) ? 1 : 0;
+    // Every located switch is held at its value here; those whose function
+    // is 0 here stay marked.
+    if (!HoldZeroSwitches(time, y)) return false;
+    onZero = std::find(switchOnZero.begin(), switchOnZero.end(), 1) != switchOnZero.end();
+    return true;
+}
+
+bool winintegrator::HoldZeroSwitches(double time, const double* y) {
+    // The values the switches have here are those of the live code.
+    const size_t n = model->equations.size();
+    for (size_t j = 0; j < model->definitions.size(); ++j) {
+        int error = 0;
+        auxValues[j] = model->Evaluate(1, static_cast<int>(j), time, y, auxValues.data(),
+                                       constValues.data(), error, evalStack.data());
+        if (error != 0) {
+            status = error;
+            errorIndex = static_cast<uint32_t>(j + n);
+            return false;
+        }
+    }
+    for (size_t k = 0; k < switchOnZero.size(); ++k) {
+        if (switchOnZero[k] == 0) continue;
+        const ModelSwitch& at = model->switchingFunctions[k];
+        int error = 0;
+        const double g = SwitchingFunction(*model, at.code, at.at, time, y, auxValues.data(),
+                                           constValues.data(), error, evalStack.data());
+        const double value = error != 0
+                                 ? 0.0
+                                 : SwitchValue(*model, at.code, at.at, time, y, auxValues.data(),
+                                               constValues.data(), error, evalStack.data());
+        if (error != 0) {
+            status = error;
+            errorIndex = static_cast<uint32_t>(n + model->definitions.size() + k);
+            return false;
+        }
+        switchOnZero[k] = g == 0.0 ? 1 : 0;
+        locks.Hold(*model, k, value != 0.0);
+    }
+    return true;
+}
+
+void winintegrator::ReleaseSwitch(size_t k) {
+    if (k < switchReleased.size()) switchReleased[k] = 1;
+    locks.Release(*model, k);
+}
+
 bool winintegrator::SwitchingValues(double time, const double* y, double* g) {
     const size_t n = model->equations.size();
     for (size_t j = 0; j < model->definitions.size(); ++j) {
         int error = 0;
-        const double value = model->Evaluate(1, static_cast<int>(j), time, y, auxValues.data(),
-                                             constValues.data(), error, evalStack.data());
+        const double value = EvaluateQuantity(1, j, time, y, error);
         if (error != 0) {
             status = error;
             errorIndex = static_cast<uint32_t>(j + n);
@@ -204,6 +282,10 @@ bool winintegrator::SwitchingValues(double time, const double* y, double* g) {
     }
     const size_t count = SwitchCount();
     for (size_t k = 0; k < count; ++k) {
+        if (!Located(k)) {
+            g[k] = 1.0; // a released switch never ends a segment
+            continue;
+        }
         const ModelSwitch& at = model->switchingFunctions[k];
         int error = 0;
         const double value = SwitchingFunction(*model, at.code, at.at, time, y, auxValues.data(),

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "double_array.h"
+#include "model/switch_locks.h"
 
 namespace kora {
 
@@ -63,6 +64,23 @@ public:
     }
     // The number of switching functions the solver locates (0 when off).
     size_t SwitchCount() const;
+    // Whether switch k is located: the trigger switches always, the others
+    // unless switched off together or released one by one for chattering.
+    bool Located(size_t k) const;
+
+    // Equation (kind 0) or definition `index` at (model time, y), with the
+    // held switches at their held values.
+    double EvaluateQuantity(int kind, size_t index, double time, const double* y, int& error);
+    // At a segment's start: every located switch of an equation or a
+    // definition is held at its value at (model time, y), the others are
+    // live. False, with the evaluator's code in status, when one cannot be
+    // evaluated; `onZero` tells whether a held switch's function is 0 there.
+    bool HoldSwitches(double time, const double* y, bool& onZero);
+    // The switches whose function was 0 where they were last held are held
+    // again at their values at (model time, y).
+    bool HoldZeroSwitches(double time, const double* y);
+    // Switch k chatters: from now on it is evaluated live and not located.
+    void ReleaseSwitch(size_t k);
 
     // Makes room for one more row, doubling the buffer when it is full.
     // False when it cannot grow.
@@ -76,6 +94,8 @@ public:
     // Switches inside equations are integrated through (triggers are still
     // located): set when they chatter.
     bool equationSwitchesOff = false;
+    // The switches found at the end of the last segment that stopped at one.
+    std::vector<uint8_t> switchesFound;
     // Later segments of one run keep its rows and totals.
     bool continuation = false;
     bool skipStartRow = false; // the segment's first row is already stored
@@ -128,6 +148,9 @@ public:
     std::vector<double> auxValues;
     std::vector<double> constValues;
     std::vector<double> evalStack; // the evaluator's stack, sized at Init
+    SwitchLocks locks;
+    std::vector<uint8_t> switchReleased; // per switch: chatters, evaluated live
+    std::vector<uint8_t> switchOnZero;   // per switch: held where its function was 0
     bool backward = false;
     KRMparser* model = nullptr;
 };
