@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/winintegrator.h"
 #include "krm_form_compactor.h"
 #include "model/gma_form.h"
-#include "solve/base/winintegrator.h"
 
 namespace kora {
 

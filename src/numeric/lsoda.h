@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/winintegrator.h"
 #include "lsoda_engine.h"
-#include "solve/base/winintegrator.h"
 
 namespace kora {
 

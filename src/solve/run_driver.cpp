@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "krm_form_integrator.h"
 #include "model/error_report.h"
+#include "numeric/krm_form_integrator.h"
 #include "numeric/lsoda.h"
 #include "results/number_text.h"
 
