@@ -39,7 +39,6 @@ public:
     explicit lsoda(KRMparser* model);
     ~lsoda() override = default;
 
-    void Run() override;
     void Reset() override;
 
     // The model's right-hand side: auxiliaries in definition order, then the
@@ -72,14 +71,16 @@ public:
 
 private:
     void SetDefaults();
-    void Initialise();
+    void InitialiseSegment() override;
     void StartEngine();
     void StartRoots();
     bool CheckSwitches(int job);
+    // One slice; anything thrown inside it ends the run as a math error.
+    void StepSlice() override;
     void SteppingSlice();
     void Report();
     void FailureExit(int32_t code, int32_t publishedState);
-    void Close();
+    void Close() override;
     void AccumulateStatistics();
 
     LsodaStatistics statistics;
