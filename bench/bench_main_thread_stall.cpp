@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "base/app_host.h"
+#include "base/document_host.h"
 #include "numeric/krmform_ss.h"
 #include "settings/settings.h"
-#include "solve/base/app_host.h"
-#include "solve/base/document_host.h"
 #include "solve/main_thread_queue.h"
 #include "solve/steady_state_run.h"
 #include "solve/system_document.h"

@@ -9,8 +9,8 @@
 
 #include "model/error_display.h"
 #include "model/krm_parser.h"
+#include "numeric/krm_form_integrator.h"
 #include "numeric/lsoda.h"
-#include "solve/krm_form_integrator.h"
 
 namespace {
 

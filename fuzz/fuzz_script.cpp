@@ -1,7 +1,7 @@
 // Script blocks: prepare and check a model text's script.
+#include "base/document_host.h"
 #include "fuzz_input.h"
 #include "script/script_check.h"
-#include "solve/base/document_host.h"
 
 namespace {
 

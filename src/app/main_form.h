@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "solve/base/app_host.h"
+#include "base/app_host.h"
 #include "solve/workspace.h"
 
 class QAction;

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "base/document_host.h"
 #include "model/model_text.h"
 #include "settings/settings.h"
-#include "solve/base/document_host.h"
 
 class QStackedWidget;
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/document_host.h"
 #include "model/model_text.h"
-#include "solve/base/document_host.h"
 
 namespace kora {
 class SystemDocument;

@@ -7,9 +7,9 @@
 #include <ostream>
 #include <string>
 
+#include "base/app_host.h"
 #include "batch_host.h"
 #include "settings/settings.h"
-#include "solve/base/app_host.h"
 #include "solve/main_thread_queue.h"
 #include "solve/system_document.h"
 #include "solve/workspace.h"

@@ -2,6 +2,7 @@
 // the error dialog and the script's warning boxes would.
 #include <iostream>
 
+#include "base/document_host.h"
 #include "commands.h"
 #include "model/krm_parser.h"
 #include "model/messages.h"
@@ -9,7 +10,6 @@
 #include "model_warnings.h"
 #include "run_model_file.h"
 #include "script/script_check.h"
-#include "solve/base/document_host.h"
 
 namespace kora::cli {
 namespace {

@@ -5,8 +5,8 @@
 #include <ostream>
 #include <string>
 
-#include "solve/base/time_course.h"
-#include "solve/base/winintegrator.h"
+#include "base/time_course.h"
+#include "base/winintegrator.h"
 #include "solve/run_driver.h"
 
 namespace kora::cli {

@@ -41,16 +41,7 @@ void lsoda::Reset() {
     statistics = LsodaStatistics{};
 }
 
-void lsoda::Run() {
-    if (state < 0 || state >= 2) return;
-    if (state == kSolverInitialise) {
-        Initialise();
-        return;
-    }
-    if (status != kStatusRunning) {
-        Close();
-        return;
-    }
+void lsoda::StepSlice() {
     try {
         SteppingSlice();
     } catch (...) {
@@ -84,7 +75,7 @@ bool lsoda::Derivatives(double time, const double* yv, double* ydot) {
     return true;
 }
 
-void lsoda::Initialise() {
+void lsoda::InitialiseSegment() {
     state = kSolverStepping;
     status = kStatusRunning;
     errorIndex = 0;

@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
+#include "base/winintegrator.h"
 #include "lsoda_engine.h"
 #include "model/model_jacobian.h"
-#include "solve/base/winintegrator.h"
 
 namespace kora {
 
@@ -49,7 +49,6 @@ public:
     explicit lsoda(KRMparser* model);
     ~lsoda() override = default;
 
-    void Run() override;
     void Reset() override;
 
     // The model's right-hand side: auxiliaries in definition order, then the
@@ -91,16 +90,18 @@ public:
 
 private:
     void SetDefaults();
-    void Initialise();
+    void InitialiseSegment() override;
     void StartEngine();
     LsodaEngine::StartResult StartEngineAt(double time);
     void StartRoots();
     bool Rehold();
     bool CheckSwitches(int job);
+    // One slice; anything thrown inside it ends the run as a math error.
+    void StepSlice() override;
     void SteppingSlice();
     void Report();
     void FailureExit(int32_t code, int32_t publishedState);
-    void Close();
+    void Close() override;
     void AccumulateStatistics();
 
     LsodaStatistics statistics;

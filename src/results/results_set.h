@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/time_course.h"
 #include "common/line_style.h"
-#include "solve/base/time_course.h"
 
 namespace kora {
 

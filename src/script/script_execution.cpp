@@ -6,13 +6,13 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/app_host.h"
+#include "base/document_host.h"
+#include "base/winintegrator.h"
 #include "common/ascii_case.h"
 #include "common/file_names.h"
+#include "common/same_file.h"
 #include "common/text_trim.h"
-#include "solve/base/app_host.h"
-#include "solve/base/document_host.h"
-#include "solve/base/same_file.h"
-#include "solve/base/winintegrator.h"
 #include "write_items.h"
 
 namespace kora {

@@ -3,10 +3,10 @@
 #include <optional>
 #include <string_view>
 
+#include "base/document_host.h"
 #include "common/text_trim.h"
 #include "script_messages.h"
 #include "setting_declaration.h"
-#include "solve/base/document_host.h"
 
 namespace kora {
 

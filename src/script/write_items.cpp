@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <optional>
 
+#include "base/time_course.h"
 #include "common/ascii_case.h"
 #include "common/general_number.h"
 #include "common/text_trim.h"
 #include "setting_declaration.h"
-#include "solve/base/time_course.h"
 
 namespace kora {
 

@@ -5,12 +5,12 @@
 #include <exception>
 #include <string>
 
+#include "base/app_host.h"
+#include "base/document_host.h"
 #include "common/file_names.h"
 #include "model/messages.h"
 #include "numeric/krmform_ss.h"
 #include "run_driver.h"
-#include "solve/base/app_host.h"
-#include "solve/base/document_host.h"
 #include "system_document.h"
 
 namespace kora {

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "solve/base/app_host.h"
+#include "base/app_host.h"
 
 namespace kora {
 

@@ -4,13 +4,13 @@
 #include <map>
 #include <set>
 
+#include "base/document_host.h"
 #include "common/ascii_case.h"
 #include "model/krm_parser.h"
 #include "model/model_place.h"
 #include "model_settings.h"
 #include "script/script_command.h"
 #include "script/script_prepare.h"
-#include "solve/base/document_host.h"
 
 namespace kora {
 namespace {

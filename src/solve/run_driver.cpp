@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "krm_form_integrator.h"
 #include "model/error_report.h"
+#include "numeric/krm_form_integrator.h"
 #include "numeric/lsoda.h"
 #include "results/number_text.h"
 

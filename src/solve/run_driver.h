@@ -15,12 +15,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/document_host.h"
+#include "base/time_course.h"
+#include "base/winintegrator.h"
 #include "model/error_display.h"
 #include "model/krm_parser.h"
 #include "model/math_error.h"
-#include "solve/base/document_host.h"
-#include "solve/base/time_course.h"
-#include "solve/base/winintegrator.h"
 #include "state_events.h"
 
 namespace kora {

@@ -3,6 +3,8 @@
 #include <cassert>
 #include <exception>
 
+#include "base/app_host.h"
+#include "base/document_host.h"
 #include "common/file_names.h"
 #include "common/text_trim.h"
 #include "model/model_place.h"
@@ -18,8 +20,6 @@
 #include "script/script_execution.h"
 #include "script_fit.h"
 #include "script_thread.h"
-#include "solve/base/app_host.h"
-#include "solve/base/document_host.h"
 #include "steady_state_run.h"
 #include "sweep_plan.h"
 

@@ -1,7 +1,7 @@
 #include "window_error_display.h"
 
+#include "base/document_host.h"
 #include "model/error_report.h"
-#include "solve/base/document_host.h"
 
 namespace kora {
 

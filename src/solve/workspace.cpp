@@ -1,10 +1,10 @@
 #include "workspace.h"
 
+#include "base/document_host.h"
 #include "common/file_names.h"
 #include "common/file_readable.h"
+#include "common/same_file.h"
 #include "results/results_file.h"
-#include "solve/base/document_host.h"
-#include "solve/base/same_file.h"
 
 namespace kora {
 

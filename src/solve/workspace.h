@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "base/app_host.h"
 #include "model/model_text.h"
 #include "settings/recent_files.h"
 #include "settings/settings.h"
-#include "solve/base/app_host.h"
 #include "system_document.h"
 
 namespace kora {

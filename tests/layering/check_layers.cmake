@@ -73,7 +73,22 @@ foreach(source IN LISTS sources)
     set(used ${owner_${id}})
     if(NOT used IN_LIST allowed_${lib})
       string(APPEND faults "  ${source} includes ${header}: ${lib} may not use ${used}\n")
+      continue()
     endif()
+    # A folder inside another library's folder must read as part of it: only
+    # what may use the outer library reaches in, so no arrow runs back up.
+    if(used STREQUAL lib)
+      continue()
+    endif()
+    set(outer ${targetDir})
+    while(outer MATCHES "/")
+      get_filename_component(outer ${outer} DIRECTORY)
+      string(MAKE_C_IDENTIFIER "${outer}" outerId)
+      if(DEFINED owner_${outerId} AND NOT owner_${outerId} IN_LIST allowed_${lib})
+        string(APPEND faults "  ${source} includes ${header}: its folder lies inside ${outer}"
+                             " (${owner_${outerId}}), which ${lib} may not use\n")
+      endif()
+    endwhile()
   endforeach()
 endforeach()
 

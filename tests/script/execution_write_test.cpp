@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "base/time_course.h"
 #include "script/script_execution.h"
 #include "script/write_items.h"
-#include "solve/base/time_course.h"
 
 namespace kora {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "solve/base/document_host.h"
+#include "base/document_host.h"
 
 namespace kora::testing {
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "base/app_host.h"
+#include "base/document_host.h"
 #include "model/run_size.h"
 #include "no_steady_state_model.h"
 #include "settings/settings.h"
-#include "solve/base/app_host.h"
-#include "solve/base/document_host.h"
 #include "solve/main_thread_queue.h"
 #include "solve/system_document.h"
 #include "temp_files.h"

@@ -3,12 +3,12 @@
 #include <fstream>
 #include <thread>
 
+#include "base/winintegrator.h"
 #include "document_recording_host.h"
 #include "model/error_display.h"
 #include "numeric/krmform_ss.h"
 #include "numeric/report/ss_report.h"
 #include "settings/settings.h"
-#include "solve/base/winintegrator.h"
 #include "solve/steady_state_run.h"
 
 namespace kora {

@@ -4,11 +4,11 @@
 #include <thread>
 #include <vector>
 
+#include "base/double_array.h"
+#include "base/time_course.h"
+#include "base/winintegrator.h"
 #include "model/error_display.h"
 #include "model/krm_parser.h"
-#include "solve/base/double_array.h"
-#include "solve/base/time_course.h"
-#include "solve/base/winintegrator.h"
 
 namespace kora {
 namespace {

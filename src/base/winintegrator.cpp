@@ -73,6 +73,19 @@ winintegrator::~winintegrator() {
     results.Release();
 }
 
+void winintegrator::Run() {
+    if (state < 0 || state >= 2) return;
+    if (state == kSolverInitialise) {
+        InitialiseSegment();
+        return;
+    }
+    if (status != kStatusRunning) {
+        Close();
+        return;
+    }
+    StepSlice();
+}
+
 void winintegrator::Reset() {
     values.clear();
     FreeArray(auxValues);

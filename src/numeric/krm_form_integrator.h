@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/winintegrator.h"
 #include "krm_form_compactor.h"
 #include "model/gma_form.h"
-#include "solve/base/winintegrator.h"
 
 namespace kora {
 
@@ -19,7 +19,6 @@ public:
     KRMForm_integrator(KRMparser* model, KRMForm* form);
     ~KRMForm_integrator() override;
 
-    void Run() override;
     void Reset() override;
 
     int32_t StepCount() const { return stepCount; }
@@ -35,11 +34,11 @@ public:
     int32_t stepCount = 0;
 
 private:
-    void InitialiseSegment();
+    void InitialiseSegment() override;
     bool LayOutTables(const KRMForm_compactor& compactor);
     bool FoldCoefficients(const KRMForm_compactor& compactor);
-    void Step();
-    void Close();
+    void StepSlice() override;
+    void Close() override;
     void FreeTables();
 
     double ComputeTermValues();

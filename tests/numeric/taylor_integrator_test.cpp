@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "hand_model.h"
-#include "solve/krm_form_integrator.h"
+#include "numeric/krm_form_integrator.h"
 
 namespace kora {
 namespace {

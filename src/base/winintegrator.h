@@ -40,7 +40,11 @@ public:
     winintegrator(const winintegrator&) = delete;
     winintegrator& operator=(const winintegrator&) = delete;
 
-    virtual void Run() {}
+    // One call of the run: state 0 starts a segment (state 1), then each call
+    // takes one slice while the status is running, and the call after the
+    // status changed closes the segment (state 3). Every solver runs by this
+    // one machine and supplies only its three steps.
+    void Run();
     virtual void Reset();
 
     bool Init();
@@ -153,6 +157,12 @@ public:
     std::vector<uint8_t> switchOnZero;   // per switch: held where its function was 0
     bool backward = false;
     KRMparser* model = nullptr;
+
+protected:
+    // The steps of Run(); the base alone steps nothing.
+    virtual void InitialiseSegment() {}
+    virtual void StepSlice() {}
+    virtual void Close() {}
 };
 
 } // namespace kora

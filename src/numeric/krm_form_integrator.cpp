@@ -62,19 +62,6 @@ void KRMForm_integrator::Reset() {
     stepCount = 0;
 }
 
-void KRMForm_integrator::Run() {
-    if (state < 0 || state >= 2) return;
-    if (state == kSolverInitialise) {
-        InitialiseSegment();
-        return;
-    }
-    if (status != kStatusRunning) {
-        Close();
-        return;
-    }
-    Step();
-}
-
 void KRMForm_integrator::FreeTables() {
     FreeVector(g0_);
     FreeVector(g1_);
@@ -304,7 +291,7 @@ void KRMForm_integrator::EvaluateSeries(int32_t K, double tau, double* out) cons
     }
 }
 
-void KRMForm_integrator::Step() {
+void KRMForm_integrator::StepSlice() {
     // Term values and the time scale that keeps them at most 1 in size.
     const double largest = ComputeTermValues();
     const double s = 1.0 / std::max(scaleFloor, largest);
