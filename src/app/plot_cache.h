@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "results/plot_hot_spots.h"
@@ -15,18 +16,21 @@
 
 namespace kora::app {
 
-// What a drawing depends on beyond the plot's settings, which the pane's
-// owner reports through Invalidate: the rows (a time course's block, rows
-// and columns), the view, the size and the look.
+// What a drawing depends on: the rows (a time course's block, rows and
+// columns, and its title), the plot's settings as a results file states
+// them, the view, the size and the look. A change the key cannot see is
+// reported through Invalidate.
 struct PlotCacheKey {
     struct Course {
         const double* data = nullptr;
         int32_t rows = 0;
         int32_t columns = 0;
+        std::string title;
         bool operator==(const Course&) const = default;
     };
     const ResultsSet* set = nullptr;
     std::vector<Course> courses;
+    std::vector<std::string> settings;
     QSize size;
     qreal pixelRatio = 1;
     int8_t view = 0;
@@ -36,7 +40,8 @@ struct PlotCacheKey {
     bool operator==(const PlotCacheKey&) const = default;
 };
 
-PlotCacheKey::Course CourseKey(const TimeCourse& course);
+// The key's part that comes from the results: rows and settings.
+void AddResultsKey(const ResultsSet& set, PlotCacheKey& key);
 
 struct PlotCache {
     bool valid = false;

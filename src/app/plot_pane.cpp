@@ -119,9 +119,7 @@ void PlotPane::paintEvent(QPaintEvent* /*event*/) {
 
 PlotCacheKey PlotPane::KeyOf(const PlotDrawOptions& options) const {
     PlotCacheKey key;
-    key.set = set_;
-    for (const TimeCourse& course : set_->timeCourses)
-        key.courses.push_back(CourseKey(course));
+    AddResultsKey(*set_, key);
     key.size = PlotRect().size();
     key.pixelRatio = devicePixelRatioF();
     key.view = options.view;
