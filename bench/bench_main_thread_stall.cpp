@@ -62,7 +62,8 @@ public:
     void OpenMessagesWindow(const std::string&, const std::string&) override {}
     void AppendMessages(const std::string&, const std::string&) override {}
     void FinishMessagesWindow(const std::string&) override {}
-    void ShowSteadyStateReport(const std::string&, std::shared_ptr<const SsReport> r) override {
+    void ShowSteadyStateReport(const std::string&, const std::string&,
+                               std::shared_ptr<const SsReport> r) override {
         report = std::move(r);
     }
     DocumentList& documents() override { return *this; }

@@ -15,11 +15,13 @@
 #include <QTimer>
 
 #include "about_box.h"
+#include "common/file_names.h"
 #include "file_dialog_folder.h"
 #include "model_editor.h"
 #include "plot_pane.h"
 #include "recovery_file.h"
 #include "report_windows.h"
+#include "results_commands.h"
 #include "results_table_view.h"
 #include "sbml_commands.h"
 #include "settings_session.h"
@@ -112,6 +114,7 @@ OpenResult TMainForm::OpenByName(const QString& fileName) {
     std::string reason;
     // Absolute, so that the recent files still find it from another folder.
     const QString absolute = fileName.isEmpty() ? fileName : QFileInfo(fileName).absoluteFilePath();
+    if (IsResultsFileName(absolute.toStdString())) return OpenResultsByName(absolute);
     const OpenResult result = workspace_->OpenFile(absolute.toStdString(), &reason);
     if (result == OpenResult::AlreadyOpen)
         Inform(this, QStringLiteral("File already open"));
@@ -121,6 +124,20 @@ OpenResult TMainForm::OpenByName(const QString& fileName) {
             reason.empty()
                 ? QStringLiteral("Unable to open file")
                 : QStringLiteral("Unable to open file\n%1").arg(QString::fromStdString(reason)));
+    UpdateCommands();
+    return result;
+}
+
+// Read on a worker thread: a large file leaves the window responsive, its
+// document shown busy until the rows are in.
+OpenResult TMainForm::OpenResultsByName(const QString& absolute) {
+    const OpenResult result = workspace_->OpenResultsInBackground(
+        absolute.toStdString(), '.', [this](const std::string& reason) {
+            QMessageBox::warning(this, QString::fromLatin1(kTitle),
+                                 QStringLiteral("Unable to open file\n%1")
+                                     .arg(QString::fromStdString(reason)));
+        });
+    if (result == OpenResult::AlreadyOpen) Inform(this, QStringLiteral("File already open"));
     UpdateCommands();
     return result;
 }
@@ -318,32 +335,20 @@ void TMainForm::FinishMessagesWindow(const std::string& writer) {
     reports_->FinishMessages(writer);
 }
 
-void TMainForm::ShowSteadyStateReport(const std::string& caption,
+void TMainForm::ShowSteadyStateReport(const std::string& writer, const std::string& caption,
                                       std::shared_ptr<const SsReport> report) {
     if (!report) return;
-    const TSystemFile* writer = ReportWriter(caption);
-    const std::string path = writer != nullptr && writer->document() != nullptr
-                                 ? writer->document()->fileName()
-                                 : std::string();
-    TSsDlg* window = reports_->ShowSteadyState(caption, *report, path);
+    TSsDlg* window = reports_->ShowSteadyState(caption, *report, writer);
     connect(window, &TSsDlg::thresholdChosen, this, [this](int index) {
         session_.settings().sensThreshold = index;
         workspace_->SettingsChanged(session_.settings());
     });
 }
 
-const TSystemFile* TMainForm::ReportWriter(const std::string& caption) const {
-    const QString wanted = QString::fromStdString(caption);
-    for (const TSystemFile* file : Files())
-        if (file->document() != nullptr &&
-            QStringLiteral("Steady state for ") + file->caption() == wanted)
-            return file;
-    return ActiveFile();
-}
-
 void TMainForm::RefreshOtherResults(const TSystemFile* saver, const QString& savedName) {
-    for (TSystemFile* file : Files())
-        if (file != saver) file->RefreshResultsFrom(savedName.toStdString());
+    if (saver->document() == nullptr) return;
+    workspace_->RefreshResultsFrom(*saver->document(), savedName.toStdString(),
+                                   LocaleDecimalSeparator());
 }
 
 void TMainForm::Beep() {

@@ -67,7 +67,7 @@ public:
     void OpenMessagesWindow(const std::string& writer, const std::string& caption) override;
     void AppendMessages(const std::string& writer, const std::string& text) override;
     void FinishMessagesWindow(const std::string& writer) override;
-    void ShowSteadyStateReport(const std::string& caption,
+    void ShowSteadyStateReport(const std::string& writer, const std::string& caption,
                                std::shared_ptr<const SsReport> report) override;
     DocumentList& documents() override { return *this; }
     void Beep() override;
@@ -119,11 +119,10 @@ private:
     void ShowHelp();
     void OpenWithDialog();
     OpenResult OpenSbml(const QString& path);
+    OpenResult OpenResultsByName(const QString& absolute);
     void ExportActiveAsSbml();
     // Other windows showing the results file `savedName` show its new content.
     void RefreshOtherResults(const TSystemFile* saver, const QString& savedName);
-    // The document that wrote a report captioned `caption`, else the active one.
-    const TSystemFile* ReportWriter(const std::string& caption) const;
     void RequestClose(SystemDocument* document);
     void Start();
     void OnActive(const std::function<void(TSystemFile&)>& act);

@@ -3,16 +3,12 @@
 #include <algorithm>
 
 #include "model/event_text.h"
+#include "model/line_keywords.h"
 #include "model/model_functions.h"
 #include "script/script_command.h"
 
 namespace kora::app {
 namespace {
-
-// The keywords that open a model line, as the model reader knows them.
-const QStringList kLineKeywords{"&&", "!!", "DESCRIPTION", "NAME", "~"};
-// Keyword lines whose rest is free text, not names or numbers.
-const QStringList kFreeTextKeywords{"DESCRIPTION", "NAME"};
 
 QStringList ScriptKeywords() {
     QStringList keywords;
@@ -165,11 +161,13 @@ void ModelHighlighter::HighlightModelLine(const QString& text, qsizetype comment
     const QString code = commentStart >= 0 ? text.left(commentStart) : text;
     const QString line = code.trimmed();
     bool freeText = false;
-    for (const QString& keyword : kLineKeywords) {
+    for (const std::string_view name : kModelLineKeywords) {
+        const QString keyword =
+            QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
         if (!line.startsWith(keyword)) continue;
         setFormat(static_cast<int>(code.indexOf(keyword)), static_cast<int>(keyword.size()),
                   keywordFormat_);
-        freeText = kFreeTextKeywords.contains(keyword);
+        freeText = IsFreeTextKeyword(name);
         break;
     }
     if (!freeText) {

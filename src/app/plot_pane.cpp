@@ -61,12 +61,17 @@ PlotPane::PlotPane(QWidget* parent) : QWidget(parent) {
 void PlotPane::SetResults(ResultsSet* set, bool showHotSpots) {
     set_ = set;
     showHotSpots_ = showHotSpots;
+    Redraw();
+}
+
+void PlotPane::Redraw() {
+    cache_.Invalidate();
     update();
 }
 
 void PlotPane::SetShowHotSpots(bool show) {
     showHotSpots_ = show;
-    update();
+    Redraw();
 }
 
 bool PlotPane::HasPlot() const {
@@ -96,11 +101,13 @@ void PlotPane::paintEvent(QPaintEvent* /*event*/) {
     options.font = font();
     options.fontPixels = QFontInfo(font()).pixelSize();
     options.windowColour = ToColour(palette().color(QPalette::Base));
-    painter.setRenderHint(QPainter::Antialiasing);
-    const PlotDrawing drawing = DrawPlot(painter, PlotRect(), *set_, options);
-    hotSpots_ = drawing.hotSpots;
-    face_ = drawing.face;
-    const QString note = QString::fromStdString(LeftOutNote(drawing.leftOut));
+    options.thinToColumns = devicePixelRatioF();
+    const PlotCacheKey key = KeyOf(options);
+    if (!cache_.Holds(key)) DrawIntoCache(options, key);
+    painter.drawPixmap(0, 0, cache_.picture);
+    hotSpots_ = cache_.hotSpots;
+    face_ = cache_.face;
+    const QString note = QString::fromStdString(LeftOutNote(cache_.leftOut));
     if (note != note_) {
         note_ = note;
         // Not from inside the paint event: the status bar repaints itself.
@@ -108,6 +115,38 @@ void PlotPane::paintEvent(QPaintEvent* /*event*/) {
             this, [this] { ShowHover(row_, true); }, Qt::QueuedConnection);
     }
     if (options.view == kViewTimePlot) DrawDataMarkers(painter);
+}
+
+PlotCacheKey PlotPane::KeyOf(const PlotDrawOptions& options) const {
+    PlotCacheKey key;
+    AddResultsKey(*set_, key);
+    key.size = PlotRect().size();
+    key.pixelRatio = devicePixelRatioF();
+    key.view = options.view;
+    key.hotSpots = options.showHotSpots;
+    key.font = options.font.key();
+    key.window = palette().color(QPalette::Base).rgba();
+    return key;
+}
+
+// At the device's pixel ratio, so that the kept picture is as sharp as a
+// drawing on the widget itself.
+void PlotPane::DrawIntoCache(const PlotDrawOptions& options, const PlotCacheKey& key) {
+    const QRect target = PlotRect();
+    QPixmap picture(target.size() * key.pixelRatio);
+    picture.setDevicePixelRatio(key.pixelRatio);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const PlotDrawing drawing = DrawPlot(painter, target, *set_, options);
+    painter.end();
+    ++drawings_;
+    cache_.picture = std::move(picture);
+    cache_.hotSpots = drawing.hotSpots;
+    cache_.face = drawing.face;
+    cache_.leftOut = drawing.leftOut;
+    cache_.key = key;
+    cache_.valid = true;
 }
 
 void PlotPane::SetDataMarkers(std::vector<DataMarkerSeries> markers) {
@@ -179,7 +218,7 @@ bool PlotPane::EditLineSettings() {
 
 void PlotPane::Edited() {
     set_->modified = true;
-    update();
+    Redraw();
     emit resultsEdited();
 }
 

@@ -7,8 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "plot_cache.h"
 #include "results/plot_hot_spots.h"
 #include "results/results_set.h"
+
+namespace kora {
+struct PlotDrawOptions;
+}
 
 namespace kora::app {
 
@@ -31,6 +36,11 @@ public:
     // shows the note. Hot spots follow "GraphShowHotSpots".
     void SetResults(ResultsSet* set, bool showHotSpots);
     void SetShowHotSpots(bool show);
+    // The plot's settings changed (view, colours, ranges, lines): the kept
+    // drawing is made again at the next paint.
+    void Redraw();
+    // Full drawings made so far; a paint that shows the kept one adds none.
+    int drawings() const { return drawings_; }
 
     // "GraphDlgTCSB", kept by the caller; without it the line-settings
     // dialog remembers its first button only while the pane lives.
@@ -80,6 +90,8 @@ protected:
 
 private:
     bool HasPlot() const;
+    PlotCacheKey KeyOf(const PlotDrawOptions& options) const;
+    void DrawIntoCache(const PlotDrawOptions& options, const PlotCacheKey& key);
     void DrawDataMarkers(QPainter& painter) const;
     void Edited();
     void ShowHover(const QString& text, bool force = false);
@@ -98,6 +110,8 @@ public:
     std::vector<DataMarkerSeries> markers_;
     QString note_; // of the last drawing
     QString row_;  // the row under the mouse
+    PlotCache cache_;
+    int drawings_ = 0;
 };
 
 } // namespace kora::app

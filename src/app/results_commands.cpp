@@ -35,13 +35,13 @@ QByteArray ToBytes(const std::string& bytes) {
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-SaveOutcome Report(QWidget* parent, const std::string& failure) {
+} // namespace
+
+SaveOutcome ReportSaveFailure(QWidget* parent, const std::string& failure) {
     if (failure.empty()) return SaveOutcome::Saved;
     QMessageBox::warning(parent, QObject::tr("Results not saved"), QString::fromStdString(failure));
     return SaveOutcome::Failed;
 }
-
-} // namespace
 
 char LocaleDecimalSeparator() {
     const QString point = QLocale().decimalPoint();
@@ -102,41 +102,51 @@ std::string WriteResults(ResultsSet& set, const std::string& fileName, int32_t f
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const ResultsFileResult written = SaveResultsSet(set, fileName, filePrec, modelFileName);
     QApplication::restoreOverrideCursor();
-    if (!written)
-        return written.reason.empty() ? "'" + fileName + "' could not be written" : written.reason;
-    return std::string();
+    return SaveFailureText(written, fileName);
 }
 
-SaveOutcome SaveResults(QWidget* parent, ResultsSet& set, const std::string& fileName,
-                        const Settings& settings, const std::string& modelFileName,
-                        std::string& savedName) {
-    if (fileName.empty()) return SaveResultsAs(parent, set, settings, modelFileName, savedName);
+std::string SaveFailureText(const ResultsFileResult& written, const std::string& fileName) {
+    if (written) return std::string();
+    return written.reason.empty() ? "'" + fileName + "' could not be written" : written.reason;
+}
+
+bool MayWriteResults(QWidget* parent, const std::string& fileName, const Settings& settings) {
     const QString name = QString::fromStdString(fileName);
-    if (!settings.noWarnOverwritingResults && QFileInfo::exists(name) &&
-        QMessageBox::question(parent, QObject::tr("File already exists:"),
-                              QObject::tr("Overwrite ") + name + QStringLiteral("?"),
-                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-        return SaveOutcome::Cancelled;
-    const SaveOutcome outcome =
-        Report(parent, WriteResults(set, fileName, settings.filePrec, modelFileName));
-    if (outcome == SaveOutcome::Saved) savedName = fileName;
-    return outcome;
+    return settings.noWarnOverwritingResults || !QFileInfo::exists(name) ||
+           QMessageBox::question(parent, QObject::tr("File already exists:"),
+                                 QObject::tr("Overwrite ") + name + QStringLiteral("?"),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-SaveOutcome SaveResultsAs(QWidget* parent, ResultsSet& set, const Settings& settings,
-                          const std::string& modelFileName, std::string& savedName) {
+std::string AskResultsSaveName(QWidget* parent, const ResultsSet& set, const Settings& settings) {
     QFileDialog dialog(parent, QObject::tr("Save As"),
                        FileDialogFolder::StartPath(QString::fromStdString(set.fileName)),
                        QObject::tr("Results files (*.res);;All files (*)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("res"));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, settings.noWarnOverwritingResults);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return SaveOutcome::Cancelled;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     FileDialogFolder::Remember(dialog.selectedFiles().front());
-    const std::string name = dialog.selectedFiles().front().toStdString();
+    return dialog.selectedFiles().front().toStdString();
+}
+
+SaveOutcome SaveResults(QWidget* parent, ResultsSet& set, const std::string& fileName,
+                        const Settings& settings, const std::string& modelFileName,
+                        std::string& savedName) {
+    if (fileName.empty()) return SaveResultsAs(parent, set, settings, modelFileName, savedName);
+    if (!MayWriteResults(parent, fileName, settings)) return SaveOutcome::Cancelled;
     const SaveOutcome outcome =
-        Report(parent, WriteResults(set, name, settings.filePrec, modelFileName));
+        ReportSaveFailure(parent, WriteResults(set, fileName, settings.filePrec, modelFileName));
+    if (outcome == SaveOutcome::Saved) savedName = fileName;
+    return outcome;
+}
+
+SaveOutcome SaveResultsAs(QWidget* parent, ResultsSet& set, const Settings& settings,
+                          const std::string& modelFileName, std::string& savedName) {
+    const std::string name = AskResultsSaveName(parent, set, settings);
+    if (name.empty()) return SaveOutcome::Cancelled;
+    const SaveOutcome outcome =
+        ReportSaveFailure(parent, WriteResults(set, name, settings.filePrec, modelFileName));
     if (outcome != SaveOutcome::Saved) return outcome;
     if (modelFileName.empty()) set.fileName = name; // a results document takes the name
     savedName = name;

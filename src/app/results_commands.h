@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "results/results_file.h"
 #include "results/results_set.h"
 
 class QMimeData;
@@ -56,6 +57,16 @@ SaveOutcome SaveResults(QWidget* parent, ResultsSet& set, const std::string& fil
 // its file name.
 SaveOutcome SaveResultsAs(QWidget* parent, ResultsSet& set, const Settings& settings,
                           const std::string& modelFileName, std::string& savedName);
+
+// The two questions of the commands above, for a caller that writes the
+// file itself (on a worker thread): the chosen name, "" when declined; and
+// whether `fileName` may be written.
+std::string AskResultsSaveName(QWidget* parent, const ResultsSet& set, const Settings& settings);
+bool MayWriteResults(QWidget* parent, const std::string& fileName, const Settings& settings);
+// What the user is told when a save failed; "" when it succeeded.
+std::string SaveFailureText(const ResultsFileResult& written, const std::string& fileName);
+// Shows a failure text; Saved when there is none.
+SaveOutcome ReportSaveFailure(QWidget* parent, const std::string& failure);
 
 // Writes without asking, through the core's one way of saving results (the
 // current "FilePrec", "." in every locale); "" or the reason it failed.

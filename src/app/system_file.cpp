@@ -83,7 +83,7 @@ TSystemFile::TSystemFile(Workspace& workspace, const QString& caption, const Tex
     });
     connect(plot_, &PlotPane::hoverText, this,
             [this](const QString& hover) { status_->SetPanelText(2, hover); });
-    connect(plot_, &PlotPane::resultsEdited, this, [this] { plot_->update(); });
+    connect(plot_, &PlotPane::resultsEdited, this, [this] { plot_->Redraw(); });
 
     splitter_->SetPaneLayout(resultsDocument ? DocumentSplitter::kResultsOnly
                                              : DocumentSplitter::kEditorOnly);
@@ -181,7 +181,7 @@ void TSystemFile::ResultsChanged() {
 void TSystemFile::ShowResultsPage() {
     const bool table = document_ != nullptr && document_->results().view == kViewTable;
     resultsStack_->setCurrentIndex(table ? kTablePage : kPlotPage);
-    plot_->update();
+    plot_->Redraw();
 }
 
 void TSystemFile::ShowErrorReport(const std::vector<std::string>& lines) {
@@ -358,7 +358,7 @@ void TSystemFile::ToggleBlackAndWhite() {
     ResultsSet& set = document_->results();
     set.blackAndWhite = !set.blackAndWhite;
     set.modified = true;
-    plot_->update();
+    plot_->Redraw();
 }
 
 void TSystemFile::CopyResults() {
@@ -378,40 +378,44 @@ void TSystemFile::ExportPlotImage() {
 }
 
 std::string TSystemFile::ResultsFileName() const {
-    if (document_ == nullptr) return {};
-    if (resultsDocument_) return document_->fileName();
-    return document_->results().fileName;
-}
-
-bool TSystemFile::RefreshResultsFrom(const std::string& savedName) {
-    if (document_ == nullptr || document_->IsRunning()) return false;
-    ResultsSet& shown = document_->results();
-    const std::string own = ResultsFileName();
-    if (own.empty() || shown.modified || !IsSameFile(own, savedName)) return false;
-    ResultsSet fresh;
-    if (!ReadResultsFile(fresh, savedName, LocaleDecimalSeparator(),
-                         workspace_.settings().stockColours))
-        return false;
-    fresh.fileName = shown.fileName;
-    fresh.modified = false;
-    shown = std::move(fresh);
-    document_->MarkHasResults();
-    ResultsChanged();
-    return true;
+    return document_ != nullptr ? document_->ResultsFileName() : std::string();
 }
 
 void TSystemFile::SaveResultsAs() {
     if (document_ == nullptr) return;
-    const DocumentHold hold(workspace_, *document_);
-    std::string savedName;
-    if (app::SaveResultsAs(this, document_->results(), workspace_.settings(),
-                           ModelFileName(*document_, resultsDocument_),
-                           savedName) == SaveOutcome::Saved)
-        NoteSavedResults(savedName);
+    std::string name;
+    {
+        const DocumentHold hold(workspace_, *document_);
+        name = AskResultsSaveName(this, document_->results(), workspace_.settings());
+    }
+    if (!name.empty()) SaveResultsInBackground(name);
 }
 
 void TSystemFile::SaveResultsUnderName() {
-    SaveCurrentResults();
+    if (document_ == nullptr) return;
+    std::string name = document_->results().fileName;
+    if (name.empty() && resultsDocument_) name = document_->fileName();
+    if (name.empty()) {
+        SaveResultsAs();
+        return;
+    }
+    {
+        const DocumentHold hold(workspace_, *document_); // the overwrite question
+        if (!MayWriteResults(this, name, workspace_.settings())) return;
+    }
+    SaveResultsInBackground(name);
+}
+
+// The document is busy while the file is written; the window hears of the
+// outcome on the main thread, and only while the document lives.
+void TSystemFile::SaveResultsInBackground(const std::string& name) {
+    if (document_ == nullptr || document_->IsRunning()) return;
+    document_->SaveResultsInBackground(name, [this, name](const ResultsFileResult& written) {
+        if (ReportSaveFailure(this, SaveFailureText(written, name)) != SaveOutcome::Saved) return;
+        // A results document takes the chosen name.
+        if (resultsDocument_) document_->results().fileName = name;
+        NoteSavedResults(name);
+    });
 }
 
 void TSystemFile::ClearDocumentResults() {
@@ -419,7 +423,7 @@ void TSystemFile::ClearDocumentResults() {
 }
 
 void TSystemFile::ChooseBackgroundColour() {
-    if (document_ != nullptr && ChooseBackground(this, document_->results())) plot_->update();
+    if (document_ != nullptr && ChooseBackground(this, document_->results())) plot_->Redraw();
 }
 
 void TSystemFile::MergeFromDocument(const SystemDocument& source) {

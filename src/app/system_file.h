@@ -78,9 +78,6 @@ public:
     void ExportPlotImage();
     // The results file this window shows; "" when none.
     std::string ResultsFileName() const;
-    // Re-reads the results after another window saved `savedName`, when that
-    // is this window's results file and it holds no unsaved changes.
-    bool RefreshResultsFrom(const std::string& savedName);
     void MergeFromDocument(const SystemDocument& source);
     void MergeFromAllDocuments(const std::vector<const SystemDocument*>& sources);
 
@@ -118,6 +115,7 @@ private:
     // The file name Save As offers: the model's NAME when it has one.
     QString OfferedFileName() const;
     void NoteSavedResults(const std::string& savedName);
+    void SaveResultsInBackground(const std::string& name);
     QWidget* ResultsFrame();
 
     Workspace& workspace_;

@@ -41,8 +41,9 @@ public:
     // Marks the window finished: it may be saved and closed again.
     virtual void FinishMessagesWindow(const std::string& writer) = 0;
 
-    // A new steady-state report window; it keeps the report.
-    virtual void ShowSteadyStateReport(const std::string& caption,
+    // A new steady-state report window of the document `writer` (its full
+    // file name, as for messages windows); it keeps the report.
+    virtual void ShowSteadyStateReport(const std::string& writer, const std::string& caption,
                                        std::shared_ptr<const SsReport> report) = 0;
 
     virtual DocumentList& documents() = 0;

@@ -53,7 +53,7 @@ void BatchWorkspace::AppendMessages(const std::string&, const std::string& text)
     out_ << text << std::flush;
 }
 
-void BatchWorkspace::ShowSteadyStateReport(const std::string& caption,
+void BatchWorkspace::ShowSteadyStateReport(const std::string&, const std::string& caption,
                                            std::shared_ptr<const SsReport> report) {
     out_ << caption << '\n' << report->SaveText("\n") << std::flush;
 }

@@ -47,7 +47,7 @@ public:
     void OpenMessagesWindow(const std::string&, const std::string&) override {}
     void AppendMessages(const std::string& writer, const std::string& text) override;
     void FinishMessagesWindow(const std::string&) override {}
-    void ShowSteadyStateReport(const std::string& caption,
+    void ShowSteadyStateReport(const std::string& writer, const std::string& caption,
                                std::shared_ptr<const SsReport> report) override;
     DocumentList& documents() override { return *this; }
     void Beep() override {}

@@ -8,6 +8,7 @@
 
 #include "error_display.h"
 #include "gma_form.h"
+#include "line_keywords.h"
 #include "model_event.h"
 #include "model_functions.h"
 #include "name_index.h"
@@ -113,7 +114,8 @@ public:
     std::string WholeText() const;
 
     const TextLines* lines = nullptr;
-    std::vector<std::string> keywords{"&&", "!!", "DESCRIPTION", "NAME", "~"};
+    std::vector<std::string> keywords =
+        std::vector<std::string>(kModelLineKeywords.begin(), kModelLineKeywords.end());
     std::vector<std::string> predefinedNames{"t0", "tf", "hr", "Npoints", "_time", "_pi"};
     KRMForm* form = nullptr;
     ErrorDisplay* errorSink = nullptr;

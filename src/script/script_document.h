@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -67,6 +68,14 @@ public:
     virtual bool MergeResults(const std::string& fileName) = 0;
     // Writes the results file; false with `reason` set on failure.
     virtual bool SaveResults(const std::string& fileName, std::string& reason) = 0;
+    // Saves as SaveResults does, then lets the script go on; a document may
+    // write on another thread meanwhile. `failed` gets the reason first.
+    virtual void SaveResultsAndContinue(const std::string& fileName,
+                                        std::function<void(const std::string& reason)> failed) {
+        std::string reason;
+        if (!SaveResults(fileName, reason) && failed) failed(reason);
+        ContinueScript();
+    }
     virtual void ClearResults() = 0;
 };
 

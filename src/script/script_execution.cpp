@@ -100,13 +100,14 @@ void Merge(ScriptDocument& document, const ScriptCommandStatus& command) {
                                    std::string(kTitleCouldNotMerge));
 }
 
+// The script goes on when the file is written.
 void Save(ScriptDocument& document, const ScriptCommandStatus& command) {
-    if (!document.HasResults()) return;
-    std::string reason;
     // A failed save must not pass for a saved file.
-    if (!document.SaveResults(ResultsSaveName(Argument(command)), reason))
-        document.host().WarningBox(ScriptLine(document.scriptState(), command) + "\n" + reason,
-                                   std::string(kTitleCouldNotSave));
+    const std::string line = ScriptLine(document.scriptState(), command);
+    document.SaveResultsAndContinue(
+        ResultsSaveName(Argument(command)), [&document, line](const std::string& reason) {
+            document.host().WarningBox(line + "\n" + reason, std::string(kTitleCouldNotSave));
+        });
 }
 
 void Superimpose(ScriptRunState& state, const ScriptCommandStatus& command) {
@@ -219,8 +220,10 @@ bool Execute(ScriptDocument& document, ScriptCommandStatus& command) {
         Close(document, command);
         break;
     case kCmdSaveResults:
+        if (!document.HasResults()) break;
+        ++state.counter;
         Save(document, command);
-        break;
+        return false;
     case kCmdClearResults:
         if (document.HasResults()) document.ClearResults();
         break;

@@ -95,7 +95,8 @@ void SystemDocument::FinishSteadyState(const SteadyStateRun& run) {
         FailCommand();
         return;
     }
-    app_.ShowSteadyStateReport("Steady state for " + std::string(BaseFileName(state_.fileName)),
+    app_.ShowSteadyStateReport(state_.fileName,
+                               "Steady state for " + std::string(BaseFileName(state_.fileName)),
                                run.report);
     ContinueScript();
 }

@@ -107,6 +107,15 @@ bool RunDriver::Fail(int32_t category, int32_t code) {
 
 bool RunDriver::Start(const TextLines& modelLines, const RunConfiguration& configuration,
                       const RunApproval& approve) {
+    if (!Build(modelLines, configuration)) return false;
+    if (approve && !approve(model_)) {
+        Decline();
+        return false;
+    }
+    return Begin();
+}
+
+bool RunDriver::Build(const TextLines& modelLines, const RunConfiguration& configuration) {
     configuration_ = configuration;
     lines_ = modelLines;
     liveSwitches_.clear();
@@ -130,10 +139,14 @@ bool RunDriver::Launch(const RunApproval& approve) {
     if (sink_.code != 0) return Fail(kCategoryModel, sink_.code);
     if (configuration_.method == SolverMethod::Taylor && (!model_.BuildForm() || sink_.code != 0))
         return Fail(kCategoryModel, sink_.code != 0 ? sink_.code : 18);
-    if (approve && !approve(model_)) {
-        pending_.category = kCategoryDeclined;
-        return false;
-    }
+    return true;
+}
+
+void RunDriver::Decline() {
+    pending_.category = kCategoryDeclined;
+}
+
+bool RunDriver::Begin() {
     if (!MakeSolver()) {
         pending_.category = kCategoryUnavailable;
         pending_.detail = "The LSODA solver is not available in this build.";

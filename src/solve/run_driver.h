@@ -101,6 +101,12 @@ public:
     // outcome.
     bool Start(const TextLines& modelLines, const RunConfiguration& configuration,
                const RunApproval& approve = nullptr);
+    // Start in its parts, for a caller that asks for the approval elsewhere:
+    // Build (the model and the form), then Begin (the solver and its first
+    // slice) or Decline. False from Build or Begin: Finish gives the outcome.
+    bool Build(const TextLines& modelLines, const RunConfiguration& configuration);
+    bool Begin();
+    void Decline();
     // One slice. A stop request turns a stepping run into status 2.
     void Slice(bool stopRequested);
     // The current segment has closed (the solver reached state 3).
@@ -123,6 +129,7 @@ public:
                         const ProgressCallback& progress = nullptr);
 
     winintegrator* solver() const { return solver_.get(); }
+    const KRMparser& model() const { return model_; }
     const RunConfiguration& configuration() const { return configuration_; }
 
 private:

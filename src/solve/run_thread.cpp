@@ -1,6 +1,8 @@
 #include "run_thread.h"
 
+#include <exception>
 #include <optional>
+#include <string>
 
 #include "base/winintegrator.h"
 #include "run_driver.h"
@@ -17,6 +19,42 @@ TRunThread::~TRunThread() {
     if (thread_.joinable()) thread_.join();
 }
 
+// The build and the first slice happen here, under the run lock like every
+// slice; only the question about a large run goes to the main thread.
+bool TRunThread::StartSolve(const SolveRequest& request) {
+    bool started = false;
+    std::string failure;
+    // Nothing may escape this thread; a failure ends the script as a failed
+    // command does.
+    try {
+        bool built = false;
+        {
+            const std::lock_guard lock(lock_);
+            if (terminated_.load()) return false;
+            built = solver_.Build(request.modelLines, request.configuration);
+        }
+        bool approved = false;
+        if (built && !document_.CallOnMainThread([this, &approved] {
+                approved = document_.ApproveRunSize(solver_.model());
+            }))
+            return false;
+        if (built) {
+            const std::lock_guard lock(lock_);
+            if (terminated_.load()) return false;
+            if (approved)
+                started = solver_.Begin();
+            else
+                solver_.Decline();
+        }
+    } catch (const std::exception& escaped) {
+        failure = escaped.what();
+    } catch (...) {
+        failure = "unknown failure";
+    }
+    return document_.CallOnMainThread(
+        [this, started, &failure] { document_.SolveStarted(started, failure); });
+}
+
 void TRunThread::Execute() {
     for (;;) {
         event_.Wait();
@@ -25,6 +63,10 @@ void TRunThread::Execute() {
         // that IsRunning never waits for it.
         if (std::optional<SteadyStateRequest> request = document_.TakeSteadyStateRequest()) {
             if (!document_.ComputeSteadyState(*request)) return;
+            continue;
+        }
+        if (std::optional<SolveRequest> request = document_.TakeSolveRequest()) {
+            if (!StartSolve(*request)) return;
             continue;
         }
         bool showProgress = false;

@@ -13,6 +13,7 @@ namespace kora {
 
 class RunDriver;
 class SystemDocument;
+struct SolveRequest;
 
 // The thread holds a reference to the document's run driver. Invariant: it
 // touches the driver only under the run lock and only while not terminated;
@@ -35,6 +36,8 @@ public:
 
 private:
     void Execute();
+    // False when the document is going and the thread must leave.
+    bool StartSolve(const SolveRequest& request);
 
     RunDriver& solver_;
     SystemDocument& document_;

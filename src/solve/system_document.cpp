@@ -13,6 +13,7 @@
 #include "model_settings.h"
 #include "model_warnings.h"
 #include "numeric/krmform_ss.h"
+#include "results/atomic_file.h"
 #include "results/plot_ranges.h"
 #include "results/results_file.h"
 #include "results/results_save.h"
@@ -58,6 +59,7 @@ SystemDocument::~SystemDocument() {
     // leaves its loop at once.
     gate_.Close();
     StopWorkers();
+    if (fileThread_.joinable()) fileThread_.join();
 }
 
 void SystemDocument::StopWorkers() {
@@ -71,8 +73,7 @@ void SystemDocument::StopWorkers() {
 }
 
 bool SystemDocument::IsRunning() {
-    const std::lock_guard lock(runLock_);
-    return driver_ != nullptr;
+    return hasDriver_.load() || fileJob_.load();
 }
 
 void SystemDocument::SettingsChanged(const Settings& settings) {
@@ -150,6 +151,7 @@ bool SystemDocument::StartScript() {
     {
         const std::lock_guard lock(runLock_);
         driver_ = std::make_unique<RunDriver>(model_, form_, errorSink_);
+        hasDriver_.store(true);
     }
     PrepareRun();
     return true;
@@ -217,8 +219,29 @@ bool SystemDocument::StartSolve() {
     ProgressSnapshot start;
     start.method = methodLabel_;
     view_.ShowProgress(start);
-    const RunApproval approve = [this](const KRMparser& model) { return ApproveRunSize(model); };
-    if (!driver_->Start(state_.modelLines, Configuration(), approve)) {
+    {
+        const std::lock_guard lock(runLock_);
+        solveRequest_ = SolveRequest{state_.modelLines, Configuration()};
+    }
+    // The script stays suspended until SolveStarted fails it or the run ends.
+    runEvent_.Set();
+}
+
+std::optional<SolveRequest> SystemDocument::TakeSolveRequest() {
+    const std::lock_guard lock(runLock_);
+    std::optional<SolveRequest> request = std::move(solveRequest_);
+    solveRequest_.reset();
+    return request;
+}
+
+void SystemDocument::SolveStarted(bool started, const std::string& failure) {
+    if (!failure.empty()) {
+        record_.commandProblem = true;
+        view_.ShowErrorReport({"CRITICAL ERROR:", failure});
+        FailCommand();
+        return;
+    }
+    if (!started) {
         RunOutcome outcome = driver_->Finish();
         if (outcome.category == kCategoryDeclined)
             record_.runDeclined = true;
@@ -353,6 +376,7 @@ void SystemDocument::DeleteSolvers() {
     assert(!runThread_ || runThread_->Terminated());
     const std::lock_guard lock(runLock_);
     driver_.reset();
+    hasDriver_.store(false);
     solveActive_ = false;
     model_.Clear();
 }
@@ -370,6 +394,24 @@ bool SystemDocument::MergeResults(const std::string& fileName) {
     if (!ReadResultsFile(incoming, fileName, '.', settings_.stockColours)) return false;
     results_.Merge(incoming);
     Recompute(results_, '.', settings_.stockColours);
+    view_.ResultsChanged();
+    return true;
+}
+
+std::string SystemDocument::ResultsFileName() const {
+    return resultsDocument_ ? state_.fileName : results_.fileName;
+}
+
+bool SystemDocument::RefreshResultsFrom(const std::string& savedName, char decimalSeparator) {
+    const std::string own = ResultsFileName();
+    if (IsRunning() || own.empty() || results_.modified || !IsSameFile(own, savedName))
+        return false;
+    ResultsSet fresh;
+    if (!ReadResultsFile(fresh, savedName, decimalSeparator, settings_.stockColours)) return false;
+    fresh.fileName = results_.fileName;
+    fresh.modified = false;
+    results_ = std::move(fresh);
+    MarkHasResults();
     view_.ResultsChanged();
     return true;
 }

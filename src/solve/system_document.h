@@ -2,8 +2,9 @@
 // state and Stop commands, the results, and the script and solver threads
 // behind them. The desktop window owns one through the workspace; kora-batch
 // owns one per open file. Everything here runs on the main thread except
-// StopMenuClick and IsRunning, which any thread may call, and the steady
-// state's build and computation, which the solver thread does.
+// StopMenuClick and IsRunning, which any thread may call, and the model
+// build, the first slice of a solve and the steady state's build and
+// computation, which the solver thread does.
 #pragma once
 
 #include <atomic>
@@ -14,11 +15,13 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "auto_reset_event.h"
 #include "main_thread_gate.h"
 #include "model/krm_parser.h"
+#include "results/results_file.h"
 #include "results/results_set.h"
 #include "run_driver.h"
 #include "script/script_document.h"
@@ -36,6 +39,12 @@ class SweepPlan;
 class TRunThread;
 class TScriptThread;
 
+// A solve handed from the script command to the solver thread.
+struct SolveRequest {
+    TextLines modelLines;
+    RunConfiguration configuration;
+};
+
 // How the last script ended, for a caller that needs more than the dialogs.
 struct ScriptRecord {
     bool rejected = false; // the script check failed; nothing ran
@@ -49,6 +58,9 @@ struct ScriptRecord {
     int solves = 0;
     int solvesAhead = 0; // of them, solved ahead by a parallel loop's workers
 };
+
+// Called on the main thread when a results file was read or written.
+using ResultsFileDone = std::function<void(const ResultsFileResult& outcome)>;
 
 class SystemDocument final : public ScriptDocument {
 public:
@@ -77,6 +89,21 @@ public:
     const ResultsSet& results() const { return results_; }
     // After results were loaded into results() from a file.
     void MarkHasResults() { hasResults_ = !results_.timeCourses.empty(); }
+    // A ".res" file opened as a document: its own file is its results file.
+    void MarkResultsDocument() { resultsDocument_ = true; }
+    bool IsResultsDocument() const { return resultsDocument_; }
+    // The results file the document shows: its own for a results document,
+    // else the one its results were read from or saved to; "" when none.
+    std::string ResultsFileName() const;
+    // Results files on a worker thread, the document running meanwhile (and
+    // shown so when no script runs). Reading replaces the results when it
+    // succeeds; writing is SaveResults's, for the menu's commands too.
+    void ReadResultsInBackground(const std::string& fileName, char decimalSeparator,
+                                 ResultsFileDone done);
+    void SaveResultsInBackground(const std::string& fileName, ResultsFileDone done);
+    // Re-reads the results after another document saved `savedName`, when
+    // that is this document's results file and they hold no unsaved change.
+    bool RefreshResultsFrom(const std::string& savedName, char decimalSeparator);
     bool HasUnsavedResults() const { return hasResults_ && results_.modified; }
     // Where the last model error shown stands in the editor's lines; {0, 0}
     // when unknown.
@@ -101,6 +128,8 @@ public:
     const TimeCourse* LastTimeCourse() const override;
     bool MergeResults(const std::string& fileName) override;
     bool SaveResults(const std::string& fileName, std::string& reason) override;
+    void SaveResultsAndContinue(const std::string& fileName,
+                                std::function<void(const std::string& reason)> failed) override;
     void ClearResults() override;
 
 private:
@@ -123,6 +152,10 @@ private:
     bool TakeStopRequest() { return stopRequested_.exchange(false); }
     void NoteStoppedBetweenCommands() { stoppedBetweenCommands_.store(true); }
     void UpdateProgress();
+    // The solver thread's start of a solve: its request, then the outcome of
+    // the build and first slice (`failure`: what escaped them).
+    std::optional<SolveRequest> TakeSolveRequest();
+    void SolveStarted(bool started, const std::string& failure);
     void FinishRun();
     // True when the solve goes on with another segment.
     bool FinishSegment();
@@ -145,6 +178,7 @@ private:
     void StopWorkers();
     void DeleteSolvers();
     void SetStatus(const std::string& text);
+    void StartFileJob(std::function<void()> work, std::function<void()> done);
     void SplitEditorText();
     void ReportFailure(const RunOutcome& outcome);
     void StoreSolution(RunOutcome& outcome);
@@ -163,6 +197,7 @@ private:
     std::unique_ptr<KRMForm_ss> steadyState_;
     ResultsSet results_;
     bool hasResults_ = false;
+    bool resultsDocument_ = false;
     bool keptUntilRows_ = false; // results of before the script, still shown
 
     ScriptRunState state_;
@@ -174,6 +209,9 @@ private:
 
     // The solver of a run; null while the document is idle. Guarded by runLock_.
     std::unique_ptr<RunDriver> driver_;
+    // Whether driver_ is set, for IsRunning without the lock, which the
+    // solver thread holds while it builds a model.
+    std::atomic<bool> hasDriver_{false};
     bool solveActive_ = false; // a solve is between Solve and its finish
     bool unwatched_ = false;
     bool batching_ = false;  // ExecuteCommands is executing commands in a row
@@ -183,6 +221,7 @@ private:
     std::set<size_t> serialLoops_; // loops whose lines a plan got wrong
     // Handed from the script command to the solver thread; guarded by runLock_.
     std::optional<SteadyStateRequest> steadyStateRequest_;
+    std::optional<SolveRequest> solveRequest_;
     std::mutex runLock_;
     std::mutex scriptLock_;
     AutoResetEvent runEvent_;
@@ -196,6 +235,9 @@ private:
     MainThreadGate gate_;
     std::unique_ptr<TScriptThread> scriptThread_;
     std::unique_ptr<TRunThread> runThread_;
+    // Reads or writes a results file; joined before the next job and at the end.
+    std::thread fileThread_;
+    std::atomic<bool> fileJob_{false};
 };
 
 } // namespace kora

@@ -103,11 +103,53 @@ OpenResult Workspace::Show(const std::string& fileName, const TextLines& lines, 
             entries_.pop_back();
             return OpenResult::Unreadable;
         }
+        document->MarkResultsDocument();
         document->MarkHasResults();
     }
     recent_.Remove(fileName);
     factory_.ShowDocument(shown, *document);
     return OpenResult::Opened;
+}
+
+void Workspace::RefreshResultsFrom(const SystemDocument& saver, const std::string& savedName,
+                                   char decimalSeparator) {
+    for (SystemDocument* document : Documents())
+        if (document != &saver) document->RefreshResultsFrom(savedName, decimalSeparator);
+}
+
+OpenResult Workspace::OpenResultsInBackground(const std::string& fileName, char decimalSeparator,
+                                              std::function<void(const std::string&)> failed) {
+    if (Find(fileName) != nullptr) return OpenResult::AlreadyOpen;
+    std::unique_ptr<DocumentHost> view = factory_.CreateView(fileName, {}, true);
+    if (!view) return OpenResult::Unreadable;
+    DocumentHost& shown = *view;
+    SystemDocument* document = Add(std::move(view), fileName);
+    const uint64_t serial = entries_.back()->serial;
+    document->MarkResultsDocument();
+    recent_.Remove(fileName);
+    factory_.ShowDocument(shown, *document);
+    document->ReadResultsInBackground(
+        fileName, decimalSeparator,
+        [this, serial, failed = std::move(failed)](const ResultsFileResult& read) {
+            if (read) return;
+            if (failed) failed(read.reason);
+            // Not from inside the document's own call: it waits for this.
+            app_.PostToMainThread([this, serial, alive = std::weak_ptr<bool>(alive_)] {
+                if (alive.lock()) Discard(serial);
+            });
+        });
+    return OpenResult::Opened;
+}
+
+void Workspace::Discard(uint64_t serial) {
+    for (auto it = entries_.begin(); it != entries_.end(); ++it)
+        if ((*it)->serial == serial && (*it)->holds == 0) {
+            // The document before its view, as everywhere.
+            std::unique_ptr<Entry> entry = std::move(*it);
+            entries_.erase(it);
+            entry->document.reset();
+            return;
+        }
 }
 
 SystemDocument* Workspace::NewDocument() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,6 +71,11 @@ public:
     // Opens a model or (".res") results file; `reason` tells why the file
     // could not be read.
     OpenResult OpenFile(const std::string& fileName, std::string* reason = nullptr);
+    // Opens a ".res" file as a results document at once and reads it on a
+    // worker thread, the document running meanwhile. When it cannot be read,
+    // the document goes again and `failed` gets the reason (main thread).
+    OpenResult OpenResultsInBackground(const std::string& fileName, char decimalSeparator,
+                                       std::function<void(const std::string& reason)> failed);
     // Opens a model document named `fileName` with lines already read from
     // it, so that a stream is read only once.
     OpenResult OpenModelText(const std::string& fileName, const TextLines& lines);
@@ -88,6 +94,11 @@ public:
     // stays open (`*kept` names it). Documents that a dialog closed meanwhile
     // are skipped; documents opened meanwhile are left alone.
     CloseResult CloseAll(SystemDocument** kept = nullptr);
+
+    // Every document but `saver` that shows the results file `savedName`
+    // and holds no unsaved change there reads it again.
+    void RefreshResultsFrom(const SystemDocument& saver, const std::string& savedName,
+                            char decimalSeparator);
 
     // New settings for every open document and every document opened later.
     void SettingsChanged(const Settings& settings);
@@ -117,6 +128,8 @@ private:
 
     Entry* EntryOf(const SystemDocument& document);
     Entry* EntryWithSerial(uint64_t serial);
+    // Closes without questions and without a trace in the recent files.
+    void Discard(uint64_t serial);
     // The close questions; false when the user keeps the document.
     bool AskBeforeClose(DocumentHost& view, const SystemDocument& document);
     SystemDocument* Add(std::unique_ptr<DocumentHost> view, const std::string& fileName);
@@ -127,6 +140,9 @@ private:
     RecentFiles recent_;
     std::vector<std::unique_ptr<Entry>> entries_;
     uint64_t nextSerial_ = 1;
+    // Calls posted to the main thread look here first: the workspace may
+    // have gone by the time they run.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // The close questions.

@@ -113,6 +113,14 @@ protected:
         if (frame_->OpenByName(path) != OpenResult::Opened) return nullptr;
         return frame_->ActiveFile();
     }
+    // A results file opened from the window, read once it is active.
+    TSystemFile* OpenResults(const std::string& path) {
+        if (frame_->OpenByName(QString::fromStdString(path)) != OpenResult::Opened) return nullptr;
+        TSystemFile* file = frame_->ActiveFile();
+        if (!QTest::qWaitFor([file] { return !file->document()->IsRunning(); }, 20000))
+            return nullptr;
+        return file;
+    }
     int SubWindows() const { return int(frame_->area()->subWindowList().size()); }
 
     SettingsSession session_;

@@ -195,7 +195,7 @@ TEST_F(WorkbenchTest, AFailedSaveKeepsTheTextModifiedAndSavesWithCrLf) {
 TEST_F(WorkbenchTest, SaveOnAResultsDocumentWritesItsResultsNotAnEmptyText) {
     const auto path = dir_ / "decay.res";
     std::filesystem::copy_file(KORA_EXAMPLES_DIR "/../tests/data/render_decay.res", path);
-    ASSERT_EQ(frame_->OpenByName(QString::fromStdString(path.string())), OpenResult::Opened);
+    ASSERT_NE(OpenResults(path.string()), nullptr);
     DialogAnswers boxes({QMessageBox::Yes});
     frame_->Command(QStringLiteral("Save"))->trigger();
     EXPECT_EQ(boxes.texts.size(), 1); // replace the file?

@@ -189,8 +189,8 @@ TEST_F(WorkbenchWindowsTest, AResultsFileOpenedOverAMaximizedWindowComesInFront)
     std::string reason;
     ASSERT_TRUE(model->document()->SaveResults(res, reason)) << reason;
     qobject_cast<QMdiSubWindow*>(model->parentWidget())->showMaximized();
-    ASSERT_EQ(frame_->OpenByName(QString::fromStdString(res)), OpenResult::Opened);
-    TSystemFile* opened = frame_->ActiveFile();
+    TSystemFile* opened = OpenResults(res);
+    ASSERT_NE(opened, nullptr);
     ASSERT_NE(opened, model);
     const QList<QMdiSubWindow*> stack = frame_->area()->subWindowList(QMdiArea::StackingOrder);
     EXPECT_EQ(stack.back()->widget(), opened);

@@ -84,8 +84,8 @@ TEST_F(WorkbenchWiringTest, AThresholdChosenInAReportIsKeptForTheNextOne) {
 TEST_F(WorkbenchWiringTest, SavingResultsRefreshesAnotherWindowOnTheSameFile) {
     const auto path = dir_ / "decay.res";
     std::filesystem::copy_file(KORA_EXAMPLES_DIR "/../tests/data/render_decay.res", path);
-    ASSERT_EQ(frame_->OpenByName(QString::fromStdString(path.string())), OpenResult::Opened);
-    TSystemFile* shown = frame_->ActiveFile();
+    TSystemFile* shown = OpenResults(path.string());
+    ASSERT_NE(shown, nullptr);
     TSystemFile* model = Open("p.krm");
     ASSERT_NE(model, nullptr);
     model->document()->AnalysisRunClick();
@@ -96,6 +96,7 @@ TEST_F(WorkbenchWiringTest, SavingResultsRefreshesAnotherWindowOnTheSameFile) {
     frame_->workspace().SettingsChanged(session_.settings());
     frame_->UpdateCommands();
     frame_->Command(QStringLiteral("SaveUnderName"))->trigger();
+    ASSERT_TRUE(Settled(model));
     const ResultsSet& refreshed = shown->document()->results();
     ASSERT_EQ(refreshed.timeCourses.size(), saved.timeCourses.size());
     EXPECT_EQ(refreshed.timeCourses.front().rows, saved.timeCourses.front().rows);

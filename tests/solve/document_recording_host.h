@@ -82,8 +82,9 @@ public:
         if (onWrite) onWrite();
     }
     void FinishMessagesWindow(const std::string& writer) override { finished.insert(writer); }
-    void ShowSteadyStateReport(const std::string& caption,
+    void ShowSteadyStateReport(const std::string& writer, const std::string& caption,
                                std::shared_ptr<const SsReport> report) override {
+        reportWriters.push_back(writer);
         reports.push_back(caption);
         reportObjects.push_back(std::move(report));
     }
@@ -112,6 +113,7 @@ public:
     std::map<std::string, std::string> messages;
     std::set<std::string> finished;
     std::vector<std::string> reports;
+    std::vector<std::string> reportWriters; // full file names, one per report
     std::vector<std::shared_ptr<const SsReport>> reportObjects;
     std::vector<std::string> statuses;
     std::set<std::string> open;

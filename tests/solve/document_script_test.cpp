@@ -103,6 +103,19 @@ TEST_F(DocumentFixture, SavedResultsMergeBack) {
     EXPECT_EQ(host.boxes[0], "ERROR: Could not merge.|MERGE missing.res");
 }
 
+// The file is written off the main thread; the script waits for it, and a
+// failure is told before the next command.
+TEST_F(DocumentFixture, AFailedSaveIsToldAndTheScriptGoesOn) {
+    Run(WithScript({"RUN", "SAVE RES TO missing/out", "W \"after\"", "SAVE RES TO saved"}));
+    EXPECT_EQ(Output(), "\nafter");
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].rfind("ERROR: Could not save results.|SAVE RES TO missing/out\n", 0),
+              0u)
+        << host.boxes[0];
+    EXPECT_TRUE(std::filesystem::exists(dir.File("saved.res")));
+    EXPECT_FALSE(doc.IsRunning());
+}
+
 TEST_F(DocumentFixture, ResultCommandsDoNothingWithoutResults) {
     Run(WithScript({"SAVE RES TO out", "CLEAR RES", "MERGE nothing.res"}));
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.res")));

@@ -113,6 +113,96 @@ TEST_F(WorkspaceTest, NewSettingsReachOpenDocuments) {
     EXPECT_EQ(document.results().timeCourses[0].rows, 5);
 }
 
+TEST_F(WorkspaceTest, ReportsAndRefreshesTellDocumentsOfOneBaseNameApart) {
+    std::filesystem::create_directories(dir.path / "a");
+    std::filesystem::create_directories(dir.path / "b");
+    const std::string first = Model("a/m.krm", "X' = 1 - X\nX = 0.5\ntf = 1\n");
+    const std::string second = Model("b/m.krm", "X' = 2 - X\nX = 0.5\ntf = 2\n");
+    ASSERT_EQ(workspace.OpenFile(first), OpenResult::Opened);
+    ASSERT_EQ(workspace.OpenFile(second), OpenResult::Opened);
+    SystemDocument& one = *workspace.Find(first);
+    SystemDocument& two = *workspace.Find(second);
+    for (SystemDocument* document : {&two, &one}) {
+        document->AnalysisSSClick();
+        testing::RunUntilIdle(queue, {document});
+    }
+    // Same caption, different writers.
+    ASSERT_EQ(app.reports.size(), 2u);
+    EXPECT_EQ(app.reports[0], app.reports[1]);
+    EXPECT_EQ(app.reportWriters, (std::vector<std::string>{second, first}));
+
+    // Each model saves its results beside it; both results files are open.
+    std::string reason;
+    for (SystemDocument* document : {&one, &two}) {
+        RunToEnd(*document);
+        const std::string saved = document->fileName().substr(0, document->fileName().size() - 4);
+        ASSERT_TRUE(document->SaveResults(saved + ".res", reason)) << reason;
+        ASSERT_EQ(workspace.OpenFile(saved + ".res"), OpenResult::Opened);
+    }
+    SystemDocument& shownOne = *workspace.Find(dir.File("a/m.res"));
+    SystemDocument& shownTwo = *workspace.Find(dir.File("b/m.res"));
+    EXPECT_TRUE(shownOne.IsResultsDocument());
+    EXPECT_EQ(shownOne.ResultsFileName(), dir.File("a/m.res"));
+    const int rowsTwo = shownTwo.results().timeCourses.at(0).rows;
+
+    // A longer run saved over a/m.res reaches its window only.
+    static_cast<TestHost*>(workspace.ViewOf(one))->editor = {"X' = 1 - X", "X = 0.5", "tf = 3"};
+    RunToEnd(one);
+    ASSERT_TRUE(one.SaveResults(dir.File("a/m.res"), reason)) << reason;
+    workspace.RefreshResultsFrom(one, dir.File("a/m.res"), '.');
+    EXPECT_EQ(shownOne.results().timeCourses.at(0).rows, one.results().timeCourses.at(0).rows);
+    EXPECT_FALSE(shownOne.HasUnsavedResults());
+    EXPECT_EQ(shownTwo.results().timeCourses.at(0).rows, rowsTwo);
+
+    // Unsaved changes in the window are kept, not replaced.
+    shownTwo.results().modified = true;
+    ASSERT_TRUE(one.SaveResults(dir.File("b/m.res"), reason)) << reason;
+    workspace.RefreshResultsFrom(one, dir.File("b/m.res"), '.');
+    EXPECT_EQ(shownTwo.results().timeCourses.at(0).rows, rowsTwo);
+}
+
+TEST_F(WorkspaceTest, AResultsFileReadInTheBackgroundKeepsItsDocumentBusyUntilIn) {
+    ASSERT_EQ(workspace.OpenFile(Model("m.krm", "X' = -X\nX = 1\ntf = 1\n")), OpenResult::Opened);
+    SystemDocument& model = *workspace.Documents().front();
+    RunToEnd(model);
+    std::string reason;
+    ASSERT_TRUE(model.SaveResults(dir.File("m.res"), reason)) << reason;
+
+    std::vector<std::string> failures;
+    const auto failed = [&failures](const std::string& why) { failures.push_back(why); };
+    ASSERT_EQ(workspace.OpenResultsInBackground(dir.File("m.res"), '.', failed),
+              OpenResult::Opened);
+    SystemDocument& shown = *workspace.Find(dir.File("m.res"));
+    TestHost& view = *windows.last;
+    EXPECT_TRUE(shown.IsRunning());
+    EXPECT_EQ(workspace.CloseDocument(shown), CloseResult::Running);
+    shown.AnalysisRunClick(); // refused: the file is still being read
+    testing::RunUntilIdle(queue, {&shown});
+    EXPECT_EQ(view.runningCalls, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(shown.HasResults());
+    EXPECT_EQ(shown.results().timeCourses.at(0).rows, model.results().timeCourses.at(0).rows);
+    EXPECT_EQ(workspace.OpenResultsInBackground(dir.File("m.res"), '.', failed),
+              OpenResult::AlreadyOpen);
+    EXPECT_TRUE(failures.empty());
+
+    // A file that cannot be read closes its document again, and the results
+    // document can still save to its own file.
+    dir.Write("bad.res", "not results\n");
+    ASSERT_EQ(workspace.OpenResultsInBackground(dir.File("bad.res"), '.', failed),
+              OpenResult::Opened);
+    queue.RunUntil([&] { return workspace.Find(dir.File("bad.res")) == nullptr; });
+    EXPECT_EQ(failures.size(), 1u);
+    EXPECT_TRUE(workspace.recentFiles().entries().empty());
+
+    bool saved = false;
+    shown.results().modified = true;
+    shown.SaveResultsInBackground(
+        dir.File("m.res"), [&saved](const ResultsFileResult& written) { saved = written.ok; });
+    testing::RunUntilIdle(queue, {&shown});
+    EXPECT_TRUE(saved);
+    EXPECT_FALSE(shown.HasUnsavedResults());
+}
+
 TEST_F(WorkspaceTest, RunningDocumentsRefuseToCloseButGoWithTheWorkspace) {
     auto running = std::make_unique<Workspace>(app, windows, testing::EndlessSettings());
     ASSERT_EQ(running->OpenFile(Model("m.krm", "X' = X - X*Y\nY' = X*Y - Y\nX = 2\nY = 1\n"

@@ -56,6 +56,12 @@ void DrawMarker(PlotCanvas& c, QPointF at, Marker marker, double rx, double ry) 
 void DrawPolyline(PlotCanvas& c, const PlotPoint* points, size_t count) {
     std::array<QPointF, kPieceSize> piece;
     if (count < 2) return;
+    if (c.thinToColumns > 0 && c.thinned != nullptr && count > kPieceSize &&
+        c.painter.pen().style() == Qt::SolidLine) {
+        ThinToColumns(points, count, c.unitsX / c.thinToColumns, *c.thinned);
+        points = c.thinned->data();
+        count = c.thinned->size();
+    }
     for (size_t start = 0; start + 1 < count; start += kPieceSize - 1) {
         const size_t n = std::min(kPieceSize, count - start);
         for (size_t i = 0; i < n; ++i)
@@ -77,6 +83,25 @@ void DrawMarkers(PlotCanvas& c, const PlotPoint* points, size_t count, const QCo
 }
 
 } // namespace
+
+void ThinToColumns(const PlotPoint* points, size_t count, double columnWidth,
+                   std::vector<PlotPoint>& thinned) {
+    thinned.clear();
+    size_t start = 0;
+    while (start < count) {
+        const double column = std::floor(points[start].x / columnWidth);
+        size_t low = start, high = start, end = start + 1;
+        for (; end < count && std::floor(points[end].x / columnWidth) == column; ++end) {
+            if (points[end].y < points[low].y) low = end;
+            if (points[end].y > points[high].y) high = end;
+        }
+        // Every kept index once, in the order of the line.
+        std::array<size_t, 4> kept{start, std::min(low, high), std::max(low, high), end - 1};
+        for (size_t i = 0; i < kept.size(); ++i)
+            if (i == 0 || kept[i] != kept[i - 1]) thinned.push_back(points[kept[i]]);
+        start = end;
+    }
+}
 
 QColor ToQColor(Colour colour) {
     const Rgb rgb = RgbOf(colour);

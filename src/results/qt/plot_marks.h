@@ -8,6 +8,7 @@
 #include <QPen>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "plot_colour.h"
 #include "plot_geometry.h"
@@ -33,7 +34,9 @@ struct PlotCanvas {
     Colour background = kWhite;
     Colour foregroundColour = kBlack;
     QColor foreground;
-    bool dark = false; // a dark background with a white foreground
+    bool dark = false;                         // a dark background with a white foreground
+    double thinToColumns = 0;                  // see PlotDrawOptions
+    std::vector<PlotPoint>* thinned = nullptr; // the thinning's buffer, reused
     Box area;
 
     QPen SolidPen(const QColor& colour, double widthPixels = 1) const;
@@ -42,6 +45,12 @@ struct PlotCanvas {
     // The same, or the foreground in black-and-white mode.
     QColor LineColour(const ResultsSet& set, Colour colour) const;
 };
+
+// The first, lowest, highest and last of each run of consecutive points in
+// one column (`columnWidth` drawing units wide), in their order; unbroken
+// points only (no NaN).
+void ThinToColumns(const PlotPoint* points, size_t count, double columnWidth,
+                   std::vector<PlotPoint>& thinned);
 
 // Draws one line: polylines for styles 1..3 (broken at NaN points, `dash`
 // 0 solid, then dashes, dots, ...), with the record's marker at every

@@ -390,6 +390,9 @@ PlotDrawing DrawPlot(QPainter& painter, const QRect& target, ResultsSet& set,
     PlotCanvas c(painter);
     c.unitsX = kUnitsPerInch / dpiX;
     c.unitsY = kUnitsPerInch / dpiY;
+    c.thinToColumns = options.thinToColumns;
+    std::vector<PlotPoint> thinned;
+    c.thinned = &thinned;
     const double scale = options.scale > 0 ? options.scale : 1;
     c.px = c.unitsX * scale;
     c.py = c.unitsY * scale;

@@ -21,6 +21,11 @@ struct PlotDrawOptions {
     double fontPixels = 10;       // text size in device pixels
     double scale = 1;             // device pixels per pixel of line widths, ticks and margins
     Colour windowColour = kWhite; // what the system window colour stands for
+    // Above 0: a line far denser than the screen is drawn through the first,
+    // lowest, highest and last point of each column of this many columns
+    // per pixel (the screen's pixel ratio), which lights the same pixels at a
+    // small part of the cost. Files keep every point.
+    double thinToColumns = 0;
     // Largest point buffer to ask for; a larger time course cannot be drawn.
     size_t pointBufferLimit = size_t{1} << 28;
 };
