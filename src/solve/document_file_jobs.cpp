@@ -6,11 +6,11 @@
 #include <memory>
 #include <utility>
 
+#include "base/app_host.h"
+#include "base/document_host.h"
 #include "results/plot_ranges.h"
 #include "results/results_file.h"
 #include "results/results_save.h"
-#include "solve/base/app_host.h"
-#include "solve/base/document_host.h"
 #include "system_document.h"
 
 namespace kora {
