@@ -293,7 +293,9 @@ std::pair<RunOutcome, RunOutcome> SwitchAtFive(const std::string& switched) {
         const double t = a.timeCourse->Value(r, 0);
         const double exact = t <= 5.0 ? 0.0 : 100.0 * (1.0 - std::exp(-(t - 5.0)));
         EXPECT_NEAR(a.timeCourse->Value(r, 1), exact, 1e-5) << t;
-        if (r < b.timeCourse->rows) EXPECT_NEAR(b.timeCourse->Value(r, 1), exact, 1e-3) << t;
+        if (r < b.timeCourse->rows) {
+            EXPECT_NEAR(b.timeCourse->Value(r, 1), exact, 1e-3) << t;
+        }
     }
     return {std::move(a), std::move(b)};
 }
