@@ -119,12 +119,12 @@ bool RunDriver::Build(const TextLines& modelLines, const RunConfiguration& confi
     configuration_ = configuration;
     lines_ = modelLines;
     liveSwitches_.clear();
-    return Launch(approve);
+    return BuildFromLines();
 }
 
-// Builds the model from lines_ and starts the run, with the switches found
-// to chatter evaluated live from the start.
-bool RunDriver::Launch(const RunApproval& approve) {
+// Builds the model from lines_; a restart after chattering comes back here
+// with the chattering switches to be evaluated live from the start.
+bool RunDriver::BuildFromLines() {
     pending_ = RunOutcome{};
     failureCaptured_ = false;
     started_ = false;
@@ -347,7 +347,7 @@ bool RunDriver::ContinueAfterEvent() {
     if (quietSwitches_ > kChatteringSwitches) solver.equationSwitchesOff = true;
     if (atSwitch && !fired && FindChatteringSwitches(end)) {
         solver.Reset(); // as Finish leaves it for the next start
-        return Launch(nullptr);
+        return BuildFromLines() && Begin();
     }
     if (atSwitch && fired) {
         // The row before the event; the segment's first row is the one after.

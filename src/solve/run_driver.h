@@ -142,7 +142,7 @@ private:
     bool NextSegment(double start, bool restartGrid, bool startRow, bool constantsChanged);
     double SegmentEnd(double start) const;
     void CaptureFailureRecord();
-    bool Launch(const RunApproval& approve);
+    bool BuildFromLines();
     bool FindChatteringSwitches(double time);
 
     KRMparser& model_;

@@ -210,12 +210,6 @@ void SystemDocument::Solve() {
         if (!SolveFromSweep()) SolveHere();
         return;
     }
-    if (StartSolve()) runEvent_.Set();
-}
-
-// Builds the model and starts the solver; on failure reports it and ends
-// the script.
-bool SystemDocument::StartSolve() {
     ProgressSnapshot start;
     start.method = methodLabel_;
     view_.ShowProgress(start);
@@ -225,6 +219,27 @@ bool SystemDocument::StartSolve() {
     }
     // The script stays suspended until SolveStarted fails it or the run ends.
     runEvent_.Set();
+}
+
+// Builds the model and starts the solver here, for a run nobody watches
+// (no window waits on it); on failure reports it and ends the script.
+bool SystemDocument::StartSolve() {
+    ProgressSnapshot start;
+    start.method = methodLabel_;
+    view_.ShowProgress(start);
+    const RunApproval approve = [this](const KRMparser& model) { return ApproveRunSize(model); };
+    if (!driver_->Start(state_.modelLines, Configuration(), approve)) {
+        RunOutcome outcome = driver_->Finish();
+        if (outcome.category == kCategoryDeclined)
+            record_.runDeclined = true;
+        else
+            ReportFailure(outcome);
+        FailCommand();
+        return false;
+    }
+    SetStatus("SOLVING");
+    solveActive_ = true;
+    return true;
 }
 
 std::optional<SolveRequest> SystemDocument::TakeSolveRequest() {
@@ -248,11 +263,11 @@ void SystemDocument::SolveStarted(bool started, const std::string& failure) {
         else
             ReportFailure(outcome);
         FailCommand();
-        return false;
+        return;
     }
     SetStatus("SOLVING");
     solveActive_ = true;
-    return true;
+    runEvent_.Set();
 }
 
 // Checked on every solve, so that a script's own SETs of tf and hr count.
