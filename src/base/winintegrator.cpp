@@ -218,9 +218,14 @@ double winintegrator::EvaluateQuantity(int kind, size_t index, double time, cons
                                        int& error) {
     if (locks.Any()) {
         const std::vector<int32_t>& code = locks.Code(kind, index);
-        if (!code.empty())
-            return model->EvaluateCode(code.data(), time, y, auxValues.data(), constValues.data(),
-                                       error, evalStack.data());
+        if (!code.empty()) {
+            const double held = model->EvaluateCode(code.data(), time, y, auxValues.data(),
+                                                    constValues.data(), error, evalStack.data());
+            if (error == 0) return held;
+            // A trial step past a guard ("x <= 1 -> arcsech[x]") still held at
+            // its old side: the live code takes the side the guard is on.
+            error = 0;
+        }
     }
     return model->Evaluate(kind, static_cast<int>(index), time, y, auxValues.data(),
                            constValues.data(), error, evalStack.data());

@@ -105,6 +105,22 @@ TEST(HeldSwitches, AStartOnTheSwitchTakesTheSideTheStateMovesTo) {
     }
 }
 
+// A guard keeps its operand inside its domain: trial steps past the guard,
+// while it is still held on the old side, must not end the run.
+TEST(HeldSwitches, AGuardedFunctionPastItsGuardDoesNotStopTheRun) {
+    const RunOutcome outcome = RunLsoda(
+        {"X' = G", "G = if[_time < 2, sqrt[2 - _time], 0]", "X = 0", "tf = 4", "hr = 0.5"}, 8);
+    ASSERT_TRUE(outcome.Succeeded()) << outcome.code << " " << outcome.context;
+    const TimeCourse& course = *outcome.timeCourse;
+    // X(t) is the integral of sqrt(2 - s) up to t, constant after the guard.
+    for (int32_t r = 0; r < course.rows; ++r) {
+        const double t = course.Value(r, 0);
+        const double rest = t < 2.0 ? std::pow(2.0 - t, 1.5) : 0.0;
+        const double exact = 2.0 / 3.0 * (std::pow(2.0, 1.5) - rest);
+        EXPECT_NEAR(course.Value(r, Column(course, "X")), exact, 1e-5) << t;
+    }
+}
+
 // X is held on the switch (sliding): located again at once, each time, the
 // switch is evaluated live as without location, so the run ends as before,
 // with the same rows.
