@@ -314,17 +314,31 @@ double KRMparser::EvaluateCode(const int32_t* const code, double time, const dou
                            stack, below);
 }
 
+namespace {
+
+// The switch's operands, left on the stack: `below` points past the first of
+// two, the returned value is the last.
+double SwitchOperands(const KRMparser& model, const std::vector<int32_t>& code,
+                      const ConditionSwitch& at, double time, const double* dependent,
+                      const double* auxiliary, const double* constants, int& error, double* stack,
+                      double*& below) {
+    MathErrorRecord& record = CurrentMathError();
+    if (record.IsSet()) record = MathErrorRecord{};
+    error = 0;
+    below = nullptr;
+    return RunWords<true>(code.data() + at.begin, code.data() + at.word, time, dependent, auxiliary,
+                          constants, model.random, error, stack, below);
+}
+
+} // namespace
+
 double SwitchingFunction(const KRMparser& model, const std::vector<int32_t>& code,
                          const ConditionSwitch& at, double time, const double* dependent,
                          const double* auxiliary, const double* constants, int& error,
                          double* stack) {
-    MathErrorRecord& record = CurrentMathError();
-    if (record.IsSet()) record = MathErrorRecord{};
-    error = 0;
     double* below = nullptr;
     const double top =
-        RunWords<true>(code.data() + at.begin, code.data() + at.word, time, dependent, auxiliary,
-                       constants, model.random, error, stack, below);
+        SwitchOperands(model, code, at, time, dependent, auxiliary, constants, error, stack, below);
     if (error != 0) return top;
     return at.operands == 2 ? below[-1] - top : top;
 }
@@ -332,13 +346,9 @@ double SwitchingFunction(const KRMparser& model, const std::vector<int32_t>& cod
 double SwitchValue(const KRMparser& model, const std::vector<int32_t>& code,
                    const ConditionSwitch& at, double time, const double* dependent,
                    const double* auxiliary, const double* constants, int& error, double* stack) {
-    MathErrorRecord& record = CurrentMathError();
-    if (record.IsSet()) record = MathErrorRecord{};
-    error = 0;
     double* below = nullptr;
     const double top =
-        RunWords<true>(code.data() + at.begin, code.data() + at.word, time, dependent, auxiliary,
-                       constants, model.random, error, stack, below);
+        SwitchOperands(model, code, at, time, dependent, auxiliary, constants, error, stack, below);
     if (error != 0) return top;
     if (at.operands == 2) return ConditionValue(at.kind, below[-1], top);
     bool failed = false;

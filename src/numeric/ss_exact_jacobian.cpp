@@ -8,12 +8,9 @@ namespace kora {
 
 void powerLawJacobian(void* context, int n, const double* x, double* fjac, int* iflag) {
     auto& c = *static_cast<PowerLawResidualContext*>(context);
-    for (int i = 0; i < n; ++i) {
-        if (!(x[i] > 0.0) || !std::isfinite(x[i])) {
-            *iflag = -1;
-            return;
-        }
-        c.xe[i] = x[i];
+    if (!TakePositiveState(c, n, x)) {
+        *iflag = -1;
+        return;
     }
     const PowerLawTable& table = *c.table;
     const auto size = static_cast<size_t>(n);

@@ -76,16 +76,20 @@ ModelResidualContext::ModelResidualContext(const KRMparser& model)
     auxiliary = storedAuxiliary;
 }
 
+bool TakePositiveState(PowerLawResidualContext& c, int n, const double* x) {
+    // A non-finite trial would only drive the solver into NaNs.
+    for (int i = 0; i < n; ++i) {
+        if (!(x[i] > 0.0) || !std::isfinite(x[i])) return false;
+        c.xe[i] = x[i];
+    }
+    return true;
+}
+
 void powerLawResidual(void* context, int n, const double* x, double* f, int* iflag) {
     auto& c = *static_cast<PowerLawResidualContext*>(context);
-    // Powers of non-positive values are undefined or meaningless here; a
-    // non-finite trial would only drive the solver into NaNs.
-    for (int i = 0; i < n; ++i) {
-        if (!(x[i] > 0.0) || !std::isfinite(x[i])) {
-            *iflag = -1;
-            return;
-        }
-        c.xe[i] = x[i];
+    if (!TakePositiveState(c, n, x)) {
+        *iflag = -1;
+        return;
     }
     const PowerLawTable& table = *c.table;
     for (int i = 0; i < n; ++i) {

@@ -47,6 +47,10 @@ struct PowerLawResidualContext {
     double* xe = nullptr;
 };
 
+// Copies x into the context's extended state; false when a value is not
+// positive and finite, where powers are undefined or meaningless.
+bool TakePositiveState(PowerLawResidualContext& c, int n, const double* x);
+
 // modelResidual's context: copies of the model's stored auxiliary and
 // constant values and an evaluation stack, made once per computation.
 struct ModelResidualContext {

@@ -229,17 +229,23 @@ bool SystemDocument::StartSolve() {
     view_.ShowProgress(start);
     const RunApproval approve = [this](const KRMparser& model) { return ApproveRunSize(model); };
     if (!driver_->Start(state_.modelLines, Configuration(), approve)) {
-        RunOutcome outcome = driver_->Finish();
-        if (outcome.category == kCategoryDeclined)
-            record_.runDeclined = true;
-        else
-            ReportFailure(outcome);
-        FailCommand();
+        ReportStartFailure();
         return false;
     }
     SetStatus("SOLVING");
     solveActive_ = true;
     return true;
+}
+
+// A solve that did not start: declined by the user, or failed in its build
+// or first slice; either way the script ends here.
+void SystemDocument::ReportStartFailure() {
+    RunOutcome outcome = driver_->Finish();
+    if (outcome.category == kCategoryDeclined)
+        record_.runDeclined = true;
+    else
+        ReportFailure(outcome);
+    FailCommand();
 }
 
 std::optional<SolveRequest> SystemDocument::TakeSolveRequest() {
@@ -257,12 +263,7 @@ void SystemDocument::SolveStarted(bool started, const std::string& failure) {
         return;
     }
     if (!started) {
-        RunOutcome outcome = driver_->Finish();
-        if (outcome.category == kCategoryDeclined)
-            record_.runDeclined = true;
-        else
-            ReportFailure(outcome);
-        FailCommand();
+        ReportStartFailure();
         return;
     }
     SetStatus("SOLVING");

@@ -184,6 +184,7 @@ private:
     void StoreSolution(RunOutcome& outcome);
     void FailCommand();
     bool StartSolve();
+    void ReportStartFailure();
     bool ApproveRunSize(const KRMparser& model);
     RunConfiguration Configuration() const;
 
