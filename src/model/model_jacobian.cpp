@@ -161,19 +161,18 @@ bool ModelJacobian::Times(double time, const double* y, const double* v, const d
                           double* jv) {
     static constexpr int32_t kZero[] = {kWordEnd};
     DualNumber result;
+    const auto evaluate = [&](const std::vector<int32_t>& code) {
+        return EvaluateDual(model_, code.empty() ? kZero : code.data(), time, y, v,
+                            auxiliary_.data(), auxiliarySlope_.data(), constants, stack_.data(),
+                            result);
+    };
     for (size_t j = 0; j < model_.definitions.size(); ++j) {
-        const std::vector<int32_t>& code = model_.definitions[j].code;
-        if (!EvaluateDual(model_, code.empty() ? kZero : code.data(), time, y, v, auxiliary_.data(),
-                          auxiliarySlope_.data(), constants, stack_.data(), result))
-            return false;
+        if (!evaluate(model_.definitions[j].code)) return false;
         auxiliary_[j] = result.value;
         auxiliarySlope_[j] = result.slope;
     }
     for (size_t i = 0; i < model_.equations.size(); ++i) {
-        const std::vector<int32_t>& code = model_.equations[i].code;
-        if (!EvaluateDual(model_, code.empty() ? kZero : code.data(), time, y, v, auxiliary_.data(),
-                          auxiliarySlope_.data(), constants, stack_.data(), result))
-            return false;
+        if (!evaluate(model_.equations[i].code)) return false;
         jv[i] = result.slope;
     }
     return true;
