@@ -12,31 +12,12 @@ namespace {
 constexpr size_t kNameKeyword = 3;
 constexpr size_t kTildeKeyword = 4;
 
-bool EndsWithContinuation(const std::string& text, size_t& at) {
+bool EndsWithContinuationAt(const std::string& text, size_t& at) {
     size_t last = text.find_last_not_of(" \t");
     if (last == std::string::npos || last < 1) return false;
     if (text[last] != '>' || text[last - 1] != '>') return false;
     at = last - 1;
     return true;
-}
-
-// Physical line i joined with the lines that ">>" continues it with, cut at
-// the first "//".
-std::string LogicalLine(const TextLines& lines, size_t i) {
-    std::string text = lines[i];
-    size_t at = 0;
-    for (size_t next = i + 1; next < lines.size() && EndsWithContinuation(text, at); ++next) {
-        text.replace(at, 2, "  ");
-        std::string appended = lines[next];
-        size_t first = appended.find_first_not_of(" \t");
-        if (first != std::string::npos && appended.compare(first, 2, ">>") == 0)
-            appended.replace(first, 2, "  ");
-        text += ' ';
-        text += appended;
-    }
-    size_t comment = text.find("//");
-    if (comment != std::string::npos) text.resize(comment);
-    return text;
 }
 
 Statement MakeStatement(const std::string& name, const std::string& text, int32_t offset,
@@ -51,6 +32,28 @@ Statement MakeStatement(const std::string& name, const std::string& text, int32_
 }
 
 } // namespace
+
+bool ContinuesOnNextLine(const std::string& line) {
+    size_t at = 0;
+    return EndsWithContinuationAt(line, at);
+}
+
+std::string LogicalLine(const TextLines& lines, size_t i) {
+    std::string text = lines[i];
+    size_t at = 0;
+    for (size_t next = i + 1; next < lines.size() && EndsWithContinuationAt(text, at); ++next) {
+        text.replace(at, 2, "  ");
+        std::string appended = lines[next];
+        size_t first = appended.find_first_not_of(" \t");
+        if (first != std::string::npos && appended.compare(first, 2, ">>") == 0)
+            appended.replace(first, 2, "  ");
+        text += ' ';
+        text += appended;
+    }
+    size_t comment = text.find("//");
+    if (comment != std::string::npos) text.resize(comment);
+    return text;
+}
 
 KRMparser::KRMparser(KRMForm* form, ErrorDisplay* errorSink) : form(form), errorSink(errorSink) {}
 

@@ -52,6 +52,12 @@ struct Statement {
     bool setByEvent = false;
 };
 
+// A line ending with ">>" goes on in the next line.
+bool ContinuesOnNextLine(const std::string& line);
+// Physical line i joined with the lines that ">>" continues it with, cut at
+// the first "//": the text of the statement that starts in line i.
+std::string LogicalLine(const TextLines& lines, size_t i);
+
 // Names on an "&&" or "!!" line, separated by commas, blanks or tabs.
 std::vector<std::string> ListedNames(const Statement& line);
 

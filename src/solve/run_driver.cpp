@@ -117,14 +117,17 @@ bool RunDriver::Start(const TextLines& modelLines, const RunConfiguration& confi
 
 bool RunDriver::Build(const TextLines& modelLines, const RunConfiguration& configuration) {
     configuration_ = configuration;
+    // A solve that changes only plain values takes the last build back.
+    const bool patched = kept_.TakeBack(model_, lines_, modelLines);
     lines_ = modelLines;
     liveSwitches_.clear();
-    return BuildFromLines();
+    return BuildFromLines(patched);
 }
 
-// Builds the model from lines_; a restart after chattering comes back here
-// with the chattering switches to be evaluated live from the start.
-bool RunDriver::BuildFromLines() {
+// Builds the model from lines_, unless `patched` says it is built already;
+// a restart after chattering comes back here with the chattering switches to
+// be evaluated live from the start.
+bool RunDriver::BuildFromLines(bool patched) {
     pending_ = RunOutcome{};
     failureCaptured_ = false;
     started_ = false;
@@ -135,8 +138,14 @@ bool RunDriver::BuildFromLines() {
     lastSwitchTimes_.clear();
     switchRepeats_.clear();
 
-    model_.Build(lines_);
+    kept_.Forget();
+    builtByPatch_ = patched;
+    if (patched)
+        model_.lines = &lines_;
+    else
+        model_.Build(lines_);
     if (sink_.code != 0) return Fail(kCategoryModel, sink_.code);
+    kept_.Remember(model_);
     if (configuration_.method == SolverMethod::Taylor && (!model_.BuildForm() || sink_.code != 0))
         return Fail(kCategoryModel, sink_.code != 0 ? sink_.code : 18);
     return true;
@@ -443,7 +452,7 @@ RunOutcome RunDriver::Finish() {
         outcome.timeCourse = MakeRunTimeCourse(solver, model_);
 
     solver.Reset();
-    model_.Clear();
+    kept_.Hold(model_);
     started_ = false;
     pending_ = RunOutcome{};
     return outcome;

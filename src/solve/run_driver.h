@@ -19,6 +19,7 @@
 #include "base/time_course.h"
 #include "base/winintegrator.h"
 #include "model/error_display.h"
+#include "model/kept_model.h"
 #include "model/krm_parser.h"
 #include "model/math_error.h"
 #include "state_events.h"
@@ -118,7 +119,7 @@ public:
     bool SegmentEndsAtEvent() const;
     // The outcome of the finished run; fills the sink for a failure, hands
     // over the rows as a time course, resets the solver and releases the
-    // model's compiled data.
+    // model's compiled data (keeping it for the next Build to patch).
     RunOutcome Finish();
 
     // Start, slices, event segments and Finish in one call. `stop` is read
@@ -131,6 +132,8 @@ public:
     winintegrator* solver() const { return solver_.get(); }
     const KRMparser& model() const { return model_; }
     const RunConfiguration& configuration() const { return configuration_; }
+    // The last Build took the previous model back with new values.
+    bool BuiltByPatch() const { return builtByPatch_; }
 
 private:
     bool Fail(int32_t category, int32_t code);
@@ -142,13 +145,15 @@ private:
     bool NextSegment(double start, bool restartGrid, bool startRow, bool constantsChanged);
     double SegmentEnd(double start) const;
     void CaptureFailureRecord();
-    bool BuildFromLines();
+    bool BuildFromLines(bool patched = false);
     bool FindChatteringSwitches(double time);
 
     KRMparser& model_;
     KRMForm& form_;
     ErrorDisplay& sink_;
     TextLines lines_; // the model keeps a pointer to the lines it was built from
+    KeptModel kept_;  // the last build, for a next solve that changes only values
+    bool builtByPatch_ = false;
     RunConfiguration configuration_;
     std::unique_ptr<winintegrator> solver_;
     RunOutcome pending_; // a failure found before or between segments
