@@ -126,6 +126,8 @@ public:
     KRMForm* form = nullptr;
     ErrorDisplay* errorSink = nullptr;
 
+    // What Build sets from here on is also what KeptModel keeps and puts
+    // back between solves (kept_model.cpp): a new field belongs there too.
     std::vector<Statement> equations;
     std::vector<Statement> constants;
     std::vector<Statement> definitions;
