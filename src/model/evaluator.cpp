@@ -1,39 +1,20 @@
 // Evaluate: runs a compiled right side on a caller-owned stack. It allocates
 // nothing and touches only this thread's mathematical-error record, so the
 // solver threads of two documents may evaluate at once.
-#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 
 #include "condition_switches.h"
+#include "fused_code.h"
 #include "krm_parser.h"
 #include "math_error.h"
 #include "model_functions.h"
 #include "postfix_words.h"
+#include "value_range.h"
 
 namespace kora {
 namespace {
-
-constexpr uint64_t kMagnitudeMask = 0x7FFFFFFFFFFFFFFFULL;
-constexpr uint64_t kSmallestNormalBits = 0x0010000000000000ULL; // DBL_MIN
-constexpr uint64_t kLargestBits = 0x7FEFFFFFFFFFFFFFULL;        // DBL_MAX
-constexpr uint64_t kInfinityBits = 0x7FF0000000000000ULL;
-
-// RangeError's answer for NaN; the word that made it turns it into a domain
-// error of its own name.
-constexpr int kNotANumber = -1;
-
-// The check made after every word: 5 for a magnitude of at least DBL_MAX, 6
-// for a non-zero magnitude below DBL_MIN, kNotANumber for NaN, else 0. One
-// subtraction and compare on the common path.
-inline int RangeError(double value) {
-    const uint64_t bits = std::bit_cast<uint64_t>(value) & kMagnitudeMask;
-    if (bits - kSmallestNormalBits < kLargestBits - kSmallestNormalBits || bits == 0) return 0;
-    if (bits >= kLargestBits && bits <= kInfinityBits) return kEvalOverflow;
-    if (bits < kSmallestNormalBits) return kEvalUnderflow;
-    return kNotANumber;
-}
 
 // The name a message gives the word: the function or operator, or "value"
 // for a quantity read in (a NaN can only enter that way).
@@ -188,9 +169,10 @@ struct Machine {
 }
 
 template <bool bounded>
-double RunWords(const int32_t* const code, const int32_t* const end, double time,
-                const double* dependent, const double* auxiliary, const double* constants,
-                const RandomSource& random, int& error, double* stack, double*& belowOut) {
+[[gnu::noinline]] double RunWords(const int32_t* const code, const int32_t* const end, double time,
+                                  const double* dependent, const double* auxiliary,
+                                  const double* constants, const RandomSource& random, int& error,
+                                  double* stack, double*& belowOut) {
     // The top of the stack lives in a register; `below` is the first free
     // entry under it. The first load spills a meaningless value into
     // stack[0], so the stack never holds more entries than the code is long.
@@ -296,10 +278,18 @@ double KRMparser::Evaluate(int kind, int index, double time, const double* depen
     if (record.IsSet()) record = MathErrorRecord{};
     error = 0;
     const std::vector<Statement>& list = kind == 0 ? equations : definitions;
-    if (index < 0 || static_cast<size_t>(index) >= list.size() || list[index].code.empty())
-        return 0.0;
+    const Statement* statement =
+        index >= 0 && static_cast<size_t>(index) < list.size() ? &list[index] : nullptr;
+    double value = 0.0;
+    if (statement != nullptr && !statement->fused.empty() &&
+        RunFusedCode(statement->fused.data(), time, dependent, auxiliary, constants_, random, stack,
+                     value))
+        return value;
+    // The ordinary code finds again what stopped the fused code, and says it.
+    if (record.IsSet()) record = MathErrorRecord{};
+    if (statement == nullptr || statement->code.empty()) return 0.0;
     double* below = nullptr;
-    return RunWords<false>(list[index].code.data(), nullptr, time, dependent, auxiliary, constants_,
+    return RunWords<false>(statement->code.data(), nullptr, time, dependent, auxiliary, constants_,
                            random, error, stack, below);
 }
 

@@ -39,7 +39,8 @@ struct Statement {
     int32_t offset = 0;
     int32_t length = 0;
     int32_t start = 0;
-    std::vector<int32_t> code; // compiled right side, ends with word 0; empty when none
+    std::vector<int32_t> code;  // compiled right side, ends with word 0; empty when none
+    std::vector<int32_t> fused; // the same code with its common runs fused; may be empty
     double value = 0.0;
     double eventTime = 0.0;
     std::string eventTimeName;

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "common/general_number.h"
+#include "fused_code.h"
 #include "krm_parser.h"
 #include "postfix_words.h"
 
@@ -345,6 +346,9 @@ void KRMparser::Build(const TextLines& modelLines) {
     random.Restart();
     if (!ReadStatements()) return;
     ModelBuilder(*this).Run();
+    for (std::vector<Statement>* list : {&definitions, &equations})
+        for (Statement& statement : *list)
+            statement.fused = FuseCode(statement.code);
 }
 
 } // namespace kora

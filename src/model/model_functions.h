@@ -72,11 +72,21 @@ double CallBinaryFunction(int32_t word, double a, double b, bool& failed);
 
 double PowerSlowPath(double base, double exponent, bool& failed);
 
+// The power of a positive base. The kinetic orders 1, 2 and 1/2 are common
+// enough to take the correctly rounded operation the library's pow only
+// comes within half a unit of, at a fraction of its cost.
+inline double PositivePower(double base, double exponent) {
+    if (exponent == 0.5) return std::sqrt(base);
+    if (exponent == 1.0) return base;
+    if (exponent == 2.0) return base * base;
+    return std::pow(base, exponent);
+}
+
 // base ^ exponent with the same convention. The common case (positive base,
 // normal result) stays inline for the evaluator.
 inline double CheckedPower(double base, double exponent, bool& failed) {
     if (base > 0.0) {
-        double result = std::pow(base, exponent);
+        double result = PositivePower(base, exponent);
         if (result < DBL_MAX && result >= DBL_MIN) return result;
     }
     return PowerSlowPath(base, exponent, failed);

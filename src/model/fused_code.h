@@ -1,0 +1,41 @@
+// Fused code: a statement's postfix code with its commonest runs of words
+// (a variable to a constant power, a product with a constant or with such a
+// power) folded into single words, so the evaluator's loop turns fewer
+// times. It computes the same operations in the same order as the code it
+// was made from, so its values are the same to the bit; on any value the
+// ordinary code would report, it gives up and the ordinary code runs
+// instead and reports it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "model_functions.h"
+
+namespace kora {
+
+// Words found only in fused code, after all the ordinary words.
+inline constexpr int32_t kFusedMultiplyConstant = 320; // c: top * C[c]
+inline constexpr int32_t kFusedMultiplyVariable = 321; // v: top * X[v]
+inline constexpr int32_t kFusedPower = 322;            // v c: push X[v] ^ C[c]
+inline constexpr int32_t kFusedPowerNegated = 323;     // v c: push X[v] ^ -C[c]
+inline constexpr int32_t kFusedMultiplyPower = 324;    // v c: top * X[v] ^ C[c]
+inline constexpr int32_t kFusedMultiplyPowerNegated = 325;
+inline constexpr int32_t kFusedTerm = 326;        // k v c: push C[k] * X[v] ^ C[c]
+inline constexpr int32_t kFusedTermNegated = 327; // k v c: push C[k] * X[v] ^ -C[c]
+
+// Operand words that follow a word of fused code.
+int FusedOperandCount(int32_t word);
+
+// The fused form of `code` (ending with word 0), or nothing when the code
+// holds words it leaves alone: jumps, conditions, two-argument functions,
+// rand[] (whose draws must not be taken twice) or nothing worth fusing.
+std::vector<int32_t> FuseCode(const std::vector<int32_t>& code);
+
+// Runs fused code. True with its value when every value stayed in range;
+// false when the ordinary code must run to report what went wrong.
+bool RunFusedCode(const int32_t* code, double time, const double* dependent,
+                  const double* auxiliary, const double* constants, const RandomSource& random,
+                  double* stack, double& value);
+
+} // namespace kora

@@ -1,0 +1,133 @@
+// Fused code against the ordinary code it was made from: the same value to
+// the bit, and on every failure the same code and the same failing call.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "model/fused_code.h"
+#include "model/math_error.h"
+#include "model_fixture.h"
+
+namespace kora::test {
+namespace {
+
+struct Evaluation {
+    double value = 0.0;
+    int error = 0;
+    MathErrorRecord record;
+};
+
+// Equation `index` at state `x`, through Evaluate (fused when it can) or
+// through the statement's ordinary code.
+Evaluation Evaluate(const BuiltModel& built, int index, const std::vector<double>& x,
+                    bool ordinary) {
+    std::vector<double> c = built.Constants(), aux(built.model.definitions.size() + 1);
+    std::vector<double> stack(built.model.stackDepth + 1);
+    Evaluation result;
+    result.value =
+        ordinary ? built.model.EvaluateCode(built.model.equations[index].code.data(), 0.5, x.data(),
+                                            aux.data(), c.data(), result.error, stack.data())
+                 : built.model.Evaluate(0, index, 0.5, x.data(), aux.data(), c.data(), result.error,
+                                        stack.data());
+    result.record = CurrentMathError();
+    return result;
+}
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+const TextLines kPowerLawModel{"k = 2.5",
+                               "X1' = 2 * k * X4^-0.5 - 1.5 * X1^0.5",
+                               "X2' = 1.5 * X1^0.5 * X3^0.8 - 1.2 * X2^2 * X4",
+                               "X3' = X1 * X2^-1.3 + 0.1 * X3^1 - X4 * k",
+                               "X4' = sqrt[X3] * X4^0.6 / (1 + X1) - 0.8 * X4^-2",
+                               "X1 = 1",
+                               "X2 = 1",
+                               "X3 = 1",
+                               "X4 = 1"};
+
+TEST(FusedCode, GivesTheOrdinaryCodesValuesToTheBit) {
+    BuiltModel built(kPowerLawModel);
+    ASSERT_EQ(built.Code(), 0);
+    for (const Statement& equation : built.model.equations)
+        EXPECT_FALSE(equation.fused.empty()) << equation.text;
+    std::mt19937_64 draw(7);
+    std::uniform_real_distribution<double> exponent(-12.0, 12.0);
+    for (int trial = 0; trial < 2000; ++trial) {
+        std::vector<double> x(4);
+        for (double& v : x)
+            v = std::exp(exponent(draw));
+        for (int i = 0; i < 4; ++i) {
+            const Evaluation fused = Evaluate(built, i, x, false);
+            const Evaluation ordinary = Evaluate(built, i, x, true);
+            ASSERT_EQ(fused.error, ordinary.error) << i;
+            ASSERT_TRUE(SameBits(fused.value, ordinary.value)) << i << ": " << fused.value;
+        }
+    }
+}
+
+TEST(FusedCode, FailuresAreReportedAsTheOrdinaryCodeReportsThem) {
+    BuiltModel built(kPowerLawModel);
+    ASSERT_EQ(built.Code(), 0);
+    const std::vector<std::vector<double>> states{
+        {0.0, 1, 1, 1},      // 0 ^ -1.3 and 0 ^ 0.5
+        {1, 0.0, 1, 1},      // X2 ^ -1.3 at 0: a singularity
+        {1, 1, 1, 0.0},      // X4 ^ -0.5 at 0
+        {-1, 1, 1, 1},       // a negative base to 0.5
+        {1, 1, 1, 1e-310},   // a subnormal state
+        {1, 1e200, 1, 1},    // overflow in X2^2
+        {1, 1, NAN, 1},      // a NaN read in
+        {1, 1, -4, 1},       // sqrt of a negative number
+        {1, 1, 1, INFINITY}, // an infinite state
+        {-1, 1, 1, 1e-200},  // a zero divisor after X1 = -1
+    };
+    int failures = 0;
+    for (const std::vector<double>& x : states) {
+        for (int i = 0; i < 4; ++i) {
+            const Evaluation fused = Evaluate(built, i, x, false);
+            const Evaluation ordinary = Evaluate(built, i, x, true);
+            EXPECT_EQ(fused.error, ordinary.error) << i << " at " << x[0] << "," << x[1];
+            EXPECT_STREQ(fused.record.function, ordinary.record.function) << i;
+            EXPECT_EQ(fused.record.kind, ordinary.record.kind) << i;
+            if (fused.error == 0) {
+                EXPECT_TRUE(SameBits(fused.value, ordinary.value)) << i;
+            }
+            failures += fused.error != 0 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(failures, 10);
+}
+
+TEST(FusedCode, LeavesCodeWithJumpsConditionsOrDrawsAlone) {
+    BuiltModel built({"X' = rand[1] * X^0.5", "Y' = if[X > 1, Y^0.5, 2 * Y]",
+                      "Z' = max[X, Z] * Z^2", "W' = X + Y", "X = 1", "Y = 1", "Z = 1", "W = 1"});
+    ASSERT_EQ(built.Code(), 0);
+    for (const Statement& equation : built.model.equations)
+        EXPECT_TRUE(equation.fused.empty()) << equation.text;
+}
+
+TEST(FusedCode, TheCommonKineticOrdersAreCorrectlyRounded) {
+    // The library's pow is within about half a unit; square root, square and
+    // the base itself are exact roundings.
+    std::mt19937_64 draw(11);
+    std::uniform_real_distribution<double> exponent(-30.0, 30.0);
+    for (int trial = 0; trial < 10000; ++trial) {
+        const double x = std::exp(exponent(draw));
+        bool failed = false;
+        EXPECT_EQ(CheckedPower(x, 0.5, failed), std::sqrt(x));
+        EXPECT_EQ(CheckedPower(x, 2.0, failed), x * x);
+        EXPECT_EQ(CheckedPower(x, 1.0, failed), x);
+        EXPECT_FALSE(failed);
+    }
+    bool failed = false;
+    CheckedPower(1e200, 2.0, failed);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(CurrentMathError().kind, MathErrorKind::Overflow);
+}
+
+} // namespace
+} // namespace kora::test
