@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "model/fused_code.h"
 #include "model/kept_model.h"
 #include "model/model_patch.h"
 #include "model/postfix_words.h"
@@ -17,22 +18,44 @@ std::string Exact(double value) {
     return text;
 }
 
+std::string DescribeConstant(const KRMparser& model, int32_t index) {
+    const Statement& constant = model.constants[static_cast<size_t>(index)];
+    return "(" + constant.name + "=" + Exact(constant.value) + ")";
+}
+
 // Code with each constant shown by its name and value: interned numbers may
 // sit at other indexes after a patch, and must read the same values.
 std::string DescribeCode(const KRMparser& model, const std::vector<int32_t>& code) {
     std::string text;
     for (size_t i = 0; i < code.size(); ++i) {
-        text += std::to_string(code[i]);
-        if (!WordHasOperand(code[i])) {
-            text += ' ';
-            continue;
+        text += std::to_string(code[i]) + " ";
+        if (code[i] == kWordConstant) {
+            text += DescribeConstant(model, code[++i]) + " ";
+        } else if (WordHasOperand(code[i])) {
+            text += "(" + std::to_string(code[++i]) + ") ";
         }
-        const int32_t operand = code[++i];
-        if (code[i - 1] == kWordConstant) {
-            const Statement& constant = model.constants[static_cast<size_t>(operand)];
-            text += "(" + constant.name + "=" + Exact(constant.value) + ") ";
-        } else {
-            text += "(" + std::to_string(operand) + ") ";
+    }
+    return text;
+}
+
+// Fused code: every operand that names a constant shows its value.
+std::string DescribeFused(const KRMparser& model, const std::vector<int32_t>& code) {
+    std::string text;
+    for (size_t i = 0; i < code.size(); ++i) {
+        const int32_t word = code[i];
+        const int count = FusedOperandCount(word);
+        text += std::to_string(word) + " ";
+        for (int k = 0; k < count; ++k) {
+            const int32_t operand = code[++i];
+            // The variable's operand is the only one that names no constant.
+            const bool variable =
+                word == kWordVariable || word == kWordDefinition || word == kWordTime ||
+                word == kWordBranch || word == kWordSkip || word == kWordNoPiece ||
+                word == kFusedMultiplyVariable ||
+                (word >= kFusedPower && word <= kFusedMultiplyPowerNegated && k == 0) ||
+                (word >= kFusedTerm && k == 1);
+            text += variable ? "(" + std::to_string(operand) + ") "
+                             : DescribeConstant(model, operand) + " ";
         }
     }
     return text;
@@ -42,7 +65,7 @@ std::string DescribeStatement(const KRMparser& model, const Statement& s) {
     return s.name + "|" + s.text + "|" + std::to_string(s.offset) + "," + std::to_string(s.length) +
            "," + std::to_string(s.start) + "|" + Exact(s.value) + "|" + std::to_string(s.state) +
            "," + std::to_string(s.reportIndex) + "," + std::to_string(s.valueIndex) + "|" +
-           DescribeCode(model, s.code) + "\n";
+           DescribeCode(model, s.code) + "|" + DescribeFused(model, s.fused) + "\n";
 }
 
 // What a build leaves for a solve, a report or an error message to read.
