@@ -61,6 +61,9 @@ SystemDocument::~SystemDocument() {
     gate_.Close();
     stopRequested_.store(true);
     StopWorkers();
+    // Before the stop flag they read goes with the other members.
+    sweep_.reset();
+    parallel_.reset();
     if (fileThread_.joinable()) fileThread_.join();
 }
 
