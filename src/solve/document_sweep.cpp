@@ -18,9 +18,9 @@ namespace {
 // The longest a row of commands holds the main thread before the script
 // thread looks at a Stop between commands again.
 constexpr int64_t kCommandRowMs = 50;
-// The same in a watched run: the window draws between rows, and a drawing
-// of a few hundred curves takes about as long again.
-constexpr int64_t kWatchedRowMs = 10;
+// The same in a watched run: the window draws between rows, often right
+// after a row, and a drawing of many curves takes tens of milliseconds.
+constexpr int64_t kWatchedRowMs = 5;
 // Solves worked out ahead per worker thread: enough to keep the workers
 // busy, little enough to keep the outcomes waiting small.
 constexpr size_t kSolvesPerThread = 64;
