@@ -4,7 +4,8 @@
 // owns one per open file. Everything here runs on the main thread except
 // StopMenuClick and IsRunning, which any thread may call, and the model
 // build, the first slice of a solve and the steady state's build and
-// computation, which the solver thread does.
+// computation, which the solver thread does, and the wait for a parallel
+// loop's workers, which the script thread does.
 #pragma once
 
 #include <atomic>
