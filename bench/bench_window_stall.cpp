@@ -60,10 +60,12 @@ double LongestStallMs(const std::function<void()>& begin, const std::function<bo
 struct Window {
     SettingsSession session;
     std::unique_ptr<TMainForm> frame;
-    Window() {
+    // `sweepThreads`: the "SweepThreads" setting, 0 for one per core.
+    explicit Window(int32_t sweepThreads = 0) {
         std::string error;
         session.Load((Scratch() / "settings.ini").string(), error);
         session.settings().noAskSaveResults = true;
+        session.settings().sweepThreads = sweepThreads;
         frame = std::make_unique<TMainForm>(session,
                                             QString::fromStdString((Scratch() / "rec").string()));
         frame->resize(1200, 800);
@@ -141,6 +143,33 @@ void BM_SweepRepaints(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SweepRepaints)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A 451-run sweep of a four-variable S-system, each pass writing one line,
+// run from the window on 1 worker (the serial way) or 2 (the parallel way).
+void BM_DesktopSweep(benchmark::State& state) {
+    std::string text = "X0 = 1\n&& X0\nX1' = 2 * X0 * X4^-0.5 - 1.5 * X1^0.5\n"
+                       "X2' = 1.5 * X1^0.5 - 1.2 * X2^0.5\nX3' = 1.2 * X2^0.5 - 1 * X3^0.5\n"
+                       "X4' = 1 * X3^0.5 - 0.8 * X4^0.6\nX1 = 0.1\nX2 = 0.1\nX3 = 0.1\n"
+                       "X4 = 0.1\ntf = 20\nhr = 1\nSCRIPT\nSETTING X0 = 0.5 : 5 : 0.01\n"
+                       "RUN\nW X0, X4@LAST\nNEXT\nEND SCRIPT\n";
+    const auto model = Scratch() / "sweep4.krm";
+    std::ofstream(model) << text;
+    for (auto _ : state) {
+        Window window(static_cast<int32_t>(state.range(0)));
+        window.frame->OpenByName(QString::fromStdString(model.string()));
+        TSystemFile* file = window.frame->ActiveFile();
+        QElapsedTimer total;
+        total.start();
+        state.counters["stall_ms"] = LongestStallMs([&] { file->document()->AnalysisRunClick(); },
+                                                    [&] { return !file->document()->IsRunning(); });
+        state.counters["total_ms"] = static_cast<double>(total.elapsed());
+        state.counters["drawings"] = file->plotPane()->drawings();
+        state.counters["ahead"] = file->document()->scriptRecord().solvesAhead;
+        state.counters["runs"] =
+            static_cast<double>(file->document()->results().timeCourses.size());
+    }
+}
+BENCHMARK(BM_DesktopSweep)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace kora::app

@@ -92,6 +92,10 @@ QGroupBox* TOptionsDialog::SolutionsGroup() {
     layout->addRow(CheckBox(tr("&Don't generate solutions"), "SolverCreateResults", true));
     layout->addRow(CheckBox(tr("&Beep on completion (long runs)"), "BeepOnCompletion", false));
     layout->addRow(tr("Default number of &report points:"), SpinBox("DefaultRepPoints"));
+    QSpinBox* threads = SpinBox("SweepThreads");
+    threads->setSpecialValueText(tr("One per core"));
+    threads->setToolTip(tr("Worker threads of a SETTING loop whose passes are independent"));
+    layout->addRow(tr("Sweep thread&s:"), threads);
     return group;
 }
 
@@ -135,6 +139,10 @@ QGroupBox* TOptionsDialog::MethodGroup() {
     absolute->setValidator(positive);
     absolute->setToolTip(tr("LSODA's absolute tolerance; smaller for quantities far below 1e-7"));
     layout->addRow(tr("&Absolute tolerance (LSODA):"), absolute);
+    QCheckBox* exact =
+        CheckBox(tr("E&xact Jacobian (LSODA and steady states)"), "ExactJacobian", false);
+    exact->setToolTip(tr("Derivatives from the model's expressions instead of differences"));
+    layout->addRow(exact);
     layout->addRow(ordersLabel, orders);
     return group;
 }

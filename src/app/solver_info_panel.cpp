@@ -74,7 +74,23 @@ void SolverInfoPanel::ShowProgress(const SolverProgressView& progress) {
     stepSize_->setText(QString::fromStdString(FormatGeneral(progress.stepSize, kStepSizeDigits)));
     elapsed_->setText(ElapsedText(progress.elapsedMs));
     percent_->setText(tr("%1%").arg(percent));
-    bar_->setValue(percent);
+    ShowBarValue(percent);
+}
+
+// QProgressBar::setValue repaints the whole window at once: after every run
+// of a sweep it would draw the plot again, so the bar takes only the last of
+// the values that came before the event loop turns.
+void SolverInfoPanel::ShowBarValue(int32_t percent) {
+    barValue_ = percent;
+    if (barValueQueued_) return;
+    barValueQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            barValueQueued_ = false;
+            bar_->setValue(barValue_);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace kora::app

@@ -37,6 +37,8 @@ signals:
     void closeRequested();
 
 private:
+    void ShowBarValue(int32_t percent);
+
     QLabel* method_;
     QLabel* steps_;
     QLabel* order_;
@@ -44,6 +46,8 @@ private:
     QLabel* elapsed_;
     QLabel* percent_;
     QProgressBar* bar_;
+    int32_t barValue_ = 0;        // shown at the next turn of the event loop
+    bool barValueQueued_ = false; // the turn that shows barValue_ is queued
 };
 
 } // namespace kora::app

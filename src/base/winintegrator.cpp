@@ -214,8 +214,8 @@ bool winintegrator::Located(size_t k) const {
     return k < switchReleased.size() ? switchReleased[k] == 0 : true;
 }
 
-double winintegrator::EvaluateQuantity(int kind, size_t index, double time, const double* y,
-                                       int& error) {
+double winintegrator::EvaluateQuantityInFull(int kind, size_t index, double time, const double* y,
+                                             int& error) {
     if (locks.Any()) {
         const std::vector<int32_t>& code = locks.Code(kind, index);
         if (!code.empty()) {

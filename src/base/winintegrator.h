@@ -7,11 +7,10 @@
 #include <vector>
 
 #include "double_array.h"
+#include "model/krm_parser.h"
 #include "model/switch_locks.h"
 
 namespace kora {
-
-class KRMparser;
 
 // Solver states.
 inline constexpr int8_t kSolverInitialise = 0;
@@ -73,8 +72,18 @@ public:
     bool Located(size_t k) const;
 
     // Equation (kind 0) or definition `index` at (model time, y), with the
-    // held switches at their held values.
-    double EvaluateQuantity(int kind, size_t index, double time, const double* y, int& error);
+    // held switches at their held values. The fused code's common case is
+    // inline, as it is most of a small model's evaluation.
+    double EvaluateQuantity(int kind, size_t index, double time, const double* y, int& error) {
+        double value = 0.0;
+        if (!locks.Any() && model->EvaluateFused(kind, index, time, y, auxValues.data(),
+                                                 constValues.data(), evalStack.data(), value)) {
+            error = 0;
+            return value;
+        }
+        return EvaluateQuantityInFull(kind, index, time, y, error);
+    }
+    double EvaluateQuantityInFull(int kind, size_t index, double time, const double* y, int& error);
     // At a segment's start: every located switch of an equation or a
     // definition is held at its value at (model time, y), the others are
     // live. False, with the evaluator's code in status, when one cannot be

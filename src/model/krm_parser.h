@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "error_display.h"
+#include "fused_code.h"
 #include "gma_form.h"
 #include "line_keywords.h"
 #include "model_event.h"
@@ -90,6 +91,18 @@ public:
     double Evaluate(int kind, int index, double time, const double* dependent,
                     const double* auxiliary, const double* constants, int& error,
                     double* stack) const;
+
+    // The value of equation (kind 0) or definition `index` from its fused
+    // code; false when it has none or a value left the range Evaluate
+    // accepts, and Evaluate must say why. The caller clears no error record.
+    bool EvaluateFused(int kind, size_t index, double time, const double* dependent,
+                       const double* auxiliary, const double* constants, double* stack,
+                       double& value) const {
+        const std::vector<Statement>& list = kind == 0 ? equations : definitions;
+        if (index >= list.size() || list[index].fused.empty()) return false;
+        return RunFusedCode(list[index].fused.data(), time, dependent, auxiliary, constants, random,
+                            stack, value);
+    }
 
     // Runs compiled code (ending with word 0) the same way.
     double EvaluateCode(const int32_t* code, double time, const double* dependent,

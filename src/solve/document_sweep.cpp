@@ -1,8 +1,8 @@
 // The unwatched way of a document's script (kora-batch): commands in a row
-// on the main thread, solves without the run thread, and parallel loops
-// solved ahead on worker threads. What the script observes is the same as
-// on the watched way: the execution of every command stays serial and in
-// order, only the solving moves.
+// on the main thread and solves without the run thread; and on both ways
+// parallel loops solved ahead on worker threads. What the script observes is
+// the same as on the serial watched way: the execution of every command
+// stays serial and in order, only the solving moves.
 #include "base/winintegrator.h"
 #include "parallel_solves.h"
 #include "script/parallel_loops.h"
@@ -18,6 +18,9 @@ namespace {
 // The longest a row of commands holds the main thread before the script
 // thread looks at a Stop between commands again.
 constexpr int64_t kCommandRowMs = 50;
+// The same in a watched run: the window draws between rows, often right
+// after a row, and a drawing of many curves takes tens of milliseconds.
+constexpr int64_t kWatchedRowMs = 5;
 // Solves worked out ahead per worker thread: enough to keep the workers
 // busy, little enough to keep the outcomes waiting small.
 constexpr size_t kSolvesPerThread = 64;
@@ -32,11 +35,14 @@ void SystemDocument::ContinueScript() {
 }
 
 void SystemDocument::ExecuteCommands() {
-    if (!unwatched_) {
+    // Watched, a parallel loop's commands run in rows too: a solve done
+    // ahead is only stored, and the window draws between rows.
+    if (!unwatched_ && !sweep_) {
         ExecuteNext(*this);
         return;
     }
     const int64_t start = TickCountMs();
+    const int64_t rowMs = unwatched_ ? kCommandRowMs : kWatchedRowMs;
     for (;;) {
         continued_ = false;
         batching_ = true;
@@ -44,7 +50,7 @@ void SystemDocument::ExecuteCommands() {
         batching_ = false;
         if (!continued_) return; // the command signals the script itself later
         const bool ending = scriptThread_ == nullptr || scriptThread_->Terminated();
-        if (ending || stopRequested_.load() || TickCountMs() - start > kCommandRowMs) {
+        if (ending || stopRequested_.load() || TickCountMs() - start > rowMs) {
             scriptEvent_.Set();
             return;
         }
@@ -65,15 +71,15 @@ void SystemDocument::SolveHere() {
     } while (FinishSegment());
 }
 
-bool SystemDocument::SolveFromSweep() {
+SystemDocument::SweepStep SystemDocument::SolveFromSweep(bool watched) {
     const int threads = SweepThreadCount(runSettings_.sweepThreads);
-    if (threads < 2 || state_.counter == 0) return false;
+    if (threads < 2 || state_.counter == 0) return SweepStep::Serial;
     const size_t command = state_.counter - 1;
     if (!sweep_ || !sweep_->Contains(command)) {
         sweep_.reset();
         const std::optional<size_t> loop =
             ParallelLoopAround(state_.prepared, command, serialLoops_);
-        if (!loop) return false;
+        if (!loop) return SweepStep::Serial;
         if (!parallel_)
             parallel_ = std::make_unique<ParallelSolves>(threads, runSettings_, Configuration(),
                                                          &stopRequested_);
@@ -82,17 +88,39 @@ bool SystemDocument::SolveFromSweep() {
                                              kSolvesPerThread * static_cast<size_t>(threads));
     }
     RunOutcome outcome;
-    const SweepPlan::Take taken = sweep_->Next(model_, state_.modelLines, outcome);
+    const SweepPlan::Take taken = sweep_->Next(model_, state_.modelLines, outcome, !watched);
+    if (taken == SweepPlan::Take::Pending) return SweepStep::Pending;
+    // Watched, no pass is stored after a stop; the workers' solves stopped too.
+    if (watched && stopRequested_.load()) {
+        sweep_.reset();
+        return SweepStep::Stopped;
+    }
     if (taken == SweepPlan::Take::Mismatch) serialLoops_.insert(sweep_->loop());
-    // A failed, declined or stopped solve is repeated here, so that its
+    // A failed, declined or stopped solve is repeated serially, so that its
     // report, question or stop comes as it would have.
     if (taken != SweepPlan::Take::Ready || !outcome.Succeeded() ||
         outcome.statistics.status != kStatusComplete) {
         sweep_.reset();
-        return false;
+        return SweepStep::Serial;
     }
     StoreSweepOutcome(outcome);
-    return true;
+    return SweepStep::Stored;
+}
+
+// Ends the script before the solve, as a stop between commands does.
+void SystemDocument::StopSweep() {
+    SetStatus("");
+    NoteStoppedBetweenCommands();
+    FailCommand();
+}
+
+void SystemDocument::WaitForSweep() {
+    sweep_->WaitForNext();
+}
+
+void SystemDocument::ResumeSweep() {
+    sweepPending_.store(false);
+    Solve();
 }
 
 // What a finished solve shows and stores, for a solve done ahead.
@@ -100,6 +128,8 @@ void SystemDocument::StoreSweepOutcome(RunOutcome& outcome) {
     ProgressSnapshot progress;
     progress.method = methodLabel_;
     view_.ShowProgress(progress);
+    SetStatus("SOLVING");
+    SetStatus("");
     progress.phase = ProgressSnapshot::Phase::Final;
     progress.steps = outcome.statistics.steps;
     progress.order = outcome.statistics.order;

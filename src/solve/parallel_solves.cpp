@@ -62,15 +62,33 @@ RunOutcome ParallelSolves::Take(TextLines& text) {
     return outcome;
 }
 
+bool ParallelSolves::NextSolved() {
+    const std::lock_guard lock(mutex_);
+    return slots_.front().done;
+}
+
+void ParallelSolves::WaitForNext() {
+    std::unique_lock lock(mutex_);
+    solved_.wait(lock, [this] { return slots_.front().done; });
+}
+
 void ParallelSolves::Clear() {
     std::unique_lock lock(mutex_);
     slots_.resize(claimed_); // the unclaimed ones go at once
+    // Their outcomes are dropped: the caller (possibly the main thread) need
+    // not wait for the rest of their solves.
+    dropping_.store(true);
     solved_.wait(lock, [this] {
         return std::all_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.done; });
     });
+    dropping_.store(false);
     slots_.clear();
     claimed_ = 0;
     waiting_ = 0;
+}
+
+bool ParallelSolves::Stopping() const {
+    return (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) || dropping_.load();
 }
 
 void ParallelSolves::Work(Worker& worker) {
@@ -89,7 +107,7 @@ void ParallelSolves::Work(Worker& worker) {
         if (driver.Start(slot.text, configuration_, approve)) {
             do {
                 while (!driver.SegmentFinished())
-                    driver.Slice(stop_ != nullptr && stop_->load(std::memory_order_relaxed));
+                    driver.Slice(Stopping());
             } while (driver.ContinueAfterEvent());
         }
         RunOutcome outcome = driver.Finish();

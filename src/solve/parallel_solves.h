@@ -41,7 +41,12 @@ public:
     // The oldest text not taken yet and its outcome, once it is solved.
     // Only when Waiting() > 0.
     RunOutcome Take(TextLines& text);
-    // Drops every text not taken, after the solves in progress.
+    // Whether Take would return at once; only when Waiting() > 0.
+    bool NextSolved();
+    // Returns once Take would return at once; only when Waiting() > 0.
+    void WaitForNext();
+    // Drops every text not taken; the solves in progress are stopped at
+    // their next slice, and waited for.
     void Clear();
 
 private:
@@ -52,6 +57,7 @@ private:
         bool done = false;
     };
     void Work(Worker& worker);
+    bool Stopping() const;
 
     std::vector<std::unique_ptr<Worker>> workers_;
     RunConfiguration configuration_;
@@ -67,6 +73,7 @@ private:
     std::deque<Slot> slots_;
     size_t claimed_ = 0;
     bool quit_ = false;
+    std::atomic<bool> dropping_{false}; // Clear is waiting for the solves in progress
     std::vector<std::thread> threads_;
 };
 

@@ -24,6 +24,12 @@ void TScriptThread::Execute() {
         if (terminated_.load()) break;
         // A refused call means the document is going: leave at once.
         if (!document_.CallOnMainThread([this] { document_.ExecuteCommands(); })) return;
+        // A solve done ahead and not finished yet is waited for here, so
+        // that the main thread never waits for a worker.
+        while (document_.SweepPending()) {
+            document_.WaitForSweep();
+            if (!document_.CallOnMainThread([this] { document_.ResumeSweep(); })) return;
+        }
     }
     document_.CallOnMainThread([this] { document_.ScriptDone(); });
 }

@@ -1,5 +1,6 @@
 // The script thread of a running document: it wakes once per command and has
-// the main thread execute it; at the end it has the main thread finish.
+// the main thread execute it; at the end it has the main thread finish. A
+// parallel loop's solve that is not done yet is waited for here.
 #pragma once
 
 #include <atomic>

@@ -11,7 +11,8 @@ SweepPlan::~SweepPlan() {
     solves_.Clear();
 }
 
-SweepPlan::Take SweepPlan::Next(KRMparser& model, const TextLines& lines, RunOutcome& outcome) {
+SweepPlan::Take SweepPlan::Next(KRMparser& model, const TextLines& lines, RunOutcome& outcome,
+                                bool wait) {
     // The walk keeps ahead of the execution, so the workers never run dry.
     TextLines text;
     while (!walked_ && solves_.Waiting() < ahead_) {
@@ -22,6 +23,7 @@ SweepPlan::Take SweepPlan::Next(KRMparser& model, const TextLines& lines, RunOut
         solves_.Add(std::move(text));
     }
     if (solves_.Waiting() == 0) return Take::Exhausted;
+    if (!wait && !solves_.NextSolved()) return Take::Pending;
     RunOutcome solved = solves_.Take(text);
     if (text != lines) return Take::Mismatch;
     outcome = std::move(solved);

@@ -20,9 +20,12 @@ public:
     SweepPlan(const SweepPlan&) = delete;
     SweepPlan& operator=(const SweepPlan&) = delete;
 
-    enum class Take { Ready, Mismatch, Exhausted };
+    enum class Take { Ready, Mismatch, Exhausted, Pending };
     // The outcome of the loop's next solve, which is about to solve `lines`.
-    Take Next(KRMparser& model, const TextLines& lines, RunOutcome& outcome);
+    // Without `wait`, Pending while that solve is still in progress.
+    Take Next(KRMparser& model, const TextLines& lines, RunOutcome& outcome, bool wait = true);
+    // After Pending: returns once the next solve is done (any thread).
+    void WaitForNext() { solves_.WaitForNext(); }
 
     size_t loop() const { return walk_.loop(); }
     bool Contains(size_t command) const { return walk_.Contains(command); }

@@ -56,9 +56,14 @@ SystemDocument::SystemDocument(DocumentHost& view, AppHost& app, const Settings&
 
 SystemDocument::~SystemDocument() {
     // Workers waiting for the main thread are released first; then each
-    // leaves its loop at once.
+    // leaves its loop at once. The stop ends a parallel loop's solves, which
+    // the script thread may be waiting for.
     gate_.Close();
+    stopRequested_.store(true);
     StopWorkers();
+    // Before the stop flag they read goes with the other members.
+    sweep_.reset();
+    parallel_.reset();
     if (fileThread_.joinable()) fileThread_.join();
 }
 
@@ -207,9 +212,27 @@ void SystemDocument::FailCommand() {
 
 void SystemDocument::Solve() {
     if (unwatched_) {
-        if (!SolveFromSweep()) SolveHere();
+        if (SolveFromSweep(false) != SweepStep::Stored) SolveHere();
         return;
     }
+    switch (SolveFromSweep(true)) {
+    case SweepStep::Stored:
+        return;
+    case SweepStep::Pending:
+        // The script thread waits for the workers and resumes the solve.
+        SetStatus("SOLVING");
+        sweepPending_.store(true);
+        return;
+    case SweepStep::Stopped:
+        StopSweep();
+        return;
+    case SweepStep::Serial:
+        SolveOnRunThread();
+        return;
+    }
+}
+
+void SystemDocument::SolveOnRunThread() {
     ProgressSnapshot start;
     start.method = methodLabel_;
     view_.ShowProgress(start);
@@ -374,6 +397,7 @@ void SystemDocument::ScriptDone() {
     sweep_.reset();
     parallel_.reset();
     serialLoops_.clear();
+    sweepPending_.store(false);
     record_.stoppedBetweenCommands = stoppedBetweenCommands_.load();
     if (runThread_) runThread_->Terminate();
     runEvent_.Set();

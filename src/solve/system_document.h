@@ -4,7 +4,8 @@
 // owns one per open file. Everything here runs on the main thread except
 // StopMenuClick and IsRunning, which any thread may call, and the model
 // build, the first slice of a solve and the steady state's build and
-// computation, which the solver thread does.
+// computation, which the solver thread does, and the wait for a parallel
+// loop's workers, which the script thread does.
 #pragma once
 
 #include <atomic>
@@ -115,8 +116,9 @@ public:
     const ScriptRecord& scriptRecord() const { return record_; }
     // Runs whose progress nobody watches (kora-batch): a script's commands
     // and solves run within one call on the main thread instead of handing
-    // over between threads for each, and parallel SETTING loops solve on
-    // the "SweepThreads" of the run's settings. Set before Run.
+    // over between threads for each. Either way parallel SETTING loops
+    // solve on the "SweepThreads" of the run's settings; watched, the main
+    // thread never waits for them. Set before Run.
     void SetUnwatchedRuns(bool unwatched) { unwatched_ = unwatched; }
     // The model lines of the current script, with its assignments applied;
     // empty between scripts.
@@ -159,12 +161,24 @@ private:
     void FinishRun();
     // True when the solve goes on with another segment.
     bool FinishSegment();
-    // The script thread's call: the next command, or in unwatched runs as
-    // many as follow at once within a short time (document_sweep).
+    // The script thread's call: the next command, or in unwatched runs and
+    // parallel loops as many as follow at once within a short time
+    // (document_sweep).
     void ExecuteCommands();
     void SolveHere();
-    bool SolveFromSweep();
+    void SolveOnRunThread();
+    // A solve's outcome from the parallel loop around it. `watched`: the
+    // main thread never waits for a worker (Pending instead), and a stop
+    // ends the loop before its next solve.
+    enum class SweepStep { Stored, Pending, Serial, Stopped };
+    SweepStep SolveFromSweep(bool watched);
     void StoreSweepOutcome(RunOutcome& outcome);
+    void StopSweep();
+    // The script thread's side of a Pending solve: it waits for the workers,
+    // then has the main thread take the outcome.
+    bool SweepPending() const { return sweepPending_.load(); }
+    void WaitForSweep();
+    void ResumeSweep();
     void ScriptDone();
     // The solver thread's part of a steady state (document_steady_state).
     std::optional<SteadyStateRequest> TakeSteadyStateRequest();
@@ -219,7 +233,8 @@ private:
     bool continued_ = false; // ContinueScript came while batching
     std::unique_ptr<ParallelSolves> parallel_;
     std::unique_ptr<SweepPlan> sweep_;
-    std::set<size_t> serialLoops_; // loops whose lines a plan got wrong
+    std::set<size_t> serialLoops_;          // loops whose lines a plan got wrong
+    std::atomic<bool> sweepPending_{false}; // a watched solve waits for the workers
     // Handed from the script command to the solver thread; guarded by runLock_.
     std::optional<SteadyStateRequest> steadyStateRequest_;
     std::optional<SolveRequest> solveRequest_;

@@ -54,6 +54,35 @@ TEST(OptionsDialog, OkStoresEveryControl) {
     EXPECT_TRUE(settings.noWarnOverwritingResults);
     EXPECT_TRUE(settings.graphShowHotSpots);
     EXPECT_EQ(settings.nPointsName, "Npoints_new");
+    EXPECT_TRUE(settings.exactJacobian);
+    EXPECT_EQ(settings.sweepThreads, 1024);
+}
+
+// Stored, read back and shown again by the next dialog.
+TEST(OptionsDialog, TheRunSettingsRoundTrip) {
+    Settings settings;
+    {
+        TOptionsDialog dialog(settings, TOptionsDialog::Page::Solver);
+        auto* exact = dialog.findChild<QCheckBox*>(QStringLiteral("ExactJacobian"));
+        auto* threads = dialog.findChild<QSpinBox*>(QStringLiteral("SweepThreads"));
+        ASSERT_NE(exact, nullptr);
+        ASSERT_NE(threads, nullptr);
+        EXPECT_FALSE(exact->isChecked());
+        EXPECT_EQ(threads->value(), 0);
+        EXPECT_EQ(threads->text(), QStringLiteral("One per core"));
+        exact->setChecked(true);
+        threads->setValue(3);
+        dialog.accept();
+    }
+    MemoryStore store;
+    SaveSettings(settings, store);
+    EXPECT_EQ(store.values["ExactJacobian"], "1");
+    EXPECT_EQ(store.values["SweepThreads"], "3");
+    Settings loaded;
+    LoadSettings(loaded, store);
+    TOptionsDialog dialog(loaded, TOptionsDialog::Page::Solver);
+    EXPECT_TRUE(dialog.findChild<QCheckBox*>(QStringLiteral("ExactJacobian"))->isChecked());
+    EXPECT_EQ(dialog.findChild<QSpinBox*>(QStringLiteral("SweepThreads"))->value(), 3);
 }
 
 TEST(OptionsDialog, MaxOrderBelowMinOrderIsRaisedToIt) {

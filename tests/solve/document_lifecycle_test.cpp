@@ -47,6 +47,8 @@ TEST(DocumentLifecycle, DestructionNeverWaitsForTheMainThread) {
                                              "W \"b\"", "RUN",   "END SCRIPT"};
     const std::vector<std::string> steady = {"X' = 1 - X", "X = 2", "SCRIPT",
                                              "SS",         "SS",    "END SCRIPT"};
+    std::vector<std::string> sweep = kEndless;
+    sweep.insert(sweep.end(), {"SCRIPT", "SETTING X = 2 : 5", "RUN", "NEXT", "END SCRIPT"});
     std::vector<std::string> steadyForever = testing::NoSteadyStateModel(20);
     steadyForever.insert(steadyForever.end(), {"SCRIPT", "SS", "END SCRIPT"});
     auto solving = [](const TestHost& host) { return host.solving; };
@@ -54,6 +56,9 @@ TEST(DocumentLifecycle, DestructionNeverWaitsForTheMainThread) {
     const std::vector<Moment> moments = {
         {"solving", kEndless, solving, false},
         {"stopped while solving", kEndless, solving, true},
+        // The script thread waits for the workers of a parallel loop.
+        {"sweeping", sweep, solving, false},
+        {"stopped while sweeping", sweep, solving, true},
         {"between commands", writes, [](const TestHost& h) { return !h.Messages().empty(); },
          false},
         {"stopped between commands", writes,
@@ -68,7 +73,8 @@ TEST(DocumentLifecycle, DestructionNeverWaitsForTheMainThread) {
         MainThreadQueue queue;
         ScratchDirectory dir;
         TestHost host(queue);
-        const Settings settings = testing::EndlessSettings();
+        Settings settings = testing::EndlessSettings();
+        settings.sweepThreads = 2;
         auto doc = std::make_unique<SystemDocument>(host, host, settings, dir.File("m.krm"));
         host.editor = moment.text;
         doc->AnalysisRunClick();

@@ -1,9 +1,10 @@
-// Unwatched runs (kora-batch's way) and parallel SETTING loops must leave
-// exactly what the watched, serial run leaves: results to the last bit,
-// messages, reports and boxes.
+// Unwatched runs (kora-batch's way) and parallel SETTING loops, watched (the
+// desktop's way) or not, must leave exactly what the watched, serial run
+// leaves: results to the last bit, messages, reports and boxes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <thread>
 
 #include "document_recording_host.h"
 #include "settings/settings.h"
@@ -40,9 +41,12 @@ std::string Dump(const ResultsSet& results) {
     return text;
 }
 
+enum class Way { Watched, Unwatched };
+
 struct SweepFixture : ::testing::Test {
-    // threads 0: the watched way, as the desktop runs scripts.
-    Observed Run(const std::vector<std::string>& text, int threads, const char* method = "BDF") {
+    // `stopAfterWrites`: Stop comes from another thread inside that WRITE.
+    Observed Run(const std::vector<std::string>& text, int threads, Way way,
+                 const char* method = "BDF", int stopAfterWrites = 0) {
         MainThreadQueue queue;
         TestHost host{queue};
         host.editor = text;
@@ -50,7 +54,11 @@ struct SweepFixture : ::testing::Test {
         settings.method = method;
         settings.sweepThreads = threads;
         SystemDocument doc{host, host, settings, dir.File("model.krm")};
-        doc.SetUnwatchedRuns(threads > 0);
+        doc.SetUnwatchedRuns(way == Way::Unwatched);
+        int writes = 0;
+        host.onWrite = [&] {
+            if (++writes == stopAfterWrites) std::thread([&] { doc.StopMenuClick(); }).join();
+        };
         doc.AnalysisRunClick();
         RunUntilIdle(queue, {&doc});
         std::string dump = Dump(doc.results()) + "messages:" + host.Messages() + "\nboxes:";
@@ -62,20 +70,25 @@ struct SweepFixture : ::testing::Test {
         return {dump, doc.scriptRecord()};
     }
 
-    // Serial and watched, serial and unwatched, and on three workers: the
-    // same; returns the parallel run's record.
+    // Serial and watched, serial and unwatched, unwatched on three workers
+    // and watched on two: the same; returns the watched parallel run's record.
     ScriptRecord ExpectSameEveryWay(const std::vector<std::string>& text,
                                     const char* method = "BDF") {
-        const Observed watched = Run(text, 0, method);
-        const Observed serial = Run(text, 1, method);
-        const Observed parallel = Run(text, 3, method);
+        const Observed watched = Run(text, 1, Way::Watched, method);
+        const Observed serial = Run(text, 1, Way::Unwatched, method);
+        const Observed parallel = Run(text, 3, Way::Unwatched, method);
+        const Observed desktop = Run(text, 2, Way::Watched, method);
         EXPECT_EQ(serial.dump, watched.dump);
         EXPECT_EQ(parallel.dump, watched.dump);
-        EXPECT_EQ(serial.record.solves, watched.record.solves);
-        EXPECT_EQ(parallel.record.solves, watched.record.solves);
-        EXPECT_EQ(parallel.record.failureCode, watched.record.failureCode);
+        EXPECT_EQ(desktop.dump, watched.dump);
+        for (const Observed* run : {&serial, &parallel, &desktop}) {
+            EXPECT_EQ(run->record.solves, watched.record.solves);
+            EXPECT_EQ(run->record.failureCode, watched.record.failureCode);
+        }
+        EXPECT_EQ(watched.record.solvesAhead, 0);
         EXPECT_EQ(serial.record.solvesAhead, 0);
-        return parallel.record;
+        EXPECT_EQ(parallel.record.solvesAhead, desktop.record.solvesAhead);
+        return desktop.record;
     }
 
     ScratchDirectory dir;
@@ -120,6 +133,44 @@ TEST_F(SweepFixture, AFailingPassStopsTheScriptWhereTheSerialRunStops) {
     EXPECT_NE(record.failureCategory, 0);
     EXPECT_EQ(record.solves, 2); // the third fails as it starts
     EXPECT_EQ(record.solvesAhead, 2);
+}
+
+TEST_F(SweepFixture, AStopInsideADesktopSweepEndsItAfterThatPass) {
+    const auto text = Model({"SETTING k = 0.1 : 2 : 0.1", "RUN", "W k, X@LAST", "NEXT"});
+    const Observed serial = Run(text, 1, Way::Watched, "BDF", 3);
+    const Observed parallel = Run(text, 2, Way::Watched, "BDF", 3);
+    EXPECT_EQ(parallel.dump, serial.dump);
+    EXPECT_EQ(parallel.record.solves, 3);
+    EXPECT_EQ(parallel.record.solvesAhead, 3);
+    EXPECT_TRUE(parallel.record.stoppedBetweenCommands);
+}
+
+// Passes that never end unless stopped: the script thread waits for the
+// workers, and a Stop ends their solves and the script without storing any.
+TEST_F(SweepFixture, AStopWhileTheWorkersSolveEndsTheSweepAtOnce) {
+    MainThreadQueue queue;
+    TestHost host{queue};
+    host.editor = testing::kEndless;
+    host.editor.insert(host.editor.end(),
+                       {"SCRIPT", "SETTING X = 2 : 5", "RUN", "W X", "NEXT", "END SCRIPT"});
+    Settings settings = testing::EndlessSettings();
+    settings.sweepThreads = 2;
+    SystemDocument doc{host, host, settings, dir.File("endless.krm")};
+    std::thread stopper;
+    host.onStatus = [&](const std::string& status) {
+        if (status == "SOLVING" && !stopper.joinable())
+            stopper = std::thread([&] { doc.StopMenuClick(); });
+    };
+    doc.AnalysisRunClick();
+    RunUntilIdle(queue, {&doc});
+    stopper.join();
+    EXPECT_TRUE(doc.results().timeCourses.empty());
+    EXPECT_EQ(host.Messages(), "");
+    EXPECT_TRUE(host.errorReports.empty());
+    EXPECT_TRUE(doc.scriptRecord().stoppedBetweenCommands);
+    EXPECT_EQ(doc.scriptRecord().solves, 0);
+    EXPECT_EQ(host.runningCalls, (std::vector<bool>{true, false}));
+    EXPECT_EQ(host.statuses.back(), "");
 }
 
 TEST_F(SweepFixture, ALoopThatOpensADocumentRunsSerially) {
