@@ -10,6 +10,7 @@
 #include "fused_code.h"
 #include "gma_form.h"
 #include "line_keywords.h"
+#include "locate_memo.h"
 #include "model_event.h"
 #include "model_functions.h"
 #include "name_index.h"
@@ -173,6 +174,8 @@ public:
     RandomSource random; // rand[x]; restarted by every build
     // Name and number lookups of the compiler and the build; Clear resets them.
     mutable ModelNameIndexes nameIndexes;
+    // What Locate last read, to follow a script's value changes with.
+    LocateMemo locateMemo;
 };
 
 // The build's step that compiles the "@ [" lines into events.

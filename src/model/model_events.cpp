@@ -79,18 +79,6 @@ bool FollowFrom(KRMparser& model, const std::vector<bool>& keep) {
     return true;
 }
 
-bool Found(const KRMparser& model, const Statement& statement, std::string& text, int32_t& offset,
-           int32_t& length, bool returnText) {
-    offset = statement.offset;
-    length = statement.length;
-    if (returnText) {
-        std::string whole = model.WholeText();
-        size_t begin = std::min(static_cast<size_t>(offset), whole.size());
-        text = whole.substr(begin, static_cast<size_t>(length));
-    }
-    return true;
-}
-
 } // namespace
 
 bool KRMparser::ApplyEvent(const TextLines& modelLines, bool rebuildForm) {
@@ -164,16 +152,31 @@ bool KRMparser::Locate(const TextLines& modelLines, std::string& text, int32_t& 
                        int32_t& length, bool returnText) {
     lines = &modelLines;
     if (errorSink != nullptr) errorSink->ClearError();
-    const bool readable = ReadStatements();
-    // Locate only answers; a reading failure is not reported.
-    if (errorSink != nullptr) errorSink->ClearError();
-    if (!readable) return false;
-
-    for (const Statement& keyword : keywordLines) {
+    if (!locateMemo.Follow(*this, modelLines)) {
+        const bool readable = ReadStatements();
+        // Locate only answers; a reading failure is not reported.
+        if (errorSink != nullptr) errorSink->ClearError();
+        if (!readable) {
+            locateMemo.Forget();
+            return false;
+        }
+        locateMemo.Remember(*this, modelLines);
+    }
+    const auto found = [&](const LocateMemo::Place& place) {
+        offset = place.offset;
+        length = place.length;
+        if (returnText) {
+            const std::string whole = WholeText();
+            const size_t begin = std::min(static_cast<size_t>(offset), whole.size());
+            text = whole.substr(begin, static_cast<size_t>(length));
+        }
+        return true;
+    };
+    for (const LocateMemo::Place& keyword : locateMemo.keywordLines()) {
         int32_t position = 0;
         if (!Expect(text, position, keyword.name)) continue;
-        if (keyword.text.empty()) return false;
-        return Found(*this, keyword, text, offset, length, returnText);
+        if (keyword.emptyText) return false;
+        return found(keyword);
     }
     int32_t position = 0;
     if (Expect(text, position, "@")) return false;
@@ -182,10 +185,8 @@ bool KRMparser::Locate(const TextLines& modelLines, std::string& text, int32_t& 
     if (!ReadName(text, position, name)) return false;
     const bool derivative = Expect(text, position, "'");
     if (!Expect(text, position, "=")) return false;
-    const Statement* statement =
-        derivative ? FindNamed(equations, name) : FindNamed(assignments, name);
-    if (statement == nullptr) return false;
-    return Found(*this, *statement, text, offset, length, returnText);
+    const LocateMemo::Place* statement = locateMemo.Find(derivative, name);
+    return statement != nullptr && found(*statement);
 }
 
 } // namespace kora
