@@ -25,7 +25,8 @@ int SweepThreadCount(int asked) {
 ParallelSolves::ParallelSolves(int threads, const Settings& settings,
                                RunConfiguration configuration, const std::atomic<bool>* stop)
     : configuration_(configuration), maxRunValues_(settings.maxRunValues), stop_(stop) {
-    for (int i = 0; i < std::max(1, threads); ++i)
+    caller_ = std::make_unique<Worker>(settings);
+    for (int i = 0; i < std::max(1, threads - 1); ++i)
         workers_.push_back(std::make_unique<Worker>(settings));
     for (const std::unique_ptr<Worker>& worker : workers_)
         threads_.emplace_back([this, &worker] { Work(*worker); });
@@ -52,7 +53,7 @@ void ParallelSolves::Add(TextLines text) {
 
 RunOutcome ParallelSolves::Take(TextLines& text) {
     std::unique_lock lock(mutex_);
-    solved_.wait(lock, [this] { return slots_.front().done; });
+    HelpUntilNextSolved(lock);
     Slot& slot = slots_.front();
     text = std::move(slot.text);
     RunOutcome outcome = std::move(slot.outcome);
@@ -69,7 +70,25 @@ bool ParallelSolves::NextSolved() {
 
 void ParallelSolves::WaitForNext() {
     std::unique_lock lock(mutex_);
-    solved_.wait(lock, [this] { return slots_.front().done; });
+    HelpUntilNextSolved(lock);
+}
+
+void ParallelSolves::HelpUntilNextSolved(std::unique_lock<std::mutex>& lock) {
+    while (!slots_.front().done) {
+        if (helping_ || claimed_ >= slots_.size() || dropping_.load()) {
+            solved_.wait(lock);
+            continue;
+        }
+        helping_ = true;
+        Slot& slot = slots_[claimed_++];
+        lock.unlock();
+        RunOutcome outcome = Solve(*caller_, slot.text);
+        lock.lock();
+        slot.outcome = std::move(outcome);
+        slot.done = true;
+        helping_ = false;
+        solved_.notify_all();
+    }
 }
 
 void ParallelSolves::Clear() {
@@ -91,11 +110,21 @@ bool ParallelSolves::Stopping() const {
     return (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) || dropping_.load();
 }
 
-void ParallelSolves::Work(Worker& worker) {
+RunOutcome ParallelSolves::Solve(Worker& worker, const TextLines& text) {
     const RunApproval approve = [this](const KRMparser& model) {
         return ExpectedRunSize(model).values <= maxRunValues_;
     };
     RunDriver& driver = worker.driver;
+    if (driver.Start(text, configuration_, approve)) {
+        do {
+            while (!driver.SegmentFinished())
+                driver.Slice(Stopping());
+        } while (driver.ContinueAfterEvent());
+    }
+    return driver.Finish();
+}
+
+void ParallelSolves::Work(Worker& worker) {
     std::unique_lock lock(mutex_);
     for (;;) {
         workAdded_.wait(lock, [this] { return quit_ || claimed_ < slots_.size(); });
@@ -104,13 +133,7 @@ void ParallelSolves::Work(Worker& worker) {
         // stays where it is in the deque until it is done.
         Slot& slot = slots_[claimed_++];
         lock.unlock();
-        if (driver.Start(slot.text, configuration_, approve)) {
-            do {
-                while (!driver.SegmentFinished())
-                    driver.Slice(Stopping());
-            } while (driver.ContinueAfterEvent());
-        }
-        RunOutcome outcome = driver.Finish();
+        RunOutcome outcome = Solve(worker, slot.text);
         lock.lock();
         slot.outcome = std::move(outcome);
         slot.done = true;

@@ -1,7 +1,10 @@
 // Solves of independent model texts on worker threads, each worker with its
 // own compiled model, form and solver for as long as this object lives. Texts
 // are queued one by one while earlier ones solve; their outcomes are taken
-// in the order of the queue, whatever thread solved them.
+// in the order of the queue, whatever thread solved them. A caller that
+// would wait for the next outcome solves a queued text itself meanwhile, so
+// `threads` solvers are one caller and threads - 1 workers: no core is
+// shared between a waiting caller and a worker, and the caller seldom sleeps.
 #pragma once
 
 #include <atomic>
@@ -44,6 +47,7 @@ public:
     // Whether Take would return at once; only when Waiting() > 0.
     bool NextSolved();
     // Returns once Take would return at once; only when Waiting() > 0.
+    // Both Take and this solve queued texts while they wait.
     void WaitForNext();
     // Drops every text not taken; the solves in progress are stopped at
     // their next slice, and waited for.
@@ -57,9 +61,14 @@ private:
         bool done = false;
     };
     void Work(Worker& worker);
+    RunOutcome Solve(Worker& worker, const TextLines& text);
+    // Returns with the lock held once the oldest slot is done, solving
+    // unclaimed slots with the caller's worker while it is not.
+    void HelpUntilNextSolved(std::unique_lock<std::mutex>& lock);
     bool Stopping() const;
 
     std::vector<std::unique_ptr<Worker>> workers_;
+    std::unique_ptr<Worker> caller_; // used by one waiting caller at a time
     RunConfiguration configuration_;
     int64_t maxRunValues_;
     const std::atomic<bool>* stop_;
@@ -73,6 +82,7 @@ private:
     std::deque<Slot> slots_;
     size_t claimed_ = 0;
     bool quit_ = false;
+    bool helping_ = false;              // a caller is solving with caller_
     std::atomic<bool> dropping_{false}; // Clear is waiting for the solves in progress
     std::vector<std::thread> threads_;
 };
