@@ -103,6 +103,8 @@ void winintegrator::Reset() {
     progTime = progStepSize = progMeasure = 0.0;
     progOrder = progPercent = progStepCount = 0;
     startTicks = lastProgressTicks = elapsedMs = msSinceProgress = 0;
+    clockStride = 1;
+    stepsSinceClock = 0;
     createResults = false;
     stoppedAtSwitch = false;
     switchTime = 0.0;
@@ -391,11 +393,23 @@ void winintegrator::EndRows() {
     FreeArray(constValues);
 }
 
-void winintegrator::Progress(double time, int32_t stepCount, double stepSize, int32_t order,
-                             double measure) {
+void winintegrator::ReadClock() {
+    constexpr int32_t kLongestStride = 64;
+    constexpr int64_t kFarApartMs = 8;
     const int64_t now = TickCountMs();
+    const int64_t sinceLast = now - startTicks - elapsedMs;
+    if (sinceLast < 1 && clockStride < kLongestStride)
+        clockStride *= 2;
+    else if (sinceLast > kFarApartMs && clockStride > 1)
+        clockStride /= 2;
+    stepsSinceClock = 0;
     elapsedMs = now - startTicks;
     msSinceProgress = now - lastProgressTicks;
+}
+
+void winintegrator::Progress(double time, int32_t stepCount, double stepSize, int32_t order,
+                             double measure) {
+    if (++stepsSinceClock >= clockStride) ReadClock();
     if (++stepsSinceReport >= maxSteps) status = kStatusStepLimit;
     progTime = time;
     progStepSize = stepSize;

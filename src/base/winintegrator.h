@@ -50,6 +50,8 @@ public:
     void BeginRows();
     void StoreRow(double t, const double* variables);
     void EndRows();
+    // Elapsed time and time since the last progress report, from the clock.
+    void ReadClock();
     void Progress(double time, int32_t stepCount, double stepSize, int32_t order, double measure);
 
     // The k-th report time of a segment: start + k * interval (start NaN:
@@ -157,6 +159,12 @@ public:
     int64_t lastProgressTicks = 0;
     int64_t elapsedMs = 0;
     int64_t msSinceProgress = 0;
+    // Steps between two readings of the clock in Progress: doubled while
+    // readings come under a millisecond apart, halved when they come far
+    // apart, so that fast steps do not pay for the clock and slow ones still
+    // show their progress on time.
+    int32_t clockStride = 1;
+    int32_t stepsSinceClock = 0;
 
     std::vector<double> auxValues;
     std::vector<double> constValues;
