@@ -74,7 +74,8 @@ void ParallelSolves::WaitForNext() {
 }
 
 void ParallelSolves::HelpUntilNextSolved(std::unique_lock<std::mutex>& lock) {
-    while (!slots_.front().done) {
+    // A Clear from another thread may empty the queue meanwhile.
+    while (!slots_.empty() && !slots_.front().done) {
         if (helping_ || claimed_ >= slots_.size() || dropping_.load()) {
             solved_.wait(lock);
             continue;
