@@ -5,27 +5,16 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "model/krm_parser.h"
 #include "model/model_jacobian.h"
 #include "model/read_dependencies.h"
+#include "model_files.h"
 
 namespace kora {
 namespace {
-
-// The model lines of a file: everything before its script block.
-TextLines ModelLinesOf(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    TextLines lines;
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("SCRIPT", 0) == 0) break;
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 struct BuiltModel {
     KRMForm form;
@@ -96,20 +85,14 @@ std::vector<double> InteriorPoint(const KRMparser& model) {
 
 TEST(ModelJacobian, MatchesDifferencesOnEveryExampleAndTestModel) {
     int checked = 0;
-    for (const char* folder : {KORA_EXAMPLES_DIR, KORA_TEST_DATA_DIR}) {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-            if (entry.path().extension() != ".krm" ||
-                entry.path().string().find("fuzz") != std::string::npos)
-                continue;
-            BuiltModel built(ModelLinesOf(entry.path()));
-            std::vector<std::vector<int32_t>> reads;
-            if (built.sink.code != 0 || built.model.VariableCount() == 0 ||
-                !DerivativeReads(built.model, reads))
-                continue;
-            ExpectExactMatchesDifferences(built, InteriorPoint(built.model),
-                                          entry.path().filename().string());
-            ++checked;
-        }
+    for (const std::filesystem::path& file : test::ExampleAndTestModels()) {
+        BuiltModel built(test::ModelLinesOf(file));
+        std::vector<std::vector<int32_t>> reads;
+        if (built.sink.code != 0 || built.model.VariableCount() == 0 ||
+            !DerivativeReads(built.model, reads))
+            continue;
+        ExpectExactMatchesDifferences(built, InteriorPoint(built.model), file.filename().string());
+        ++checked;
     }
     EXPECT_GE(checked, 7);
 }

@@ -8,6 +8,7 @@
 #include "model/model_patch.h"
 #include "model/postfix_words.h"
 #include "model_files.h"
+#include "model_fixture.h"
 
 namespace kora {
 namespace {
@@ -89,20 +90,11 @@ std::string Describe(const KRMparser& model) {
     return text;
 }
 
-struct Built {
-    TextLines lines;
-    KRMForm form;
-    ErrorDisplay sink;
-    KRMparser model{&form, &sink};
-
-    explicit Built(TextLines text) : lines(std::move(text)) { model.Build(lines); }
-};
-
 // Builds `lines`, keeps the model as a solve's end does, and takes it back
 // for `next`. True when it was patched; the model then equals a fresh build
 // of `next`.
 bool PatchesLikeABuild(const TextLines& lines, const TextLines& next) {
-    Built old(lines);
+    test::BuiltModel old(lines);
     EXPECT_EQ(old.sink.code, 0) << old.sink.context;
     KeptModel kept;
     kept.Remember(old.model);
@@ -111,7 +103,7 @@ bool PatchesLikeABuild(const TextLines& lines, const TextLines& next) {
     EXPECT_TRUE(old.model.equations.empty());
     old.sink.code = 7; // the sink still holds the last run's failure
     if (!kept.TakeBack(old.model, lines, next)) return false;
-    const Built fresh(next);
+    const test::BuiltModel fresh(next);
     EXPECT_EQ(fresh.sink.code, 0) << fresh.sink.context;
     EXPECT_EQ(old.sink.code, 0);
     EXPECT_EQ(Describe(old.model), Describe(fresh.model));
@@ -159,7 +151,7 @@ TEST(ModelPatch, EveryExampleAndTestModelPatchesLikeABuild) {
     int patched = 0;
     for (const auto& file : test::ExampleAndTestModels()) {
         const TextLines lines = test::ModelLinesOf(file);
-        const Built old(lines);
+        const test::BuiltModel old(lines);
         if (old.sink.code != 0) continue;
         ValueLine line;
         for (size_t i = 0; i < lines.size(); ++i) {
@@ -211,7 +203,7 @@ TEST(ModelPatch, ConstantsDrawnAtTheBuildKeepTheRandomSequence) {
 
 TEST(ModelPatch, ChangedSettingsRebuild) {
     const TextLines lines{"X' = -k*X", "X = 1", "k = 1"};
-    Built old(lines);
+    test::BuiltModel old(lines);
     KeptModel kept;
     kept.Remember(old.model);
     kept.Hold(old.model);
