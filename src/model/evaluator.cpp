@@ -277,19 +277,17 @@ double KRMparser::Evaluate(int kind, int index, double time, const double* depen
     MathErrorRecord& record = CurrentMathError();
     if (record.IsSet()) record = MathErrorRecord{};
     error = 0;
-    const std::vector<Statement>& list = kind == 0 ? equations : definitions;
-    const Statement* statement =
-        index >= 0 && static_cast<size_t>(index) < list.size() ? &list[index] : nullptr;
+    if (index < 0) return 0.0;
     double value = 0.0;
-    if (statement != nullptr && !statement->fused.empty() &&
-        RunFusedCode(statement->fused.data(), time, dependent, auxiliary, constants_, random, stack,
-                     value))
+    if (EvaluateFused(kind, static_cast<size_t>(index), time, dependent, auxiliary, constants_,
+                      stack, value))
         return value;
     // The ordinary code finds again what stopped the fused code, and says it.
     if (record.IsSet()) record = MathErrorRecord{};
-    if (statement == nullptr || statement->code.empty()) return 0.0;
+    const std::vector<Statement>& list = kind == 0 ? equations : definitions;
+    if (static_cast<size_t>(index) >= list.size() || list[index].code.empty()) return 0.0;
     double* below = nullptr;
-    return RunWords<false>(statement->code.data(), nullptr, time, dependent, auxiliary, constants_,
+    return RunWords<false>(list[index].code.data(), nullptr, time, dependent, auxiliary, constants_,
                            random, error, stack, below);
 }
 
