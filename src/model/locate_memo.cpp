@@ -32,36 +32,22 @@ void LocateMemo::Forget() {
 }
 
 bool LocateMemo::Follow(const KRMparser& model, const std::vector<std::string>& lines) {
-    if (!valid_ || lines.size() != lines_.size() || keywords_ != model.keywords) return false;
+    if (!valid_ || keywords_ != model.keywords) return false;
     // Only a value line whose number changed is followed: it stays one
     // assignment of the same name, only its length and the offsets after it
     // move, exactly as a reading of the new lines would place them.
-    int32_t offset = 0;
-    std::vector<std::pair<size_t, int32_t>> changed;
-    ValueLine before;
-    ValueLine after;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i] != lines_[i]) {
-            if (!ReadValueLine(model, lines_, i, before) ||
-                !ReadValueLine(model, lines, i, after) || before.name != after.name)
-                return false;
-            Place* assignment = nullptr;
-            for (Place& place : assignments_)
-                if (place.offset == offset && place.name == before.name) assignment = &place;
-            if (assignment == nullptr) return false;
-            assignment->length = static_cast<int32_t>(after.text.size());
-            changed.emplace_back(i, offset);
-        }
-        offset += static_cast<int32_t>(lines_[i].size()) + 2;
-    }
-    // From the last changed line up, so that each shift sees the old offsets.
-    for (auto at = changed.rbegin(); at != changed.rend(); ++at) {
-        const int32_t delta = static_cast<int32_t>(lines[at->first].size()) -
-                              static_cast<int32_t>(lines_[at->first].size());
+    std::vector<ValueLineChange> changes;
+    if (!ValueLineChanges(model, lines_, lines, changes)) return false;
+    for (const ValueLineChange& change : changes) {
+        Place* assignment = nullptr;
+        for (Place& place : assignments_)
+            if (place.offset == change.offset && place.name == change.before.name)
+                assignment = &place;
+        if (assignment == nullptr) return false;
+        assignment->length = static_cast<int32_t>(change.after.text.size());
         for (auto* list : {&keywordLines_, &equations_, &assignments_})
-            for (Place& place : *list)
-                if (place.offset > at->second) place.offset += delta;
-        lines_[at->first] = lines[at->first];
+            ShiftOffsetsAfter(*list, change.offset, change.delta);
+        lines_[change.line] = lines[change.line];
     }
     return true;
 }

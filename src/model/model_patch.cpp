@@ -98,20 +98,17 @@ void TakeText(Statement& statement, const ValueLine& line) {
     statement.start = line.start;
 }
 
-// A longer or shorter line moves every statement after it.
 void ShiftOffsets(KRMparser& model, int32_t lineOffset, int32_t delta) {
-    if (delta == 0) return;
     for (auto* list : {&model.equations, &model.constants, &model.definitions, &model.events,
                        &model.keywordLines, &model.eventLines, &model.assignments})
-        for (Statement& statement : *list)
-            if (statement.offset > lineOffset) statement.offset += delta;
+        ShiftOffsetsAfter(*list, lineOffset, delta);
 }
 
 // The new value goes where the build's Assign put the old one: an initial
 // value, else the named constant.
 bool PatchLine(KRMparser& model, const ValueLine& before, const ValueLine& after,
                int32_t lineOffset) {
-    if (before.name != after.name || IsPredefinedName(model, after.name)) return false;
+    if (IsPredefinedName(model, after.name)) return false;
     const int32_t found = model.nameIndexes.assignments.Find(model.assignments, after.name);
     if (found < 0) return false;
     Statement& assignment = model.assignments[static_cast<size_t>(found)];
@@ -178,30 +175,40 @@ bool ReadValueLine(const KRMparser& model, const TextLines& lines, size_t i, Val
     return ReadSignedNumber(line.text, position, line.value);
 }
 
+bool ValueLineChanges(const KRMparser& model, const TextLines& built, const TextLines& next,
+                      std::vector<ValueLineChange>& changes) {
+    changes.clear();
+    if (built.size() != next.size()) return false;
+    int32_t offset = 0;
+    for (size_t i = 0; i < built.size(); ++i) {
+        if (built[i] != next[i]) {
+            ValueLineChange change;
+            change.line = i;
+            change.offset = offset;
+            change.delta =
+                static_cast<int32_t>(next[i].size()) - static_cast<int32_t>(built[i].size());
+            if (!ReadValueLine(model, built, i, change.before) ||
+                !ReadValueLine(model, next, i, change.after) ||
+                change.before.name != change.after.name)
+                return false;
+            changes.push_back(std::move(change));
+        }
+        offset += static_cast<int32_t>(built[i].size()) + 2;
+    }
+    std::reverse(changes.begin(), changes.end());
+    return true;
+}
+
 bool PatchValues(KRMparser& model, const TextLines& built, const TextLines& next) {
     if (built.size() != next.size() || HasWhatPatchingCannotFollow(model)) return false;
     if (model.errorSink != nullptr) model.errorSink->ClearError();
-    std::vector<int32_t> offsets(built.size());
-    int32_t offset = 0;
-    for (size_t i = 0; i < built.size(); ++i) {
-        offsets[i] = offset;
-        offset += static_cast<int32_t>(built[i].size()) + 2;
+    std::vector<ValueLineChange> changes;
+    if (!ValueLineChanges(model, built, next, changes)) return false;
+    for (const ValueLineChange& change : changes) {
+        if (!PatchLine(model, change.before, change.after, change.offset)) return false;
+        ShiftOffsets(model, change.offset, change.delta);
     }
-    bool changed = false;
-    ValueLine before;
-    ValueLine after;
-    // From the last line up, so that the offsets of the lines above still
-    // hold when a line's length changes.
-    for (size_t i = built.size(); i-- > 0;) {
-        if (built[i] == next[i]) continue;
-        if (!ReadValueLine(model, built, i, before) || !ReadValueLine(model, next, i, after) ||
-            !PatchLine(model, before, after, offsets[i]))
-            return false;
-        ShiftOffsets(model, offsets[i],
-                     static_cast<int32_t>(next[i].size()) - static_cast<int32_t>(built[i].size()));
-        changed = true;
-    }
-    return !changed || ComputesAtStart(model);
+    return changes.empty() || ComputesAtStart(model);
 }
 
 } // namespace kora
