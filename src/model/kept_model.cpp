@@ -1,5 +1,7 @@
 #include "kept_model.h"
 
+#include <utility>
+
 #include "model_patch.h"
 
 namespace kora {
@@ -18,6 +20,35 @@ bool SetValues(std::vector<Statement>& list, const std::vector<double>& values) 
     return true;
 }
 
+// The lists a build fills, exchanged between two models.
+void SwapLists(KRMparser& a, KRMparser& b) {
+    std::swap(a.equations, b.equations);
+    std::swap(a.constants, b.constants);
+    std::swap(a.definitions, b.definitions);
+    std::swap(a.events, b.events);
+    std::swap(a.keywordLines, b.keywordLines);
+    std::swap(a.eventLines, b.eventLines);
+    std::swap(a.stateEvents, b.stateEvents);
+    std::swap(a.switchingFunctions, b.switchingFunctions);
+    std::swap(a.assignments, b.assignments);
+    std::swap(a.nameIndexes, b.nameIndexes);
+}
+
+// What a build sets besides its lists.
+void CopyBuiltFields(const KRMparser& from, KRMparser& to) {
+    to.random = from.random;
+    to.triggerSwitches = from.triggerSwitches;
+    to.nIndependent = from.nIndependent;
+    to.nParameters = from.nParameters;
+    to.stackDepth = from.stackDepth;
+    to.nPoints = from.nPoints;
+    to.t0 = from.t0;
+    to.tf = from.tf;
+    to.hr = from.hr;
+    to.backward = from.backward;
+    to.title = from.title;
+}
+
 } // namespace
 
 void KeptModel::Remember(const KRMparser& model) {
@@ -25,70 +56,31 @@ void KeptModel::Remember(const KRMparser& model) {
     CopyValues(model.equations, equationValues_);
     CopyValues(model.constants, constantValues_);
     CopyValues(model.definitions, definitionValues_);
-    random_ = model.random;
-    triggerSwitches_ = model.triggerSwitches;
-    nIndependent_ = model.nIndependent;
-    nParameters_ = model.nParameters;
-    stackDepth_ = model.stackDepth;
-    nPoints_ = model.nPoints;
-    t0_ = model.t0;
-    tf_ = model.tf;
-    hr_ = model.hr;
-    backward_ = model.backward;
-    title_ = model.title;
-    keywords_ = model.keywords;
-    predefinedNames_ = model.predefinedNames;
-    defaultPoints_ = model.defaultPoints;
+    CopyBuiltFields(model, kept_);
+    kept_.keywords = model.keywords;
+    kept_.predefinedNames = model.predefinedNames;
+    kept_.defaultPoints = model.defaultPoints;
 }
 
 void KeptModel::Hold(KRMparser& model) {
     held_ = remembered_;
     remembered_ = false;
-    if (held_) {
-        lists_.equations = std::move(model.equations);
-        lists_.constants = std::move(model.constants);
-        lists_.definitions = std::move(model.definitions);
-        lists_.events = std::move(model.events);
-        lists_.keywordLines = std::move(model.keywordLines);
-        lists_.eventLines = std::move(model.eventLines);
-        lists_.stateEvents = std::move(model.stateEvents);
-        lists_.switchingFunctions = std::move(model.switchingFunctions);
-        lists_.assignments = std::move(model.assignments);
-        lists_.nameIndexes = std::move(model.nameIndexes);
-    }
+    if (held_) SwapLists(model, kept_);
     model.Clear();
 }
 
 bool KeptModel::SameSettings(const KRMparser& model) const {
-    return model.keywords == keywords_ && model.predefinedNames == predefinedNames_ &&
-           model.defaultPoints == defaultPoints_;
+    return model.keywords == kept_.keywords && model.predefinedNames == kept_.predefinedNames &&
+           model.defaultPoints == kept_.defaultPoints;
 }
 
 // Everything a build sets, as the build left it.
 void KeptModel::PutBack(KRMparser& model) {
-    model.equations = std::move(lists_.equations);
-    model.constants = std::move(lists_.constants);
-    model.definitions = std::move(lists_.definitions);
-    model.events = std::move(lists_.events);
-    model.keywordLines = std::move(lists_.keywordLines);
-    model.eventLines = std::move(lists_.eventLines);
-    model.stateEvents = std::move(lists_.stateEvents);
-    model.switchingFunctions = std::move(lists_.switchingFunctions);
-    model.assignments = std::move(lists_.assignments);
-    model.nameIndexes = std::move(lists_.nameIndexes);
-    model.random = random_;
-    model.triggerSwitches = triggerSwitches_;
-    model.nIndependent = nIndependent_;
-    model.nParameters = nParameters_;
-    model.stackDepth = stackDepth_;
-    model.nPoints = nPoints_;
-    model.t0 = t0_;
-    model.tf = tf_;
-    model.hr = hr_;
-    model.tCurrent = t0_;
-    model.backward = backward_;
+    SwapLists(model, kept_);
+    CopyBuiltFields(kept_, model);
+    model.tCurrent = kept_.t0;
     model.eventIndex = 0;
-    model.title = title_;
+    kept_.Clear(); // what the model held meanwhile
 }
 
 bool KeptModel::TakeBack(KRMparser& model, const TextLines& built, const TextLines& next) {

@@ -5,8 +5,6 @@
 // script reads statements with it in between.
 #pragma once
 
-#include <cstdint>
-#include <string>
 #include <vector>
 
 #include "krm_parser.h"
@@ -29,43 +27,18 @@ public:
     bool TakeBack(KRMparser& model, const TextLines& built, const TextLines& next);
 
 private:
-    struct Lists {
-        std::vector<Statement> equations;
-        std::vector<Statement> constants;
-        std::vector<Statement> definitions;
-        std::vector<Statement> events;
-        std::vector<Statement> keywordLines;
-        std::vector<Statement> eventLines;
-        std::vector<ModelEvent> stateEvents;
-        std::vector<ModelSwitch> switchingFunctions;
-        std::vector<Statement> assignments;
-        ModelNameIndexes nameIndexes;
-    };
     bool SameSettings(const KRMparser& model) const;
     void PutBack(KRMparser& model);
 
     bool remembered_ = false;
     bool held_ = false;
-    Lists lists_;
+    // The built model between solves: its lists while held, its other
+    // fields and the settings it read from Remember on.
+    KRMparser kept_{nullptr, nullptr};
     // The values as built: a solve's events and evaluations may move them.
     std::vector<double> equationValues_;
     std::vector<double> constantValues_;
     std::vector<double> definitionValues_;
-    RandomSource random_;
-    size_t triggerSwitches_ = 0;
-    int32_t nIndependent_ = 0;
-    int32_t nParameters_ = 0;
-    uint32_t stackDepth_ = 0;
-    int32_t nPoints_ = 0;
-    double t0_ = 0.0;
-    double tf_ = 0.0;
-    double hr_ = 0.0;
-    bool backward_ = false;
-    std::string title_;
-    // The settings the build read.
-    std::vector<std::string> keywords_;
-    std::vector<std::string> predefinedNames_;
-    int32_t defaultPoints_ = 0;
 };
 
 } // namespace kora
