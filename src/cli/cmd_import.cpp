@@ -3,7 +3,7 @@
 
 #include "commands.h"
 #include "results/atomic_file.h"
-#include "sbml/sbml_exchange.h"
+#include "sbml_module_entry.h"
 
 namespace kora::cli {
 namespace {
@@ -28,7 +28,10 @@ int SbmlExitCode(SbmlStatus status) {
 int ReportSbmlProblems(SbmlStatus status, const std::vector<std::string>& problems,
                        const std::string& file) {
     if (status == SbmlStatus::Unavailable) {
-        std::cerr << "kora-batch: SBML: feature missing in this build\n";
+        if (!problems.empty())
+            std::cerr << "kora-batch: SBML: cannot be loaded: " << problems.front() << "\n";
+        else
+            std::cerr << "kora-batch: SBML: feature missing in this build\n";
         return kExitUnavailable;
     }
     if (status == SbmlStatus::Unreadable) {
@@ -57,9 +60,12 @@ int WriteConverted(const CliOptions& options, const std::string& text) {
 }
 
 int RunImportCommand(const CliOptions& options) {
+    std::string reason;
+    const SbmlModuleFunctions* sbml = LoadSbmlModule(reason);
+    if (!sbml) return ReportSbmlProblems(SbmlStatus::Unavailable, {reason}, options.input);
     std::string text;
     std::vector<std::string> problems;
-    const SbmlStatus status = ImportSbmlFile(options.input, text, problems);
+    const SbmlStatus status = sbml->importFile(options.input, text, problems);
     if (status != SbmlStatus::Ok) return ReportSbmlProblems(status, problems, options.input);
     return WriteConverted(options, text);
 }

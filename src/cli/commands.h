@@ -18,6 +18,7 @@ int RunExportCommand(const CliOptions& options);
 int RunFitCommand(const CliOptions& options);
 
 // Shared by import and export: messages on stderr, and the exit code.
+// Unavailable with one problem: the SBML module could not be loaded, why.
 int ReportSbmlProblems(SbmlStatus status, const std::vector<std::string>& problems,
                        const std::string& file);
 // The converted text on stdout, or atomically in -o FILE.

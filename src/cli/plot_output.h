@@ -16,8 +16,8 @@ namespace kora::cli {
 // Returns kExitOk; kExitUsage for a picture type it cannot write;
 // kExitModelError when the lines could not be drawn ("Too many points", the
 // file then holds the axes and that message); kExitCantCreate when the file
-// cannot be written; kExitUnavailable in a build without Qt. Problems are
-// reported on `err`.
+// cannot be written; kExitUnavailable in a build without Qt or when the
+// module that draws cannot be loaded. Problems are reported on `err`.
 int RenderPlotForBatch(const ResultsSet& set, const CliOptions& options, const Settings& settings,
                        std::ostream& err);
 

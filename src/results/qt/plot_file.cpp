@@ -9,9 +9,7 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
-#include <string_view>
 
-#include "common/ascii_case.h"
 #include "results/atomic_file.h"
 #include "results/number_text.h"
 
@@ -118,17 +116,6 @@ std::pair<int32_t, int32_t> PicturePixels(const PlotFileOptions& o) {
     const int32_t height = pixels(o.height);
     if (width == 0 || height == 0) return {0, 0};
     return {width, height};
-}
-
-PlotFileFormat PlotFormatOf(const std::string& fileName) {
-    const size_t dot = fileName.find_last_of('.');
-    if (dot == std::string::npos || fileName.find_first_of("/\\", dot) != std::string::npos)
-        return PlotFileFormat::Unknown;
-    const std::string ext = LowerAscii(std::string_view(fileName).substr(dot + 1));
-    if (ext == "png") return PlotFileFormat::Png;
-    if (ext == "svg") return PlotFileFormat::Svg;
-    if (ext == "pdf") return PlotFileFormat::Pdf;
-    return PlotFileFormat::Unknown;
 }
 
 int8_t PlotViewForFile(int8_t view) {

@@ -8,14 +8,10 @@
 #include <utility>
 
 #include "plot_renderer.h"
+#include "results/plot_format.h"
 #include "results/results_set.h"
 
 namespace kora {
-
-enum class PlotFileFormat { Unknown, Png, Svg, Pdf };
-
-// By extension, in any case.
-PlotFileFormat PlotFormatOf(const std::string& fileName);
 
 // The size of a picture as the user gives it.
 enum class SizeUnit { Pixels, Millimetres, Inches };
