@@ -12,6 +12,8 @@ int FusedOperandCount(int32_t word) {
     switch (word) {
     case kFusedMultiplyConstant:
     case kFusedMultiplyVariable:
+    case kFusedStoreDefinition:
+    case kFusedStoreRate:
         return 1;
     case kFusedPower:
     case kFusedPowerNegated:
@@ -55,15 +57,16 @@ class Fuser {
 public:
     explicit Fuser(std::span<const int32_t> code) : code_(code) {}
 
-    std::vector<int32_t> Run() {
+    // The fused code without its end word, or nothing when a word cannot be
+    // carried through; `fused` tells whether any run was fused.
+    std::vector<int32_t> Run(bool& fused) {
         for (size_t at = 0; at < code_.size();) {
             const int32_t word = code_[at];
             if (word == kWordEnd) break;
             if (!Fusable(word)) return {};
             at += FuseAt(at);
         }
-        if (!fused_) return {};
-        out_.push_back(kWordEnd);
+        fused = fused_;
         return std::move(out_);
     }
 
@@ -123,7 +126,32 @@ private:
 } // namespace
 
 std::vector<int32_t> FuseCode(const std::vector<int32_t>& code) {
-    return Fuser(code).Run();
+    bool fused = false;
+    std::vector<int32_t> out = Fuser(code).Run(fused);
+    if (!fused) return {};
+    out.push_back(kWordEnd);
+    return out;
+}
+
+std::vector<int32_t> FuseSystem(const std::vector<std::span<const int32_t>>& definitionCodes,
+                                const std::vector<std::span<const int32_t>>& equationCodes) {
+    std::vector<int32_t> program;
+    const auto append = [&program](const std::vector<std::span<const int32_t>>& codes,
+                                   int32_t store) {
+        for (size_t k = 0; k < codes.size(); ++k) {
+            bool fused = false;
+            const std::vector<int32_t> part = Fuser(codes[k]).Run(fused);
+            if (part.empty()) return false;
+            program.insert(program.end(), part.begin(), part.end());
+            program.push_back(store);
+            program.push_back(static_cast<int32_t>(k));
+        }
+        return true;
+    };
+    if (!append(definitionCodes, kFusedStoreDefinition) || !append(equationCodes, kFusedStoreRate))
+        return {};
+    program.push_back(kWordEnd);
+    return program;
 }
 
 } // namespace kora

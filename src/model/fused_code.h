@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "model_functions.h"
@@ -23,6 +24,10 @@ inline constexpr int32_t kFusedMultiplyPower = 324;    // v c: top * X[v] ^ C[c]
 inline constexpr int32_t kFusedMultiplyPowerNegated = 325;
 inline constexpr int32_t kFusedTerm = 326;        // k v c: push C[k] * X[v] ^ C[c]
 inline constexpr int32_t kFusedTermNegated = 327; // k v c: push C[k] * X[v] ^ -C[c]
+// Ends one statement of a system program: the value goes to its place and
+// the stack starts empty again.
+inline constexpr int32_t kFusedStoreDefinition = 328; // j: A[j] = top
+inline constexpr int32_t kFusedStoreRate = 329;       // i: R[i] = top
 
 // Operand words that follow a word of fused code.
 int FusedOperandCount(int32_t word);
@@ -32,10 +37,23 @@ int FusedOperandCount(int32_t word);
 // rand[] (whose draws must not be taken twice) or nothing worth fusing.
 std::vector<int32_t> FuseCode(const std::vector<int32_t>& code);
 
+// One program for a whole evaluation: every definition, in order, then
+// every equation, each statement fused where it can be and ending in its
+// store. Empty when any statement holds words fused code leaves alone.
+std::vector<int32_t> FuseSystem(const std::vector<std::span<const int32_t>>& definitionCodes,
+                                const std::vector<std::span<const int32_t>>& equationCodes);
+
 // Runs fused code. True with its value when every value stayed in range;
 // false when the ordinary code must run to report what went wrong.
 bool RunFusedCode(const int32_t* code, double time, const double* dependent,
                   const double* auxiliary, const double* constants, const RandomSource& random,
                   double* stack, double& value);
+
+// Runs a system program: the definitions' values into `auxiliary`, the
+// equations' into `rates`. False as soon as a value is out of range; the
+// ordinary code must then evaluate everything again to report it.
+bool RunFusedSystem(const int32_t* code, double time, const double* dependent, double* auxiliary,
+                    const double* constants, const RandomSource& random, double* stack,
+                    double* rates);
 
 } // namespace kora

@@ -4,6 +4,7 @@
 // loop reports it with its own message.
 #include <cfloat>
 #include <cmath>
+#include <type_traits>
 
 #include "fused_code.h"
 #include "postfix_words.h"
@@ -20,11 +21,12 @@ inline bool PowerInRange(double base, double exponent, double& result) {
     return !failed && InNormalRange(result);
 }
 
-} // namespace
-
-bool RunFusedCode(const int32_t* code, double time, const double* dependent,
-                  const double* auxiliary, const double* constants, const RandomSource& random,
-                  double* stack, double& value) {
+// One loop for a statement (its value into results[0] at the end) and for a
+// system program (values stored by its store words).
+template <bool kSystem>
+bool RunFused(const int32_t* code, double time, const double* dependent,
+              std::conditional_t<kSystem, double*, const double*> auxiliary,
+              const double* constants, const RandomSource& random, double* stack, double* results) {
     const int32_t* word = code;
     double* below = stack;
     double top = 0.0;
@@ -32,8 +34,18 @@ bool RunFusedCode(const int32_t* code, double time, const double* dependent,
         const int32_t current = *word++;
         switch (current) {
         case kWordEnd:
-            value = top;
+            if constexpr (!kSystem) results[0] = top;
             return true;
+        case kFusedStoreDefinition:
+        case kFusedStoreRate:
+            if constexpr (kSystem) {
+                (current == kFusedStoreRate ? results : auxiliary)[*word++] = top;
+                below = stack;
+                top = 0.0;
+                break;
+            } else {
+                return false;
+            }
         case kWordConstant:
             *below++ = top;
             top = constants[*word++];
@@ -127,6 +139,20 @@ bool RunFusedCode(const int32_t* code, double time, const double* dependent,
         }
         if (!InNormalRange(top)) return false;
     }
+}
+
+} // namespace
+
+bool RunFusedCode(const int32_t* code, double time, const double* dependent,
+                  const double* auxiliary, const double* constants, const RandomSource& random,
+                  double* stack, double& value) {
+    return RunFused<false>(code, time, dependent, auxiliary, constants, random, stack, &value);
+}
+
+bool RunFusedSystem(const int32_t* code, double time, const double* dependent, double* auxiliary,
+                    const double* constants, const RandomSource& random, double* stack,
+                    double* rates) {
+    return RunFused<true>(code, time, dependent, auxiliary, constants, random, stack, rates);
 }
 
 } // namespace kora

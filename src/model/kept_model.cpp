@@ -32,6 +32,7 @@ void SwapLists(KRMparser& a, KRMparser& b) {
     std::swap(a.switchingFunctions, b.switchingFunctions);
     std::swap(a.assignments, b.assignments);
     std::swap(a.nameIndexes, b.nameIndexes);
+    std::swap(a.fusedSystem, b.fusedSystem);
 }
 
 // What a build sets besides its lists.

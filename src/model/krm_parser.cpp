@@ -68,6 +68,7 @@ void KRMparser::Clear() {
     switchingFunctions.clear();
     triggerSwitches = 0;
     assignments.clear();
+    fusedSystem.clear();
     nameIndexes.Reset();
     nIndependent = 0;
     nParameters = 0;

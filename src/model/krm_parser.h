@@ -105,6 +105,16 @@ public:
                             stack, value);
     }
 
+    // Every definition and then every equation in one run of the fused
+    // system program, into `auxiliary` and `rates`; false when there is no
+    // such program or a value left the range Evaluate accepts, and each
+    // statement must be evaluated on its own to say why.
+    bool EvaluateFusedSystem(double time, const double* dependent, double* auxiliary,
+                             const double* constants, double* stack, double* rates) const {
+        return !fusedSystem.empty() && RunFusedSystem(fusedSystem.data(), time, dependent,
+                                                      auxiliary, constants, random, stack, rates);
+    }
+
     // Runs compiled code (ending with word 0) the same way.
     double EvaluateCode(const int32_t* code, double time, const double* dependent,
                         const double* auxiliary, const double* constants, int& error,
@@ -158,6 +168,8 @@ public:
     // Assignments as read, before the build sorts them into initial values,
     // constants and definitions.
     std::vector<Statement> assignments;
+    // The definitions' and equations' code as one fused program; may be empty.
+    std::vector<int32_t> fusedSystem;
 
     uint32_t eventIndex = 0;
     int32_t nIndependent = 0;

@@ -346,9 +346,14 @@ void KRMparser::Build(const TextLines& modelLines) {
     random.Restart();
     if (!ReadStatements()) return;
     ModelBuilder(*this).Run();
-    for (std::vector<Statement>* list : {&definitions, &equations})
-        for (Statement& statement : *list)
+    std::vector<std::span<const int32_t>> codes[2];
+    for (int kind = 0; kind < 2; ++kind) {
+        for (Statement& statement : kind == 0 ? definitions : equations) {
             statement.fused = FuseCode(statement.code);
+            codes[kind].emplace_back(statement.code);
+        }
+    }
+    fusedSystem = FuseSystem(codes[0], codes[1]);
 }
 
 } // namespace kora

@@ -51,6 +51,13 @@ void lsoda::StepSlice() {
 
 bool lsoda::Derivatives(double time, const double* yv, double* ydot) {
     const double tau = ModelTime(time);
+    if (!locks.Any() && model->EvaluateFusedSystem(tau, yv, auxValues.data(), constValues.data(),
+                                                   evalStack.data(), ydot)) {
+        if (backward)
+            for (int32_t i = 0; i < n; ++i)
+                ydot[i] = -ydot[i];
+        return true;
+    }
     const size_t definitions = model->definitions.size();
     for (size_t j = 0; j < definitions; ++j) {
         int error = 0;

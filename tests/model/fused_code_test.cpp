@@ -110,6 +110,60 @@ TEST(FusedCode, LeavesCodeWithJumpsConditionsOrDrawsAlone) {
         EXPECT_TRUE(equation.fused.empty()) << equation.text;
 }
 
+// Every definition and then every equation through their ordinary code, as
+// the solvers evaluate them one by one; false at the first error.
+bool EvaluateEachStatement(const BuiltModel& built, const std::vector<double>& x,
+                           std::vector<double>& aux, std::vector<double>& rates) {
+    std::vector<double> c = built.Constants(), stack(built.model.stackDepth + 1);
+    int error = 0;
+    for (size_t j = 0; j < aux.size() && error == 0; ++j)
+        aux[j] = built.model.EvaluateCode(built.model.definitions[j].code.data(), 0.5, x.data(),
+                                          aux.data(), c.data(), error, stack.data());
+    for (size_t i = 0; i < rates.size() && error == 0; ++i)
+        rates[i] = built.model.EvaluateCode(built.model.equations[i].code.data(), 0.5, x.data(),
+                                            aux.data(), c.data(), error, stack.data());
+    return error == 0;
+}
+
+TEST(FusedCode, TheSystemProgramGivesEveryStatementsValueOrGivesUpWhereOneFails) {
+    TextLines lines = kPowerLawModel;
+    // Definitions read states, constants and earlier definitions; one is
+    // plain code with nothing to fuse.
+    lines.insert(lines.begin() + 1, {"v1 = 3 * X1^0.7 * X2^-1", "v2 = v1 - X3", "v3 = X1 + k"});
+    lines.push_back("X5' = v1 - 2 * v2 * X5^0.5 + v3");
+    lines.push_back("X5 = 1");
+    BuiltModel built(lines);
+    ASSERT_EQ(built.Code(), 0);
+    ASSERT_EQ(built.model.definitions.size(), 3u);
+    ASSERT_FALSE(built.model.fusedSystem.empty());
+    std::mt19937_64 draw(5);
+    std::uniform_real_distribution<double> exponent(-12.0, 12.0);
+    int failures = 0;
+    for (int trial = 0; trial < 2000; ++trial) {
+        std::vector<double> x(5);
+        for (double& v : x)
+            v = std::exp(exponent(draw));
+        if (trial % 10 == 0) x[trial / 10 % 5] = trial % 20 == 0 ? 0.0 : -1.0;
+        std::vector<double> c = built.Constants(), stack(built.model.stackDepth + 1);
+        std::vector<double> aux(3), rates(5), ownAux(3), ownRates(5);
+        const bool system = built.model.EvaluateFusedSystem(0.5, x.data(), aux.data(), c.data(),
+                                                            stack.data(), rates.data());
+        const bool each = EvaluateEachStatement(built, x, ownAux, ownRates);
+        ASSERT_EQ(system, each) << trial;
+        failures += each ? 0 : 1;
+        if (!each) continue;
+        for (size_t k = 0; k < 5; ++k)
+            ASSERT_TRUE(SameBits(rates[k], ownRates[k])) << k << ": " << rates[k];
+        for (size_t j = 0; j < 3; ++j)
+            ASSERT_TRUE(SameBits(aux[j], ownAux[j])) << j;
+    }
+    EXPECT_GT(failures, 50);
+
+    BuiltModel drawing({"X' = rand[1] * X^0.5", "Y' = Y^0.5", "X = 1", "Y = 1"});
+    ASSERT_EQ(drawing.Code(), 0);
+    EXPECT_TRUE(drawing.model.fusedSystem.empty());
+}
+
 TEST(FusedCode, TheCommonKineticOrdersAreCorrectlyRounded) {
     // The library's pow is within about half a unit; square root, square and
     // the base itself are exact roundings.
