@@ -251,6 +251,30 @@ void ReportProblem(ScriptDocument& document, size_t index, const std::string& wh
 
 } // namespace
 
+namespace {
+
+// Replaces `count` characters at `begin` of the joined model text with
+// `text` inside the one line that holds them, as joining, replacing and
+// splitting again would; false when the edit could reach past that line or
+// a line break could split differently, and the whole text must be redone.
+bool ReplaceWithinOneLine(TextLines& modelLines, size_t begin, size_t count,
+                          const std::string& text) {
+    if (text.find_first_of("\r\n") != std::string::npos) return false;
+    size_t lineStart = 0;
+    std::string* target = nullptr;
+    for (std::string& line : modelLines) {
+        if (line.find('\n') != std::string::npos) return false;
+        if (target == nullptr && begin >= lineStart && begin + count <= lineStart + line.size())
+            target = &line;
+        if (target == nullptr) lineStart += line.size() + 2;
+    }
+    if (target == nullptr) return false;
+    target->replace(begin - lineStart, count, text);
+    return true;
+}
+
+} // namespace
+
 void ApplyAssignment(KRMparser& model, TextLines& modelLines, std::string_view assignment) {
     const std::string text(TrimSpaceAndControls(assignment));
     std::string located = text;
@@ -260,6 +284,10 @@ void ApplyAssignment(KRMparser& model, TextLines& modelLines, std::string_view a
         modelLines.push_back(text);
         return;
     }
+    if (offset >= 0 && length >= 0 &&
+        ReplaceWithinOneLine(modelLines, static_cast<size_t>(offset), static_cast<size_t>(length),
+                             text))
+        return;
     std::string whole = JoinAsModelText(modelLines);
     const size_t begin = std::min(static_cast<size_t>(std::max(offset, 0)), whole.size());
     const size_t count = std::min(static_cast<size_t>(std::max(length, 0)), whole.size() - begin);
