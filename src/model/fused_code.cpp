@@ -135,7 +135,14 @@ std::vector<int32_t> FuseCode(const std::vector<int32_t>& code) {
 
 std::vector<int32_t> FuseSystem(const std::vector<std::span<const int32_t>>& definitionCodes,
                                 const std::vector<std::span<const int32_t>>& equationCodes) {
+    // Fused code is never longer than its code, so one allocation holds it
+    // all, however many statements a large model has.
+    size_t words = 1;
+    for (const auto* codes : {&definitionCodes, &equationCodes})
+        for (const std::span<const int32_t> code : *codes)
+            words += code.size() + 2;
     std::vector<int32_t> program;
+    program.reserve(words);
     const auto append = [&program](const std::vector<std::span<const int32_t>>& codes,
                                    int32_t store) {
         for (size_t k = 0; k < codes.size(); ++k) {
