@@ -260,17 +260,17 @@ namespace {
 bool ReplaceWithinOneLine(TextLines& modelLines, size_t begin, size_t count,
                           const std::string& text) {
     if (text.find_first_of("\r\n") != std::string::npos) return false;
-    size_t lineStart = 0;
-    std::string* target = nullptr;
-    for (std::string& line : modelLines) {
+    for (const std::string& line : modelLines)
         if (line.find('\n') != std::string::npos) return false;
-        if (target == nullptr && begin >= lineStart && begin + count <= lineStart + line.size())
-            target = &line;
-        if (target == nullptr) lineStart += line.size() + 2;
+    size_t lineStart = 0;
+    for (std::string& line : modelLines) {
+        if (begin >= lineStart && begin + count <= lineStart + line.size()) {
+            line.replace(begin - lineStart, count, text);
+            return true;
+        }
+        lineStart += line.size() + 2;
     }
-    if (target == nullptr) return false;
-    target->replace(begin - lineStart, count, text);
-    return true;
+    return false;
 }
 
 } // namespace

@@ -20,7 +20,7 @@ const std::string kDecay = "X' = -X\nX = 1\ntf = 1\n";
 class OnDemandModules : public kora::testing::BatchTest {
 protected:
     // Every library the processes of `arguments` loaded, as the dynamic
-    // loader lists them.
+    // loader lists them; the lists are removed once read.
     std::string LoadedLibraries(const std::string& arguments) {
         const fs::path trace = dir_ / "loader";
         setenv("LD_DEBUG", "files", 1);
@@ -30,9 +30,11 @@ protected:
         unsetenv("LD_DEBUG_OUTPUT");
         EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
         std::string loaded;
-        for (const auto& entry : fs::directory_iterator(dir_))
-            if (entry.path().filename().string().rfind("loader", 0) == 0)
-                loaded += ReadAll(entry.path());
+        for (const auto& entry : fs::directory_iterator(dir_)) {
+            if (entry.path().filename().string().rfind("loader", 0) != 0) continue;
+            loaded += ReadAll(entry.path());
+            fs::remove(entry.path());
+        }
         return loaded;
     }
 };
@@ -44,8 +46,6 @@ TEST_F(OnDemandModules, ChecksAndRunsLoadNeitherTheToolkitThatDrawsNorLibSbml) {
         ASSERT_NE(loaded.find("libc.so"), std::string::npos) << "the loader listed nothing";
         EXPECT_EQ(loaded.find("libQt6Gui"), std::string::npos) << command;
         EXPECT_EQ(loaded.find("libsbml"), std::string::npos) << command;
-        for (const auto& entry : fs::directory_iterator(dir_))
-            if (entry.path().filename().string().rfind("loader", 0) == 0) fs::remove(entry.path());
     }
 }
 
