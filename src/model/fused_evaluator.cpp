@@ -14,11 +14,21 @@ namespace kora {
 namespace {
 
 // The ordinary power word, with the checks made on its operands and result.
-inline bool PowerInRange(double base, double exponent, double& result) {
+[[gnu::noinline]] bool CheckedPowerInRange(double base, double exponent, double& result) {
     if (!InNormalRange(base) || !InNormalRange(exponent)) return false;
     bool failed = false;
     result = CheckedPower(base, exponent, failed);
     return !failed && InNormalRange(result);
+}
+
+// The same for the common case, a positive normal base with a normal
+// result, which needs only one check of each; the rest go the full way.
+inline bool PowerInRange(double base, double exponent, double& result) {
+    if (PositiveNormal(base) && InNormalRange(exponent)) {
+        result = PositivePower(base, exponent);
+        if (result < DBL_MAX && result >= DBL_MIN) return true;
+    }
+    return CheckedPowerInRange(base, exponent, result);
 }
 
 // One loop for a statement (its value into results[0] at the end) and for a

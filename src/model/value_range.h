@@ -25,6 +25,13 @@ inline bool InNormalRange(double value) {
     return bits - kSmallestNormalBits < kLargestBits - kSmallestNormalBits || bits == 0;
 }
 
+// A positive normal double below DBL_MAX: the sign bit makes any negative
+// value fail the same single compare.
+inline bool PositiveNormal(double value) {
+    return std::bit_cast<uint64_t>(value) - kSmallestNormalBits <
+           kLargestBits - kSmallestNormalBits;
+}
+
 // 0 in range; kEvalOverflow for a magnitude of at least DBL_MAX,
 // kEvalUnderflow for a non-zero magnitude below DBL_MIN, kNotANumber for NaN.
 inline int RangeError(double value) {

@@ -80,6 +80,8 @@ TEST(FusedCode, FailuresAreReportedAsTheOrdinaryCodeReportsThem) {
         {-1, 1, 1, 1},       // a negative base to 0.5
         {1, 1, 1, 1e-310},   // a subnormal state
         {1, 1e200, 1, 1},    // overflow in X2^2
+        {1, 1e-200, 1, 1},   // underflow in X2^2 from a normal base
+        {1, 1, 1, 1e-160},   // overflow in X4^-2 from a normal base
         {1, 1, NAN, 1},      // a NaN read in
         {1, 1, -4, 1},       // sqrt of a negative number
         {1, 1, 1, INFINITY}, // an infinite state
