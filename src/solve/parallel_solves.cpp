@@ -15,6 +15,12 @@ struct ParallelSolves::Worker {
     KRMForm form;
     KRMparser model;
     RunDriver driver;
+    // Outcomes this worker made and the caller has copied. They are freed on
+    // this worker's thread: a thread that frees what another allocated
+    // takes that thread's allocator lock, and in a sweep of short solves the
+    // two threads then waited on each other several times a millisecond.
+    std::vector<RunOutcome> spent;   // guarded by mutex_
+    std::vector<RunOutcome> freeing; // this worker's thread only
 };
 
 int SweepThreadCount(int asked) {
@@ -54,13 +60,21 @@ void ParallelSolves::Add(TextLines text) {
 RunOutcome ParallelSolves::Take(TextLines& text) {
     std::unique_lock lock(mutex_);
     HelpUntilNextSolved(lock);
-    Slot& slot = slots_.front();
-    text = std::move(slot.text);
-    RunOutcome outcome = std::move(slot.outcome);
+    Slot slot = std::move(slots_.front());
     slots_.pop_front();
     --claimed_;
     --waiting_;
-    return outcome;
+    lock.unlock();
+    text = std::move(slot.text);
+    return Handover(slot);
+}
+
+RunOutcome ParallelSolves::Handover(Slot& slot) {
+    if (slot.solver == caller_.get()) return std::move(slot.outcome);
+    RunOutcome copy = slot.outcome;
+    const std::lock_guard lock(mutex_);
+    slot.solver->spent.push_back(std::move(slot.outcome));
+    return copy;
 }
 
 bool ParallelSolves::NextSolved() {
@@ -87,6 +101,7 @@ void ParallelSolves::HelpUntilNextSolved(std::unique_lock<std::mutex>& lock) {
         lock.lock();
         slot.outcome = std::move(outcome);
         slot.done = true;
+        slot.solver = caller_.get();
         helping_ = false;
         solved_.notify_all();
     }
@@ -133,11 +148,14 @@ void ParallelSolves::Work(Worker& worker) {
         // Slots before this one may be taken meanwhile, but a claimed slot
         // stays where it is in the deque until it is done.
         Slot& slot = slots_[claimed_++];
+        worker.freeing.swap(worker.spent);
         lock.unlock();
+        worker.freeing.clear(); // keeps its capacity, so no vector moves between threads
         RunOutcome outcome = Solve(worker, slot.text);
         lock.lock();
         slot.outcome = std::move(outcome);
         slot.done = true;
+        slot.solver = &worker;
         solved_.notify_all();
     }
 }

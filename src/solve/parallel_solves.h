@@ -59,9 +59,13 @@ private:
         TextLines text;
         RunOutcome outcome;
         bool done = false;
+        Worker* solver = nullptr; // whose thread allocated the outcome
     };
     void Work(Worker& worker);
     RunOutcome Solve(Worker& worker, const TextLines& text);
+    // The caller's own copy of a slot's outcome; a worker's original goes
+    // back to that worker to be freed.
+    RunOutcome Handover(Slot& slot);
     // Returns with the lock held once the oldest slot is done, solving
     // unclaimed slots with the caller's worker while it is not.
     void HelpUntilNextSolved(std::unique_lock<std::mutex>& lock);
