@@ -16,11 +16,11 @@ namespace kora {
 namespace {
 
 // The longest a row of commands holds the main thread before the script
-// thread takes its turn. A Stop is seen between the commands of a row, so
-// the row needs to end only for the progress shown, which is not due more
-// often. Each turn costs more than it seems: the script thread is woken on
-// the core it last ran on, where a worker of a sweep is busy, and it waits
-// there for up to a scheduler tick while the main thread's core idles.
+// thread takes its turn. A Stop is seen between the commands of a row and
+// the solves show their own progress, so a long row loses nothing, while a
+// turn costs more than it seems: the script thread is woken on the core it
+// last ran on, where a worker of a sweep is busy, and waits there for up to
+// a scheduler tick while the main thread's core idles.
 constexpr int64_t kCommandRowMs = kProgressIntervalMs;
 // The same in a watched run: the window draws between rows, often right
 // after a row, and a drawing of many curves takes tens of milliseconds.
