@@ -26,7 +26,7 @@ namespace {
 inline bool PowerInRange(double base, double exponent, double& result) {
     if (PositiveNormal(base) && InNormalRange(exponent)) {
         result = PositivePower(base, exponent);
-        if (result < DBL_MAX && result >= DBL_MIN) return true;
+        if (PositiveNormal(result)) return true;
     }
     return CheckedPowerInRange(base, exponent, result);
 }
