@@ -21,7 +21,7 @@ namespace {
 // turn costs more than it seems: the script thread is woken on the core it
 // last ran on, where a worker of a sweep is busy, and waits there for up to
 // a scheduler tick while the main thread's core idles.
-constexpr int64_t kCommandRowMs = kProgressIntervalMs;
+constexpr int64_t kCommandRowMs = 500;
 // The same in a watched run: the window draws between rows, often right
 // after a row, and a drawing of many curves takes tens of milliseconds.
 constexpr int64_t kWatchedRowMs = 5;
