@@ -14,6 +14,7 @@ int FusedOperandCount(int32_t word) {
     case kFusedMultiplyVariable:
     case kFusedStoreDefinition:
     case kFusedStoreRate:
+    case kFusedSubtractStoreRate:
         return 1;
     case kFusedPower:
     case kFusedPowerNegated:
@@ -70,6 +71,9 @@ public:
         return std::move(out_);
     }
 
+    // The last word emitted, without its operands.
+    int32_t LastWord() const { return lastWord_; }
+
 private:
     // Emits the word or pattern at `at`; the number of code words used.
     size_t FuseAt(size_t at) {
@@ -102,6 +106,7 @@ private:
             }
         }
         const size_t length = WordHasOperand(word) ? 2 : 1;
+        lastWord_ = word;
         out_.insert(out_.end(), code_.begin() + static_cast<std::ptrdiff_t>(at),
                     code_.begin() + static_cast<std::ptrdiff_t>(at + length));
         return length;
@@ -113,6 +118,7 @@ private:
     bool MultiplyAt(size_t at) const { return at < code_.size() && code_[at] == kWordMultiply; }
 
     void Emit(int32_t word, std::initializer_list<int32_t> operands) {
+        lastWord_ = word;
         out_.push_back(word);
         out_.insert(out_.end(), operands);
         fused_ = true;
@@ -121,6 +127,7 @@ private:
     std::span<const int32_t> code_;
     std::vector<int32_t> out_;
     bool fused_ = false;
+    int32_t lastWord_ = kWordEnd;
 };
 
 } // namespace
@@ -147,10 +154,16 @@ std::vector<int32_t> FuseSystem(const std::vector<std::span<const int32_t>>& def
                                    int32_t store) {
         for (size_t k = 0; k < codes.size(); ++k) {
             bool fused = false;
-            const std::vector<int32_t> part = Fuser(codes[k]).Run(fused);
+            Fuser fuser(codes[k]);
+            const std::vector<int32_t> part = fuser.Run(fused);
             if (part.empty()) return false;
             program.insert(program.end(), part.begin(), part.end());
-            program.push_back(store);
+            // Most rate laws end in production minus consumption: the
+            // difference and its store take one turn of the loop.
+            if (store == kFusedStoreRate && fuser.LastWord() == kWordSubtract)
+                program.back() = kFusedSubtractStoreRate;
+            else
+                program.push_back(store);
             program.push_back(static_cast<int32_t>(k));
         }
         return true;

@@ -28,6 +28,8 @@ inline constexpr int32_t kFusedTermNegated = 327; // k v c: push C[k] * X[v] ^ -
 // the stack starts empty again.
 inline constexpr int32_t kFusedStoreDefinition = 328; // j: A[j] = top
 inline constexpr int32_t kFusedStoreRate = 329;       // i: R[i] = top
+// An equation's closing difference and its store in one word.
+inline constexpr int32_t kFusedSubtractStoreRate = 330; // i: R[i] = below - top
 
 // Operand words that follow a word of fused code.
 int FusedOperandCount(int32_t word);

@@ -56,6 +56,17 @@ bool RunFused(const int32_t* code, double time, const double* dependent,
             } else {
                 return false;
             }
+        case kFusedSubtractStoreRate:
+            if constexpr (kSystem) {
+                top = *--below - top;
+                if (!InNormalRange(top)) return false;
+                results[*word++] = top;
+                below = stack;
+                top = 0.0;
+                break;
+            } else {
+                return false;
+            }
         case kWordConstant:
             *below++ = top;
             top = constants[*word++];

@@ -161,6 +161,22 @@ TEST(FusedCode, TheSystemProgramGivesEveryStatementsValueOrGivesUpWhereOneFails)
     }
     EXPECT_GT(failures, 50);
 
+    // A difference of two terms in range that itself overflows: the word
+    // that subtracts and stores must check it too.
+    BuiltModel closing({"k = 1.5e308", "X' = k * X - k * Y", "Y' = X - Y", "X = 1", "Y = 1"});
+    ASSERT_EQ(closing.Code(), 0);
+    for (const std::vector<double>& x : {std::vector<double>{0.5, 0.25}, {0.9, -0.9}}) {
+        std::vector<double> c = closing.Constants(), stack(closing.model.stackDepth + 1);
+        std::vector<double> aux, rates(2), ownAux, ownRates(2);
+        const bool system = closing.model.EvaluateFusedSystem(0.5, x.data(), aux.data(), c.data(),
+                                                              stack.data(), rates.data());
+        ASSERT_EQ(system, EvaluateEachStatement(closing, x, ownAux, ownRates)) << x[1];
+        EXPECT_EQ(system, x[1] > 0.0);
+        if (system) {
+            EXPECT_TRUE(SameBits(rates[0], ownRates[0]));
+        }
+    }
+
     BuiltModel drawing({"X' = rand[1] * X^0.5", "Y' = Y^0.5", "X = 1", "Y = 1"});
     ASSERT_EQ(drawing.Code(), 0);
     EXPECT_TRUE(drawing.model.fusedSystem.empty());
