@@ -84,10 +84,20 @@ void BdfCoefficients(LsodaCoefficients& table) {
 } // namespace
 
 void cfode(int meth, LsodaCoefficients& table) {
-    if (meth == 1)
-        AdamsCoefficients(table);
-    else
-        BdfCoefficients(table);
+    // The tables depend on the method alone, and a sweep starts thousands
+    // of runs, so each is worked out once. Every entry a step reads is one
+    // the method's routine writes.
+    static const LsodaCoefficients adams = [] {
+        LsodaCoefficients computed = {};
+        AdamsCoefficients(computed);
+        return computed;
+    }();
+    static const LsodaCoefficients bdf = [] {
+        LsodaCoefficients computed = {};
+        BdfCoefficients(computed);
+        return computed;
+    }();
+    table = meth == 1 ? adams : bdf;
 }
 
 } // namespace kora
