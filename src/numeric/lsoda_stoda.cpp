@@ -56,6 +56,23 @@ enum class At {
     L720
 };
 
+// values[k] += values[k + distance] for k upwards. Every value read lies
+// ahead of every value written before it, so blocks of four may load
+// before they store; the sums are the same.
+void AddAhead(double* values, int count, int distance) {
+    const double* ahead = values + distance;
+    int k = 0;
+    for (; k + 4 <= count; k += 4) {
+        const double a0 = ahead[k], a1 = ahead[k + 1], a2 = ahead[k + 2], a3 = ahead[k + 3];
+        values[k] += a0;
+        values[k + 1] += a1;
+        values[k + 2] += a2;
+        values[k + 3] += a3;
+    }
+    for (; k < count; ++k)
+        values[k] += ahead[k];
+}
+
 } // namespace
 
 // yh := yh * Pascal triangle: the predicted Nordsieck array at tn + h.
@@ -64,8 +81,7 @@ void LsodaEngine::Predict() {
     int i1 = nqnyh + 1;
     for (int jb = 1; jb <= nq; ++jb) {
         i1 = i1 - nyh;
-        for (int i = i1; i <= nqnyh; ++i)
-            yh1[i - 1] = yh1[i - 1] + yh1[i - 1 + nyh];
+        AddAhead(yh1 + (i1 - 1), nqnyh - i1 + 1, nyh);
     }
 }
 
