@@ -9,8 +9,6 @@ namespace kora {
 
 namespace {
 
-// Far-off values are held this many ranges beyond either end.
-constexpr double kFarLimit = 2.0;
 // A logarithmic span without a usable end reaches this many decades.
 constexpr double kLogDecadesFallback = 6;
 // At least this share of the height stays above the plot.
@@ -33,16 +31,10 @@ bool Inside(double fraction) {
 
 } // namespace
 
-double AxisSpan::Fraction(double value) const {
-    double fraction = 0;
-    if (log)
-        fraction = value > 0 ? (std::log10(value) - std::log10(start)) /
-                                   (std::log10(end) - std::log10(start))
-                             : std::nan("");
-    else
-        fraction = (value - start) / (end - start);
-    if (std::isnan(fraction)) return fraction;
-    return std::clamp(fraction, -kFarLimit, kFarLimit);
+double AxisSpan::LogFraction(double value) const {
+    return value > 0
+               ? (std::log10(value) - std::log10(start)) / (std::log10(end) - std::log10(start))
+               : std::nan("");
 }
 
 AxisSpan MakeAxisSpan(double start, double end, bool log) {

@@ -3,7 +3,9 @@
 // the labels go. Kept apart from the drawing so that it can be checked alone.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -49,9 +51,21 @@ struct AxisSpan {
     // two ranges on either side are held there so that far-off points stay
     // near the plot; a value that is not a number stays NaN, and so does
     // one at or below zero on a logarithmic axis.
-    double Fraction(double value) const;
+    // Inline: a drawing places every point of every line through it.
+    double Fraction(double value) const {
+        return Held(log ? LogFraction(value) : (value - start) / (end - start));
+    }
     // Whether `value` can be placed on this axis at all.
     bool Places(double value) const { return !log || value > 0; }
+
+    // Far-off values are held this many ranges beyond either end.
+    static constexpr double kFarLimit = 2.0;
+
+private:
+    double LogFraction(double value) const;
+    static double Held(double fraction) {
+        return std::isnan(fraction) ? fraction : std::clamp(fraction, -kFarLimit, kFarLimit);
+    }
 };
 
 // A span whose ends are equal is widened to end = start + 1; one with an end
