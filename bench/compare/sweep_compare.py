@@ -7,8 +7,8 @@ as a Python loop over scipy's odeint.
 
 Sweeps: X0 = 0.5 : 5 in 451 and 4,501 runs (one loop), and X0 = 0.5 : 5
 times the initial X1 = 0.05 : 0.5 in 61 x 61 = 3,721 runs (two nested loops).
-Wall-clock medians of repeated runs, and CPU times (user + system), which a
-loaded machine disturbs less.
+Wall-clock medians of repeated runs, the three taking turns in every round,
+and CPU times (user + system), which a loaded machine disturbs less.
 
 Usage: sweep_compare.py KORA_BATCH [REPEATS]"""
 import os
@@ -82,16 +82,20 @@ def cpu_seconds():
     return time.process_time() + usage.ru_utime + usage.ru_stime
 
 
-def medians(work, repeats):
-    """Median wall and CPU seconds."""
-    walls, cpus = [], []
+def medians(works, repeats):
+    """Median wall and CPU seconds of each piece of work. The pieces take
+    turns within every round, so a machine that slows down for a while
+    slows them all alike and their ratios hold."""
+    walls = [[] for _ in works]
+    cpus = [[] for _ in works]
     for _ in range(repeats):
-        cpu = cpu_seconds()
-        start = time.perf_counter()
-        work()
-        walls.append(time.perf_counter() - start)
-        cpus.append(cpu_seconds() - cpu)
-    return statistics.median(walls), statistics.median(cpus)
+        for k, work in enumerate(works):
+            cpu = cpu_seconds()
+            start = time.perf_counter()
+            work()
+            walls[k].append(time.perf_counter() - start)
+            cpus[k].append(cpu_seconds() - cpu)
+    return [(statistics.median(w), statistics.median(c)) for w, c in zip(walls, cpus)]
 
 
 def main():
@@ -106,9 +110,9 @@ def main():
             model = os.path.join(folder, "sweep%d.krm" % number)
             with open(model, "w") as out:
                 out.write(model_text(sweep.script))
-            one, one_cpu = medians(lambda: kora_sweep(batch, model, 1), repeats)
-            two, _ = medians(lambda: kora_sweep(batch, model, 2), repeats)
-            peer, peer_cpu = medians(sweep.scipy, repeats)
+            (one, one_cpu), (two, _), (peer, peer_cpu) = medians(
+                [lambda: kora_sweep(batch, model, 1), lambda: kora_sweep(batch, model, 2),
+                 sweep.scipy], repeats)
             print("| %s | %d | %.3f (%.3f) | %.3f | %.2f x | %.3f (%.3f) | %.1f x (%.1f x) |"
                   % (sweep.label, sweep.runs(), one, one_cpu, two, one / two, peer, peer_cpu,
                      peer / one, peer_cpu / one_cpu))
