@@ -81,22 +81,21 @@ void BdfCoefficients(LsodaCoefficients& table) {
     }
 }
 
+// A table filled from nothing by one method's routine.
+LsodaCoefficients Computed(void (*fill)(LsodaCoefficients&)) {
+    LsodaCoefficients table = {};
+    fill(table);
+    return table;
+}
+
 } // namespace
 
 void cfode(int meth, LsodaCoefficients& table) {
     // The tables depend on the method alone, and a sweep starts thousands
     // of runs, so each is worked out once. Every entry a step reads is one
     // the method's routine writes.
-    static const LsodaCoefficients adams = [] {
-        LsodaCoefficients computed = {};
-        AdamsCoefficients(computed);
-        return computed;
-    }();
-    static const LsodaCoefficients bdf = [] {
-        LsodaCoefficients computed = {};
-        BdfCoefficients(computed);
-        return computed;
-    }();
+    static const LsodaCoefficients adams = Computed(AdamsCoefficients);
+    static const LsodaCoefficients bdf = Computed(BdfCoefficients);
     table = meth == 1 ? adams : bdf;
 }
 
